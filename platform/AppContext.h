@@ -1,0 +1,63 @@
+// What the application object offers to the libraries: the option word, the
+// LaTeX delimiter mode, the language selection, the folders it created at
+// start-up and the drawing lock. One instance per process.
+#pragma once
+
+#include <QString>
+
+#include <cstdint>
+#include <mutex>
+
+namespace toliva {
+
+// Bits of the option word ("dw1" under AppSettings).
+enum AppOption : uint32_t {
+    OptLibraryPanel = 0x1,
+    OptHalfHeightBaseline = 0x80,   // multi-line pictures: baseline at half the height
+    OptDottedSeparators = 0x100,
+    OptShowSpaceMarks = 0x200,
+    OptTeXTyping = 0x800,
+    OptAutoBrackets = 0x1000,
+    OptAutoCalc = 0x2000,
+    OptFillResultBox = 0x4000,
+    OptNoResultFillInMetafile = 0x8000,
+    OptPromptForSheet = 0x10000,
+    OptPromptForSource = 0x20000,
+    OptDocFontSizeAfterImport = 0x40000,
+    OptExtraUpright1 = 0x80000,
+    OptKeepDelimiterLineFeeds = 0x100000,
+    OptNativeUsLayout = 0x200000,
+    OptExtraUpright2 = 0x400000,
+    OptNoAltTap = 0x800000,
+};
+
+struct AppContext {
+    static constexpr uint32_t kDefaultOptions = 0x7F9F5;
+
+    uint32_t options = kDefaultOptions;  // "dw1"
+    int texDelimCode = 0;                // "TeXDelimCode": 0 $$, 1 $, 2 \[, 3 \(, 4 none
+    float eeScale = 4.0f;                // editor scale, 0.2 to 20
+    int lanSel = 1;                      // "LanSel": 2 Chinese, else English
+    float uiScale = 1.0f;
+
+    QString userFolder;  // per-user data folder, trailing '/'
+    QString tempFolder;  // its "Temp" subfolder, trailing '/'
+
+    // Held around every rendering into a cached off-screen bitmap.
+    std::recursive_mutex drawingLock;
+
+    bool option(uint32_t bit) const { return (options & bit) != 0; }
+    // The attribute that language files are read with.
+    QString languageCode() const { return lanSel == 2 ? QStringLiteral("cn") : QStringLiteral("en"); }
+
+    // Creates the per-user folders ("Toliva", its "Temp", "UserBooks" and
+    // "UserBooks/BP") and records them; safe to call again.
+    void createUserFolders();
+    // Reads "dw1", "TeXDelimCode" (AppSettings) and "LanSel" (Language) from the registry.
+    void loadOptions();
+};
+
+// The process's application context.
+AppContext& app();
+
+}  // namespace toliva

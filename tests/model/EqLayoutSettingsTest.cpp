@@ -1,0 +1,267 @@
+#include "model/EqLayoutSettings.h"
+
+#include "model/EqModel.h"
+#include "platform/Archive.h"
+#include "platform/MessageSink.h"
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+
+#include <cmath>
+#include <cstring>
+#include <limits>
+
+namespace toliva {
+namespace {
+
+// Byte offsets inside a record whose two names are "Times New Roman".
+constexpr int kFontSizeAt = 68;
+constexpr int kSize2At = 72;
+constexpr int spacingAt(int i) { return 76 + 4 * i; }
+constexpr int optionAt(int i) { return 332 + i; }
+constexpr int colourAt(int i) { return 396 + 4 * i; }
+constexpr int kRecordSize = 460;
+
+EqLayoutSettings defaults() {
+    EqLayoutSettings s;
+    SetDefaultLayoutSettings(s);
+    return s;
+}
+
+QByteArray recordBytes(EqLayoutSettings s) {
+    QByteArray bytes;
+    Archive ar(&bytes, Archive::Store);
+    SerializeLayoutSettings(s, ar, nullptr);
+    return bytes;
+}
+
+EqLayoutSettings readRecord(const QByteArray& bytes, EqModel* eq = nullptr) {
+    EqLayoutSettings s;
+    Archive ar(bytes);
+    SerializeLayoutSettings(s, ar, eq);
+    return s;
+}
+
+void putFloat(QByteArray& bytes, int at, float v) { std::memcpy(bytes.data() + at, &v, 4); }
+
+TEST(EqLayoutSettings, DefaultRecordLayout) {
+    const QByteArray bytes = recordBytes(defaults());
+    ASSERT_EQ(bytes.size(), kRecordSize);
+    EXPECT_EQ(bytes.left(6), test::fromHex("FF FE FF 0F 54 00"));  // marker, 15 units, 'T'
+    EXPECT_EQ(bytes.mid(kFontSizeAt, 8), test::fromHex("00 00 40 41 00 00 40 40"));  // 12.0, 3.0
+    EXPECT_EQ(uint8_t(bytes[optionAt(31)]), 16);
+    // Colour 0 0xFFB22222 as COLORREF; colour 15 white.
+    EXPECT_EQ(bytes.mid(colourAt(0), 4), test::fromHex("B2 22 22 00"));
+    EXPECT_EQ(bytes.mid(colourAt(15), 4), test::fromHex("FF FF FF 00"));
+}
+
+TEST(EqLayoutSettings, RoundTripKeepsEveryFieldButVersionAndAlpha) {
+    EqLayoutSettings s = defaults();
+    s.fontName = QStringLiteral("Cambria Math");
+    s.fontName2 = QString(300, QChar(0x4E2D));  // needs the long length prefix
+    s.fontSize = 17.5f;
+    s.size2 = 4.25f;
+    for (int i = 0; i < 64; ++i) s.spacing[size_t(i)] += 0.001f * float(i);  // stays inside the clamps
+    for (int i = 0; i < 31; ++i) s.options[size_t(i)] = uint8_t(i * 7);
+    s.options[31] = 3;
+    for (int i = 0; i < 8; ++i) s.ints[size_t(i)] = -1000 * i;
+    for (int i = 0; i < 16; ++i) s.colours[size_t(i)] = 0x80000000u | uint32_t(0x010203 * i);
+
+    const EqLayoutSettings back = readRecord(recordBytes(s));
+
+    EqLayoutSettings expected = s;
+    expected.options[31] = 16;
+    for (auto& c : expected.colours) c |= 0xFF000000u;
+    EXPECT_EQ(back, expected);
+}
+
+struct ClampCase {
+    int index;
+    float written;
+    float loaded;
+};
+
+class SettingsClamp : public ::testing::TestWithParam<ClampCase> {};
+
+TEST_P(SettingsClamp, AppliedOnRead) {
+    const ClampCase c = GetParam();
+    EqLayoutSettings s = defaults();
+    s.spacing[size_t(c.index)] = c.written;
+    EXPECT_FLOAT_EQ(readRecord(recordBytes(s)).spacing[size_t(c.index)], c.loaded);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, SettingsClamp,
+                         ::testing::Values(ClampCase{55, 2.0f, 1.6f}, ClampCase{55, 0.5f, 1.0f},
+                                           ClampCase{55, 1.4f, 1.4f}, ClampCase{56, 0.9f, 1.3f},
+                                           ClampCase{56, 1.0f, 1.0f}, ClampCase{4, 0.4f, 0.8f},
+                                           ClampCase{4, 0.5f, 0.5f}, ClampCase{39, 0.05f, 0.1f},
+                                           ClampCase{54, 0.9f, 1.0f}, ClampCase{54, 1.5f, 1.2f},
+                                           ClampCase{54, 1.1f, 1.1f}));
+
+struct VersionCase {
+    uint8_t version;
+    gp::ARGB phantomColour;
+    float spacing57;
+};
+
+class SettingsOldVersion : public ::testing::TestWithParam<VersionCase> {};
+
+TEST_P(SettingsOldVersion, ReplacesFieldsItDidNotHave) {
+    const VersionCase c = GetParam();
+    EqLayoutSettings s = defaults();
+    s.colours[10] = 0xFF123456;
+    s.spacing[57] = 0.5f;
+    QByteArray bytes = recordBytes(s);
+    bytes[optionAt(31)] = char(c.version);
+
+    const EqLayoutSettings back = readRecord(bytes);
+    EXPECT_EQ(back.options[31], c.version);
+    EXPECT_EQ(back.colours[10], c.phantomColour);
+    EXPECT_FLOAT_EQ(back.spacing[57], c.spacing57);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, SettingsOldVersion,
+                         ::testing::Values(VersionCase{1, 0xFFD3D3D3, 0.8f}, VersionCase{2, 0xFF123456, 0.8f},
+                                           VersionCase{13, 0xFF123456, 0.8f}, VersionCase{14, 0xFF123456, 0.5f}));
+
+TEST(EqLayoutSettings, NewerVersionWarnsOnlyWhenAskedAndStillReads) {
+    EqLayoutSettings s = defaults();
+    s.fontSize = 20;
+    QByteArray bytes = recordBytes(s);
+    bytes[optionAt(31)] = char(17);
+
+    EqModel eq{defaults()};
+    for (uint8_t warn : {0, 1}) {
+        RecordingMessageSink sink;
+        ScopedMessageSink guard(&sink);
+        eq.warnNewerVersion = warn;
+        const EqLayoutSettings back = readRecord(bytes, &eq);
+        EXPECT_EQ(back.options[31], 17);
+        EXPECT_EQ(back.fontSize, 20);
+        ASSERT_EQ(sink.shown.size(), size_t(warn));
+        if (warn) {
+            EXPECT_TRUE(sink.shown[0].text.contains(QStringLiteral("newer version")))
+                << sink.shown[0].text.toStdString();
+            EXPECT_FALSE(sink.shown[0].text.contains(QLatin1Char('|')));
+        }
+    }
+}
+
+TEST(EqLayoutSettings, UnusableSizesAndSpacingsTakeDefaults) {
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const float inf = std::numeric_limits<float>::infinity();
+    struct Case {
+        int at;
+        float value;
+    };
+    const Case cases[] = {{kFontSizeAt, nan}, {kFontSizeAt, 0},     {kFontSizeAt, -5},     {kSize2At, inf},
+                          {kSize2At, -1},     {spacingAt(3), inf}, {spacingAt(55), nan}, {spacingAt(4), -inf}};
+    const EqLayoutSettings d = defaults();
+    for (const Case& c : cases) {
+        QByteArray bytes = recordBytes(d);
+        putFloat(bytes, c.at, c.value);
+        EXPECT_EQ(readRecord(bytes), [&] {
+            EqLayoutSettings e = d;
+            e.options[31] = 16;
+            return e;
+        }()) << "offset " << c.at << " value " << c.value;
+    }
+}
+
+TEST(EqLayoutSettings, FailedReadLeavesRecordAsItWas) {
+    EqLayoutSettings s = defaults();
+    s.fontSize = 30;
+    const QByteArray bytes = recordBytes(defaults()).left(400);
+    Archive ar(bytes);
+    EXPECT_THROW(SerializeLayoutSettings(s, ar, nullptr), ArchiveException);
+    EXPECT_EQ(s.fontSize, 30);
+}
+
+class SettingsFile : public ::testing::Test {
+protected:
+    test::ScratchFolder folder;
+    RecordingMessageSink sink;
+    ScopedMessageSink guard{&sink};
+};
+
+TEST_F(SettingsFile, WriteThenRead) {
+    const QString path = folder.file(QStringLiteral("KwELayout.dat"));
+    EqLayoutSettings s = defaults();
+    s.fontSize = 14;
+    ASSERT_TRUE(WriteLayoutSettingsFile(nullptr, path, s));
+    EXPECT_EQ(test::readFile(path).size(), kRecordSize);
+
+    EqModel eq{defaults()};
+    eq.fontsPending = false;
+    EqLayoutSettings back;
+    ASSERT_TRUE(ReadLayoutSettingsFile(&eq, path, back));
+    EXPECT_EQ(back, s);
+    EXPECT_TRUE(eq.fontsPending);  // fonts set up after the read
+    EXPECT_TRUE(sink.shown.empty());
+}
+
+TEST_F(SettingsFile, MissingFileIsSilent) {
+    EqLayoutSettings s = defaults();
+    EXPECT_FALSE(ReadLayoutSettingsFile(nullptr, folder.file(QStringLiteral("none.dat")), s));
+    EXPECT_TRUE(sink.shown.empty());
+}
+
+TEST_F(SettingsFile, DamagedFileIsReportedWithItsPath) {
+    const QString path = folder.file(QStringLiteral("KwELayout.dat"));
+    const QByteArray good = recordBytes(defaults());
+    for (int size : {0, 1, 3, 100, kRecordSize - 1}) {
+        sink.shown.clear();
+        ASSERT_TRUE(test::writeFile(path, good.left(size)));
+        EqLayoutSettings s;
+        s.fontSize = 99;
+        EXPECT_FALSE(ReadLayoutSettingsFile(nullptr, path, s)) << size;
+        EXPECT_EQ(s.fontSize, 99) << size;
+        ASSERT_EQ(sink.shown.size(), 1u) << size;
+        EXPECT_EQ(sink.shown[0].text, QStringLiteral("failed to open file : ") + path);
+    }
+}
+
+TEST_F(SettingsFile, WriteFailureReturnsFalse) {
+    EqLayoutSettings s = defaults();
+    EXPECT_FALSE(WriteLayoutSettingsFile(nullptr, folder.file(QStringLiteral("no/such/folder/KwELayout.dat")), s));
+}
+
+TEST_F(SettingsFile, UserDefaultsFile) {
+    const QString path = UserLayoutSettingsPath();
+    EXPECT_TRUE(path.endsWith(QStringLiteral("/KwELayout.dat")));
+    QFile::remove(path);
+
+    // Missing: built-in defaults, silently.
+    EqLayoutSettings s;
+    EXPECT_FALSE(LoadUserLayoutDefaults(nullptr, s));
+    EXPECT_EQ(s, defaults());
+
+    // Present: a new equation takes it.
+    EqLayoutSettings user = defaults();
+    user.fontSize = 21;
+    user.colours[14] = 0xFF102030;
+    ASSERT_TRUE(WriteLayoutSettingsFile(nullptr, path, user));
+    {
+        EqModel eq;
+        EXPECT_EQ(eq.settings.fontSize, 21);
+        EXPECT_EQ(eq.currentColour, 0xFF102030u);
+    }
+
+    // Damaged: defaults, and one message however many equations are made.
+    ASSERT_TRUE(test::writeFile(path, test::fromHex("FF FE FF 05")));
+    EXPECT_FALSE(LoadUserLayoutDefaults(nullptr, s));
+    EXPECT_EQ(s, defaults());
+    {
+        EqModel a;
+        EqModel b;
+        EXPECT_EQ(a.settings, defaults());
+    }
+    ASSERT_EQ(sink.shown.size(), 1u);
+    EXPECT_EQ(sink.shown[0].text, QStringLiteral("failed to open file : ") + path);
+    QFile::remove(path);
+}
+
+}  // namespace
+}  // namespace toliva

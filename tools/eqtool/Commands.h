@@ -1,0 +1,33 @@
+// The subcommands of eqtool. A subcommand is one function in its own file,
+// listed in the table in main.cpp.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+namespace toliva::eqtool {
+
+struct Command {
+    const char* name;
+    const char* usage;  // the arguments, for the usage text
+    // Gets the arguments after the command name; returns the exit code
+    // (kUsageError makes main print the usage text).
+    int (*run)(const QStringList& args);
+};
+
+constexpr int kUsageError = 2;
+
+int runDump(const QStringList& args);
+int runRoundtrip(const QStringList& args);
+int runEmpty(const QStringList& args);
+
+// Helpers shared by the commands.
+void printOut(const QString& text);
+void printError(const QString& text);
+// Reads a whole file; false (with a message) when it cannot be read.
+bool readWholeFile(const QString& path, QByteArray* bytes);
+// Takes "--marks" out of args; true when it was there.
+bool takeMarksOption(QStringList& args);
+
+}  // namespace toliva::eqtool

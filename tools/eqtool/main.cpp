@@ -1,0 +1,64 @@
+// eqtool: a command-line harness over the equation libraries.
+#include "Commands.h"
+
+#include <QCoreApplication>
+#include <QFile>
+
+#include <cstdio>
+#include <iterator>
+
+namespace toliva::eqtool {
+namespace {
+
+const Command kCommands[] = {
+    {"dump", "[--marks] FILE", runDump},
+    {"roundtrip", "[--marks] FILE...", runRoundtrip},
+    {"empty", "-o FILE", runEmpty},
+};
+
+int usage() {
+    QString text = QStringLiteral("usage:\n");
+    for (const Command& c : kCommands)
+        text += QStringLiteral("  eqtool %1 %2\n").arg(QLatin1String(c.name), QLatin1String(c.usage));
+    text += QStringLiteral("--marks reads and writes streams in mark mode (undo snapshots).");
+    printError(text);
+    return kUsageError;
+}
+
+}  // namespace
+
+void printOut(const QString& text) {
+    const QByteArray b = text.toUtf8();
+    std::fwrite(b.constData(), 1, size_t(b.size()), stdout);
+}
+
+void printError(const QString& text) { std::fprintf(stderr, "%s\n", text.toUtf8().constData()); }
+
+bool readWholeFile(const QString& path, QByteArray* bytes) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) {
+        printError(QStringLiteral("eqtool: cannot read %1").arg(path));
+        return false;
+    }
+    *bytes = f.readAll();
+    return true;
+}
+
+bool takeMarksOption(QStringList& args) { return args.removeAll(QStringLiteral("--marks")) > 0; }
+
+int runMain(int argc, char** argv) {
+    QCoreApplication application(argc, argv);
+    QStringList args = QCoreApplication::arguments().mid(1);
+    if (args.isEmpty()) return usage();
+    const QString name = args.takeFirst();
+    for (const Command& c : kCommands) {
+        if (name != QLatin1String(c.name)) continue;
+        const int code = c.run(args);
+        return code == kUsageError ? usage() : code;
+    }
+    return usage();
+}
+
+}  // namespace toliva::eqtool
+
+int main(int argc, char** argv) { return toliva::eqtool::runMain(argc, argv); }
