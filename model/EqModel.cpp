@@ -75,6 +75,7 @@ void EqModel::swap(EqModel& other) {
     swap(phantomColour, other.phantomColour);
     swap(outputMode, other.outputMode);
     swap(fontsPending, other.fontsPending);
+    swap(fonts, other.fonts);
     reown(lines, this);
     reown(other.lines, &other);
 }
@@ -211,13 +212,6 @@ void AlignEquationLines(EqModel* eq, float x, float y, float width, float height
     default:
         break;
     }
-}
-
-void SetupEquationFonts(EqModel* eq) {
-    // The font layer resolves the families named in the style on the next
-    // layout; until then the equation only records that they are due.
-    eq->fontsPending = true;
-    eq->needsLayout = 1;
 }
 
 void SetLaTeXLineWriter(LaTeXLineWriter writer) { lineWriter() = std::move(writer); }

@@ -13,6 +13,8 @@
 
 namespace toliva {
 
+struct EqFontState;  // model/EqFonts.h
+
 struct LinePlacement {
     EqElement* head = nullptr;
     float x = 0;
@@ -62,8 +64,11 @@ public:
     uint8_t warnNewerVersion = 0;
     gp::ARGB phantomColour = 0xFFD3D3D3;
     int32_t outputMode = 0;
-    // Set when the font families must be resolved again before layout.
+    // Set while the style's font families wait for a font engine (a process
+    // without QGuiApplication); the first use of the fonts loads them.
     bool fontsPending = true;
+    // The loaded font families (model/EqFonts.h), set up by SetupEquationFonts.
+    std::shared_ptr<EqFontState> fonts;
 };
 
 void DeleteEqModel(EqModel* eq);
@@ -87,8 +92,7 @@ void InvalidateAllLineCaches(EqModel* eq);
 void PlaceEquationLines(EqModel* eq, float x, float y, float scale);
 void AlignEquationLines(EqModel* eq, float x, float y, float width, float height);
 
-// Prepares the equation's fonts after its style changed. The font layer
-// resolves the families when the equation is next laid out.
+// Loads the fonts of the equation's style (model/EqFonts.h).
 void SetupEquationFonts(EqModel* eq);
 
 // Writes one line as LaTeX. The LaTeX writer installs itself here.

@@ -5,13 +5,15 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev
-  qt6-base-dev qt6-base-dev-tools libqt6svg6-dev libgl-dev
+  qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev
   libqscintilla2-qt6-dev
   libpugixml-dev libcurl4-openssl-dev libsqlite3-dev
   libuemf-dev libgif-dev libgsf-1-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-stix fonts-cmu fonts-liberation fonts-dejavu-core fonts-wqy-microhei
   xvfb xauth
+  python3 python3-fonttools
+  libxml2-utils w3c-sgml-lib pandoc
 )
 
 missing=()

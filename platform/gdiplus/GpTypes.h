@@ -5,6 +5,27 @@
 
 namespace toliva::gp {
 
+// Result of a drawing call. No call of the drawing layer throws.
+enum Status {
+    Ok = 0,
+    GenericError = 1,
+    InvalidParameter = 2,
+    OutOfMemory = 3,
+    ObjectBusy = 4,
+    InsufficientBuffer = 5,
+    NotImplemented = 6,
+    Win32Error = 7,
+    WrongState = 8,
+    Aborted = 9,
+    FileNotFound = 10,
+    ValueOverflow = 11,
+    AccessDenied = 12,
+    UnknownImageFormat = 13,
+    FontFamilyNotFound = 14,
+    FontStyleNotFound = 15,
+    NotTrueTypeFont = 16,
+};
+
 struct PointF {
     float x = 0;
     float y = 0;
@@ -25,6 +46,8 @@ struct RectF {
     float bottom() const { return y + height; }
     friend bool operator==(const RectF&, const RectF&) = default;
 };
+
+enum FillMode { FillModeAlternate = 0, FillModeWinding = 1 };
 
 // Colours are ARGB (0xAARRGGBB) in memory.
 using ARGB = uint32_t;

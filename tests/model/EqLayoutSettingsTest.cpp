@@ -1,5 +1,6 @@
 #include "model/EqLayoutSettings.h"
 
+#include "model/EqFonts.h"
 #include "model/EqModel.h"
 #include "platform/Archive.h"
 #include "platform/MessageSink.h"
@@ -194,11 +195,11 @@ TEST_F(SettingsFile, WriteThenRead) {
     EXPECT_EQ(test::readFile(path).size(), kRecordSize);
 
     EqModel eq{defaults()};
-    eq.fontsPending = false;
+    ReleaseEquationFonts(&eq);
     EqLayoutSettings back;
     ASSERT_TRUE(ReadLayoutSettingsFile(&eq, path, back));
     EXPECT_EQ(back, s);
-    EXPECT_TRUE(eq.fontsPending);  // fonts set up after the read
+    EXPECT_NE(EquationFonts(&eq).serifFamily, nullptr);  // fonts set up after the read
     EXPECT_TRUE(sink.shown.empty());
 }
 

@@ -1,3 +1,4 @@
+#include "model/EqFonts.h"
 #include "model/EqModel.h"
 #include "platform/AppContext.h"
 
@@ -60,7 +61,7 @@ TEST(EqModelConstruction, FreshEquationHasNoLineUntilTheCaretIsSet) {
     EXPECT_EQ(eq.currentColour, eq.settings.colours[EqLayoutSettings::ColourText]);
     EXPECT_EQ(eq.ownsChains, 1);
     EXPECT_EQ(eq.needsLayout, 1);
-    EXPECT_TRUE(eq.fontsPending);
+    EXPECT_NE(EquationFonts(&eq).serifFamily, nullptr);  // fonts set up
     EXPECT_EQ(eq.phantomColour, 0xFFD3D3D3u);
 
     EXPECT_EQ(SetEquationCaret(&eq, nullptr), nullptr);
@@ -77,7 +78,7 @@ TEST(EqModelConstruction, GivenSettingsAreKept) {
     EqModel eq(s);
     EXPECT_EQ(eq.settings, s);
     EXPECT_EQ(eq.currentColour, 0xFF0000FFu);
-    EXPECT_TRUE(eq.fontsPending);
+    EXPECT_NE(EquationFonts(&eq).serifFamily, nullptr);  // fonts set up
     EXPECT_EQ(AddEmptyLine(&eq)->colour, 0xFF0000FFu);
 }
 

@@ -2,6 +2,7 @@
 #include "Commands.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QFile>
 
 #include <cstdio>
@@ -14,6 +15,8 @@ const Command kCommands[] = {
     {"dump", "[--marks] FILE", runDump},
     {"roundtrip", "[--marks] FILE...", runRoundtrip},
     {"empty", "-o FILE", runEmpty},
+    {"latex", "[--marks] [--delim N] FILE", runLatex},
+    {"mathml", "[--marks] FILE", runMathml},
 };
 
 int usage() {
@@ -47,7 +50,10 @@ bool readWholeFile(const QString& path, QByteArray* bytes) {
 bool takeMarksOption(QStringList& args) { return args.removeAll(QStringLiteral("--marks")) > 0; }
 
 int runMain(int argc, char** argv) {
-    QCoreApplication application(argc, argv);
+    // The sheet commands draw text, which needs a GUI application; without a
+    // display it runs on the offscreen platform.
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication application(argc, argv);
     QStringList args = QCoreApplication::arguments().mid(1);
     if (args.isEmpty()) return usage();
     const QString name = args.takeFirst();

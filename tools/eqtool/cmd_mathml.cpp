@@ -1,0 +1,29 @@
+// mathml: prints an equation stream as a MathML document.
+#include "Commands.h"
+
+#include "model/EqModel.h"
+#include "model/EqStream.h"
+#include "tex/MathMLWriter.h"
+
+namespace toliva::eqtool {
+
+// eqtool mathml [--marks] FILE
+int runMathml(const QStringList& arguments) {
+    QStringList args = arguments;
+    const bool markMode = takeMarksOption(args);
+    if (args.size() != 1) return kUsageError;
+    QByteArray bytes;
+    if (!readWholeFile(args[0], &bytes)) return 1;
+    // The built-in style: the output must not depend on the user's defaults.
+    EqLayoutSettings style;
+    SetDefaultLayoutSettings(style);
+    EqModel eq(style);
+    if (!LoadEquationAtomically(&eq, bytes, markMode)) {
+        printError(QStringLiteral("eqtool: %1: damaged equation stream").arg(args[0]));
+        return 1;
+    }
+    printOut(EquationToMathML(&eq));  // ends with a line feed
+    return 0;
+}
+
+}  // namespace toliva::eqtool
