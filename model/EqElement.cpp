@@ -139,7 +139,7 @@ gp::ARGB GetElementDrawColour(const EqElement* e, int roleIndex) {
     if (!e) return 0;
     const EqModel* eq = e->owner;
     if (!eq) return e->colour;
-    if (e->phantom > 0) return eq->phantomColour;
+    if (e->phantomKind() > 0) return eq->phantomColour;
     if (eq->settings.ints[0] != 0 && roleIndex >= 0 && roleIndex < int(eq->settings.colours.size()))
         return eq->settings.colours[size_t(roleIndex)];
     return e->colour;

@@ -39,6 +39,7 @@ struct AppContext {
     float eeScale = 4.0f;                // editor scale, 0.2 to 20
     int lanSel = 1;                      // "LanSel": 2 Chinese, else English
     float uiScale = 1.0f;
+    uint32_t resultBackColour = 0xFFFFFF;  // "res_clr_bk_RGB", COLORREF; drawn opaque
 
     QString userFolder;  // per-user data folder, trailing '/'
     QString tempFolder;  // its "Temp" subfolder, trailing '/'

@@ -21,6 +21,8 @@ constexpr int kUsageError = 2;
 int runDump(const QStringList& args);
 int runRoundtrip(const QStringList& args);
 int runEmpty(const QStringList& args);
+int runSymlibSheet(const QStringList& args);
+int runBuildersSheet(const QStringList& args);
 int runLatex(const QStringList& args);
 int runMathml(const QStringList& args);
 

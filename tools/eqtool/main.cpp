@@ -15,8 +15,10 @@ const Command kCommands[] = {
     {"dump", "[--marks] FILE", runDump},
     {"roundtrip", "[--marks] FILE...", runRoundtrip},
     {"empty", "-o FILE", runEmpty},
+    {"symlib-sheet", "-o FILE [--part outlines|glyphs|operators] [--scores FILE]", runSymlibSheet},
     {"latex", "[--marks] [--delim N] FILE", runLatex},
     {"mathml", "[--marks] FILE", runMathml},
+    {"builders-sheet", "-o FILE", runBuildersSheet},
 };
 
 int usage() {

