@@ -24,6 +24,7 @@ int runEmpty(const QStringList& args);
 int runSymlibSheet(const QStringList& args);
 int runBuildersSheet(const QStringList& args);
 int runLatex(const QStringList& args);
+int runIconsSheet(const QStringList& args);
 int runMathml(const QStringList& args);
 
 // Helpers shared by the commands.

@@ -19,6 +19,7 @@ const Command kCommands[] = {
     {"latex", "[--marks] [--delim N] FILE", runLatex},
     {"mathml", "[--marks] FILE", runMathml},
     {"builders-sheet", "-o FILE", runBuildersSheet},
+    {"icons-sheet", "-o FILE.png [--icons DIR]", runIconsSheet},
 };
 
 int usage() {
