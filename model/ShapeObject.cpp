@@ -3,9 +3,6 @@
 #include "EqElement.h"
 #include "EqModel.h"
 #include "EqTypes.h"
-#include "ShapeBracket.h"
-#include "ShapeMatrix.h"
-#include "ShapeOperator.h"
 
 namespace toliva {
 
@@ -25,9 +22,6 @@ bool IsShapeObjectType(int32_t type) {
 
 std::unique_ptr<CKwEE_O> NewShapeObject(int32_t type) {
     if (!IsShapeObjectType(type)) return nullptr;
-    if (IsBracketType(type)) return std::make_unique<CKwEE_O_Bracket>();
-    if (IsMatrixType(type)) return std::make_unique<CKwEE_O_Matrix>();
-    if (IsOperatorType(type)) return std::make_unique<CKwEE_O_Operator>();
     // The concrete shapes register here as they are built; until then a
     // computed shape is an empty box.
     return std::make_unique<CKwEE_O>();
