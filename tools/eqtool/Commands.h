@@ -26,6 +26,8 @@ int runBuildersSheet(const QStringList& args);
 int runLatex(const QStringList& args);
 int runIconsSheet(const QStringList& args);
 int runMathml(const QStringList& args);
+int runRender(const QStringList& args);
+int runGallery(const QStringList& args);
 
 // Helpers shared by the commands.
 void printOut(const QString& text);

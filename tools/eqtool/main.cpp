@@ -18,6 +18,8 @@ const Command kCommands[] = {
     {"symlib-sheet", "-o FILE [--part outlines|glyphs|operators] [--scores FILE]", runSymlibSheet},
     {"latex", "[--marks] [--delim N] FILE", runLatex},
     {"mathml", "[--marks] FILE", runMathml},
+    {"render", "[--marks] --stream FILE -o OUT.png|OUT.svg [--scale N]", runRender},
+    {"gallery", "DIR", runGallery},
     {"builders-sheet", "-o FILE", runBuildersSheet},
     {"icons-sheet", "-o FILE.png [--icons DIR]", runIconsSheet},
 };

@@ -1,0 +1,96 @@
+// Equation stream bytes drawn by the output passes: as a picture, and in the
+// editing view with its line caches, scrolled so that some lines are culled.
+// Whatever a damaged stream leaves must draw without a fault, and the
+// style's sizes must come back unchanged from every pass.
+#include "model/EqLayout.h"
+#include "model/EqMeasure.h"
+#include "model/EqModel.h"
+#include "model/EqOutput.h"
+#include "model/EqStream.h"
+#include "platform/MessageSink.h"
+#include "platform/gdiplus/Graphics.h"
+
+#include <QByteArray>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+#include <QTemporaryDir>
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+
+using namespace toliva;
+
+namespace {
+
+class SilentSink : public MessageSink {
+public:
+    int show(const QString&, const QString&, unsigned, void*) override { return IDOK; }
+};
+
+// Fixed boxes keep the runs fast; drawing still uses the fonts.
+class BoxMeasurer final : public TextMeasurer {
+public:
+    TextMeasure Measure(EqModel*, gp::Graphics*, const EqFont*, const QString&, float em, int) override {
+        TextMeasure m;
+        m.boxWidth = 0.6f * em;
+        m.boxHeight = 1.2f * em;
+        m.ink = gp::RectF{0.1f * em, 0.3f * em, 0.4f * em, 0.6f * em};
+        return m;
+    }
+};
+
+EqLayoutSettings builtInStyle() {
+    EqLayoutSettings s;
+    SetDefaultLayoutSettings(s);
+    return s;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
+    static QTemporaryDir home;
+    setenv("TOLIVA_HOME", home.path().toLocal8Bit().constData(), 1);
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    new QGuiApplication(*argc, *argv);
+    static SilentSink sink;
+    setMessageSink(&sink);
+    static BoxMeasurer measurer;
+    static ScopedTextMeasurer scoped(&measurer);
+
+    // The drawing layer caches its fonts in statics made on first use; they
+    // must go while the application still exists, and the application must
+    // go before them: one drawing makes them, then the application is
+    // deleted at exit ahead of them.
+    EqModel warm(builtInStyle());
+    EqElement* line = AddEmptyLine(&warm);
+    NewChildElement(nullptr, EqTypeCharItalic, u'x', line);
+    gp::RecordingGraphics recording;
+    DrawEquationPicture(recording, &warm, 1.0f);
+    std::atexit([] { delete qApp; });
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
+    EqModel eq(builtInStyle());
+    if (!LoadEquationAtomically(&eq, bytes, false)) return 0;
+    const float fontSize = eq.settings.fontSize, size2 = eq.settings.size2;
+
+    gp::RecordingGraphics recording;
+    DrawEquationPicture(recording, &eq, 1.5f);
+    DrawEquation({3, 4}, recording, &eq, 0.5f, true, true);
+    if (eq.settings.fontSize != fontSize || eq.settings.size2 != size2) __builtin_trap();
+
+    QImage dc(160, 120, QImage::Format_ARGB32_Premultiplied);
+    dc.fill(Qt::white);
+    QPainter painter(&dc);
+    LayoutLines(&eq, nullptr, 1.0f, 0, false);
+    const EqElement* keep = eq.lines.empty() ? nullptr : eq.lines.back()->next;
+    for (float top : {0.0f, -40.0f, 0.0f}) DrawEquationView({0, top, 160, 120}, &eq, &painter, 1.0f, true, keep);
+    if (!eq.lines.empty()) InvalidateLineCache(&eq, eq.lines.front());
+    LayoutLines(&eq, nullptr, 1.0f, 0, true);
+    DrawEquationView({0, 0, 160, 120}, &eq, &painter, 1.0f, true, keep);
+    return 0;
+}
