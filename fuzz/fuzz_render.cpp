@@ -59,15 +59,8 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
     static BoxMeasurer measurer;
     static ScopedTextMeasurer scoped(&measurer);
 
-    // The drawing layer caches its fonts in statics made on first use; they
-    // must go while the application still exists, and the application must
-    // go before them: one drawing makes them, then the application is
-    // deleted at exit ahead of them.
-    EqModel warm(builtInStyle());
-    EqElement* line = AddEmptyLine(&warm);
-    NewChildElement(nullptr, EqTypeCharItalic, u'x', line);
-    gp::RecordingGraphics recording;
-    DrawEquationPicture(recording, &warm, 1.0f);
+    // The application goes at exit, which also releases the fonts that the
+    // runs loaded.
     std::atexit([] { delete qApp; });
     return 0;
 }

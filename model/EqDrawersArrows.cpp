@@ -80,12 +80,26 @@ void DrawOutlineHead(gp::Graphics& g, GlyphOutline& glyph, gp::ARGB colour, floa
 }
 
 // A head built from the shape builders, for an element whose outline is
-// missing: the arrow still shows its direction.
-void DrawBuiltHead(gp::Graphics& g, gp::ARGB colour, float end, float axis, float size, bool atRight,
-                   bool doubleShaft) {
-    const float t = doubleShaft ? 0.07f * size : 0.044f * size;
-    const float back = atRight ? end - 0.5f * size : end + 0.5f * size;
-    DrawArrowBetween(g, {back, axis}, {end, axis}, colour, t, 8, 0.8f, 0.8f, false);
+// missing: the arrow still shows its direction. It is the usual arrowhead
+// over the last half size of the span, its stroke that of the shaft (thicker
+// over a double shaft, so that the head covers both lines).
+struct BuiltHead {
+    float t = 0;       // stroke thickness
+    float span = 0;    // the length the head is built over
+    float notch = 0;   // from the end to where the shaft meets the head
+};
+
+BuiltHead BuiltHeadFor(float size, bool doubleShaft) {
+    BuiltHead head;
+    head.t = doubleShaft ? 0.07f * size : 0.044f * size;
+    head.span = 0.5f * size;
+    head.notch = 0.8f * std::min(0.9f * head.span, 8 * head.t);
+    return head;
+}
+
+void DrawBuiltHead(gp::Graphics& g, gp::ARGB colour, float end, float axis, const BuiltHead& head, bool atRight) {
+    const float back = atRight ? end - head.span : end + head.span;
+    DrawArrowBetween(g, {back, axis}, {end, axis}, colour, head.t, 8, 0.8f, 0.8f, false);
 }
 
 }  // namespace
@@ -156,16 +170,21 @@ void DrawOutlineExtArrow(EqElement* e, gp::Graphics& g, float x, float y, float 
     const int32_t t = e->type;
     const bool rightHead = HasRightHead(t), leftHead = HasLeftHead(t);
     const float leftEnd = xc - span / 2, rightEnd = xc + span / 2;
+    // A shaft end under a head stops where the head begins: half a size from
+    // the end for an outline head, at the notch for a built one.
+    float headSetBack = 0.5f * size;
     if (e->glyph) {
         if (rightHead) DrawOutlineHead(g, *e->glyph, colour, rightEnd, axis, size, true);
         if (leftHead) DrawOutlineHead(g, *e->glyph, colour, leftEnd, axis, size, false);
     } else {
-        if (rightHead) DrawBuiltHead(g, colour, rightEnd, axis, size, true, HasDoubleShaft(t));
-        if (leftHead) DrawBuiltHead(g, colour, leftEnd, axis, size, false, HasDoubleShaft(t));
+        const BuiltHead head = BuiltHeadFor(size, HasDoubleShaft(t));
+        if (rightHead) DrawBuiltHead(g, colour, rightEnd, axis, head, true);
+        if (leftHead) DrawBuiltHead(g, colour, leftEnd, axis, head, false);
+        headSetBack = head.notch;
     }
 
-    const float from = -span / 2 + (leftHead ? 0.5f : 0.05f) * size;
-    const float to = span / 2 - (rightHead ? 0.5f : 0.05f) * size;
+    const float from = -span / 2 + (leftHead ? headSetBack : 0.05f * size);
+    const float to = span / 2 - (rightHead ? headSetBack : 0.05f * size);
     if (!(to > from)) return;
     SavedState saved(g);
     g.TranslateTransform(xc, axis);

@@ -2,6 +2,7 @@
 #include "model/EqDrawers.h"
 
 #include "model/EqLayout.h"
+#include "model/ShapeBracket.h"
 #include "model/ShapeBuilders.h"
 #include "platform/gdiplus/Brush.h"
 #include "platform/gdiplus/GraphicsPath.h"
@@ -24,37 +25,8 @@ float ContentCentre(const EqElement* e, float x, float size) {
     return x + e->width / 2 + (gr - gl) / 2;
 }
 
-// ---- delimiter shapes used as wide accents. Each is built as an opening
-// delimiter about the origin (spine along y over h, reaching w across x,
-// opening towards +x) and turned by angle degrees.
-
-void DrawSquareShape(gp::Graphics& g, float w, float h, float s, gp::ARGB colour, float angle) {
-    SavedState saved(g);
-    g.RotateTransform(angle);
-    const float p = 0.8f * s;
-    const gp::PointF points[] = {{w / 2 - 1.2f * p, -h / 2 + 0.75f * p},
-                                 {-w / 2 + p / 2, -h / 2 + 0.75f * p},
-                                 {-w / 2 + p / 2, h / 2 - 0.75f * p},
-                                 {w / 2 - 1.2f * p, h / 2 - 0.75f * p}};
-    gp::Pen pen = RoundPen(colour, 0.75f * p);
-    pen.SetLineJoin(gp::LineJoinRound);
-    g.DrawLines(pen, points, 4);
-}
-
-void DrawBarShape(gp::Graphics& g, float w, float h, float s, gp::ARGB colour, float angle) {
-    SavedState saved(g);
-    g.RotateTransform(angle);
-    const float p = 0.8f * s;
-    const float at = -w / 2 + p / 2;
-    g.DrawLine(RoundPen(colour, 0.75f * p), at, -h / 2 + p / 2, at, h / 2 - p / 2);
-}
-
-void DrawDoubleBarShape(gp::Graphics& g, float w, float h, float s, gp::ARGB colour, float angle) {
-    SavedState saved(g);
-    g.RotateTransform(angle);
-    const gp::Pen pen = RoundPen(colour, s / 2);
-    for (float at : {0.15f * s - w / 2, w / 2 - 2.5f * s}) g.DrawLine(pen, at, -h / 2 + s / 2, at, h / 2 - s / 2);
-}
+// The wide accents 210, 217 and 218 draw the bracket object's square, bar
+// and double-bar delimiter shapes.
 
 void DrawWideAccent(EqElement* e, gp::Graphics& g, float x, float y, float scale, bool script, bool over) {
     const float size = SizeAt(e, scale);
@@ -79,7 +51,7 @@ void DrawWideAccent(EqElement* e, gp::Graphics& g, float x, float y, float scale
     switch (kind) {
     case 0: FillParenthesis(g, length, height, th, colour, angle); break;
     case 1: FillWideTilde(g, {-length / 2, -height / 2, length, height}, colour); break;
-    case 2: DrawSquareShape(g, 0.9f * height, length, th, colour, angle); break;
+    case 2: DrawSquareDelimiter(g, 0.9f * height, length, th, colour, angle); break;
     case 3: FillAngleBracket(g, length, height, th, colour, angle); break;
     case 4: FillArrowMark(g, right, left, length, th, 0.8f * height, colour, 0); break;
     case 5: FillArrowMark(g, right, left, length, th, 0.8f * height, colour, 1); break;
@@ -96,11 +68,11 @@ void DrawWideAccent(EqElement* e, gp::Graphics& g, float x, float y, float scale
         break;
     case 9:
         g.TranslateTransform(0, towardBase * (height - th) / 2);
-        DrawBarShape(g, height, length, th, colour, angle);
+        DrawBarDelimiter(g, height, length, th, colour, angle);
         break;
     case 10:
         g.TranslateTransform(0, towardBase * 0.02f * size);
-        DrawDoubleBarShape(g, 0.8f * height, length, th, colour, angle);
+        DrawDoubleBarDelimiter(g, 0.8f * height, length, th, colour, angle);
         break;
     case 11:
         g.TranslateTransform(0, towardBase * 0.015f * size);

@@ -79,13 +79,15 @@ void DrawBevelledFraction(EqElement* e, gp::Graphics& g, float x, float y, float
     const float s = FractionScale(e, scale);
     const float size = SizeAt(e, s);
     const float rule = RuleAt(e, size);
-    const float lead = FirstInChain(e) ? 0.0f : size * (Spacing(e, 1) + 0.1f);
+    // The layout moves the parts right (xOffset) when the slash would
+    // otherwise reach out of the box on the left.
+    const float start = x + e->xOffset + (FirstInChain(e) ? 0.0f : size * (Spacing(e, 1) + 0.1f));
     EqElement* num = ChildChain(e, 0);
     EqElement* den = ChildChain(e, 1);
-    DrawChain(num, g, x + lead, y + size / 4 - D(num), s, script);
-    DrawChain(den, g, x + lead + W(num) + size / 4, y - size / 4 + A(den), s, script);
+    DrawChain(num, g, start, y + size / 4 - D(num), s, script);
+    DrawChain(den, g, start + W(num) + size / 4, y - size / 4 + A(den), s, script);
 
-    const float xc = x + lead + W(num) + size / 8;
+    const float xc = start + W(num) + size / 8;
     const float A_ = e->ascent, D_ = e->descent;
     g.DrawLine(RoundPen(GetElementDrawColour(e, 7), rule), xc + 0.618f * A_ - 2 * rule, y - A_ + 0.1f * size + rule,
                xc - 0.618f * D_ + 2 * rule, y + D_ - 0.1f * size - rule);

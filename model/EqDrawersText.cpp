@@ -5,6 +5,7 @@
 #include "model/EqLayout.h"
 #include "model/GlyphOutline.h"
 #include "model/ShapeObject.h"
+#include "model/ShapeAccent.h"
 #include "platform/AppContext.h"
 #include "platform/gdiplus/Brush.h"
 #include "platform/gdiplus/Font.h"
@@ -83,6 +84,12 @@ void DrawCharElement(EqElement* e, gp::Graphics& g, float x, float y, float scal
         if (script && IsPrime(e->ch) && FirstInChain(e) && !e->next) f = LonePrimeFontSize(eq, f);
 
         gp::RectF box = e->rect;
+        // A character with accent marks keeps the box it has without them.
+        float half = 0;
+        if (AccentHalfHeight(e, &half)) {
+            box.y = y - half;
+            box.height = 2 * half;
+        }
         box.x = e->rect.x - e->width + e->xOffset;
         box.width = 3 * e->width;  // the string is centred across the box
         if (IsCJKElement(e)) {

@@ -23,6 +23,32 @@ float accentHeight(const EqElement* e, float S) { return (2 * sp(e, 30) + sp(e, 
 
 bool isSmallArrow(const EqElement* x) { return x && inRange(x->type, 546, 550); }
 
+// How far the strokes of an extensible arrow (553-574) of length `length`
+// reach above and below its axis, as the drawer builds them: heads of 0.382
+// S whose barbs reach half of that from their shaft, pairs set 0.4 (0.3 for
+// the one-barbed pairs) of their head apart from the axis, the double line's
+// open head. The texts keep clear of this reach and the box holds it.
+float extArrowReach(int32_t type, float S, float length) {
+    int32_t shape = type;
+    if (IsExtArrowBelowType(shape)) shape = shape == 574 ? 553 : shape == 564 ? 554 : shape - 10;
+    const float head = 0.382f * S;
+    const float m = std::min(0.05f * S, 0.15f * length);
+    switch (shape) {
+    case 553: return 0.115f * S + 0.4f * m;
+    case 557:
+    case 558:
+    case 559: return 0.9f * 0.75f * head;
+    case 560:
+    case 561:
+    case 562: return 0.8f * head;
+    case 563: {
+        const float open = std::min(0.4f * length, 0.6f * m * 1.2f * 7.5f);
+        return open + open / 7.5f / 2;
+    }
+    default: return head / 2;
+    }
+}
+
 }  // namespace
 
 void MeasureOverAccent(EqElement* e, gp::Graphics* g, float s, uint8_t flag) {
@@ -68,16 +94,21 @@ void MeasureExtArrow(EqElement* e, gp::Graphics* g, float s, uint8_t) {
         if (c != texts.over && c != texts.under) layChain(c, g, ts, 1);
     const ChainBox over = layChain(texts.over, g, ts, 1);
     const ChainBox under = layChain(texts.under, g, ts, 1);
+    // The arrow's length is the width before the side gaps.
+    float length = 0;
     switch (texts.form) {
-    case ExtArrowTextForm::Over:
-        setBox(e, std::max(0.78f * S + over.width, k), h + over.height(), 0.25f * S);
-        break;
-    case ExtArrowTextForm::OverUnder:
-        setBox(e, std::max(S + std::max(over.width, under.width), k), h + over.height(), h + under.height());
-        break;
-    case ExtArrowTextForm::Under:
-        setBox(e, std::max(0.78f * S + under.width, k), 0.25f * S, h + under.height());
-        break;
+    case ExtArrowTextForm::Over: length = std::max(0.78f * S + over.width, k); break;
+    case ExtArrowTextForm::OverUnder: length = std::max(S + std::max(over.width, under.width), k); break;
+    case ExtArrowTextForm::Under: length = std::max(0.78f * S + under.width, k); break;
+    }
+    // The outline arrows' strokes stay within the gaps that the texts leave.
+    const float reach = IsExtArrowGlyphType(e->type) ? 0.0f : extArrowReach(e->type, S, length);
+    const float gap = std::max(h, reach);
+    const float plain = std::max(0.25f * S, reach);
+    switch (texts.form) {
+    case ExtArrowTextForm::Over: setBox(e, length, gap + over.height(), plain); break;
+    case ExtArrowTextForm::OverUnder: setBox(e, length, gap + over.height(), gap + under.height()); break;
+    case ExtArrowTextForm::Under: setBox(e, length, plain, gap + under.height()); break;
     }
     if (prevNotHead(e)) e->width += 0.15f * S;
     if (e->next) e->width += 0.15f * S;

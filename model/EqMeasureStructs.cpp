@@ -65,11 +65,23 @@ void MeasureBevelledFraction(EqElement* e, gp::Graphics* g, float s, uint8_t fla
     const float S2 = baseSize(e) * ps;
     const ChainBox num = layChild(e, 0, g, ps, flag);
     const ChainBox den = layChild(e, 1, g, ps, flag);
-    float w = 0.25f * S2 + num.width + den.width;
+    const float ascent = num.height() - 0.25f * S2;
+    const float descent = den.height() - 0.25f * S2;
+    // The slash crosses the baseline S'/8 after the numerator and leans 0.618
+    // of the height to each side of it, its ends pulled in by two rules and
+    // rounded by half a rule. A part much taller than the other one makes it
+    // reach past the other part's side: the box takes it in, on the left by
+    // moving the parts right (xOffset).
+    const float rule = sp(e, 51) * S2;
+    const float crossing = num.width + S2 / 8;
+    const float slashRight = crossing + 0.618f * ascent - 1.5f * rule;
+    const float slashLeft = crossing - 0.618f * descent + 1.5f * rule;
+    const float shift = std::max(0.0f, -slashLeft);
+    float w = shift + std::max(0.25f * S2 + num.width + den.width, slashRight);
     const float side = (sp(e, 1) + 0.1f) * S2;
     if (prevNotHead(e)) w += side;
     if (e->next) w += side;
-    setBox(e, w, num.height() - 0.25f * S2, den.height() - 0.25f * S2);
+    setBox(e, w, ascent, descent, shift);
 }
 
 void MeasureSlashFraction(EqElement* e, gp::Graphics* g, float s, uint8_t flag) {

@@ -266,6 +266,38 @@ void DrawHookArrow(Graphics& g, float size, float t, ARGB colour, bool leftward)
     DrawArrowBetween(g, {x, base}, {0.5f * S, base}, colour, t, kUsualHead.kL, kUsualHead.kW, kUsualHead.kN, true);
 }
 
+namespace {
+
+// The upright double arrows (520, 521, 523) stand in a box half a size wide,
+// the level ones in a whole size. They keep the pen of the level ones (1.2 t
+// with t = 0.05 size) but take a smaller head: 1.2 t x 3.2 = 0.192 size to
+// each side, plus half the pen, stays inside the quarter size on each side
+// of the centre.
+constexpr float kLevelDoubleLineRatio = 6.667f;
+constexpr float kUprightDoubleLineRatio = 3.2f;
+
+// A circle arrow (534, 535; turned a quarter for 544, 545): a ring of 0.34
+// size radius from the start angle round the sweep, ending in the ring's own
+// small head, and over it a short straight head of 0.17 size along the chord
+// to the same tip, which reads at any size. The ring is 0.73 size across
+// and the head stands 0.125 size out of it, so the symbol fits its box of
+// 0.8 size (1 size when the head is at the side).
+void drawCircleArrow(Graphics& g, float S, float t, ARGB colour, bool clockwise) {
+    const float r = 0.34f * S;
+    const float start = clockwise ? -80.0f : -100.0f;
+    const float sweep = clockwise ? 359.0f : -359.0f;
+    FillArrowCircle(g, r, r, {0, 0}, start, sweep, colour, t, 2.5f, 2.0f);
+
+    const float chord = 0.17f * S;
+    const double tip = (start + sweep) / 180.0 * kPi;
+    const double back = tip - (clockwise ? 1 : -1) * 2 * std::asin(chord / (2 * r));
+    const PointF from{float(r * std::cos(back)), float(r * std::sin(back))};
+    const PointF to{float(r * std::cos(tip)), float(r * std::sin(tip))};
+    DrawArrowBetween(g, from, to, colour, t, 6, 0.5f, 0.8f, false);
+}
+
+}  // namespace
+
 void DrawArrowSymbolShape(Graphics& g, float size, PointF position, int type, ARGB colour) {
     const float S = size;
     const float t = std::min(0.15f * S, 0.05f * S);
@@ -274,7 +306,10 @@ void DrawArrowSymbolShape(Graphics& g, float size, PointF position, int type, AR
     auto arrow = [&](PointF a, PointF b) { DrawArrowBetween(g, a, b, colour, t, 8, 0.8f, 0.8f, true); };
     auto harpoon = [&](PointF a, PointF b) { DrawHarpoonBetween(g, a, b, colour, t, 8, 0.8f, 0.8f); };
     auto doubleArrow = [&](PointF a, PointF b) { DrawDoubleArrowFromMiddle(g, a, b, colour, t, 7, 0.9f, 0.8f); };
-    auto doubleLine = [&](PointF a, PointF b) { DrawDoubleLineArrow(g, a, b, colour, t, 6.667f); };
+    auto doubleLine = [&](PointF a, PointF b) { DrawDoubleLineArrow(g, a, b, colour, t, kLevelDoubleLineRatio); };
+    auto uprightDoubleLine = [&](PointF a, PointF b) {
+        DrawDoubleLineArrow(g, a, b, colour, t, kUprightDoubleLineRatio);
+    };
 
     TransformScope scope(g);
     g.TranslateTransform(position.x, position.y);
@@ -292,10 +327,10 @@ void DrawArrowSymbolShape(Graphics& g, float size, PointF position, int type, AR
     case 517: doubleArrow(P(-0.4f, -0.4f), P(0.4f, 0.4f)); break;
     case 518: doubleLine(P(-0.5f, 0), P(0.5f, 0)); break;
     case 519: doubleLine(P(0.5f, 0), P(-0.5f, 0)); break;
-    case 520: doubleLine(P(0, -0.5f), P(0, 0.5f)); break;
-    case 521: doubleLine(P(0, 0.5f), P(0, -0.5f)); break;
-    case 522: DrawDoubleLineArrowBoth(g, P(-0.5f, 0), P(0.5f, 0), colour, t, 6.667f); break;
-    case 523: DrawDoubleLineArrowBoth(g, P(0, -0.5f), P(0, 0.5f), colour, t, 6.667f); break;
+    case 520: uprightDoubleLine(P(0, -0.5f), P(0, 0.5f)); break;
+    case 521: uprightDoubleLine(P(0, 0.5f), P(0, -0.5f)); break;
+    case 522: DrawDoubleLineArrowBoth(g, P(-0.5f, 0), P(0.5f, 0), colour, t, kLevelDoubleLineRatio); break;
+    case 523: DrawDoubleLineArrowBoth(g, P(0, -0.5f), P(0, 0.5f), colour, t, kUprightDoubleLineRatio); break;
     case 524:  // right over left
         arrow(P(-0.6f, -0.12f), P(0.6f, -0.12f));
         arrow(P(0.6f, 0.12f), P(-0.6f, 0.12f));
@@ -339,13 +374,10 @@ void DrawArrowSymbolShape(Graphics& g, float size, PointF position, int type, AR
     case 534:
     case 535:
     case 544:
-    case 545: {
-        const bool clockwise = (type == 534 || type == 544);
+    case 545:
         if (type >= 544) g.RotateTransform(90);
-        FillArrowCircle(g, 0.18f * S, 0.18f * S, {0, 0}, clockwise ? -80.0f : -100.0f, clockwise ? 359.0f : -359.0f,
-                        colour, t, 2.5f, 2.0f);
+        drawCircleArrow(g, S, t, colour, type == 534 || type == 544);
         break;
-    }
     case 536: DrawZigzagArrow(g, S, t, colour, false); break;
     case 537: DrawZigzagArrow(g, S, t, colour, true); break;
     case 538: DrawWaveArrow(g, S, t, colour); break;

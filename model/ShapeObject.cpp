@@ -3,6 +3,13 @@
 #include "EqElement.h"
 #include "EqModel.h"
 #include "EqTypes.h"
+#include "ShapeAccent.h"
+#include "ShapeBigOperator.h"
+#include "ShapeBracket.h"
+#include "ShapeChem.h"
+#include "ShapeIntegral.h"
+#include "ShapeMatrix.h"
+#include "ShapeOperator.h"
 
 namespace toliva {
 
@@ -22,6 +29,12 @@ bool IsShapeObjectType(int32_t type) {
 
 std::unique_ptr<CKwEE_O> NewShapeObject(int32_t type) {
     if (!IsShapeObjectType(type)) return nullptr;
+    if (IsBracketType(type)) return std::make_unique<CKwEE_O_Bracket>();
+    if (IsMatrixType(type)) return std::make_unique<CKwEE_O_Matrix>();
+    if (IsOperatorType(type)) return std::make_unique<CKwEE_O_Operator>();
+    if (IsIntegralType(type)) return std::make_unique<CKwEE_O_integral>();
+    if (IsBigOperatorType(type)) return std::make_unique<CKwEE_O_SPB>();
+    if (type == EqTypeChemForm) return std::make_unique<CKwEE_O_ChemEForm>();
     // The concrete shapes register here as they are built; until then a
     // computed shape is an empty box.
     return std::make_unique<CKwEE_O>();
@@ -35,11 +48,15 @@ void LayoutShapeObject(EqElement* e, gp::Graphics* graphics, float scale, uint8_
     if (e->shape) e->shape->Layout(e, graphics, scale, flag);
 }
 
-void LayoutAccentObject(EqElement* e, gp::Graphics*, float, uint8_t, float, const QString&, const GlyphOutline*) {
+void LayoutAccentObject(EqElement* e, gp::Graphics* graphics, float scale, uint8_t flag, float size,
+                        const QString& text, const GlyphOutline* glyph) {
     if (!e) return;
-    // The accent class plugs in here: create it, call its base Layout, then
-    // its accent measuring. Without it the marks take no room.
     e->shape.reset();
+    auto accent = std::make_unique<CKwEE_O_Accent>();
+    CKwEE_O_Accent* object = accent.get();
+    e->shape = std::move(accent);
+    object->CKwEE_O::Layout(e, graphics, scale, flag);
+    object->LayoutAccent(graphics, size, text, glyph, flag);
 }
 
 }  // namespace toliva

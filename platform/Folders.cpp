@@ -20,12 +20,19 @@ QString homeFolder() {
 
 }  // namespace
 
-QString programPath() { return QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath(); }
+// The executable does not move while it runs: both are worked out once.
+QString programPath() {
+    static const QString path = QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath();
+    return path;
+}
 
 QString programFolder() {
-    QString dir = QFileInfo(programPath()).absolutePath();
-    if (!dir.endsWith('/')) dir += '/';
-    return dir;
+    static const QString folder = [] {
+        QString dir = QFileInfo(programPath()).absolutePath();
+        if (!dir.endsWith('/')) dir += '/';
+        return dir;
+    }();
+    return folder;
 }
 
 QString userDataBase() {

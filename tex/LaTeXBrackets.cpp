@@ -57,6 +57,17 @@ QString withoutMarkers(QString text) {
     return text;
 }
 
+// A left-brace-only bracket whose content is one left-aligned matrix: the
+// cases environment, which carries the brace itself. With anything else
+// beside the matrix the bracket keeps its delimiters and the matrix is an
+// array.
+bool holdsCaseList(const EqElement* bracket) {
+    if (!bracket || bracket->type != 355 || bracket->children.size() != 1) return false;
+    const EqElement* only = bracket->children[0]->next;
+    return only && !only->next && IsMatrixType(only->type) && (only->ch & 0x0F) == 1 &&
+           only->children.size() != 1;
+}
+
 }  // namespace
 
 QString LaTeXDelimiterText(int code, bool leftSide, bool* sideWord) {
@@ -106,7 +117,7 @@ void WriteLaTeXBracket(const EqElement* e, QString* text) {
     QString right = LaTeXDelimiterText(d.right, false, &rightWord);
     const bool twoParts = e->children.size() >= 2;
     const QString first = LaTeXChildText(e, 1);
-    if (!twoParts && first.startsWith(QLatin1String("\\begin{cases}"))) {
+    if (!twoParts && holdsCaseList(e)) {
         *text = first;
         return;
     }
@@ -151,7 +162,7 @@ void WriteLaTeXMatrix(const EqElement* e, QString* text) {
     const int k = e->ch & 0x0F;
     const bool small = (e->ch & 0xF0) == 0x10;
     const bool aligned = k == 3;
-    const bool cases = e->parent && e->parent->type == 355 && k == 1;
+    const bool cases = holdsCaseList(e->parent) && e->parent->children[0]->next == e;
     const bool alignedRows = e->type == EqTypeMatrixColumn && aligned;
 
     // Column letters: one per column, with the rule separators between them.

@@ -19,7 +19,8 @@ QString spaceText(const EqElement* e) {
     case 99: return QStringLiteral("\\:");
     case 100: return QStringLiteral("\\;");
     case 101:
-        if (e->prev && (e->prev->type == 1 || e->prev->type == 101)) return QStringLiteral(" ");
+        // A bare blank would read as nothing: a control space instead.
+        if (e->prev && (e->prev->type == 1 || e->prev->type == 101)) return QStringLiteral("\\ ");
         return QStringLiteral("\\,\\,");
     case 102: return QStringLiteral("\\quad ");
     case 103: return QStringLiteral("\\qquad ");

@@ -60,7 +60,7 @@ QString styledGlyphText(int type, int index) {
         return QString::fromLatin1(pattern).arg(QChar(char16_t(index + r.offset)));
     }
     if (type != EqTypeGlyphSymbol) return {};
-    if (index >= 149 && index <= 159)
+    if (index >= 149 && index <= 158)
         return QStringLiteral("\\symbol{\"") + QString::number(index + 9163, 16).toUpper() + QStringLiteral("} ");
     if (const char* fixed = fixedGlyphText(index)) return QLatin1String(fixed);
     return {};

@@ -110,9 +110,17 @@ QString twoArguments(const char* command, const EqElement* e) {
            QLatin1Char('}');
 }
 
+// An optional argument in square brackets. A '[' or ']' inside would pair
+// with the argument's own brackets, so such text goes into braces.
+QString optionalArgument(const QString& text) {
+    if (text.contains(QLatin1Char('[')) || text.contains(QLatin1Char(']')))
+        return QStringLiteral("[{") + text + QStringLiteral("}]");
+    return QLatin1Char('[') + text + QLatin1Char(']');
+}
+
 QString radicalForm(const char* command, const EqElement* e) {
     if (e->children.size() <= 1) return QLatin1String(command) + QLatin1Char('{') + child(e, 1) + QLatin1Char('}');
-    return QLatin1String(command) + QLatin1Char('[') + lastChild(e) + QStringLiteral("]{") + child(e, 1) +
+    return QLatin1String(command) + optionalArgument(lastChild(e)) + QLatin1Char('{') + child(e, 1) +
            QLatin1Char('}');
 }
 
@@ -173,7 +181,7 @@ QString limitUnderName(const EqElement* e) {
 
 // Arrows with their text under the shaft.
 QString arrowUnder(const char* command, const EqElement* e) {
-    return QLatin1String(command) + QLatin1Char('[') + child(e, 1) + QStringLiteral("]{") +
+    return QLatin1String(command) + optionalArgument(child(e, 1)) + QLatin1Char('{') +
            (e->children.size() >= 2 ? child(e, 2) : QString()) + QLatin1Char('}');
 }
 

@@ -24,21 +24,45 @@ int readU16(const QByteArray& table, int offset) {
 }
 int readS16(const QByteArray& table, int offset) { return int16_t(uint16_t(readU16(table, offset))); }
 
-std::mutex& cacheMutex() {
-    static std::mutex m;
-    return m;
+// The loaded faces and families, shared by every family and equation that
+// holds one. The caches are made on first use and never destroyed with the
+// other statics: a process may end with its application still alive (leaked,
+// or held in a static), and by then the font engine's own per-thread data may
+// be gone, so a face released at static destruction would touch a dead
+// engine. The faces are released instead when the application is destroyed,
+// by a post routine that runs while the engine still works; a process that
+// never destroys its application leaves them to the system.
+struct FontCaches {
+    std::mutex mutex;
+    std::map<QString, std::shared_ptr<const FontFace>> faces;
+    std::map<QString, std::shared_ptr<const FontFamilyData>> families;
+    bool releaseScheduled = false;
+};
+
+FontCaches& caches() {
+    static FontCaches* const instance = new FontCaches;  // never deleted, see above
+    return *instance;
 }
 
-// Faces stay loaded for the whole run, so that every family and every
-// equation holding one shares it.
-std::map<QString, std::shared_ptr<const FontFace>>& faceCache() {
-    static std::map<QString, std::shared_ptr<const FontFace>> cache;
-    return cache;
+void releaseCaches() {
+    FontCaches& c = caches();
+    std::map<QString, std::shared_ptr<const FontFace>> faces;
+    std::map<QString, std::shared_ptr<const FontFamilyData>> families;
+    {
+        std::lock_guard<std::mutex> lock(c.mutex);
+        faces.swap(c.faces);
+        families.swap(c.families);
+        c.releaseScheduled = false;
+    }
+    // The faces go here, outside the lock.
 }
 
-std::map<QString, std::shared_ptr<const FontFamilyData>>& familyCache() {
-    static std::map<QString, std::shared_ptr<const FontFamilyData>> cache;
-    return cache;
+// Before the first entry goes into the caches under an application; the
+// caller holds the mutex.
+void scheduleRelease(FontCaches& c) {
+    if (c.releaseScheduled) return;
+    qAddPostRoutine(releaseCaches);
+    c.releaseScheduled = true;
 }
 
 QString makeKey(const FontFamilyData& data) {
@@ -96,9 +120,10 @@ bool FontEngineAvailable() { return qobject_cast<QGuiApplication*>(QCoreApplicat
 
 std::shared_ptr<const FontFace> FontFace::load(const QString& path) {
     if (!FontEngineAvailable() || path.isEmpty()) return nullptr;
-    std::lock_guard<std::mutex> lock(cacheMutex());
-    auto found = faceCache().find(path);
-    if (found != faceCache().end()) return found->second;
+    FontCaches& c = caches();
+    std::lock_guard<std::mutex> lock(c.mutex);
+    auto found = c.faces.find(path);
+    if (found != c.faces.end()) return found->second;
     if (!QFileInfo(path).isFile()) return nullptr;
 
     auto face = std::make_shared<FontFace>();
@@ -107,16 +132,18 @@ std::shared_ptr<const FontFace> FontFace::load(const QString& path) {
     face->path = path;
     face->readMetrics();
     if (face->unitsPerEm <= 0) return nullptr;
-    faceCache()[path] = face;
+    scheduleRelease(c);
+    c.faces[path] = face;
     return face;
 }
 
 std::shared_ptr<const FontFace> FontFace::installed(const QString& name, int style) {
     if (!FontEngineAvailable()) return nullptr;
     const QString key = QStringLiteral("installed:%1:%2").arg(name.toLower()).arg(style);
-    std::lock_guard<std::mutex> lock(cacheMutex());
-    auto found = faceCache().find(key);
-    if (found != faceCache().end()) return found->second;
+    FontCaches& c = caches();
+    std::lock_guard<std::mutex> lock(c.mutex);
+    auto found = c.faces.find(key);
+    if (found != c.faces.end()) return found->second;
 
     QFont font(name);
     font.setStyleStrategy(QFont::NoFontMerging);
@@ -131,7 +158,8 @@ std::shared_ptr<const FontFace> FontFace::installed(const QString& name, int sty
     face->path = key;
     face->readMetrics();
     if (face->unitsPerEm <= 0 || styleOf(face->bold, face->italic) != style) return nullptr;
-    faceCache()[key] = face;
+    scheduleRelease(c);
+    c.faces[key] = face;
     return face;
 }
 
@@ -184,10 +212,11 @@ QPainterPath FontFace::outline(quint32 glyph) const { return m_raw.pathForGlyph(
 FontFamily::FontFamily(const QString& name) {
     if (!FontEngineAvailable() || name.trimmed().isEmpty()) return;
     const QString key = name.toLower();
+    FontCaches& c = caches();
     {
-        std::lock_guard<std::mutex> lock(cacheMutex());
-        auto found = familyCache().find(key);
-        if (found != familyCache().end()) {
+        std::lock_guard<std::mutex> lock(c.mutex);
+        auto found = c.families.find(key);
+        if (found != c.families.end()) {
             m_data = found->second;
             m_status = Ok;
             return;
@@ -196,8 +225,9 @@ FontFamily::FontFamily(const QString& name) {
     std::shared_ptr<const FontFamilyData> data = mappedFamily(name);
     if (!data) data = installedFamily(name);
     if (!data) return;
-    std::lock_guard<std::mutex> lock(cacheMutex());
-    familyCache()[key] = data;
+    std::lock_guard<std::mutex> lock(c.mutex);
+    scheduleRelease(c);
+    c.families[key] = data;
     m_data = data;
     m_status = Ok;
 }

@@ -342,11 +342,14 @@ TEST_F(EqLayoutTest, AlignsTwoLinesAtTheirEqualsSigns) {
     // 'a' alone before the sign is its ink; "bc" is b with its gap and c.
     const float left1 = 0.4f * S();
     const float left2 = (0.32f + spacing(1)) * S() + (0.24f + spacing(1)) * S();
-    const float right = 0.4f * S();
+    const float right = std::max(line->chainWidth - OffsetToRelation(line),
+                                 second->chainWidth - OffsetToRelation(second));
     EXPECT_NEAR(eq.placements[0].x, left2 - left1, 1e-4);
     EXPECT_NEAR(eq.placements[1].x, 0, 1e-4);
     EXPECT_NEAR(eq.placements[0].x + OffsetToRelation(line), eq.placements[1].x + OffsetToRelation(second), 1e-4);
-    EXPECT_NEAR(eq.widestLine, left2 + right, 1e-4);
+    const float left = std::max(OffsetToRelation(line), OffsetToRelation(second));
+    EXPECT_NEAR(left - OffsetToRelation(second), 0, 1e-4);  // the longer left side is the second
+    EXPECT_NEAR(eq.widestLine, left + right, 1e-4);
 }
 
 TEST_F(EqLayoutTest, ChildChainAccessGuardsMissingChains) {

@@ -26,7 +26,7 @@ void runCases(const std::vector<Case>& cases) {
         SCOPED_TRACE(c.name);
         Tree t;
         c.build(t);
-        EXPECT_EQ(t.latex(), QString::fromUtf16(c.expected));
+        EXPECT_EQ(t.latex(), QString::fromUtf16(c.expected)) << t.latex().toStdString();
     }
 }
 
@@ -98,7 +98,13 @@ TEST(LaTeXWriterTest, SpacesAndAccents) {
              t.text(t.line, u"x", 1);
              t.add(t.line, 101);
              t.add(t.line, 101);
-         }, uR"(\mathrm{x}  )"},
+         }, uR"(\mathrm{x}\ \ )"},
+        {"1/3 em space ends a sqrt index", [](Tree& t) {
+             EqElement* root = t.add(t.line, 137, 2);
+             t.text(Tree::arg(root, 0), u"x");
+             t.text(Tree::arg(root, 1), u"n", 1);
+             t.add(Tree::arg(root, 1), 101);
+         }, uR"(\sqrt[\mathrm{n}\ ]{x})"},
         {"custom space kern", [](Tree& t) { SetSpaceAmount(t.add(t.line, 104, 0, 0x204), 2.5f); }, uR"(\kern 2.5pt )"},
         {"custom space default command", [](Tree& t) { SetSpaceAmount(t.add(t.line, 104, 0, 0x0), 1.0f); },
          uR"(\mspace{1em})"},
@@ -313,6 +319,19 @@ TEST(LaTeXWriterTest, Brackets) {
              EqElement* br = t.add(t.line, 355, 1);
              t.with(Tree::arg(br, 0), 370, {u"a", u"b"}, 1);
          }, u"\\begin{cases}\n\ta\\\\\n\tb\\\\\n\\end{cases}"},
+        {"a case list with more beside it keeps the brace", [](Tree& t) {
+             EqElement* br = t.add(t.line, 355, 1);
+             t.with(Tree::arg(br, 0), 370, {u"a", u"b"}, 1);
+             t.text(Tree::arg(br, 0), u"x");
+         }, u"\\left\\{ \\begin{array}{l}\n\ta\\\\\n\tb\\\\\n\\end{array}x \\right. "},
+        {"optional argument holding brackets is braced", [](Tree& t) {
+             EqElement* root = t.add(t.line, 137, 2);
+             t.text(Tree::arg(root, 0), u"x");
+             t.text(Tree::arg(root, 1), u"]", 1);
+             EqElement* arrow = t.add(t.line, 634, 2);
+             t.text(Tree::arg(arrow, 0), u"[a", 1);
+             t.text(Tree::arg(arrow, 1), u"b");
+         }, uR"(\sqrt[{]}]{x}\xrightarrow[{[\mathrm{a}}]{b})"},
         {"round bracket around a one-column left matrix", [](Tree& t) {
              EqElement* br = t.add(t.line, 337, 1);
              t.with(Tree::arg(br, 0), 370, {u"a", u"b"}, 1);
@@ -499,8 +518,9 @@ TEST(LaTeXWriterTest, SymbolsAndDecorations) {
              for (int index : {355, 383, 434}) t.add(t.line, 6, 0, uint16_t(index));
          }, uR"(\mathcalbf{A} \mathsf{A} \mathsf{z} )"},
         {"fixed glyph texts", [](Tree& t) {
-             for (int index : {141, 147, 148, 149, 159}) t.add(t.line, 6, 0, uint16_t(index));
-         }, uR"(\mathscr{B} \mathscr{F} \symbol{"24EA} \symbol{"2460} \symbol{"246A} )"},
+             for (int index : {141, 147, 148, 149, 158}) t.add(t.line, 6, 0, uint16_t(index));
+         }, uR"(\mathscr{B} \mathscr{F} \symbol{"24EA} \symbol{"2460} \symbol{"2469} )"},
+        {"lozenge is no circled number", [](Tree& t) { t.add(t.line, 6, 0, 159); }, uR"(\lozenge )"},
         {"glyph accents", [](Tree& t) { t.add(t.line, 6, 0, 2)->payload = {11}; }, uR"(\bar{\mathbb{A}})"},
         {"wide accents", [](Tree& t) {
              for (int type = 208; type <= 217; ++type) t.with(t.line, type, {u"x"});

@@ -126,6 +126,41 @@ TEST(EqtoolRender, RefusesBadArguments) {
     EXPECT_TRUE(r.err.contains(QLatin1String("damaged"))) << r.err.toStdString();
 }
 
+// A formula straight from LaTeX; text that does not convert draws nothing.
+TEST(EqtoolRender, DrawsLaTeXText) {
+    test::ScratchFolder dir;
+    const QString png = dir.file(QStringLiteral("frac.png"));
+    const ToolOutput r = eqtool({QStringLiteral("render"), QStringLiteral("--latex"),
+                                 QStringLiteral("\\frac{a}{b}+\\sqrt{x}"), QStringLiteral("-o"), png});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    const QMap<QString, double> m = measurements(r.out);
+    const QImage image(png);
+    ASSERT_FALSE(image.isNull());
+    EXPECT_EQ(image.width(), int(std::ceil(m.value(QStringLiteral("width")) - 0.005)));
+    EXPECT_TRUE(hasInk(image));
+    // A fraction stands taller than one line of text.
+    const ToolOutput plain = eqtool({QStringLiteral("render"), QStringLiteral("--latex"), QStringLiteral("ab"),
+                                     QStringLiteral("-o"), dir.file(QStringLiteral("ab.png"))});
+    ASSERT_EQ(plain.exitCode, 0) << plain.err.toStdString();
+    EXPECT_GT(m.value(QStringLiteral("height")), measurements(plain.out).value(QStringLiteral("height")));
+
+    const QString none = dir.file(QStringLiteral("none.png"));
+    // Nothing, an empty formula, groups nested too deeply.
+    const QString deep = QString(300, QLatin1Char('{')) + QLatin1Char('x') + QString(300, QLatin1Char('}'));
+    for (const QString& text : {QString(), QStringLiteral("$$"), deep}) {
+        const ToolOutput bad =
+            eqtool({QStringLiteral("render"), QStringLiteral("--latex"), text, QStringLiteral("-o"), none});
+        EXPECT_EQ(bad.exitCode, 1) << text.left(20).toStdString();
+        EXPECT_FALSE(bad.err.trimmed().isEmpty()) << text.left(20).toStdString();
+    }
+    EXPECT_FALSE(QFileInfo::exists(none));
+
+    // One source only.
+    const ToolOutput both = eqtool({QStringLiteral("render"), QStringLiteral("--stream"), stream("fields.eqs"),
+                                    QStringLiteral("--latex"), QStringLiteral("x"), QStringLiteral("-o"), none});
+    EXPECT_EQ(both.exitCode, 2);
+}
+
 // Every drawer in every setting, under the sanitizers of the test build.
 TEST(EqtoolGallery, DrawsEveryTypeAndAContactSheet) {
     test::ScratchFolder dir;

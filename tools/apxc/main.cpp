@@ -7,6 +7,11 @@
 // box (one unit a pixel), so text becomes glyph outlines here and the
 // pictures need no fonts to draw. A metafile of 256 bytes or fewer would draw
 // nothing, so such a metafile is padded with a comment.
+//
+// A page of the property grid marks its value places with rectangles that
+// carry data-field="item kind type" (drawn with fill="none"); each becomes a
+// field record in document order, in view-box units, and the view box
+// becomes the page bounds. Field rectangles take no transform.
 #include "ForwardingDevice.h"
 #include "platform/Archive.h"
 #include "platform/emf/EmfRecorder.h"
@@ -14,12 +19,15 @@
 
 #include <QDir>
 #include <QDirIterator>
+#include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QPainter>
 #include <QSvgRenderer>
+#include <QXmlStreamReader>
 
 #include <cstdio>
+#include <vector>
 
 using namespace toliva;
 
@@ -30,7 +38,7 @@ constexpr char kPadTag[] = "TolivaPad";
 void fail(const QString& text) { std::fprintf(stderr, "apxc: %s\n", text.toUtf8().constData()); }
 
 // The enhanced metafile of one source; empty with a message when it cannot be drawn.
-QByteArray drawSource(const QString& svgPath, QSizeF* size) {
+QByteArray drawSource(const QString& svgPath, QSizeF* size, QRectF* viewBox) {
     QSvgRenderer renderer(svgPath);
     if (!renderer.isValid()) {
         fail(QStringLiteral("%1: not a readable SVG file").arg(svgPath));
@@ -43,6 +51,7 @@ QByteArray drawSource(const QString& svgPath, QSizeF* size) {
         return {};
     }
     *size = box.size();
+    *viewBox = box;
 
     emf::EmfRecorder recorder(box.size());
     {
@@ -61,7 +70,51 @@ QByteArray drawSource(const QString& svgPath, QSizeF* size) {
     return bytes;
 }
 
-bool writePicture(const QByteArray& metafile, const QSizeF& size, const QString& outPath) {
+// The field rectangles of a source, in document order; false with a message
+// when one of them cannot be read.
+bool readFields(const QString& svgPath, std::vector<PictureField>* fields) {
+    QFile file(svgPath);
+    if (!file.open(QIODevice::ReadOnly)) {
+        fail(QStringLiteral("%1: cannot read").arg(svgPath));
+        return false;
+    }
+    QXmlStreamReader xml(&file);
+    while (!xml.atEnd()) {
+        if (xml.readNext() != QXmlStreamReader::StartElement) continue;
+        const QXmlStreamAttributes a = xml.attributes();
+        if (!a.hasAttribute(QLatin1String("data-field"))) continue;
+        const QStringList parts = a.value(QLatin1String("data-field")).toString().simplified().split(u' ');
+        bool ok = parts.size() == 3;
+        int numbers[3] = {};
+        for (int i = 0; ok && i < 3; ++i) numbers[i] = parts[i].toInt(&ok);
+        float box[4] = {};
+        const char* names[4] = {"x", "y", "width", "height"};
+        for (int i = 0; ok && i < 4; ++i) box[i] = a.value(QLatin1String(names[i])).toFloat(&ok);
+        if (!ok || xml.name() != QLatin1String("rect") || a.hasAttribute(QLatin1String("transform"))) {
+            fail(QStringLiteral("%1:%2: a field is a rect with data-field=\"item kind type\", x, y, width and height")
+                     .arg(svgPath)
+                     .arg(xml.lineNumber()));
+            return false;
+        }
+        PictureField f;
+        f.item = numbers[0];
+        f.kind = numbers[1];
+        f.type = numbers[2];
+        f.x = box[0];
+        f.y = box[1];
+        f.x2 = box[0] + box[2];
+        f.y2 = box[1] + box[3];
+        fields->push_back(f);
+    }
+    if (xml.hasError()) {
+        fail(QStringLiteral("%1: %2").arg(svgPath, xml.errorString()));
+        return false;
+    }
+    return true;
+}
+
+bool writePicture(const QByteArray& metafile, const QSizeF& size, const QString& outPath,
+                  const std::vector<PictureField>& fields, const QRectF& bounds) {
     CKwEMF picture;
     picture.metafile = metafile;
     picture.byteCount = int(metafile.size());
@@ -71,7 +124,22 @@ bool writePicture(const QByteArray& metafile, const QSizeF& size, const QString&
     try {
         QDir().mkpath(QFileInfo(outPath).absolutePath());
         Archive ar = Archive::openFile(outPath, Archive::Store);
-        ar.writeI32(0);  // no fields
+        ar.writeI32(int32_t(fields.size()));
+        if (!fields.empty()) {
+            ar.writeF32(float(bounds.x()));
+            ar.writeF32(float(bounds.y()));
+            ar.writeF32(float(bounds.width()));
+            ar.writeF32(float(bounds.height()));
+            for (const PictureField& f : fields) {
+                ar.writeI32(f.item);
+                ar.writeI32(f.kind);
+                ar.writeI32(f.type);
+                ar.writeF32(f.x);
+                ar.writeF32(f.y);
+                ar.writeF32(f.x2);
+                ar.writeF32(f.y2);
+            }
+        }
         picture.SerializeMetafile(ar);
         ar.close();
     } catch (const std::exception&) {
@@ -80,7 +148,7 @@ bool writePicture(const QByteArray& metafile, const QSizeF& size, const QString&
     }
     // What was written must read back as a picture that draws.
     CKwEMF check;
-    if (!check.LoadFile(outPath) || !check.IsDrawable()) {
+    if (!check.LoadFile(outPath) || !check.IsDrawable() || check.FieldCount() != int(fields.size())) {
         fail(QStringLiteral("%1: written picture does not read back").arg(outPath));
         return false;
     }
@@ -89,8 +157,11 @@ bool writePicture(const QByteArray& metafile, const QSizeF& size, const QString&
 
 bool convert(const QString& svgPath, const QString& outPath) {
     QSizeF size;
-    const QByteArray metafile = drawSource(svgPath, &size);
-    return !metafile.isEmpty() && writePicture(metafile, size, outPath);
+    QRectF viewBox;
+    std::vector<PictureField> fields;
+    const QByteArray metafile = drawSource(svgPath, &size, &viewBox);
+    return !metafile.isEmpty() && readFields(svgPath, &fields) &&
+           writePicture(metafile, size, outPath, fields, viewBox);
 }
 
 int usage() {

@@ -1,11 +1,13 @@
-// render: draws an equation stream as a picture, PNG or SVG, and prints the
-// picture's width, height, baseline and axis in pixels.
+// render: draws an equation stream, or a formula given as LaTeX, as a
+// picture, PNG or SVG, and prints the picture's width, height, baseline and
+// axis in pixels.
 #include "Commands.h"
 
 #include "model/EqModel.h"
 #include "model/EqOutput.h"
 #include "model/EqStream.h"
 #include "platform/gdiplus/Graphics.h"
+#include "tex/LaTeXReader.h"
 
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -23,6 +25,8 @@ constexpr float kMaxScale = 64.0f;
 
 struct RenderArgs {
     QString stream;
+    QString latex;
+    bool hasLatex = false;
     QString output;
     float scale = kDefaultScale;
     bool markMode = false;
@@ -37,6 +41,9 @@ bool parseArgs(const QStringList& arguments, RenderArgs* out) {
         const QString value = args[++i];
         if (a == u"--stream") {
             out->stream = value;
+        } else if (a == u"--latex") {
+            out->latex = value;
+            out->hasLatex = true;
         } else if (a == u"-o") {
             out->output = value;
         } else if (a == u"--scale") {
@@ -50,7 +57,9 @@ bool parseArgs(const QStringList& arguments, RenderArgs* out) {
             return false;
         }
     }
-    return !out->stream.isEmpty() && !out->output.isEmpty();
+    // Exactly one source: a stream file or LaTeX text.
+    if (out->stream.isEmpty() == !out->hasLatex) return false;
+    return !out->output.isEmpty();
 }
 
 EqLayoutSettings builtInStyle() {
@@ -106,12 +115,19 @@ int runRender(const QStringList& arguments) {
         return 1;
     }
 
-    QByteArray bytes;
-    if (!readWholeFile(args.stream, &bytes)) return 1;
     EqModel eq(builtInStyle());
-    if (!LoadEquationAtomically(&eq, bytes, args.markMode)) {
-        printError(QStringLiteral("eqtool: %1: damaged equation stream").arg(args.stream));
-        return 1;
+    if (args.hasLatex) {
+        // Read into a scratch equation; nothing is drawn when nothing converts.
+        const LaTeXReadResult r = ReadLaTeXInto(args.latex, &eq);
+        if (!r.message.isEmpty()) printError(QStringLiteral("eqtool: %1 at %2").arg(r.message).arg(r.position));
+        if (!r.ok) return 1;
+    } else {
+        QByteArray bytes;
+        if (!readWholeFile(args.stream, &bytes)) return 1;
+        if (!LoadEquationAtomically(&eq, bytes, args.markMode)) {
+            printError(QStringLiteral("eqtool: %1: damaged equation stream").arg(args.stream));
+            return 1;
+        }
     }
 
     // A first pass that keeps nothing gives the picture's size.

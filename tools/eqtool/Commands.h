@@ -28,6 +28,8 @@ int runIconsSheet(const QStringList& args);
 int runMathml(const QStringList& args);
 int runRender(const QStringList& args);
 int runGallery(const QStringList& args);
+int runFromLatex(const QStringList& args);
+int runFromMathml(const QStringList& args);
 
 // Helpers shared by the commands.
 void printOut(const QString& text);

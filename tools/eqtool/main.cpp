@@ -18,8 +18,10 @@ const Command kCommands[] = {
     {"symlib-sheet", "-o FILE [--part outlines|glyphs|operators] [--scores FILE]", runSymlibSheet},
     {"latex", "[--marks] [--delim N] FILE", runLatex},
     {"mathml", "[--marks] FILE", runMathml},
-    {"render", "[--marks] --stream FILE -o OUT.png|OUT.svg [--scale N]", runRender},
+    {"render", "[--marks] --stream FILE|--latex TEXT -o OUT.png|OUT.svg [--scale N]", runRender},
     {"gallery", "DIR", runGallery},
+    {"from-latex", "TEXT -o FILE", runFromLatex},
+    {"from-mathml", "FILE -o FILE", runFromMathml},
     {"builders-sheet", "-o FILE", runBuildersSheet},
     {"icons-sheet", "-o FILE.png [--icons DIR]", runIconsSheet},
 };

@@ -1,0 +1,66 @@
+// MathML text: read it; whatever is built must dump, store and read back as
+// an equation stream, and its MathML must read again without harm.
+#include "model/EqDump.h"
+#include "model/EqModel.h"
+#include "model/EqStream.h"
+#include "platform/MessageSink.h"
+#include "tex/MathMLReader.h"
+#include "tex/MathMLWriter.h"
+
+#include <QByteArray>
+#include <QTemporaryDir>
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+
+using namespace toliva;
+
+namespace {
+
+class SilentSink : public MessageSink {
+public:
+    int show(const QString&, const QString&, unsigned, void*) override { return IDOK; }
+};
+
+EqLayoutSettings builtInStyle() {
+    EqLayoutSettings s;
+    SetDefaultLayoutSettings(s);
+    return s;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    static QTemporaryDir home;
+    setenv("TOLIVA_HOME", home.path().toLocal8Bit().constData(), 1);
+    static SilentSink sink;
+    setMessageSink(&sink);
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    static const EqLayoutSettings style = builtInStyle();
+    MathMLReader reader;
+    const MathMLReadResult r = ReadMathML(reader, data, size, style);
+    if (r.ok != bool(r.equation)) __builtin_trap();
+    if (!r.equation) {
+        if (r.message.isEmpty()) __builtin_trap();  // a failure always says why
+        return 0;
+    }
+    EqModel& eq = *r.equation;
+    if (IsEquationEmpty(&eq)) __builtin_trap();
+    DumpEquation(eq);
+
+    // The tree is sound: it stores and reads back as the same stream.
+    const QByteArray saved = EquationToBytes(&eq);
+    EqModel back(style);
+    if (!LoadEquationAtomically(&back, saved)) __builtin_trap();
+    if (EquationToBytes(&back) != saved) __builtin_trap();
+
+    // Its MathML reads again.
+    const QByteArray again = EquationToMathML(&eq).toUtf8();
+    MathMLReader second;
+    ReadMathML(second, again.constData(), size_t(again.size()), style);
+    return 0;
+}

@@ -1,0 +1,104 @@
+// Real-world formulas (the shared corpus beside the repository): every one is
+// read without a crash, and the share that converts without loss is printed.
+#include "LaTeXReaderTestSupport.h"
+
+#include "platform/MessageSink.h"
+#include "tex/LaTeXReader.h"
+#include "tex/LaTeXWriter.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+
+namespace toliva::test {
+namespace {
+
+// The corpus folder: shared/corpus beside the repository's root.
+QString corpusFolder() {
+    const QDir here = QFileInfo(QStringLiteral(__FILE__)).absoluteDir();  // tests/tex
+    return QDir::cleanPath(here.absoluteFilePath(QStringLiteral("../../../shared/corpus")));
+}
+
+struct Formula {
+    QString id;
+    QString tex;
+};
+
+// Rows are "name<TAB>display<TAB>tex" or "id<TAB>tex"; the TeX is the last field.
+std::vector<Formula> readCorpus(const QString& folder) {
+    std::vector<Formula> formulas;
+    const QStringList files = QDir(folder).entryList({QStringLiteral("*.tsv")}, QDir::Files, QDir::Name);
+    for (const QString& name : files) {
+        QFile f(QDir(folder).filePath(name));
+        if (!f.open(QIODevice::ReadOnly)) continue;
+        const QStringList rows = QString::fromUtf8(f.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        for (const QString& row : rows) {
+            const QStringList fields = row.split(QLatin1Char('\t'));
+            if (fields.size() < 2) continue;
+            formulas.push_back({name + QLatin1Char(':') + fields.first(), fields.last()});
+        }
+    }
+    return formulas;
+}
+
+QString writeBack(const EqModel& eq) {
+    QString out;
+    for (size_t i = 0; i < eq.lines.size(); ++i) {
+        if (i) out += QStringLiteral("\n\\\\\n");
+        out += LaTeXLineText(eq.lines[i]);
+    }
+    return out;
+}
+
+TEST(LaTeXCorpusTest, RealWorldFormulas) {
+    const QString folder = corpusFolder();
+    const std::vector<Formula> formulas = readCorpus(folder);
+    if (formulas.empty()) GTEST_SKIP() << "no corpus in " << folder.toStdString();
+
+    RecordingMessageSink sink;
+    ScopedMessageSink guard(&sink);
+    int converted = 0;
+    int withoutLoss = 0;
+    int stable = 0;
+    std::map<QString, int> failures;
+    std::map<QString, int> unknown;
+    for (const Formula& f : formulas) {
+        EqModel eq(readerStyle());
+        LaTeXReadResult r;
+        ReadLaTeXDocument(f.tex, &eq, &r);
+        if (r.ok) ++converted;
+        if (!r.message.isEmpty()) ++failures[r.message];
+        for (const QString& name : r.unknown) ++unknown[name];
+        const bool lossless = r.ok && !r.error && !r.overflow && r.unknown.isEmpty();
+        if (lossless) ++withoutLoss;
+
+        // What the writer makes of it reads back to the same text.
+        if (r.ok) {
+            const QString first = writeBack(eq);
+            EqModel again(readerStyle());
+            ReadLaTeXDocument(first, &again, nullptr);
+            if (writeBack(again) == first) ++stable;
+        }
+    }
+    const int n = int(formulas.size());
+    std::printf("LaTeX corpus: %d formulas; %d converted (%.1f%%); %d without loss (%.1f%%); "
+                "%d read back to the same text\n",
+                n, converted, 100.0 * converted / n, withoutLoss, 100.0 * withoutLoss / n, stable);
+    for (const auto& [message, count] : failures) std::printf("  %3d x %s\n", count, qPrintable(message));
+    std::vector<std::pair<int, QString>> names;
+    for (const auto& [name, count] : unknown) names.push_back({count, name});
+    std::sort(names.rbegin(), names.rend());
+    QString list;
+    for (size_t i = 0; i < names.size() && i < 40; ++i)
+        list += QStringLiteral(" %1(%2)").arg(names[i].second).arg(names[i].first);
+    std::printf("  not known:%s\n", qPrintable(list));
+    EXPECT_GT(converted, 0);
+}
+
+}  // namespace
+}  // namespace toliva::test

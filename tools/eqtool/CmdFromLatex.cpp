@@ -1,0 +1,41 @@
+// from-latex: reads LaTeX text into an equation stream.
+#include "Commands.h"
+
+#include "model/EqModel.h"
+#include "model/EqStream.h"
+#include "platform/Archive.h"
+#include "tex/LaTeXReader.h"
+
+namespace toliva::eqtool {
+
+// eqtool from-latex TEXT -o FILE
+// Exit code 1 when no line converted (nothing is written); segments that did
+// not convert are reported on standard error.
+int runFromLatex(const QStringList& arguments) {
+    QStringList args = arguments;
+    const qsizetype at = args.indexOf(QStringLiteral("-o"));
+    if (at < 0 || at + 1 >= args.size()) return kUsageError;
+    const QString output = args[at + 1];
+    args.remove(at, 2);
+    if (args.size() != 1) return kUsageError;
+
+    // The built-in style: the output must not depend on the user's defaults.
+    EqLayoutSettings style;
+    SetDefaultLayoutSettings(style);
+    EqModel eq(style);
+    const LaTeXReadResult r = ReadLaTeXInto(args[0], &eq);
+    if (!r.message.isEmpty())
+        printError(QStringLiteral("eqtool: %1 at %2").arg(r.message).arg(r.position));
+    if (!r.ok) return 1;
+    try {
+        Archive ar = Archive::openFile(output, Archive::Store);
+        SaveEquation(&eq, ar);
+        ar.close();
+    } catch (const FileException&) {
+        printError(QStringLiteral("eqtool: cannot write %1").arg(output));
+        return 1;
+    }
+    return 0;
+}
+
+}  // namespace toliva::eqtool
