@@ -10,9 +10,14 @@
 #include <QFontDatabase>
 #include <QGuiApplication>
 
+#include <atomic>
 #include <cmath>
+#include <iterator>
+#include <list>
 #include <map>
 #include <mutex>
+#include <unordered_map>
+#include <utility>
 
 namespace toliva::gp {
 namespace {
@@ -23,6 +28,84 @@ int readU16(const QByteArray& table, int offset) {
     return (uint8_t(table[offset]) << 8) | uint8_t(table[offset + 1]);
 }
 int readS16(const QByteArray& table, int offset) { return int16_t(uint16_t(readU16(table, offset))); }
+
+// What the glyph cache knows of one glyph of one face.
+struct CachedGlyph {
+    bool hasOutline = false;
+    bool hasAdvance = false;
+    float advance = 0;
+    QPainterPath outline;  // design units; copies share its data
+};
+
+// Glyphs by face and glyph index, most recently used first, at most limit of
+// them. Outlines are plain data, with nothing of the font engine in them.
+class GlyphCache {
+public:
+    // Calls reader with the glyph of key when the cache has it, marking it
+    // most recently used, and answers what reader does; false when it has not.
+    template <class F>
+    bool read(quint64 key, F&& reader) {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        auto found = m_index.find(key);
+        if (found == m_index.end()) return false;
+        m_order.splice(m_order.begin(), m_order, found->second);
+        return reader(found->second->second);
+    }
+
+    // Calls writer with the glyph of key, made when the cache has none.
+    template <class F>
+    void update(quint64 key, F&& writer) {
+        std::list<Entry> dropped;  // goes after the lock
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (m_limit == 0) return;
+        auto found = m_index.find(key);
+        if (found != m_index.end()) {
+            m_order.splice(m_order.begin(), m_order, found->second);
+        } else {
+            m_order.emplace_front(key, CachedGlyph());
+            m_index.emplace(key, m_order.begin());
+        }
+        writer(m_order.front().second);
+        trim(&dropped);
+    }
+
+    size_t count() {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_index.size();
+    }
+    size_t limit() {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_limit;
+    }
+    void setLimit(size_t limit) {
+        std::list<Entry> dropped;
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_limit = limit;
+        trim(&dropped);
+    }
+    void clear() {
+        std::list<Entry> dropped;
+        std::lock_guard<std::mutex> lock(m_mutex);
+        dropped.swap(m_order);
+        m_index.clear();
+    }
+
+private:
+    using Entry = std::pair<quint64, CachedGlyph>;
+
+    // The caller holds the mutex.
+    void trim(std::list<Entry>* dropped) {
+        while (m_index.size() > m_limit) {
+            m_index.erase(m_order.back().first);
+            dropped->splice(dropped->end(), m_order, std::prev(m_order.end()));
+        }
+    }
+
+    std::mutex m_mutex;
+    std::list<Entry> m_order;
+    std::unordered_map<quint64, std::list<Entry>::iterator> m_index;
+    size_t m_limit = kDefaultGlyphCacheLimit;
+};
 
 // The loaded faces and families, shared by every family and equation that
 // holds one. The caches are made on first use and never destroyed with the
@@ -37,6 +120,7 @@ struct FontCaches {
     std::map<QString, std::shared_ptr<const FontFace>> faces;
     std::map<QString, std::shared_ptr<const FontFamilyData>> families;
     bool releaseScheduled = false;
+    GlyphCache glyphs;  // has its own lock
 };
 
 FontCaches& caches() {
@@ -54,6 +138,7 @@ void releaseCaches() {
         families.swap(c.families);
         c.releaseScheduled = false;
     }
+    c.glyphs.clear();
     // The faces go here, outside the lock.
 }
 
@@ -110,13 +195,26 @@ std::shared_ptr<const FontFamilyData> installedFamily(const QString& name) {
     return data;
 }
 
+quint64 glyphKey(quint64 faceId, quint32 glyph) { return (faceId << 32) | glyph; }
+
+quint64 nextFaceId() {
+    static std::atomic<quint64> next{1};
+    return next.fetch_add(1, std::memory_order_relaxed);
+}
+
 int styleOf(bool bold, bool italic) { return (bold ? FontStyleBold : 0) | (italic ? FontStyleItalic : 0); }
 
 }  // namespace
 
 bool FontEngineAvailable() { return qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr; }
 
+size_t GlyphCacheCount() { return caches().glyphs.count(); }
+size_t GlyphCacheLimit() { return caches().glyphs.limit(); }
+void SetGlyphCacheLimit(size_t limit) { caches().glyphs.setLimit(limit); }
+
 // ---- FontFace
+
+FontFace::FontFace() : m_id(nextFaceId()) {}
 
 std::shared_ptr<const FontFace> FontFace::load(const QString& path) {
     if (!FontEngineAvailable() || path.isEmpty()) return nullptr;
@@ -200,12 +298,42 @@ quint32 FontFace::glyphFor(char32_t code) const {
 }
 
 float FontFace::advance(quint32 glyph) const {
+    GlyphCache& cache = caches().glyphs;
+    const quint64 key = glyphKey(m_id, glyph);
+    float found = 0;
+    const bool known = cache.read(key, [&](const CachedGlyph& g) {
+        found = g.advance;
+        return g.hasAdvance;
+    });
+    if (known) return found;
     QPointF adv;
-    if (!m_raw.advancesForGlyphIndexes(&glyph, &adv, 1, QRawFont::UseDesignMetrics)) return 0;
-    return float(adv.x());
+    const float value = m_raw.advancesForGlyphIndexes(&glyph, &adv, 1, QRawFont::UseDesignMetrics) ? float(adv.x()) : 0;
+    cache.update(key, [&](CachedGlyph& g) {
+        g.advance = value;
+        g.hasAdvance = true;
+    });
+    return value;
 }
 
-QPainterPath FontFace::outline(quint32 glyph) const { return m_raw.pathForGlyph(glyph); }
+QPainterPath FontFace::outline(quint32 glyph) const {
+    GlyphCache& cache = caches().glyphs;
+    const quint64 key = glyphKey(m_id, glyph);
+    QPainterPath found;
+    const bool known = cache.read(key, [&](const CachedGlyph& g) {
+        if (!g.hasOutline) return false;
+        found = g.outline;
+        return true;
+    });
+    if (known) return found;
+    // Fetched outside the cache's lock: two threads missing the same glyph
+    // both fetch it, and the later store wins.
+    const QPainterPath path = m_raw.pathForGlyph(glyph);
+    cache.update(key, [&](CachedGlyph& g) {
+        g.outline = path;
+        g.hasOutline = true;
+    });
+    return path;
+}
 
 // ---- FontFamily
 

@@ -23,6 +23,7 @@
 #include <QString>
 
 #include <array>
+#include <cstddef>
 #include <memory>
 #include <vector>
 
@@ -40,6 +41,17 @@ enum Unit { UnitWorld = 0, UnitDisplay = 1, UnitPixel = 2 };
 
 // Whether fonts can be loaded in this process (a QGuiApplication exists).
 bool FontEngineAvailable();
+
+// Glyph outlines and advances are kept once fetched from a face, in design
+// units, so that text drawn again at any size or transform costs no font
+// engine call. The cache is shared by all faces and threads and holds at most
+// GlyphCacheLimit() glyphs, the least recently used going first; it is
+// emptied with the faces when the application ends.
+inline constexpr size_t kDefaultGlyphCacheLimit = 4096;
+size_t GlyphCacheCount();
+size_t GlyphCacheLimit();
+// A limit of 0 keeps nothing; glyphs over a lowered limit go at once.
+void SetGlyphCacheLimit(size_t limit);
 
 // Measured text boxes are wider than the text's advance by this much of the
 // em on each side, as the system's text measuring pads them.
@@ -203,8 +215,13 @@ public:
     // The outline of a glyph in design units, y down, origin on the baseline.
     QPainterPath outline(quint32 glyph) const;
 
+    FontFace();
+
 private:
     void readMetrics();
+
+    // Names the face in the glyph cache: never reused, unlike its address.
+    const quint64 m_id;
 
     QRawFont m_raw;  // at a pixel size of one em in design units, unhinted
 };

@@ -7,6 +7,7 @@
 #include <QPainterPathStroker>
 #include <QPen>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <new>
@@ -518,9 +519,67 @@ std::string penExtras(const Pen& pen) {
 
 }  // namespace
 
+// ---- RecordingLog
+
+RecordingLog::Note& RecordingLog::add(Note::Kind kind) {
+    Note& note = m_notes.emplace_back();
+    note.kind = kind;
+    return note;
+}
+
+void RecordingLog::clear() {
+    m_notes.clear();
+    m_lines.clear();
+}
+
+const std::vector<std::string>& RecordingLog::lines() const {
+    if (m_lines.size() > m_notes.size()) m_lines.clear();
+    for (size_t i = m_lines.size(); i < m_notes.size(); ++i) {
+        const Note& n = m_notes[i];
+        const float* v = n.numbers;
+        switch (n.kind) {
+        case Note::Stroke:
+            m_lines.push_back("stroke " + colourText(n.pen.colour) + " w=" + number(n.pen.width) + penExtras(n.pen) +
+                              ' ' + n.word + " n=" + std::to_string(n.count));
+            break;
+        case Note::Fill:
+            m_lines.push_back("fill " + (n.brush.empty() ? colourText(n.colour) : n.brush) + ' ' + n.word +
+                              " n=" + std::to_string(n.count));
+            break;
+        case Note::Transform:
+            m_lines.push_back("transform " + number(v[0]) + ' ' + number(v[1]) + ' ' + number(v[2]) + ' ' +
+                              number(v[3]) + ' ' + number(v[4]) + ' ' + number(v[5]));
+            break;
+        case Note::Clear:
+            m_lines.push_back("clear " + colourText(n.colour));
+            break;
+        case Note::Image:
+            m_lines.push_back("image " + std::to_string(n.width) + 'x' + std::to_string(n.height) + " src " +
+                              number(v[0]) + ' ' + number(v[1]) + ' ' + number(v[2]) + ' ' + number(v[3]) +
+                              " dest " + number(v[4]) + ' ' + number(v[5]) + ' ' + number(v[6]) + ' ' +
+                              number(v[7]));
+            break;
+        case Note::State:
+            m_lines.push_back(n.word + ' ' + std::to_string(n.count));
+            break;
+        case Note::Save:
+            m_lines.push_back("save " + std::to_string(n.count));
+            break;
+        case Note::Restore:
+            m_lines.push_back("restore " + std::to_string(n.count));
+            break;
+        }
+    }
+    return m_lines;
+}
+
+// ---- RecordingGraphics
+
 Status RecordingGraphics::doStroke(const Pen& pen, const GraphicsPath& path, const char* shape) {
-    log.push_back("stroke " + colourText(pen.colour) + " w=" + number(pen.width) + penExtras(pen) + ' ' + shape +
-                  " n=" + std::to_string(path.GetPointCount()));
+    RecordingLog::Note& note = log.add(RecordingLog::Note::Stroke);
+    note.pen = pen;
+    note.word = shape;
+    note.count = path.GetPointCount();
     ops.push_back({"stroke", shape, path.points(), path.types(), pen, {}, pen.colour, GetTransform()});
     return Ok;
 }
@@ -528,28 +587,34 @@ Status RecordingGraphics::doStroke(const Pen& pen, const GraphicsPath& path, con
 Status RecordingGraphics::doFill(const Brush& brush, const GraphicsPath& path, const char* shape) {
     const bool solid = brush.GetType() == BrushTypeSolidColor;
     const ARGB colour = solid ? brush.firstColour() : 0;
-    log.push_back("fill " + (solid ? colourText(colour) : brush.describe()) + ' ' + shape +
-                  " n=" + std::to_string(path.GetPointCount()));
-    ops.push_back({"fill", shape, path.points(), path.types(), {}, brush.describe(), colour, GetTransform()});
+    std::string description = brush.describe();
+    RecordingLog::Note& note = log.add(RecordingLog::Note::Fill);
+    note.colour = colour;
+    if (!solid) note.brush = description;
+    note.word = shape;
+    note.count = path.GetPointCount();
+    ops.push_back({"fill", shape, path.points(), path.types(), {}, std::move(description), colour, GetTransform()});
     return Ok;
 }
 
 Status RecordingGraphics::doSetTransform(const Matrix& m) {
-    log.push_back("transform " + number(m.m11()) + ' ' + number(m.m12()) + ' ' + number(m.m21()) + ' ' +
-                  number(m.m22()) + ' ' + number(m.dx()) + ' ' + number(m.dy()));
+    RecordingLog::Note& note = log.add(RecordingLog::Note::Transform);
+    const float values[6] = {m.m11(), m.m12(), m.m21(), m.m22(), m.dx(), m.dy()};
+    std::copy(values, values + 6, note.numbers);
     return Ok;
 }
 
 Status RecordingGraphics::doClear(ARGB colour) {
-    log.push_back("clear " + colourText(colour));
+    log.add(RecordingLog::Note::Clear).colour = colour;
     return Ok;
 }
 
 Status RecordingGraphics::doDrawImage(const Bitmap& bitmap, const RectF& dest, const RectF& src) {
-    log.push_back("image " + std::to_string(bitmap.GetWidth()) + 'x' + std::to_string(bitmap.GetHeight()) + " src " +
-                  number(src.x) + ' ' + number(src.y) + ' ' + number(src.width) + ' ' + number(src.height) +
-                  " dest " + number(dest.x) + ' ' + number(dest.y) + ' ' + number(dest.width) + ' ' +
-                  number(dest.height));
+    RecordingLog::Note& note = log.add(RecordingLog::Note::Image);
+    note.width = bitmap.GetWidth();
+    note.height = bitmap.GetHeight();
+    const float values[8] = {src.x, src.y, src.width, src.height, dest.x, dest.y, dest.width, dest.height};
+    std::copy(values, values + 8, note.numbers);
     ops.push_back({"image", "image", {}, {}, {}, {}, 0, GetTransform()});
     return Ok;
 }
@@ -560,11 +625,13 @@ void RecordingGraphics::stateChanged(const char* what) {
     const int value = w == "smoothing" ? int(GetSmoothingMode())
                       : w == "compositing" ? int(GetCompositingMode())
                                            : int(GetTextRenderingHint());
-    log.push_back(w + ' ' + std::to_string(value));
+    RecordingLog::Note& note = log.add(RecordingLog::Note::State);
+    note.word = w;
+    note.count = value;
 }
 
-void RecordingGraphics::noteSave(GraphicsState state) { log.push_back("save " + std::to_string(state)); }
+void RecordingGraphics::noteSave(GraphicsState state) { log.add(RecordingLog::Note::Save).count = state; }
 
-void RecordingGraphics::noteRestore(GraphicsState state) { log.push_back("restore " + std::to_string(state)); }
+void RecordingGraphics::noteRestore(GraphicsState state) { log.add(RecordingLog::Note::Restore).count = state; }
 
 }  // namespace toliva::gp

@@ -20,6 +20,7 @@
 #include <QTransform>
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -220,6 +221,52 @@ private:
     QTransform m_base;
 };
 
+// The call log of a RecordingGraphics: one line per call. Calls are noted as
+// they come and their lines written when the log is first read after them,
+// so a recorder that is only drawn into spends nothing on text. Reads like a
+// const vector of lines; not for reading from two threads at once.
+class RecordingLog {
+public:
+    using value_type = std::string;
+    using const_iterator = std::vector<std::string>::const_iterator;
+    using iterator = const_iterator;
+
+    const std::vector<std::string>& lines() const;
+    operator const std::vector<std::string>&() const { return lines(); }
+
+    bool empty() const { return m_notes.empty(); }
+    size_t size() const { return m_notes.size(); }
+    const std::string& operator[](size_t i) const { return lines()[i]; }
+    const std::string& front() const { return lines().front(); }
+    const std::string& back() const { return lines().back(); }
+    const_iterator begin() const { return lines().begin(); }
+    const_iterator end() const { return lines().end(); }
+    void clear();
+
+    friend bool operator==(const RecordingLog& a, const std::vector<std::string>& b) { return a.lines() == b; }
+    friend bool operator==(const RecordingLog& a, const RecordingLog& b) { return a.lines() == b.lines(); }
+
+private:
+    friend class RecordingGraphics;
+
+    // What one line is written from.
+    struct Note {
+        enum Kind : uint8_t { Stroke, Fill, Transform, Clear, Image, State, Save, Restore } kind = Stroke;
+        std::string word;  // the shape, or the state's name
+        std::string brush;  // fills with other than a solid brush: its describe()
+        Pen pen;            // strokes
+        ARGB colour = 0;
+        long long count = 0;  // points, state value or save token
+        int width = 0, height = 0;  // images
+        float numbers[8] = {};      // a transform's six, or an image's source and destination
+    };
+
+    Note& add(Note::Kind kind);
+
+    std::vector<Note> m_notes;
+    mutable std::vector<std::string> m_lines;  // the lines of the first m_lines.size() notes
+};
+
 // Keeps one line per call, such as "fill #FF112233 path n=4",
 // "stroke #FF112233 w=3.125 path n=4" and "transform 1 0 0 1 5 0". Pens with
 // more than colour and width add words such as "dash=1 caps=2,2 join=2";
@@ -239,7 +286,7 @@ public:
         Matrix transform;
     };
 
-    std::vector<std::string> log;
+    RecordingLog log;
     std::vector<Op> ops;
 
 protected:

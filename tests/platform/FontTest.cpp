@@ -13,6 +13,7 @@
 #include <QImage>
 
 #include <cmath>
+#include <vector>
 
 using namespace toliva;
 using namespace toliva::gp;
@@ -274,4 +275,57 @@ TEST(DrawString, TheMathFamilyDrawsItsAuthoredGlyph) {
     // Other families have no such glyph of their own.
     EXPECT_EQ(FindAuthoredGlyph("Times New Roman", 0xF0FE), nullptr);
     EXPECT_EQ(FindAuthoredGlyph("Toliva", 'A'), nullptr);
+}
+
+TEST(GlyphCache, KeepsEachGlyphOnceAndStaysWithinItsLimit) {
+    const FontFamily tnr("Times New Roman");
+    const FontFace* face = tnr.face(FontStyleRegular);
+    ASSERT_NE(face, nullptr);
+    const quint32 a = face->glyphFor(U'A');
+    ASSERT_NE(a, 0u);
+
+    // A glyph fetched again comes from the cache, unchanged.
+    const QPainterPath first = face->outline(a);
+    EXPECT_FLOAT_EQ(face->advance(a), kTnrAdvanceA);
+    const size_t count = GlyphCacheCount();
+    EXPECT_GE(count, 1u);
+    EXPECT_EQ(face->outline(a), first);
+    EXPECT_FLOAT_EQ(face->advance(a), kTnrAdvanceA);
+    EXPECT_EQ(GlyphCacheCount(), count);
+    EXPECT_FALSE(first.isEmpty());
+
+    // The cached outline serves every size: twice the size, twice the path.
+    StringFormat format;
+    format.SetAlignment(StringAlignmentNear);
+    GraphicsPath small, large;
+    small.AddString("Ag", tnr, FontStyleRegular, 40, {}, format);
+    large.AddString("Ag", tnr, FontStyleRegular, 80, {}, format);
+    ASSERT_EQ(small.GetPointCount(), large.GetPointCount());
+    for (int i = 0; i < small.GetPointCount(); ++i) {
+        EXPECT_NEAR(large.points()[size_t(i)].x, 2 * small.points()[size_t(i)].x, 1e-3);
+        EXPECT_NEAR(large.points()[size_t(i)].y, 2 * small.points()[size_t(i)].y, 1e-3);
+    }
+
+    // Under a small limit the least recently used glyphs go, and a glyph
+    // that went is fetched again the same.
+    const size_t limit = GlyphCacheLimit();
+    SetGlyphCacheLimit(8);
+    EXPECT_LE(GlyphCacheCount(), 8u);
+    std::vector<QPainterPath> outlines;
+    for (quint32 glyph = 1; glyph <= 40; ++glyph) {
+        outlines.push_back(face->outline(glyph));
+        EXPECT_LE(GlyphCacheCount(), 8u);
+    }
+    EXPECT_EQ(GlyphCacheCount(), 8u);
+    for (quint32 glyph = 1; glyph <= 40; ++glyph) EXPECT_EQ(face->outline(glyph), outlines[glyph - 1]) << glyph;
+
+    // With no room at all nothing is kept, and drawing still works.
+    SetGlyphCacheLimit(0);
+    EXPECT_EQ(GlyphCacheCount(), 0u);
+    EXPECT_EQ(face->outline(a), first);
+    GraphicsPath uncached;
+    uncached.AddString("Ag", tnr, FontStyleRegular, 40, {}, format);
+    EXPECT_EQ(uncached.points(), small.points());
+    EXPECT_EQ(GlyphCacheCount(), 0u);
+    SetGlyphCacheLimit(limit);
 }

@@ -366,3 +366,37 @@ TEST(RecordingGraphics, LogsPensBrushesStateAndKeepsEachShape) {
     EXPECT_EQ(g.ops[0].pen.startCap, LineCapRound);
     EXPECT_EQ(g.ops[3].colour, 0xFFABCDEFu);
 }
+
+// The log's lines are written when it is read: a read between calls, more
+// calls after it and a cleared log must all give the lines the calls made.
+TEST(RecordingGraphics, LogReadBetweenCallsKeepsEveryLine) {
+    RecordingGraphics g;
+    EXPECT_TRUE(g.log.empty());
+    g.Clear(0xFF00FF00);
+    ASSERT_EQ(g.log.size(), 1u);
+    EXPECT_EQ(g.log[0], "clear #FF00FF00");
+
+    const Bitmap bitmap(4, 3);
+    g.DrawImage(bitmap, RectF{1, 2.5f, 8, 6});
+    g.ScaleTransform(2, 0.5f);
+    g.FillPath(0xFF010203, [] {
+        GraphicsPath p;
+        p.AddLine(0, 0, 1, 1);
+        return p;
+    }());
+    const std::vector<std::string> want = {
+        "clear #FF00FF00",
+        "image 4x3 src 0 0 4 3 dest 1 2.5 8 6",
+        "transform 2 0 0 0.5 0 0",
+        "fill #FF010203 path n=2",
+    };
+    EXPECT_EQ(g.log, want);
+    EXPECT_EQ(g.log.back(), want.back());
+    EXPECT_EQ(std::vector<std::string>(g.log.begin(), g.log.end()), want);
+
+    g.log.clear();
+    EXPECT_TRUE(g.log.empty());
+    g.Save();
+    EXPECT_EQ(g.log, (std::vector<std::string>{"save 1"}));
+    EXPECT_EQ(g.ops.size(), 2u);  // the image and the fill stay
+}

@@ -1,8 +1,11 @@
 // gallery: one picture of every element type that is not a shape object, in
 // a few typical settings (plain, nested, in a superscript, coloured, as
 // phantoms), each written as its own PNG, and a contact sheet of all of them
-// with labels for review at a glance.
+// with labels for review at a glance. The shape objects (accents, brackets,
+// matrices, integrals, big operators, operators, chemical marks) follow with
+// their own pictures and one contact sheet per family (GalleryShapes.cpp).
 #include "Commands.h"
+#include "GalleryShapes.h"
 
 #include "model/EqBuilder.h"
 #include "model/EqFonts.h"
@@ -176,11 +179,7 @@ private:
     EqBuilder m_b;
 };
 
-EqLayoutSettings builtInStyle() {
-    EqLayoutSettings s;
-    SetDefaultLayoutSettings(s);
-    return s;
-}
+EqLayoutSettings builtInStyle() { return galleryStyle(); }
 
 void buildSample(EqModel* eq, int32_t type, Setting setting) {
     SampleBuilder sb(eq);
@@ -223,27 +222,11 @@ void buildSample(EqModel* eq, int32_t type, Setting setting) {
     }
 }
 
-// A rendered sample: the picture and the y of its baseline.
-struct Shot {
-    QImage image;
-    float baseline = 0;
-};
+using Shot = GalleryShot;
 
 int pixels(float extent) { return std::isfinite(extent) && extent > 1 ? int(std::ceil(extent)) : 1; }
 
-Shot renderPicture(EqModel* eq) {
-    gp::RecordingGraphics measuring;
-    const EqPictureMetrics m = DrawEquationPicture(measuring, eq, kScale);
-    Shot shot;
-    shot.image = QImage(pixels(m.width), pixels(m.height), QImage::Format_ARGB32_Premultiplied);
-    shot.image.fill(Qt::transparent);
-    gp::PainterGraphics g(&shot.image);
-    g.SetSmoothingMode(gp::SmoothingModeAntiAlias);
-    g.SetTextRenderingHint(gp::TextRenderingHintAntiAlias);
-    DrawEquationPicture(g, eq, kScale);
-    shot.baseline = m.baseline();
-    return shot;
-}
+Shot renderPicture(EqModel* eq) { return renderGalleryPicture(eq, kScale); }
 
 // The editing view shows what output hides: the phantom marks.
 Shot renderView(EqModel* eq) {
@@ -270,7 +253,31 @@ constexpr int kCellWidth = 190;
 constexpr int kCellHeight = 104;
 constexpr int kHeaderHeight = 26;
 
-void drawCell(QPainter& p, const QRect& cell, const Shot& shot) {
+void drawCell(QPainter& p, const QRect& cell, const Shot& shot) { drawGalleryCell(p, cell, shot); }
+
+}  // namespace
+
+EqLayoutSettings galleryStyle() {
+    EqLayoutSettings s;
+    SetDefaultLayoutSettings(s);
+    return s;
+}
+
+GalleryShot renderGalleryPicture(EqModel* eq, float scale) {
+    gp::RecordingGraphics measuring;
+    const EqPictureMetrics m = DrawEquationPicture(measuring, eq, scale);
+    GalleryShot shot;
+    shot.image = QImage(pixels(m.width), pixels(m.height), QImage::Format_ARGB32_Premultiplied);
+    shot.image.fill(Qt::transparent);
+    gp::PainterGraphics g(&shot.image);
+    g.SetSmoothingMode(gp::SmoothingModeAntiAlias);
+    g.SetTextRenderingHint(gp::TextRenderingHintAntiAlias);
+    DrawEquationPicture(g, eq, scale);
+    shot.baseline = m.baseline();
+    return shot;
+}
+
+void drawGalleryCell(QPainter& p, const QRect& cell, const GalleryShot& shot) {
     p.setPen(QColor(0xE4, 0xE4, 0xE4));
     p.drawRect(cell.adjusted(0, 0, -1, -1));
     if (shot.image.isNull()) return;
@@ -289,6 +296,8 @@ void drawCell(QPainter& p, const QRect& cell, const Shot& shot) {
     p.drawLine(QPointF(target.left() - 4, y), QPointF(target.left() - 1, y));
     p.drawLine(QPointF(target.right() + 1, y), QPointF(target.right() + 4, y));
 }
+
+namespace {
 
 QImage contactSheet(const std::vector<TypeEntry>& types, const std::vector<std::vector<Shot>>& shots) {
     const int rowsPerGroup = (int(types.size()) + kGroups - 1) / kGroups;
@@ -363,7 +372,7 @@ int runGallery(const QStringList& args) {
                  .arg(written)
                  .arg(types.size())
                  .arg(sheetPath));
-    return 0;
+    return writeShapeGallery(dir) ? 0 : 1;
 }
 
 }  // namespace toliva::eqtool
