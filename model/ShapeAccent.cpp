@@ -180,6 +180,15 @@ void fillPetal(gp::Graphics& g, gp::ARGB colour, gp::PointF from, float angleDeg
     fill(g, colour, path);
 }
 
+// The marks take the colour the symbol is drawn in: a text character (type
+// 5) is drawn in the text colour of the style, other symbols in the colour of
+// their role.
+gp::ARGB markColour(const EqElement* e) {
+    const EqModel* eq = e->owner;
+    if (e->type != EqTypeCharText || !eq) return GetElementDrawColour(e, 5);
+    return e->phantomKind() > 0 ? eq->phantomColour : eq->settings.colours[3];
+}
+
 }  // namespace
 
 float AccentMarkWidthFactor(int kind) {
@@ -327,7 +336,7 @@ void CKwEE_O_Accent::Draw(gp::Graphics* graphics, float x, float y, uint8_t) {
         above -= extra;
         below -= extra;
     }
-    const gp::ARGB colour = GetElementDrawColour(e, 5);
+    const gp::ARGB colour = markColour(e);
     for (const uint8_t b : e->payload) {
         if (b == 0 || b == 128) continue;
         if (b == kSlashKind) {
@@ -437,14 +446,15 @@ void CKwEE_O_Accent::DrawAccentMarks(int mark, gp::Graphics& g, float cx, float 
     }
     case 21:
     case 22: {
-        // A grave (21) or acute (22) stroke: pointed at its lower end, which
-        // sits 0.6 step beside the centre, thick at its upper end. Below the
-        // symbol the strokes hang down from their upper end.
-        const float side = kind == 21 ? 0.6f : -0.6f;
+        // A grave (21) or acute (22) stroke at 45 degrees, pointed at the end
+        // nearer the symbol. Its middle sits on the mark's centre, so the
+        // pointed end lies about half a step beside it: right for 21, left for 22
+        // (below the symbol: right for 149, left for 150).
         const float length = 1.4f * step;
         const float halfWidth = 0.14f * step;
-        const gp::PointF from{cx + side * step, below ? level - 0.45f * step : level + 0.45f * step};
         const float angle = below ? (kind == 21 ? 135.0f : 45.0f) : (kind == 21 ? -135.0f : -45.0f);
+        const float radians = angle * 3.14159265f / 180.0f;
+        const gp::PointF from{cx - 0.5f * length * std::cos(radians), level - 0.5f * length * std::sin(radians)};
         fillPetal(g, colour, from, angle, length, halfWidth);
         return;
     }

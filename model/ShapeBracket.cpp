@@ -302,6 +302,11 @@ void CKwEE_O_Bracket::SizeSide(Side& side, bool contentHoldsBracket, const float
     side.height = h;
     side.kind = form.kind;
     side.rotation = form.rotation;
+    // A fixed bar or double bar is the same either way up, but its strokes
+    // keep to one side of their box: the left one is drawn upright and the
+    // right one turned, so both keep their gap to the content.
+    if (!form.stretchy && (form.kind == DelimiterBar || form.kind == DelimiterDoubleBar))
+        side.rotation = &side == &right ? 180.0f : 0.0f;
     const uint8_t roundOption = st.options[3];
     side.roundStyle = roundOption > 1 ? st.spacing[47] * size >= h : roundOption != 0;
     if (side.kind != DelimiterNone) {

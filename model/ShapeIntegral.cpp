@@ -88,6 +88,19 @@ bool prevIsChar(const EqElement* e) {
     return p && IsCharType(p->type);
 }
 
+// The distance from the signs' right end to a side upper limit. The bar of
+// type 275 runs over the sign's top to 1.05 of a single sign's width; the
+// limit starts clear of it.
+float upperLimitLead(const EqElement* e, const StyleFactors& f, float h, float singleSignWidth, float signWidth) {
+    float lead = (f.upperAddend + sp(e, 20)) * h;
+    if (e->type == 275) {
+        const float w = singleSignWidth;
+        const float pen = std::max(1.0f, 0.05f * w);
+        lead = std::max(lead, 1.05f * w + pen / 2 + 0.08f * w - signWidth);
+    }
+    return lead;
+}
+
 }  // namespace
 
 int IntegralStyle(uint8_t optionByte) { return optionByte > 5 ? 5 : optionByte; }
@@ -168,12 +181,16 @@ void CKwEE_O_integral::Layout(EqElement* e, gp::Graphics* graphics, float s, uin
         e->ascent = std::max(ia, ascent);
         e->descent = std::max(id, descent);
         float reach = 0;
-        if (c.upper) reach = std::max(reach, (f.upperAddend + sp(e, 20)) * h + uw);
+        if (c.upper) reach = std::max(reach, upperLimitLead(e, f, h, singleSignWidth, signWidth) + uw);
         if (c.lower) reach = std::max(reach, (sp(e, 21) - f.lowerSubtrahend) * h + lw);
         width += signWidth + reach;
     } else {
         float ascent = 0.03f * size + h / 2;
-        if (c.upper) ascent += heightOf(c.upper) + sp(e, 19) * size;
+        if (c.upper) {
+            ascent += heightOf(c.upper) + sp(e, 19) * size;
+            // The upper limit's top lies two ascents above the sign's top.
+            ascent = std::max(ascent, h / 2 + 2 * draw::A(c.upper));
+        }
         const float descent = 0.03f * size + h / 2 + heightOf(c.lower) + sp(e, 22) * size;
         e->ascent = std::max(ia, ascent);
         e->descent = std::max(id, descent);
@@ -224,8 +241,8 @@ void CKwEE_O_integral::Draw(gp::Graphics* graphics, float x, float y, uint8_t fl
             const float t = sp(e, 19) * size + cc + h / 2;
             const float over = sp(e, 19) * size + heightOf(c.upper) - 0.4f * (cc + h);
             const float top = y - t - std::max(over, 0.0f);
-            DrawChain(c.upper, g, startX + signWidth + (f.upperAddend + sp(e, 20)) * h, top + draw::A(c.upper),
-                      limitScale, script);
+            const float lead = upperLimitLead(e, f, h, singleSignWidth, signWidth);
+            DrawChain(c.upper, g, startX + signWidth + lead, top + draw::A(c.upper), limitScale, script);
         }
         if (c.lower) {
             const float t = sp(e, 22) * size + cc + h / 2;
@@ -248,7 +265,9 @@ void CKwEE_O_integral::Draw(gp::Graphics* graphics, float x, float y, uint8_t fl
         }
         if (c.upper) {
             const float centre = C + limitShift + sp(e, 20) * h;
-            DrawChain(c.upper, g, centre - uw / 2, y - h / 2 - draw::D(c.upper), limitScale, script);
+            // Both limits keep their ascent between their baseline and the
+            // sign, so the two gaps match.
+            DrawChain(c.upper, g, centre - uw / 2, y - h / 2 - draw::A(c.upper), limitScale, script);
         }
     }
 

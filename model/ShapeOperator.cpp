@@ -95,9 +95,25 @@ void CKwEE_O_Operator::Draw(gp::Graphics* graphics, float x, float y, uint8_t) {
     frame.strokeWidth = strokeWidth;
     frame.colour = colour;
     const bool negated = e->ch == kNegatedOperatorChar;
-    DrawOperatorFromTable(table, tableCount, recordIndex, frame, e->owner->fontMetrics[MetricAxisOffset], size,
-                          negated, *graphics);
-    axisOffset = negated ? 0.0f : OperatorAxisOffset(*r, e->owner->fontMetrics[MetricAxisOffset], size, strokeWidth);
+    const float equationAxis = e->owner->fontMetrics[MetricAxisOffset];
+    // A narrowed unit (the unary minus) makes the operator narrower, not lower:
+    // the record's heights keep the full unit, so the bar stays where the
+    // binary minus has it.
+    const float fullUnit = r->widthFactor * e->owner->settings.spacing[37] * size;
+    if (unit > 0 && fullUnit > 0 && unit != fullUnit) {
+        OperatorDrawRecord narrowed = *r;
+        const float keep = fullUnit / unit;
+        for (OperatorPrimitive& p : narrowed.primitives) {
+            p.y *= keep;
+            if (p.kind == OpPrimLine) p.sy *= keep;
+        }
+        frame.axisOffset = OperatorAxisOffset(narrowed, equationAxis, size, strokeWidth);
+        DrawOperatorRecord(narrowed, frame, *graphics);
+        if (negated) DrawOperatorNegation(recordIndex, frame, *graphics);
+    } else {
+        DrawOperatorFromTable(table, tableCount, recordIndex, frame, equationAxis, size, negated, *graphics);
+    }
+    axisOffset = negated ? 0.0f : OperatorAxisOffset(*r, equationAxis, size, strokeWidth);
 }
 
 }  // namespace toliva

@@ -204,7 +204,7 @@ void WriteLaTeXMatrix(const EqElement* e, QString* text) {
     else
         environment = letterPreamble || separators || lines ? QStringLiteral("array") : QStringLiteral("matrix");
 
-    // Only array takes a column specification; elsewhere it would become cell text.
+    // Only array takes a column format; elsewhere it would become cell text.
     const bool array = environment == QLatin1String("array");
     *text = QStringLiteral("\\begin{") + environment + QLatin1Char('}') +
             (array ? QLatin1Char('{') + preamble + QLatin1Char('}') : QString()) + QLatin1Char('\n') + body +

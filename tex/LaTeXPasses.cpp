@@ -200,9 +200,9 @@ void setRuleBit(Environment& env, int word, int bit) {
     env.hasRules = true;
 }
 
-// A column specification ("{c}", "{l:r|c}"): the alignment of its first
+// A column format ("{c}", "{l:r|c}"): the alignment of its first
 // letter and the rule bits of its separators. False when the text is no
-// specification (it then stays content).
+// format (it then stays content).
 bool readColumnSpecification(QStringView preamble, Environment& env, int* letters) {
     for (QChar q : preamble) {
         const char16_t c = q.unicode();

@@ -80,7 +80,7 @@ struct Environment {
     std::vector<std::vector<LaTeXToken*>> rows;  // each cell is a group token
     uint8_t rules[32] = {};
     bool hasRules = false;
-    int align = -1;  // alignment of a column specification (0 c, 1 l, 2 r), -1 none
+    int align = -1;  // alignment of a column format (0 c, 1 l, 2 r), -1 none
 };
 
 struct LaTeXToken {

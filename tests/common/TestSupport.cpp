@@ -2,6 +2,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QStringList>
 #include <QTemporaryDir>
 
 namespace toliva::test {
@@ -26,5 +28,27 @@ bool writeFile(const QString& path, const QByteArray& bytes) {
 }
 
 QByteArray fromHex(const char* hex) { return QByteArray::fromHex(QByteArray(hex).replace(' ', "")); }
+
+QString corpusFolder() {
+    const QDir here = QFileInfo(QStringLiteral(__FILE__)).absoluteDir();  // tests/common
+    return QDir::cleanPath(here.absoluteFilePath(QStringLiteral("../../../shared/corpus")));
+}
+
+std::vector<CorpusFormula> readCorpus() {
+    std::vector<CorpusFormula> formulas;
+    const QDir folder(corpusFolder());
+    const QStringList files = folder.entryList({QStringLiteral("*.tsv")}, QDir::Files, QDir::Name);
+    for (const QString& name : files) {
+        QFile f(folder.filePath(name));
+        if (!f.open(QIODevice::ReadOnly)) continue;
+        const QStringList rows = QString::fromUtf8(f.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        for (const QString& row : rows) {
+            const QStringList fields = row.split(QLatin1Char('\t'));
+            if (fields.size() < 2) continue;
+            formulas.push_back({name + QLatin1Char(':') + fields.first(), fields.last()});
+        }
+    }
+    return formulas;
+}
 
 }  // namespace toliva::test

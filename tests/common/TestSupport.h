@@ -4,6 +4,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <vector>
+
 namespace toliva::test {
 
 // A fresh empty folder for one test, removed with the object.
@@ -22,5 +24,14 @@ QByteArray readFile(const QString& path);
 bool writeFile(const QString& path, const QByteArray& bytes);
 // Hex bytes such as "FF FE FF 03" to bytes.
 QByteArray fromHex(const char* hex);
+
+// The real-world formula corpus: shared/corpus beside the repository.
+struct CorpusFormula {
+    QString id;   // file name and row key
+    QString tex;  // the row's last field
+};
+QString corpusFolder();
+// Every row of the corpus's *.tsv files; empty when the folder is absent.
+std::vector<CorpusFormula> readCorpus();
 
 }  // namespace toliva::test

@@ -3,11 +3,15 @@
 #include "platform/Archive.h"
 #include "platform/gdiplus/Graphics.h"
 #include "platform/gdiplus/Matrix.h"
+#include "tools/gensymlib/SymlibSources.h"
 
 #include <gtest/gtest.h>
 
 #include <QByteArray>
+#include <QCoreApplication>
+#include <QDir>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <string>
@@ -311,4 +315,58 @@ TEST(OperatorPrimitives, AxisOffsetAndNegationSlash) {
     RecordingGraphics plain;
     DrawOperatorFromTable(table.data(), int(table.size()), 0, frame(), 0.25f, 20, false, plain);
     EXPECT_EQ(plain.ops.size(), 1u);
+}
+
+namespace {
+
+// The operator records as written in the symbol library's sources, found
+// above the test program's folder.
+std::vector<symlib::OperatorSource> operatorSources() {
+    QDir dir(QCoreApplication::applicationDirPath());
+    do {
+        const QString path = dir.filePath(QStringLiteral("data/sources/symlib/operators.txt"));
+        if (QFile::exists(path)) {
+            std::vector<symlib::OperatorSource> out;
+            QString error;
+            EXPECT_TRUE(symlib::readOperatorText(path, &out, &error)) << error.toStdString();
+            return out;
+        }
+    } while (dir.cdUp());
+    return {};
+}
+
+float distanceToSegment(PointF p, PointF a, PointF b) {
+    const float dx = b.x - a.x, dy = b.y - a.y;
+    const float len2 = dx * dx + dy * dy;
+    float t = len2 > 0 ? ((p.x - a.x) * dx + (p.y - a.y) * dy) / len2 : 0.0f;
+    t = std::clamp(t, 0.0f, 1.0f);
+    return std::hypot(p.x - (a.x + t * dx), p.y - (a.y + t * dy));
+}
+
+}  // namespace
+
+// Line strokes are drawn unturned between their two points, so records whose
+// strokes cross in the middle must give points on both sides of it.
+TEST(OperatorSources, CrossingStrokesMeetInTheMiddle) {
+    const std::vector<symlib::OperatorSource> sources = operatorSources();
+    if (sources.empty()) GTEST_SKIP() << "the symbol library's sources are not beside this build";
+    struct Case {
+        int type;
+        int lines;  // line strokes, all through the middle of the record
+    };
+    const Case cases[] = {{1042, 2}, {1110, 3}, {1113, 1}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.type);
+        const auto it = std::find_if(sources.begin(), sources.end(),
+                                     [&](const symlib::OperatorSource& s) { return s.type == c.type; });
+        ASSERT_NE(it, sources.end());
+        int lines = 0;
+        for (const OperatorPrimitive& p : it->record.primitives) {
+            if (p.kind != OpPrimLine) continue;
+            ++lines;
+            EXPECT_LT(distanceToSegment({0, 0}, {p.x, p.y}, {p.sx, p.sy}), 0.01f)
+                << "(" << p.x << ", " << p.y << ") to (" << p.sx << ", " << p.sy << ")";
+        }
+        EXPECT_EQ(lines, c.lines);
+    }
 }

@@ -3,6 +3,7 @@
 // 0.3 em down, so the first mark's level lies 0.5 em from the baseline.
 #include "EqLayoutTestSupport.h"
 
+#include "model/EqDraw.h"
 #include "model/GlyphOutline.h"
 #include "model/ShapeAccent.h"
 #include "model/SymbolLibrary.h"
@@ -274,6 +275,64 @@ TEST_F(AccentDrawTest, TheSlashCrossesTheSymbolAndTakesNoLevel) {
         bottom = std::max(bottom, p.y);
     }
     EXPECT_NEAR((top + bottom) / 2, kBaseline - accentOf(e)->topOffset, 1e-3f);
+}
+
+// The grave and acute strokes, above (21, 22) and below (149, 150), run
+// through the centre of their mark, their pointed end beside it on the side
+// the stroke leans to and nearer the symbol.
+TEST_F(AccentDrawTest, StrokesSitOnTheirCentre) {
+    struct Case {
+        uint8_t mark;
+        bool pointRight;
+    };
+    const Case cases[] = {{21, true}, {22, false}, {149, true}, {150, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(int(c.mark));
+        DeleteEqElement(line->next);
+        line->next = nullptr;
+        EqElement* e = accented(u'x', EqTypeCharUpright, {c.mark});
+        const gp::RecordingGraphics g = draw(e);
+        ASSERT_EQ(g.ops.size(), 1u);
+        const std::vector<gp::PointF> pts = worldPoints(g.ops[0]);
+        ASSERT_GE(pts.size(), 4u);
+        const gp::PointF point = pts[0];  // the pointed end
+        const gp::PointF far = pts[3];    // the rounded end
+        const CKwEE_O_Accent& a = *accentOf(e);
+        const bool above = c.mark < 128;
+        const float centre = kCentre + e->xOffset + (above ? a.overShift : -a.underShift);
+        const float level = above ? kBaseline - a.topOffset : kBaseline + a.bottomOffset;
+        EXPECT_NEAR((point.x + far.x) / 2, centre, 1e-3f);
+        EXPECT_NEAR((point.y + far.y) / 2, level, 1e-3f);
+        EXPECT_EQ(point.x > centre, c.pointRight);
+        EXPECT_EQ(point.y > far.y, above);  // the point lies towards the symbol
+    }
+}
+
+// Marks take the colour their symbol is drawn in, also for text characters
+// (type 5), which are drawn in the style's text colour.
+TEST_F(AccentDrawTest, MarksTakeTheSymbolsColour) {
+    eq.settings.colours[3] = 0xFF2040C0;
+    for (const int32_t type : {EqTypeCharText, EqTypeCharItalic}) {
+        SCOPED_TRACE(type);
+        DeleteEqElement(line->next);
+        line->next = nullptr;
+        accented(u'x', type, {1, 129});
+        layout();
+        gp::RecordingGraphics g;
+        DrawElement(line, g, 0, kBaseline, nullptr, 1.0f, false);
+        gp::ARGB text = 0;
+        std::vector<gp::ARGB> marks;
+        for (const auto& op : g.ops) {
+            if (op.shape == "text") text = op.colour;
+            if (op.shape == "ellipse") marks.push_back(op.colour);
+        }
+        ASSERT_NE(text, 0u);
+        ASSERT_EQ(marks.size(), 2u);
+        for (const gp::ARGB m : marks) EXPECT_EQ(m, text);
+        if (type == EqTypeCharText) {
+            EXPECT_EQ(text, eq.settings.colours[3]);
+        }
+    }
 }
 
 }  // namespace

@@ -365,6 +365,78 @@ std::vector<DrawCase> everyBracketType() {
 
 INSTANTIATE_TEST_SUITE_P(Brackets, BracketInk, testing::ValuesIn(everyBracketType()), drawCaseName);
 
+// Fixed bars and double bars of every size class, turned or not: the left
+// strokes keep as far from the content as the right ones do.
+TEST_F(BracketLayoutTest, FixedBarsKeepTheirGapOnBothSides) {
+    for (int sizeClass = 0x20; sizeClass <= 0x90; sizeClass += 0x10) {
+        for (int low : {9, 10}) {
+            const uint8_t code = uint8_t(sizeClass | low);
+            SCOPED_TRACE(std::to_string(code));
+            EqElement* l = b.line();
+            EqElement* e = bracket(l, 336, u"x", uint16_t(code << 8 | code));
+            layout(l);
+            const CKwEE_O_Bracket* o = bracketOf(e);
+            gp::RecordingGraphics g;
+            DrawElement(l, g, 0, 100, nullptr, 1.0f, false);
+            const float contentLeft = o->left.width - 0.015f * S() + A();  // bars are never tall
+            const float contentRight = contentLeft + EqBuilder::arg(e, 0)->chainWidth;
+            float leftInk = -1e9f, rightInk = 1e9f;
+            int strokes = 0;
+            for (const auto& op : g.ops) {
+                if (op.kind != "stroke") continue;
+                ++strokes;
+                std::vector<gp::PointF> pts = op.points;
+                op.transform.TransformPoints(pts.data(), int(pts.size()));
+                for (const gp::PointF& p : pts) {
+                    if (p.x < contentLeft) leftInk = std::max(leftInk, p.x);
+                    else if (p.x > contentRight) rightInk = std::min(rightInk, p.x);
+                    else ADD_FAILURE() << "a stroke at x = " << p.x << " inside the content";
+                }
+            }
+            ASSERT_EQ(strokes, low == 9 ? 2 : 4);
+            // The narrower drawn boxes leave the content 0.015 S nearer the
+            // left box and the right box 0.015 S further off.
+            EXPECT_NEAR(contentLeft - leftInk, rightInk - contentRight, 0.03f * S() + 1e-3f);
+            EXPECT_GT(contentLeft - leftInk, A());
+        }
+    }
+}
+
+// The ink width across a brace's upper arm, averaged over the rows between a
+// fifth and two fifths of its height (the arm runs about upright there).
+float braceArmInk(bool braceStyle, float w, float h, float s) {
+    QImage image(int(4 * w), int(h + 20), QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    {
+        gp::PainterGraphics g(&image);
+        g.SetSmoothingMode(gp::SmoothingModeAntiAlias);
+        g.TranslateTransform(2 * w, 10 + h / 2);
+        DrawCurlyDelimiter(g, w, h, s, 0xFF000000, 0, braceStyle);
+    }
+    float ink = 0;
+    int rows = 0;
+    for (int y = int(10 + h / 5); y < int(10 + 2 * h / 5); ++y, ++rows) {
+        const QRgb* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        for (int x = 0; x < image.width(); ++x) ink += qAlpha(row[x]) / 255.0f;
+    }
+    return rows ? ink / float(rows) : 0.0f;
+}
+
+// Both brace styles draw strokes of about the same weight (the Bezier brace
+// tapers towards its ends and tip, its arms come to about 0.8 of the plain one).
+TEST(BracketDraw, BezierBraceIsAsHeavyAsThePlainBrace) {
+    constexpr float s = 2.88f;
+    const std::pair<float, float> boxes[] = {{15.3f, 41.3f}, {18.9f, 41.3f}, {23.4f, 147.8f}, {32.4f, 362.2f}};
+    for (const auto& [w, h] : boxes) {
+        SCOPED_TRACE(h);
+        const float plain = braceArmInk(false, w, h, s);
+        const float bezier = braceArmInk(true, w, h, s);
+        ASSERT_GT(plain, 0.5f * s);
+        EXPECT_GT(bezier, 0.65f * plain);
+        EXPECT_LT(bezier, 1.25f * plain);
+    }
+}
+
 // A bracket element without a shape object, or a shape never laid out,
 // draws nothing and does not fail.
 TEST(BracketDraw, WithoutLayoutDrawsNothing) {

@@ -20,6 +20,7 @@ namespace toliva {
 namespace {
 
 using test::FixedBoxLayoutTest;
+using test::FixedBoxMeasurer;
 
 constexpr float kTol = 1e-3f;
 
@@ -168,6 +169,58 @@ TEST_F(IntegralTest, LimitsAndIntegrandStayInsideTheBox) {
             }
             EXPECT_GE(integrand->next->rect.x, limitsRight - kTol);
         }
+    }
+}
+
+// Limits above and below keep their ascent between their baseline and the
+// sign on both sides. The upper limit here descends further than it rises,
+// so measuring the upper gap by its descent would bring it close to the sign.
+TEST_F(IntegralTest, LimitsAboveAndBelowKeepTheirAscentFromTheSign) {
+    for (const int32_t type : {769, 777, 787}) {
+        SCOPED_TRACE(type);
+        clearLine();
+        EqElement* e = integral(type, 3);
+        EqElement* upper = b.arg(e, 0);
+        EqElement* inner = b.add(upper, 769, 2);  // deeper below its baseline than above
+        b.text(b.arg(inner, 0), u"c", EqTypeCharItalic);
+        b.text(b.arg(inner, 1), u"y", EqTypeCharItalic);
+        layout();
+        gp::RecordingGraphics g;
+        const float y = 100;
+        DrawElement(line, g, 0, y, nullptr, 1.0f, false);
+        ASSERT_GT(upper->chainDescent, upper->chainAscent + 0.1f * S());
+        const float h = integralOf(e)->signHeight;
+        const EqElement* lower = b.arg(e, 1);
+        const float upperBaseline = upper->next->rect.y + upper->next->ascent;
+        const float lowerBaseline = lower->next->rect.y + lower->next->ascent;
+        EXPECT_NEAR(y - h / 2 - upperBaseline, upper->chainAscent, kTol);
+        EXPECT_NEAR(lowerBaseline - (y + h / 2), lower->chainAscent, kTol);
+        // The upper limit stays inside the element.
+        EXPECT_GE(upperBaseline - upper->chainAscent, e->rect.y - kTol);
+    }
+}
+
+// The bar over the sign of type 275 ends before the upper limit starts, in
+// every style.
+TEST_F(IntegralTest, TheBarOverTheSignClearsTheUpperLimit) {
+    for (uint8_t style = 0; style <= 5; ++style) {
+        SCOPED_TRACE(int(style));
+        clearLine();
+        eq.settings.options[0] = style;
+        EqElement* e = integral(275, 3);
+        layout();
+        gp::RecordingGraphics g;
+        DrawElement(line, g, 0, 100, nullptr, 1.0f, false);
+        float barRight = -1e9f;
+        for (const auto& op : g.ops) {
+            if (op.shape != "line") continue;
+            const float half = op.pen.width / 2;
+            for (const gp::PointF& p : op.points) barRight = std::max(barRight, op.transform.map(p).x + half);
+        }
+        ASSERT_GT(barRight, -1e9f);
+        const EqElement* upper = b.arg(e, 0)->next;
+        EXPECT_LT(barRight, upper->rect.x + FixedBoxMeasurer::kInkLeft * upper->fontSize);
+        EXPECT_LE(upper->rect.right(), e->rect.right() + kTol);
     }
 }
 

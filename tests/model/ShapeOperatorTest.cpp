@@ -134,6 +134,30 @@ TEST_F(OperatorTest, UnaryMinusNarrowsAfterAnOpeningPlace) {
     }
 }
 
+// The library's records sit a little off y = 0 (they are moved onto the text
+// font's axis); the narrowed unary minus must keep its bar at the height of
+// the binary one.
+TEST_F(OperatorTest, UnaryMinusKeepsItsBarOnTheAxis) {
+    library.operators[size_t(kMinus - kFirstOperatorType)].primitives[0] = strokeLine(-0.5f, 0.08f, 0.5f, 0.08f);
+    eq.settings.options[9] = 1;
+    EqElement* unary = b.add(line, kMinus);
+    b.text(line, u"a", EqTypeCharItalic);
+    b.add(line, kMinus);  // binary, after a letter
+    b.text(line, u"b", EqTypeCharItalic);
+    layout();
+    ASSERT_FLOAT_EQ(operatorOf(unary)->unit, 0.62f * unit(1));
+    std::vector<gp::RecordingGraphics::Op> strokes;
+    for (const auto& op : drawLine(line))
+        if (op.kind == "stroke") strokes.push_back(op);
+    ASSERT_EQ(strokes.size(), 2u);
+    EXPECT_FLOAT_EQ(strokes[0].points[0].y, strokes[1].points[0].y);
+    EXPECT_FLOAT_EQ(strokes[0].points[1].y, strokes[1].points[1].y);
+    // Narrower, about the same centre.
+    const float cx = unary->xOffset + operatorOf(unary)->unit / 2;
+    EXPECT_FLOAT_EQ(strokes[0].points[0].x, cx - 0.5f * 0.62f * unit(1));
+    EXPECT_FLOAT_EQ(strokes[1].points[1].x - strokes[1].points[0].x, unit(1));
+}
+
 TEST_F(OperatorTest, NegatedEqualsBecomesNotEqualWithTheSlashCharacter) {
     b.text(line, u"a", EqTypeCharItalic);
     EqElement* e = b.add(line, 1284);

@@ -2,6 +2,7 @@
 // read without a crash, and the share that converts without loss is printed.
 #include "LaTeXReaderTestSupport.h"
 
+#include "common/TestSupport.h"
 #include "platform/MessageSink.h"
 #include "tex/LaTeXReader.h"
 #include "tex/LaTeXWriter.h"
@@ -18,34 +19,6 @@
 namespace toliva::test {
 namespace {
 
-// The corpus folder: shared/corpus beside the repository's root.
-QString corpusFolder() {
-    const QDir here = QFileInfo(QStringLiteral(__FILE__)).absoluteDir();  // tests/tex
-    return QDir::cleanPath(here.absoluteFilePath(QStringLiteral("../../../shared/corpus")));
-}
-
-struct Formula {
-    QString id;
-    QString tex;
-};
-
-// Rows are "name<TAB>display<TAB>tex" or "id<TAB>tex"; the TeX is the last field.
-std::vector<Formula> readCorpus(const QString& folder) {
-    std::vector<Formula> formulas;
-    const QStringList files = QDir(folder).entryList({QStringLiteral("*.tsv")}, QDir::Files, QDir::Name);
-    for (const QString& name : files) {
-        QFile f(QDir(folder).filePath(name));
-        if (!f.open(QIODevice::ReadOnly)) continue;
-        const QStringList rows = QString::fromUtf8(f.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-        for (const QString& row : rows) {
-            const QStringList fields = row.split(QLatin1Char('\t'));
-            if (fields.size() < 2) continue;
-            formulas.push_back({name + QLatin1Char(':') + fields.first(), fields.last()});
-        }
-    }
-    return formulas;
-}
-
 QString writeBack(const EqModel& eq) {
     QString out;
     for (size_t i = 0; i < eq.lines.size(); ++i) {
@@ -57,7 +30,7 @@ QString writeBack(const EqModel& eq) {
 
 TEST(LaTeXCorpusTest, RealWorldFormulas) {
     const QString folder = corpusFolder();
-    const std::vector<Formula> formulas = readCorpus(folder);
+    const std::vector<CorpusFormula> formulas = readCorpus();
     if (formulas.empty()) GTEST_SKIP() << "no corpus in " << folder.toStdString();
 
     RecordingMessageSink sink;
@@ -67,7 +40,7 @@ TEST(LaTeXCorpusTest, RealWorldFormulas) {
     int stable = 0;
     std::map<QString, int> failures;
     std::map<QString, int> unknown;
-    for (const Formula& f : formulas) {
+    for (const CorpusFormula& f : formulas) {
         EqModel eq(readerStyle());
         LaTeXReadResult r;
         ReadLaTeXDocument(f.tex, &eq, &r);

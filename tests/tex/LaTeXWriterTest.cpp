@@ -351,7 +351,7 @@ TEST(LaTeXWriterTest, Matrices) {
          u"\\begin{array}{ll}\n\ta&\tb\\\\\n\tc&\td\\\\\n\\end{array}"},
         {"right alignment", [](Tree& t) { matrix2x2(t, 2); },
          u"\\begin{array}{rr}\n\ta&\tb\\\\\n\tc&\td\\\\\n\\end{array}"},
-        {"small takes no specification", [](Tree& t) { matrix2x2(t, 0x11); },
+        {"small takes no column format", [](Tree& t) { matrix2x2(t, 0x11); },
          u"\\begin{smallmatrix}\n\ta&\tb\\\\\n\tc&\td\\\\\n\\end{smallmatrix}"},
         {"solid column rule", [](Tree& t) { setMask(matrix2x2(t, 0), 4, 1); },
          u"\\begin{array}{c|c}\n\ta&\tb\\\\\n\tc&\td\\\\\n\\end{array}"},
@@ -372,7 +372,7 @@ TEST(LaTeXWriterTest, Matrices) {
              EqElement* m = t.with(t.line, 371, {u"a", u"b", u"c"});
              m->payload = {2, 2};
          }, u"\\begin{matrix}\n\ta&\tb\\\\\n\tc&\t\\\\\n\\end{matrix}"},
-        {"column form 372 gets a specification", [](Tree& t) { t.with(t.line, 372, {u"a", u"b"}); },
+        {"column form 372 gets a column format", [](Tree& t) { t.with(t.line, 372, {u"a", u"b"}); },
          u"\\begin{array}{c}\n\ta\\\\\n\tb\\\\\n\\end{array}"},
         {"aligned rows at the relation", [](Tree& t) {
              EqElement* m = t.add(t.line, 370, 2, 3);

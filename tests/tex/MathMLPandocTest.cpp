@@ -4,6 +4,7 @@
 #include "tex/MathMLReader.h"
 
 #include "model/EqModel.h"
+#include "common/TestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -20,40 +21,14 @@
 namespace toliva {
 namespace {
 
+using test::corpusFolder;
+using test::CorpusFormula;
+using test::readCorpus;
+
 EqLayoutSettings defaultStyle() {
     EqLayoutSettings s;
     SetDefaultLayoutSettings(s);
     return s;
-}
-
-// The corpus folder beside the repository: <repository>/../shared/corpus.
-QString corpusFolder() {
-    QDir dir = QFileInfo(QStringLiteral(__FILE__)).absoluteDir();  // tests/tex
-    dir.cdUp();
-    dir.cdUp();
-    return QDir::cleanPath(dir.absoluteFilePath(QStringLiteral("../shared/corpus")));
-}
-
-struct Formula {
-    QString id;
-    QString tex;
-};
-
-// Every row of the corpus files: the TeX is the last field.
-std::vector<Formula> corpusFormulas(const QString& folder) {
-    std::vector<Formula> formulas;
-    const QStringList files = QDir(folder).entryList({QStringLiteral("*.tsv")}, QDir::Files, QDir::Name);
-    for (const QString& name : files) {
-        QFile f(QDir(folder).filePath(name));
-        if (!f.open(QIODevice::ReadOnly)) continue;
-        const QStringList rows = QString::fromUtf8(f.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-        for (const QString& row : rows) {
-            const QStringList fields = row.split(QLatin1Char('\t'));
-            if (fields.size() < 2) continue;
-            formulas.push_back({name + QLatin1Char(':') + fields.first(), fields.last()});
-        }
-    }
-    return formulas;
 }
 
 TEST(MathMLPandoc, CorpusFormulasReadBack) {
@@ -61,7 +36,7 @@ TEST(MathMLPandoc, CorpusFormulasReadBack) {
     if (!QFileInfo(folder).isDir()) GTEST_SKIP() << "no formula corpus at " << folder.toStdString();
     const QString pandoc = QStandardPaths::findExecutable(QStringLiteral("pandoc"));
     if (pandoc.isEmpty()) GTEST_SKIP() << "pandoc is not installed";
-    const std::vector<Formula> formulas = corpusFormulas(folder);
+    const std::vector<CorpusFormula> formulas = readCorpus();
     ASSERT_FALSE(formulas.empty());
 
     // One pandoc run for all formulas: each display formula after a marker
