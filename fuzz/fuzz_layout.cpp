@@ -5,6 +5,7 @@
 #include "model/EqMeasure.h"
 #include "model/EqModel.h"
 #include "model/EqStream.h"
+#include "FuzzSupport.h"
 #include "platform/MessageSink.h"
 
 #include <QByteArray>
@@ -15,38 +16,10 @@
 #include <cstdlib>
 
 using namespace toliva;
-
-namespace {
-
-class SilentSink : public MessageSink {
-public:
-    int show(const QString&, const QString&, unsigned, void*) override { return IDOK; }
-};
-
-class BoxMeasurer final : public TextMeasurer {
-public:
-    TextMeasure Measure(EqModel*, gp::Graphics*, const EqFont*, const QString&, float em, int) override {
-        TextMeasure m;
-        m.boxWidth = 0.6f * em;
-        m.boxHeight = 1.2f * em;
-        m.ink = gp::RectF{0.1f * em, 0.3f * em, 0.4f * em, 0.6f * em};
-        return m;
-    }
-};
-
-EqLayoutSettings builtInStyle() {
-    EqLayoutSettings s;
-    SetDefaultLayoutSettings(s);
-    return s;
-}
-
-}  // namespace
+using namespace toliva::fuzz;
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    static QTemporaryDir home;
-    setenv("TOLIVA_HOME", home.path().toLocal8Bit().constData(), 1);
-    static SilentSink sink;
-    setMessageSink(&sink);
+    useScratchHomeAndSilence();
     static BoxMeasurer measurer;
     static ScopedTextMeasurer scoped(&measurer);
     return 0;

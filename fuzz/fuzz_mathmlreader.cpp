@@ -3,6 +3,7 @@
 #include "model/EqDump.h"
 #include "model/EqModel.h"
 #include "model/EqStream.h"
+#include "FuzzSupport.h"
 #include "platform/MessageSink.h"
 #include "tex/MathMLReader.h"
 #include "tex/MathMLWriter.h"
@@ -15,27 +16,10 @@
 #include <cstdlib>
 
 using namespace toliva;
-
-namespace {
-
-class SilentSink : public MessageSink {
-public:
-    int show(const QString&, const QString&, unsigned, void*) override { return IDOK; }
-};
-
-EqLayoutSettings builtInStyle() {
-    EqLayoutSettings s;
-    SetDefaultLayoutSettings(s);
-    return s;
-}
-
-}  // namespace
+using namespace toliva::fuzz;
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    static QTemporaryDir home;
-    setenv("TOLIVA_HOME", home.path().toLocal8Bit().constData(), 1);
-    static SilentSink sink;
-    setMessageSink(&sink);
+    useScratchHomeAndSilence();
     return 0;
 }
 

@@ -7,6 +7,7 @@
 #include "model/EqModel.h"
 #include "model/EqOutput.h"
 #include "model/EqStream.h"
+#include "FuzzSupport.h"
 #include "platform/MessageSink.h"
 #include "platform/gdiplus/Graphics.h"
 
@@ -21,41 +22,12 @@
 #include <cstdlib>
 
 using namespace toliva;
-
-namespace {
-
-class SilentSink : public MessageSink {
-public:
-    int show(const QString&, const QString&, unsigned, void*) override { return IDOK; }
-};
-
-// Fixed boxes keep the runs fast; drawing still uses the fonts.
-class BoxMeasurer final : public TextMeasurer {
-public:
-    TextMeasure Measure(EqModel*, gp::Graphics*, const EqFont*, const QString&, float em, int) override {
-        TextMeasure m;
-        m.boxWidth = 0.6f * em;
-        m.boxHeight = 1.2f * em;
-        m.ink = gp::RectF{0.1f * em, 0.3f * em, 0.4f * em, 0.6f * em};
-        return m;
-    }
-};
-
-EqLayoutSettings builtInStyle() {
-    EqLayoutSettings s;
-    SetDefaultLayoutSettings(s);
-    return s;
-}
-
-}  // namespace
+using namespace toliva::fuzz;
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
-    static QTemporaryDir home;
-    setenv("TOLIVA_HOME", home.path().toLocal8Bit().constData(), 1);
+    useScratchHomeAndSilence();
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     new QGuiApplication(*argc, *argv);
-    static SilentSink sink;
-    setMessageSink(&sink);
     static BoxMeasurer measurer;
     static ScopedTextMeasurer scoped(&measurer);
 

@@ -1,0 +1,48 @@
+// Pieces the fuzz targets share.
+#pragma once
+
+#include "model/EqLayoutSettings.h"
+#include "model/EqMeasure.h"
+#include "platform/MessageSink.h"
+
+#include <QTemporaryDir>
+
+#include <cstdlib>
+
+namespace toliva::fuzz {
+
+// Answers every message box with OK, without printing.
+class SilentSink : public MessageSink {
+public:
+    int show(const QString&, const QString&, unsigned, void*) override { return IDOK; }
+};
+
+// The built-in style, independent of any defaults file.
+inline EqLayoutSettings builtInStyle() {
+    EqLayoutSettings s;
+    SetDefaultLayoutSettings(s);
+    return s;
+}
+
+// Fixed text boxes keep runs fast; drawing still uses the fonts.
+class BoxMeasurer final : public TextMeasurer {
+public:
+    TextMeasure Measure(EqModel*, gp::Graphics*, const EqFont*, const QString&, float em, int) override {
+        TextMeasure m;
+        m.boxWidth = 0.6f * em;
+        m.boxHeight = 1.2f * em;
+        m.ink = gp::RectF{0.1f * em, 0.3f * em, 0.4f * em, 0.6f * em};
+        return m;
+    }
+};
+
+// Per-user data in a scratch folder (a stream may ask for the defaults file),
+// and message boxes silenced.
+inline void useScratchHomeAndSilence() {
+    static QTemporaryDir home;
+    setenv("TOLIVA_HOME", home.path().toLocal8Bit().constData(), 1);
+    static SilentSink sink;
+    setMessageSink(&sink);
+}
+
+}  // namespace toliva::fuzz
