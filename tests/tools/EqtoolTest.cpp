@@ -126,6 +126,10 @@ TEST(Eqtool, BadArgumentsPrintUsage) {
         EXPECT_EQ(r.exitCode, 2) << args.join(' ').toStdString();
         EXPECT_TRUE(r.err.contains(QLatin1String("usage:"))) << args.join(' ').toStdString();
     }
+    // Asked for, the usage goes to standard output and is no error.
+    const ToolRun help = eqtool({QStringLiteral("--help")});
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_TRUE(help.out.contains(QLatin1String("eqtool render")));
 }
 
 }  // namespace

@@ -26,12 +26,16 @@ const Command kCommands[] = {
     {"icons-sheet", "-o FILE.png [--icons DIR]", runIconsSheet},
 };
 
-int usage() {
+QString usageText() {
     QString text = QStringLiteral("usage:\n");
     for (const Command& c : kCommands)
         text += QStringLiteral("  eqtool %1 %2\n").arg(QLatin1String(c.name), QLatin1String(c.usage));
     text += QStringLiteral("--marks reads and writes streams in mark mode (undo snapshots).");
-    printError(text);
+    return text;
+}
+
+int usage() {
+    printError(usageText());
     return kUsageError;
 }
 
@@ -64,6 +68,10 @@ int runMain(int argc, char** argv) {
     QStringList args = QCoreApplication::arguments().mid(1);
     if (args.isEmpty()) return usage();
     const QString name = args.takeFirst();
+    if (name == QLatin1String("--help") || name == QLatin1String("help")) {
+        printOut(usageText() + QLatin1Char('\n'));
+        return 0;
+    }
     for (const Command& c : kCommands) {
         if (name != QLatin1String(c.name)) continue;
         const int code = c.run(args);
