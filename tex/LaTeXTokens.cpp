@@ -418,6 +418,13 @@ void TokenizeLaTeX(TokenTree& tree, QStringView s, const QStringList& labels, in
             i = from;
             return true;
         };
+        // An opener without its partner in this frame is only a character.
+        auto asCharacter = [&] {
+            t->kind = TokChar;
+            t->value2 = c;
+            ++i;
+        };
+        auto closesHere = [&](int m) { return m >= 0 && m < f.end; };
 
         if (f.plain) {
             // Text: characters stand for themselves; braces only group, and
@@ -443,10 +450,8 @@ void TokenizeLaTeX(TokenTree& tree, QStringView s, const QStringList& labels, in
         switch (c) {
         case u'{': {
             const int m = matches.close[size_t(i)];
-            if (m < 0 || m >= f.end) {
-                t->kind = TokChar;
-                t->value2 = c;
-                ++i;
+            if (!closesHere(m)) {
+                asCharacter();
                 break;
             }
             t->kind = TokGroup;
@@ -457,10 +462,8 @@ void TokenizeLaTeX(TokenTree& tree, QStringView s, const QStringList& labels, in
         }
         case u'$': {
             const int m = matches.nextDollar[size_t(i)];
-            if (m < 0 || m >= f.end) {
-                t->kind = TokChar;
-                t->value2 = c;
-                ++i;
+            if (!closesHere(m)) {
+                asCharacter();
                 break;
             }
             t->kind = TokGroup;
@@ -474,10 +477,8 @@ void TokenizeLaTeX(TokenTree& tree, QStringView s, const QStringList& labels, in
             break;
         case u'[': {
             const int m = matches.close[size_t(i)];
-            if (m < 0 || m >= f.end || !takesOptionalArgument(t->prev)) {
-                t->kind = TokChar;
-                t->value2 = c;
-                ++i;
+            if (!closesHere(m) || !takesOptionalArgument(t->prev)) {
+                asCharacter();
                 break;
             }
             t->kind = TokOptional;

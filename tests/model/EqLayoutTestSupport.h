@@ -7,8 +7,12 @@
 #include "model/EqLayout.h"
 #include "model/EqMeasure.h"
 #include "model/EqModel.h"
+#include "model/GlyphOutline.h"
+#include "model/SymbolLibrary.h"
 
 #include <gtest/gtest.h>
+
+#include <memory>
 
 namespace toliva::test {
 
@@ -63,6 +67,45 @@ protected:
     FixedBoxMeasurer measurer;
     ScopedTextMeasurer scoped;
     EqElement* line = nullptr;
+};
+
+// A closed rectangle w wide and h high, centred on y = 0.
+inline std::unique_ptr<GlyphOutline> rectangleOutline(float w, float h) {
+    auto g = std::make_unique<GlyphOutline>();
+    g->count = 4;
+    g->points = {{0, -h / 2}, {w, -h / 2}, {w, h / 2}, {0, h / 2}};
+    g->types = {0, 1, 1, 0x81};
+    return g;
+}
+
+// Fixed text boxes and a symbol library whose outlines are rectangles 100
+// units high, record i 30 + 2 i wide, so a sign's box tells its record.
+class RectangleLibraryLayoutTest : public FixedBoxLayoutTest {
+protected:
+    explicit RectangleLibraryLayoutTest(int records) {
+        for (int i = 0; i < records; ++i) library.outlines.push_back(rectangleOutline(recordWidth(i), 100));
+        SetLayoutSymbolLibrary(&library);
+    }
+    ~RectangleLibraryLayoutTest() override { SetLayoutSymbolLibrary(nullptr); }
+
+    static float recordWidth(int i) { return 30.0f + 2.0f * float(i); }
+
+    // An element of type with the given number of chains: the last chain
+    // holds body, the one before it lower, the first (of three) upper.
+    EqElement* withLimits(int32_t type, int chains, std::u16string_view upper, std::u16string_view lower,
+                          std::u16string_view body) {
+        EqElement* e = b.add(line, type, chains);
+        if (chains >= 3) b.text(b.arg(e, 0), upper, EqTypeCharItalic);
+        if (chains >= 2) b.text(b.arg(e, chains - 2), lower, EqTypeCharItalic);
+        b.text(b.arg(e, chains - 1), body, EqTypeCharItalic);
+        return e;
+    }
+    void clearLine() {
+        DeleteEqElement(line->next);
+        line->next = nullptr;
+    }
+
+    SymbolLibrary library;
 };
 
 }  // namespace toliva::test

@@ -16,45 +16,21 @@ namespace toliva {
 namespace {
 
 using test::FixedBoxLayoutTest;
+using test::rectangleOutline;
 
 constexpr float kTol = 1e-3f;
 
-std::unique_ptr<GlyphOutline> rectangleOutline(float w, float h) {
-    auto g = std::make_unique<GlyphOutline>();
-    g->count = 4;
-    g->points = {{0, -h / 2}, {w, -h / 2}, {w, h / 2}, {0, h / 2}};
-    g->types = {0, 1, 1, 0x81};
-    return g;
-}
-
-class BigOperatorTest : public FixedBoxLayoutTest {
+class BigOperatorTest : public test::RectangleLibraryLayoutTest {
 protected:
-    BigOperatorTest() {
-        for (int i = 0; i < 8; ++i) library.outlines.push_back(rectangleOutline(recordWidth(i), 100));
-        SetLayoutSymbolLibrary(&library);
-    }
-    ~BigOperatorTest() override { SetLayoutSymbolLibrary(nullptr); }
+    BigOperatorTest() : RectangleLibraryLayoutTest(8) {}
 
-    static float recordWidth(int i) { return 30.0f + 2.0f * float(i); }
     // The outline's scale: the symbol size in percent / 100.
     float factor(int32_t type) const { return spacing(HasSideLimits(type) ? 56 : 23) * S() / 100; }
 
     // A big operator with the body "x" and limits "i=1" (lower) and "nn"
     // (upper) as the chain count asks.
-    EqElement* bigOperator(int32_t type, int chains = 3) {
-        EqElement* e = b.add(line, type, chains);
-        if (chains >= 3) b.text(b.arg(e, 0), u"nn", EqTypeCharItalic);
-        if (chains >= 2) b.text(b.arg(e, chains - 2), u"i=1", EqTypeCharItalic);
-        b.text(b.arg(e, chains - 1), u"x", EqTypeCharItalic);
-        return e;
-    }
-    void clearLine() {
-        DeleteEqElement(line->next);
-        line->next = nullptr;
-    }
+    EqElement* bigOperator(int32_t type, int chains = 3) { return withLimits(type, chains, u"nn", u"i=1", u"x"); }
     static CKwEE_O_SPB* spbOf(const EqElement* e) { return dynamic_cast<CKwEE_O_SPB*>(e->shape.get()); }
-
-    SymbolLibrary library;
 };
 
 // Option byte 1 picks the style, limited to 3; sums (306-308, 848) take

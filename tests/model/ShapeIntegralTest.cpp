@@ -20,42 +20,19 @@ namespace toliva {
 namespace {
 
 using test::FixedBoxLayoutTest;
+using test::rectangleOutline;
 using test::FixedBoxMeasurer;
 
 constexpr float kTol = 1e-3f;
 
-std::unique_ptr<GlyphOutline> rectangleOutline(float w, float h) {
-    auto g = std::make_unique<GlyphOutline>();
-    g->count = 4;
-    g->points = {{0, -h / 2}, {w, -h / 2}, {w, h / 2}, {0, h / 2}};
-    g->types = {0, 1, 1, 0x81};
-    return g;
-}
-
-class IntegralTest : public FixedBoxLayoutTest {
+class IntegralTest : public test::RectangleLibraryLayoutTest {
 protected:
-    IntegralTest() {
-        for (int i = 0; i < 11; ++i) library.outlines.push_back(rectangleOutline(30.0f + 2.0f * float(i), 100));
-        SetLayoutSymbolLibrary(&library);
-    }
-    ~IntegralTest() override { SetLayoutSymbolLibrary(nullptr); }
+    IntegralTest() : RectangleLibraryLayoutTest(11) {}
 
     // An integral with the integrand "x" and limits "a" (lower) and "bb"
     // (upper) as the chain count asks.
-    EqElement* integral(int32_t type, int chains = 1) {
-        EqElement* e = b.add(line, type, chains);
-        if (chains >= 3) b.text(b.arg(e, 0), u"bb", EqTypeCharItalic);
-        if (chains >= 2) b.text(b.arg(e, chains - 2), u"a", EqTypeCharItalic);
-        b.text(b.arg(e, chains - 1), u"x", EqTypeCharItalic);
-        return e;
-    }
-    void clearLine() {
-        DeleteEqElement(line->next);
-        line->next = nullptr;
-    }
+    EqElement* integral(int32_t type, int chains = 1) { return withLimits(type, chains, u"bb", u"a", u"x"); }
     static CKwEE_O_integral* integralOf(const EqElement* e) { return dynamic_cast<CKwEE_O_integral*>(e->shape.get()); }
-
-    SymbolLibrary library;
 };
 
 TEST_F(IntegralTest, OptionBytesAboveFiveTakeStyleFive) {
