@@ -11,7 +11,7 @@ packages=(
   libuemf-dev libgif-dev libgsf-1-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-stix fonts-cmu fonts-liberation fonts-dejavu-core fonts-wqy-microhei
-  fonts-lmodern fonts-texgyre
+  fonts-lmodern fonts-texgyre fonts-texgyre-math
   xvfb xauth
   python3 python3-fonttools
   libxml2-utils w3c-sgml-lib pandoc
