@@ -1,6 +1,7 @@
 #include "model/EqDraw.h"
 
 #include "model/EqDrawers.h"
+#include "model/EqTypeRoutes.h"
 #include "model/ShapeObject.h"
 #include "platform/gdiplus/Brush.h"
 
@@ -10,74 +11,59 @@
 namespace toliva {
 namespace {
 
-using Drawer = void (*)(EqElement*, gp::Graphics&, float, float, float, bool);
-
-// The structures of codes 64 to 191; every other code of the span is drawn
-// as a character.
-Drawer StructureDrawer(int32_t type) {
-    switch (type) {
-    case 64: return DrawCalcResult;
-    case 128: return DrawFraction;
-    case 129: return DrawBevelledFraction;
-    case 130: return DrawSlashFraction;
-    case 131: return DrawLongDivision;
-    case 132: return DrawSmallFraction;
-    case 133:
-    case 134: return DrawStack;
-    case 135: return DrawArcMark;
-    case 136:
-    case 137: return DrawRadical;
-    case 173: return DrawSuperscript;
-    case 174: return DrawSubscript;
-    case 175: return DrawSubSuperscript;
-    case 176: return DrawBaselineScript;
-    case 177: return DrawOverScript;
-    case 178: return DrawOverUnderScript;
-    case 179:
-    case 180: return DrawUnderScript;
-    case 181: return DrawBarScripts;
-    case 182: return DrawSideScripts;
-    case 189: return DrawPreSuperscript;
-    case 190: return DrawPreSubscript;
-    case 191: return DrawPreScripts;
-    default: return DrawCharElement;
-    }
-}
-
-// An element whose shape is computed draws through its shape object; without
-// one it draws nothing.
-void DrawShapeObject(EqElement* e, gp::Graphics& g, float x, float y, bool script) {
-    if (e->shape) e->shape->Draw(&g, x, y, script ? 1 : 0);
-}
-
-// Chooses the drawer by type; the first matching test wins.
-void DrawContent(EqElement* e, gp::Graphics& g, float x, float y, float scale, bool script) {
-    const int32_t t = e->type;
-    Drawer drawer = nullptr;
-    if (IsFrameMarkType(t)) drawer = DrawFrameMark;
-    else if (IsCharType(t)) drawer = DrawCharElement;
-    else if (IsOperatorType(t)) return DrawShapeObject(e, g, x, y, script);
-    else if (IsOverAccentType(t)) drawer = DrawOverAccent;
-    else if (IsUnderAccentType(t)) drawer = DrawUnderAccent;
-    else if (IsEnclosureType(t)) drawer = DrawEnclosure;
-    else if (t == EqTypePhasor) drawer = DrawPhasor;
-    else if (IsArrowSymbolType(t)) drawer = DrawArrowSymbol;
-    else if (IsExtArrowAboveType(t) || IsExtArrowBelowType(t)) drawer = DrawExtArrow;
-    else if (IsExtArrowGlyphType(t)) drawer = DrawOutlineExtArrow;
-    else if (IsBracketType(t) || IsMatrixType(t)) return DrawShapeObject(e, g, x, y, script);
-    else if (IsGlyphSymbolType(t)) drawer = DrawGlyphSymbolElement;
-    else if (IsBigOperatorType(t) || IsIntegralType(t) || t == EqTypeChemForm)
-        return DrawShapeObject(e, g, x, y, script);
-    else if (t == EqTypeSmall) drawer = DrawSmallGroup;
-    else if (inRange(t, 64, 191)) drawer = StructureDrawer(t);
-    else drawer = DrawCharElement;
-    drawer(e, g, x, y, scale, script);
-}
-
 // The phantom pens draw on whole pixels.
 float Whole(float v) { return std::isfinite(v) ? std::trunc(v) : v; }
 
 }  // namespace
+
+void DrawShapeObjectElement(EqElement* e, gp::Graphics& g, float x, float y, float, bool script) {
+    if (e->shape) e->shape->Draw(&g, x, y, script ? 1 : 0);
+}
+
+Drawer DrawerOf(int32_t type) {
+    switch (FamilyOfType(type)) {
+    case EqFamily::Char:
+    case EqFamily::Space: return DrawCharElement;
+    case EqFamily::GlyphSymbol: return DrawGlyphSymbolElement;
+    case EqFamily::CalcResult: return DrawCalcResult;
+    case EqFamily::Fraction: return DrawFraction;
+    case EqFamily::BevelledFraction: return DrawBevelledFraction;
+    case EqFamily::SlashFraction: return DrawSlashFraction;
+    case EqFamily::LongDivision: return DrawLongDivision;
+    case EqFamily::SmallFraction: return DrawSmallFraction;
+    case EqFamily::Stack: return DrawStack;
+    case EqFamily::ArcMark: return DrawArcMark;
+    case EqFamily::Radical: return DrawRadical;
+    case EqFamily::Superscript: return DrawSuperscript;
+    case EqFamily::Subscript: return DrawSubscript;
+    case EqFamily::SubSuperscript: return DrawSubSuperscript;
+    case EqFamily::BaselineScript: return DrawBaselineScript;
+    case EqFamily::OverScript: return DrawOverScript;
+    case EqFamily::OverUnderScript: return DrawOverUnderScript;
+    case EqFamily::UnderScript: return DrawUnderScript;
+    case EqFamily::BarScripts: return DrawBarScripts;
+    case EqFamily::SideScripts: return DrawSideScripts;
+    case EqFamily::PreSuperscript: return DrawPreSuperscript;
+    case EqFamily::PreSubscript: return DrawPreSubscript;
+    case EqFamily::PreScripts: return DrawPreScripts;
+    case EqFamily::OverAccent: return DrawOverAccent;
+    case EqFamily::UnderAccent: return DrawUnderAccent;
+    case EqFamily::Enclosure: return DrawEnclosure;
+    case EqFamily::Phasor: return DrawPhasor;
+    case EqFamily::ArrowSymbol: return DrawArrowSymbol;
+    case EqFamily::ExtArrow: return DrawExtArrow;
+    case EqFamily::ExtArrowGlyph: return DrawOutlineExtArrow;
+    case EqFamily::FrameMark: return DrawFrameMark;
+    case EqFamily::SmallGroup: return DrawSmallGroup;
+    case EqFamily::Integral:
+    case EqFamily::BigOperator:
+    case EqFamily::Bracket:
+    case EqFamily::Matrix:
+    case EqFamily::ChemForm:
+    case EqFamily::Operator: return DrawShapeObjectElement;
+    }
+    return DrawCharElement;
+}
 
 void DrawElement(EqElement* e, gp::Graphics& g, float x, float y, const gp::RectF* lineBox, float scale,
                  bool script) {
@@ -105,7 +91,7 @@ void DrawElement(EqElement* e, gp::Graphics& g, float x, float y, const gp::Rect
             case PhantomVertical:
                 if (!eq->outputMode) DrawPhantomHeightMark(x, y, scale, cur, g);
                 break;
-            default: DrawContent(cur, g, x, y, scale, script); break;
+            default: DrawerOf(cur->type)(cur, g, x, y, scale, script); break;
             }
         } catch (...) {
             // Drawing is best effort: an element that cannot be drawn (out of

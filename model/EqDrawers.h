@@ -11,6 +11,7 @@
 #include "model/EqMeasure.h"
 #include "model/EqModel.h"
 #include "platform/gdiplus/Graphics.h"
+#include "platform/gdiplus/GraphicsGuards.h"
 #include "platform/gdiplus/Pen.h"
 
 #include <QString>
@@ -53,21 +54,14 @@ inline gp::Pen RoundPen(gp::ARGB colour, float width) {
     return pen;
 }
 
-// Saves the graphics state (transform included) and restores it on leaving
-// the scope, whatever way the scope is left.
-class SavedState {
-public:
-    explicit SavedState(gp::Graphics& g) : m_g(g), m_state(g.Save()) {}
-    ~SavedState() { m_g.Restore(m_state); }
-    SavedState(const SavedState&) = delete;
-    SavedState& operator=(const SavedState&) = delete;
-
-private:
-    gp::Graphics& m_g;
-    gp::GraphicsState m_state;
-};
-
 }  // namespace draw
+
+// ---- the dispatch (EqDraw.cpp)
+using Drawer = void (*)(EqElement*, gp::Graphics&, float, float, float, bool);
+// The drawer of a type code's family (EqTypeRoutes.h).
+Drawer DrawerOf(int32_t type);
+// Draws through the element's shape object; without one nothing is drawn.
+void DrawShapeObjectElement(EqElement* e, gp::Graphics& g, float x, float y, float scale, bool script);
 
 // ---- characters, glyph symbols, results (EqDrawersText.cpp)
 

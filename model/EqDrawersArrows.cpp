@@ -68,7 +68,7 @@ void DrawOutlineHead(gp::Graphics& g, GlyphOutline& glyph, gp::ARGB colour, floa
     const gp::RectF ink = glyph.path->GetBounds();
     const float inkMiddle = ink.y + ink.height / 2;
     const float inset = (0.35f * glyph.m[0] - glyph.m[3]) * size / 100;
-    SavedState saved(g);
+    gp::SavedState saved(g);
     if (atRight) {
         g.TranslateTransform(end - inset, axis - k * inkMiddle);
     } else {
@@ -129,7 +129,7 @@ void DrawExtArrow(EqElement* e, gp::Graphics& g, float x, float y, float scale, 
     if (IsExtArrowBelowType(shape)) shape = shape == 574 ? 553 : shape == 564 ? 554 : shape - 10;
 
     if (length > 0) {
-        SavedState saved(g);
+        gp::SavedState saved(g);
         g.TranslateTransform(cx, y);
         const gp::PointF left{-length / 2, 0}, right{length / 2, 0};
         switch (shape) {
@@ -186,7 +186,7 @@ void DrawOutlineExtArrow(EqElement* e, gp::Graphics& g, float x, float y, float 
     const float from = -span / 2 + (leftHead ? headSetBack : 0.05f * size);
     const float to = span / 2 - (rightHead ? headSetBack : 0.05f * size);
     if (!(to > from)) return;
-    SavedState saved(g);
+    gp::SavedState saved(g);
     g.TranslateTransform(xc, axis);
     if (HasWaveShaft(t)) {
         FillWideTilde(g, {from, -0.15f * size, to - from, 0.3f * size}, colour);

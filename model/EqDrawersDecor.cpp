@@ -45,7 +45,7 @@ void DrawWideAccent(EqElement* e, gp::Graphics& g, float x, float y, float scale
     const gp::ARGB colour = GetElementDrawColour(e, 7);
     const int kind = over ? e->type - 208 : e->type - 224;
 
-    SavedState saved(g);
+    gp::SavedState saved(g);
     g.TranslateTransform(cx, cy);
     const gp::PointF left{-length / 2, 0}, right{length / 2, 0};
     switch (kind) {

@@ -104,7 +104,7 @@ void DrawCharElement(EqElement* e, gp::Graphics& g, float x, float y, float scal
 
         const gp::ARGB colour = CharColour(e);
 
-        std::optional<SavedState> saved;
+        std::optional<gp::SavedState> saved;
         if (script) {
             // Script characters are drawn wider about the box's centre.
             const float widen = Spacing(e, 54);
@@ -156,7 +156,7 @@ void DrawGlyphSymbolElement(EqElement* e, gp::Graphics& g, float x, float y, flo
         colour = GetElementDrawColour(e, role);
     }
     {
-        SavedState saved(g);
+        gp::SavedState saved(g);
         g.TranslateTransform(x + e->xOffset + e->width / 2 + dx, y + dy);
         const float k = glyph.scale * size / 100;
         g.ScaleTransform(k, k);

@@ -4,6 +4,7 @@
 #include "EqFonts.h"
 #include "EqMeasure.h"
 #include "EqModel.h"
+#include "EqTypeRoutes.h"
 #include "EqTypes.h"
 #include "ShapeObject.h"
 
@@ -11,60 +12,6 @@
 
 namespace toliva {
 namespace {
-
-using Measurer = void (*)(EqElement*, gp::Graphics*, float, uint8_t);
-
-// The measurers of codes 64 to 191; codes without one are characters.
-Measurer measurerOfTable(int32_t type) {
-    switch (type) {
-    case 64: return MeasureCalcResult;
-    case 128: return MeasureFraction;
-    case 129: return MeasureBevelledFraction;
-    case 130: return MeasureSlashFraction;
-    case 131: return MeasureLongDivision;
-    case 132: return MeasureSmallFraction;
-    case 133:
-    case 134: return MeasureStack;
-    case 135: return MeasureArcMark;
-    case 136:
-    case 137: return MeasureRadical;
-    case 173: return MeasureSuperscript;
-    case 174: return MeasureSubscript;
-    case 175: return MeasureSubSuperscript;
-    case 176: return MeasureBaselineScript;
-    case 177: return MeasureOverScript;
-    case 178: return MeasureOverUnderScript;
-    case 179:
-    case 180: return MeasureUnderScript;
-    case 181: return MeasureBarScripts;
-    case 182: return MeasureSideScripts;
-    case 189: return MeasurePreSuperscript;
-    case 190: return MeasurePreSubscript;
-    case 191: return MeasurePreScripts;
-    default: return MeasureCharElement;
-    }
-}
-
-void measureElement(EqElement* e, gp::Graphics* g, float s, uint8_t flag) {
-    const int32_t t = e->type;
-    if (IsCharType(t)) return MeasureCharElement(e, g, s, flag);
-    if (IsOperatorType(t)) return LayoutShapeObject(e, g, s, flag);
-    if (IsSpaceType(t)) return MeasureSpace(e, g, s, flag);
-    if (IsFrameMarkType(t)) return MeasureFrameMark(e, g, s, flag);
-    if (IsBracketType(t)) return LayoutShapeObject(e, g, s, flag);
-    if (IsOverAccentType(t)) return MeasureOverAccent(e, g, s, flag);
-    if (IsUnderAccentType(t)) return MeasureUnderAccent(e, g, s, flag);
-    if (IsEnclosureType(t)) return MeasureEnclosure(e, g, s, flag);
-    if (t == EqTypePhasor) return MeasurePhasor(e, g, s, flag);
-    if (IsArrowSymbolType(t)) return MeasureArrowSymbol(e, g, s, flag);
-    if (IsExtArrowType(t)) return MeasureExtArrow(e, g, s, flag);
-    if (IsMatrixType(t)) return LayoutShapeObject(e, g, s, flag);
-    if (IsGlyphSymbolType(t)) return MeasureGlyphSymbol(e, g, s, flag);
-    if (IsBigOperatorType(t) || IsIntegralType(t) || t == EqTypeChemForm) return LayoutShapeObject(e, g, s, flag);
-    if (t == EqTypeSmall) return MeasureSmallGroup(e, g, s, flag);
-    if (inRange(t, 64, 191)) return measurerOfTable(t)(e, g, s, flag);
-    MeasureCharElement(e, g, s, flag);
-}
 
 // Pre-scripts take the box of the element after them, which is measured
 // after them; they are measured again once it is.
@@ -89,7 +36,54 @@ E skipBack(E e) {
     return e;
 }
 
+void measureElement(EqElement* e, gp::Graphics* g, float s, uint8_t flag) { MeasurerOf(e->type)(e, g, s, flag); }
+
 }  // namespace
+
+Measurer MeasurerOf(int32_t type) {
+    switch (FamilyOfType(type)) {
+    case EqFamily::Char: return MeasureCharElement;
+    case EqFamily::GlyphSymbol: return MeasureGlyphSymbol;
+    case EqFamily::CalcResult: return MeasureCalcResult;
+    case EqFamily::Space: return MeasureSpace;
+    case EqFamily::Fraction: return MeasureFraction;
+    case EqFamily::BevelledFraction: return MeasureBevelledFraction;
+    case EqFamily::SlashFraction: return MeasureSlashFraction;
+    case EqFamily::LongDivision: return MeasureLongDivision;
+    case EqFamily::SmallFraction: return MeasureSmallFraction;
+    case EqFamily::Stack: return MeasureStack;
+    case EqFamily::ArcMark: return MeasureArcMark;
+    case EqFamily::Radical: return MeasureRadical;
+    case EqFamily::Superscript: return MeasureSuperscript;
+    case EqFamily::Subscript: return MeasureSubscript;
+    case EqFamily::SubSuperscript: return MeasureSubSuperscript;
+    case EqFamily::BaselineScript: return MeasureBaselineScript;
+    case EqFamily::OverScript: return MeasureOverScript;
+    case EqFamily::OverUnderScript: return MeasureOverUnderScript;
+    case EqFamily::UnderScript: return MeasureUnderScript;
+    case EqFamily::BarScripts: return MeasureBarScripts;
+    case EqFamily::SideScripts: return MeasureSideScripts;
+    case EqFamily::PreSuperscript: return MeasurePreSuperscript;
+    case EqFamily::PreSubscript: return MeasurePreSubscript;
+    case EqFamily::PreScripts: return MeasurePreScripts;
+    case EqFamily::OverAccent: return MeasureOverAccent;
+    case EqFamily::UnderAccent: return MeasureUnderAccent;
+    case EqFamily::Enclosure: return MeasureEnclosure;
+    case EqFamily::Phasor: return MeasurePhasor;
+    case EqFamily::ArrowSymbol: return MeasureArrowSymbol;
+    case EqFamily::ExtArrow:
+    case EqFamily::ExtArrowGlyph: return MeasureExtArrow;
+    case EqFamily::FrameMark: return MeasureFrameMark;
+    case EqFamily::SmallGroup: return MeasureSmallGroup;
+    case EqFamily::Integral:
+    case EqFamily::BigOperator:
+    case EqFamily::Bracket:
+    case EqFamily::Matrix:
+    case EqFamily::ChemForm:
+    case EqFamily::Operator: return LayoutShapeObject;
+    }
+    return MeasureCharElement;
+}
 
 int LayoutElement(EqElement* e, gp::Graphics* graphics, float scale, uint8_t flag) {
     if (!e) return 0;

@@ -18,6 +18,11 @@ class Graphics;
 class EqModel;
 struct EqElement;
 
+// The measurer of a type code's family (EqTypeRoutes.h); computed shapes
+// measure through LayoutShapeObject.
+using Measurer = void (*)(EqElement*, gp::Graphics*, float, uint8_t);
+Measurer MeasurerOf(int32_t type);
+
 // Lays out the element and every element after it in its chain (one call on
 // a head lays out the whole chain and leaves the chain's summed width and
 // maximal ascent and descent on the head). The scale is first raised to the

@@ -22,10 +22,21 @@ enum EqType : int32_t {
     EqTypeCharMono = 17,
     EqTypeCalcResult = 64,
     EqTypeLibraryRef = 65,
-    EqTypeSpaceFirst = 96,
+    EqTypeSpaceFirst = 96,  // 96-103 and 105: fixed widths; 104: a width of its own
+    EqTypeSpaceNegThin = 96,
+    EqTypeSpaceHair = 97,
+    EqTypeSpaceThin = 98,
+    EqTypeSpaceMedium = 99,
+    EqTypeSpaceThick = 100,
+    EqTypeSpaceThird = 101,
+    EqTypeSpaceQuad = 102,
+    EqTypeSpaceQquad = 103,
     EqTypeSpaceCustom = 104,
+    EqTypeSpaceHalf = 105,
     EqTypeSpaceLast = 105,
     EqTypeFraction = 128,
+    EqTypeBevelledFraction = 129,
+    EqTypeSlashFraction = 130,
     EqTypeLongDivision = 131,
     EqTypeSmallFraction = 132,
     EqTypeStackFirst = 133,
@@ -33,12 +44,57 @@ enum EqType : int32_t {
     EqTypeArcMark = 135,
     EqTypeSqrt = 136,
     EqTypeRoot = 137,
+    EqTypeSuperscript = 173,
+    EqTypeSubscript = 174,
+    EqTypeSubSuperscript = 175,
+    EqTypeBaselineScript = 176,
+    EqTypeOverScript = 177,
+    EqTypeOverUnderScript = 178,
+    EqTypeUnderScript = 179,
+    EqTypeUnderScriptClose = 180,  // an under-script drawn close to its base
+    EqTypeBarScripts = 181,
+    EqTypeSideScripts = 182,
+    EqTypePreSuperscript = 189,
+    EqTypePreSubscript = 190,
+    EqTypePreScripts = 191,
+    EqTypeOverAccentFirst = 208,
+    EqTypeOverAccentLast = 219,
+    EqTypeUnderAccentFirst = 224,
+    EqTypeUnderAccentLast = 235,
+    EqTypeEnclosureFirst = 240,
+    EqTypeColourBoxFirst = 249,
+    EqTypeColourBoxLast = 251,
+    EqTypeEnclosureLast = 252,
     EqTypePhasor = 256,
+    EqTypeIntegralFirst = 274,
+    EqTypeIntegralLast = 305,
+    EqTypeBigOperatorFirst = 306,
+    EqTypeBigOperatorLast = 335,
+    EqTypeBracketFirst = 336,
+    EqTypeBracketLast = 368,
     EqTypeMatrixRow = 369,
     EqTypeMatrixColumn = 370,
     EqTypeMatrix = 371,
     EqTypeCases = 372,
+    EqTypeArrowSymbolFirst = 506,
+    EqTypeBoxedArrowFirst = 546,
+    EqTypeArrowSymbolLast = 550,
+    EqTypeExtArrowAboveFirst = 553,
+    EqTypeExtArrowAboveLast = 563,
+    EqTypeExtArrowBelowFirst = 564,
+    EqTypeExtArrowBelowLast = 574,
+    EqTypeFrameMarkFirst = 590,
+    EqTypeFrameMarkLast = 598,
     EqTypeChemForm = 608,
+    EqTypeExtArrowGlyphFirst = 624,
+    EqTypeExtArrowGlyphLast = 643,
+    EqTypeIntegral2First = 769,  // the second block of integrals
+    EqTypeIntegral2Last = 788,
+    EqTypeBigOperator2First = 800,  // the second block of big operators
+    EqTypeBigOperator2Last = 805,
+    EqTypeBigOperator3First = 848,  // the third block; 860-863 carry their own outline
+    EqTypeOwnOutlineBigOperatorFirst = 860,
+    EqTypeBigOperator3Last = 863,
     EqTypeOperatorFirst = 1042,
     EqTypeOperatorLast = 1289,
     EqTypeSmall = 1536,
@@ -47,33 +103,48 @@ enum EqType : int32_t {
 constexpr bool inRange(int32_t t, int32_t lo, int32_t hi) { return t >= lo && t <= hi; }
 
 // Predicates on a type code.
-constexpr bool IsCharType(int32_t t) { return inRange(t, 1, 5) || t == 16 || t == 17; }
-constexpr bool IsStyledCharType(int32_t t) { return inRange(t, 1, 4) || t == 16 || t == 17; }
-constexpr bool IsGlyphSymbolType(int32_t t) { return inRange(t, 6, 8); }
-constexpr bool IsSpaceType(int32_t t) { return inRange(t, 96, 105); }
-constexpr bool IsFractionType(int32_t t) { return inRange(t, 128, 132); }
-constexpr bool IsStackType(int32_t t) { return t == 133 || t == 134; }
-constexpr bool IsRadicalType(int32_t t) { return t == 136 || t == 137; }
-constexpr bool IsScriptType(int32_t t) { return inRange(t, 173, 176) || t == 181 || t == 182; }
-constexpr bool IsOverUnderType(int32_t t) { return inRange(t, 177, 180); }
-constexpr bool IsPreScriptType(int32_t t) { return inRange(t, 189, 191); }
-constexpr bool IsOverAccentType(int32_t t) { return inRange(t, 208, 219); }
-constexpr bool IsUnderAccentType(int32_t t) { return inRange(t, 224, 235); }
-constexpr bool IsEnclosureType(int32_t t) { return inRange(t, 240, 252); }
-constexpr bool IsColourBoxType(int32_t t) { return inRange(t, 249, 251); }
-constexpr bool IsIntegralType(int32_t t) { return inRange(t, 274, 305) || inRange(t, 769, 788); }
-constexpr bool IsBigOperatorType(int32_t t) { return inRange(t, 306, 335) || inRange(t, 800, 805) || inRange(t, 848, 863); }
-constexpr bool IsOwnOutlineBigOperatorType(int32_t t) { return inRange(t, 860, 863); }
-constexpr bool IsBracketType(int32_t t) { return inRange(t, 336, 368); }
-constexpr bool IsMatrixType(int32_t t) { return inRange(t, 369, 372); }
-constexpr bool IsArrowSymbolType(int32_t t) { return inRange(t, 506, 550); }
-constexpr bool IsExtArrowType(int32_t t) { return inRange(t, 553, 574) || inRange(t, 624, 643); }
-constexpr bool IsExtArrowAboveType(int32_t t) { return inRange(t, 553, 563); }
-constexpr bool IsExtArrowBelowType(int32_t t) { return inRange(t, 564, 574); }
-constexpr bool IsExtArrowGlyphType(int32_t t) { return inRange(t, 624, 643); }
-constexpr bool IsFrameMarkType(int32_t t) { return inRange(t, 590, 598); }
-constexpr bool IsCompactGroupType(int32_t t) { return t == 133 || t == 134 || t == 608; }
-constexpr bool IsOperatorType(int32_t t) { return inRange(t, 1042, 1289); }
+constexpr bool IsCharType(int32_t t) {
+    return inRange(t, EqTypeCharUpright, EqTypeCharText) || t == EqTypeCharSans || t == EqTypeCharMono;
+}
+constexpr bool IsStyledCharType(int32_t t) {
+    return inRange(t, EqTypeCharUpright, EqTypeCharBoldItalic) || t == EqTypeCharSans || t == EqTypeCharMono;
+}
+constexpr bool IsGlyphSymbolType(int32_t t) { return inRange(t, EqTypeGlyphSymbol, EqTypeGlyphSymbolBold); }
+constexpr bool IsSpaceType(int32_t t) { return inRange(t, EqTypeSpaceFirst, EqTypeSpaceLast); }
+constexpr bool IsFractionType(int32_t t) { return inRange(t, EqTypeFraction, EqTypeSmallFraction); }
+constexpr bool IsStackType(int32_t t) { return inRange(t, EqTypeStackFirst, EqTypeStackLast); }
+constexpr bool IsRadicalType(int32_t t) { return t == EqTypeSqrt || t == EqTypeRoot; }
+constexpr bool IsScriptType(int32_t t) {
+    return inRange(t, EqTypeSuperscript, EqTypeBaselineScript) || t == EqTypeBarScripts || t == EqTypeSideScripts;
+}
+constexpr bool IsOverUnderType(int32_t t) { return inRange(t, EqTypeOverScript, EqTypeUnderScriptClose); }
+constexpr bool IsPreScriptType(int32_t t) { return inRange(t, EqTypePreSuperscript, EqTypePreScripts); }
+constexpr bool IsOverAccentType(int32_t t) { return inRange(t, EqTypeOverAccentFirst, EqTypeOverAccentLast); }
+constexpr bool IsUnderAccentType(int32_t t) { return inRange(t, EqTypeUnderAccentFirst, EqTypeUnderAccentLast); }
+constexpr bool IsEnclosureType(int32_t t) { return inRange(t, EqTypeEnclosureFirst, EqTypeEnclosureLast); }
+constexpr bool IsColourBoxType(int32_t t) { return inRange(t, EqTypeColourBoxFirst, EqTypeColourBoxLast); }
+constexpr bool IsIntegralType(int32_t t) {
+    return inRange(t, EqTypeIntegralFirst, EqTypeIntegralLast) || inRange(t, EqTypeIntegral2First, EqTypeIntegral2Last);
+}
+constexpr bool IsBigOperatorType(int32_t t) {
+    return inRange(t, EqTypeBigOperatorFirst, EqTypeBigOperatorLast) ||
+           inRange(t, EqTypeBigOperator2First, EqTypeBigOperator2Last) ||
+           inRange(t, EqTypeBigOperator3First, EqTypeBigOperator3Last);
+}
+constexpr bool IsOwnOutlineBigOperatorType(int32_t t) { return inRange(t, EqTypeOwnOutlineBigOperatorFirst, EqTypeBigOperator3Last); }
+constexpr bool IsBracketType(int32_t t) { return inRange(t, EqTypeBracketFirst, EqTypeBracketLast); }
+constexpr bool IsMatrixType(int32_t t) { return inRange(t, EqTypeMatrixRow, EqTypeCases); }
+constexpr bool IsArrowSymbolType(int32_t t) { return inRange(t, EqTypeArrowSymbolFirst, EqTypeArrowSymbolLast); }
+constexpr bool IsExtArrowType(int32_t t) {
+    return inRange(t, EqTypeExtArrowAboveFirst, EqTypeExtArrowBelowLast) ||
+           inRange(t, EqTypeExtArrowGlyphFirst, EqTypeExtArrowGlyphLast);
+}
+constexpr bool IsExtArrowAboveType(int32_t t) { return inRange(t, EqTypeExtArrowAboveFirst, EqTypeExtArrowAboveLast); }
+constexpr bool IsExtArrowBelowType(int32_t t) { return inRange(t, EqTypeExtArrowBelowFirst, EqTypeExtArrowBelowLast); }
+constexpr bool IsExtArrowGlyphType(int32_t t) { return inRange(t, EqTypeExtArrowGlyphFirst, EqTypeExtArrowGlyphLast); }
+constexpr bool IsFrameMarkType(int32_t t) { return inRange(t, EqTypeFrameMarkFirst, EqTypeFrameMarkLast); }
+constexpr bool IsCompactGroupType(int32_t t) { return IsStackType(t) || t == EqTypeChemForm; }
+constexpr bool IsOperatorType(int32_t t) { return inRange(t, EqTypeOperatorFirst, EqTypeOperatorLast); }
 constexpr bool IsRelationOperatorType(int32_t t) {
     return inRange(t, 1049, 1069) || inRange(t, 1079, 1080) || inRange(t, 1114, 1117) || inRange(t, 1132, 1142) ||
            inRange(t, 1145, 1167);

@@ -3,6 +3,7 @@
 #include "platform/Archive.h"
 #include "platform/gdiplus/Brush.h"
 #include "platform/gdiplus/Graphics.h"
+#include "platform/gdiplus/GraphicsGuards.h"
 #include "platform/gdiplus/GraphicsPath.h"
 #include "platform/gdiplus/Pen.h"
 
@@ -96,18 +97,6 @@ constexpr double kPi = 3.14159265358979323846;
 
 using gp::PointF;
 
-class TransformScope {
-public:
-    explicit TransformScope(gp::Graphics& g) : m_g(g), m_saved(g.GetTransform()) {}
-    ~TransformScope() { m_g.SetTransform(m_saved); }
-    TransformScope(const TransformScope&) = delete;
-    TransformScope& operator=(const TransformScope&) = delete;
-
-private:
-    gp::Graphics& m_g;
-    gp::Matrix m_saved;
-};
-
 gp::Pen primitivePen(const OperatorPrimitive& p, const OperatorFrame& f) {
     gp::Pen pen(f.colour, p.pen * f.strokeWidth);
     pen.SetStartCap(gp::LineCapRound);
@@ -167,7 +156,7 @@ void DrawOperatorPrimitive(const OperatorPrimitive& p, const OperatorFrame& f, g
     }
     if (p.kind == OpPrimNone || p.kind > OpPrimSCurveMirror) return;
 
-    TransformScope scope(g);
+    gp::TransformScope scope(g);
     g.TranslateTransform(ax, ay);
     const float slant = float(std::atan2(h, w) * 45.0 / kPi);
     switch (p.kind) {

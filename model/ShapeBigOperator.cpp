@@ -222,7 +222,7 @@ void CKwEE_O_SPB::Draw(gp::Graphics* graphics, float x, float y, uint8_t flag) {
     // The symbol, its box centred on (x0 + column / 2, y).
     if (path.GetPointCount() == 0) return;
     const gp::ARGB colour = GetElementDrawColour(e, 6);
-    draw::SavedState saved(g);
+    gp::SavedState saved(g);
     g.TranslateTransform(x0 + column / 2, y);
     if (IsTurnedBigOperator(e->type)) g.RotateTransform(180);
     g.TranslateTransform(-(box.x + box.width / 2), -(box.y + box.height / 2));

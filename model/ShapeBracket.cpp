@@ -8,6 +8,7 @@
 #include "model/ShapeBuilders.h"
 #include "platform/gdiplus/Brush.h"
 #include "platform/gdiplus/Graphics.h"
+#include "platform/gdiplus/GraphicsGuards.h"
 #include "platform/gdiplus/GraphicsPath.h"
 #include "platform/gdiplus/Pen.h"
 
@@ -19,19 +20,6 @@ namespace toliva {
 namespace {
 
 constexpr double kDegreesPerRadian = 180.0 / 3.14159265358979323846;
-
-// Puts the graphics state (transform included) back when the scope ends.
-class SavedState {
-public:
-    explicit SavedState(gp::Graphics& g) : m_g(g), m_state(g.Save()) {}
-    ~SavedState() { m_g.Restore(m_state); }
-    SavedState(const SavedState&) = delete;
-    SavedState& operator=(const SavedState&) = delete;
-
-private:
-    gp::Graphics& m_g;
-    gp::GraphicsState m_state;
-};
 
 gp::Pen roundPen(gp::ARGB colour, float width) {
     gp::Pen pen(colour, width);
@@ -213,7 +201,7 @@ DelimiterWidth DelimiterWidthFor(int kind, float height, float size, bool roundS
 // ---- shapes
 
 void DrawSquareDelimiter(gp::Graphics& g, float w, float h, float s, gp::ARGB colour, float angle) {
-    SavedState saved(g);
+    gp::SavedState saved(g);
     g.RotateTransform(angle);
     const float p = 0.8f * s;
     const SquarePoints q = squarePoints(w, h, p);
@@ -222,7 +210,7 @@ void DrawSquareDelimiter(gp::Graphics& g, float w, float h, float s, gp::ARGB co
 }
 
 void DrawBarDelimiter(gp::Graphics& g, float w, float h, float s, gp::ARGB colour, float angle) {
-    SavedState saved(g);
+    gp::SavedState saved(g);
     g.RotateTransform(angle);
     const float p = 0.8f * s;
     const float at = -w / 2 + p / 2;
@@ -230,7 +218,7 @@ void DrawBarDelimiter(gp::Graphics& g, float w, float h, float s, gp::ARGB colou
 }
 
 void DrawDoubleBarDelimiter(gp::Graphics& g, float w, float h, float s, gp::ARGB colour, float angle) {
-    SavedState saved(g);
+    gp::SavedState saved(g);
     g.RotateTransform(angle);
     const gp::Pen pen = roundPen(colour, s / 2);
     for (float at : {0.15f * s - w / 2, w / 2 - 2.5f * s}) g.DrawLine(pen, at, -h / 2 + s / 2, at, h / 2 - s / 2);
@@ -243,7 +231,7 @@ void DrawRoundDelimiter(gp::Graphics& g, float w, float h, float s, gp::ARGB col
     } else if (5 * w >= h) {
         FillParenShape(g, h, w, s, colour, angle, 0.275f);
     } else {
-        SavedState saved(g);
+        gp::SavedState saved(g);
         g.RotateTransform(angle);
         fillCrescent(g, w, h, s, colour);
     }
@@ -254,7 +242,7 @@ void DrawCurlyDelimiter(gp::Graphics& g, float w, float h, float s, gp::ARGB col
         FillBrace(g, h, w, s, colour, angle);
         return;
     }
-    SavedState saved(g);
+    gp::SavedState saved(g);
     g.RotateTransform(angle);
     fillBezierBrace(g, w, h, s, colour);
 }
@@ -270,13 +258,13 @@ void DrawDelimiterShape(gp::Graphics& g, int kind, float w, float h, float s, gp
     case DelimiterDoubleBar: DrawDoubleBarDelimiter(g, w, h, s, colour, angle); break;
     case DelimiterFloor:
     case DelimiterCeiling: {
-        SavedState saved(g);
+        gp::SavedState saved(g);
         g.RotateTransform(angle);
         drawFloorOrCeiling(g, w, h, s, colour, kind == DelimiterFloor);
         break;
     }
     case DelimiterDoubleSquare: {
-        SavedState saved(g);
+        gp::SavedState saved(g);
         g.RotateTransform(angle);
         drawDoubleSquare(g, w, h, s, colour);
         break;
@@ -453,7 +441,7 @@ void CKwEE_O_Bracket::Draw(gp::Graphics* graphics, float x, float y, uint8_t fla
             if (isLeft && side.rotation > 0) cx -= 0.1f * size;
             if (!isLeft && side.rotation == 0) cx += 0.1f * size;
         }
-        SavedState saved(g);
+        gp::SavedState saved(g);
         g.TranslateTransform(cx, boxTop + boxHeight / 2);
         DrawDelimiterShape(g, side.kind, w, boxHeight, strokeWidth, colour, side.rotation, side.roundStyle,
                            braceStyle, size);

@@ -2,6 +2,7 @@
 
 #include "platform/gdiplus/Brush.h"
 #include "platform/gdiplus/Graphics.h"
+#include "platform/gdiplus/GraphicsGuards.h"
 #include "platform/gdiplus/GraphicsPath.h"
 #include "platform/gdiplus/Matrix.h"
 #include "platform/gdiplus/Pen.h"
@@ -22,19 +23,6 @@ namespace {
 
 constexpr double kPi = 3.14159265358979323846;
 constexpr float kDegreesPerRadian = 57.29577951308232f;
-
-// Puts the world transform back as it was when the scope began.
-class TransformScope {
-public:
-    explicit TransformScope(Graphics& g) : m_g(g), m_saved(g.GetTransform()) {}
-    ~TransformScope() { m_g.SetTransform(m_saved); }
-    TransformScope(const TransformScope&) = delete;
-    TransformScope& operator=(const TransformScope&) = delete;
-
-private:
-    Graphics& m_g;
-    gp::Matrix m_saved;
-};
 
 gp::Pen roundPen(ARGB colour, float width) {
     gp::Pen pen(colour, width);
@@ -92,13 +80,13 @@ void BuildHarpoonhead(Graphics& g, ARGB colour, float length, float t, float kL,
 
 void DrawArrowBetween(Graphics& g, PointF from, PointF to, ARGB colour, float t, float kL, float kW, float kN,
                       bool fullShaft) {
-    TransformScope scope(g);
+    gp::TransformScope scope(g);
     orientAlong(g, from, to);
     BuildArrowhead(g, colour, distance(from, to), t, kL, kW, kN, fullShaft);
 }
 
 void DrawHarpoonBetween(Graphics& g, PointF from, PointF to, ARGB colour, float t, float kL, float kW, float kN) {
-    TransformScope scope(g);
+    gp::TransformScope scope(g);
     orientAlong(g, from, to);
     BuildHarpoonhead(g, colour, distance(from, to), t, kL, kW, kN);
 }
@@ -121,7 +109,7 @@ void drawDoubleLineArrow(Graphics& g, PointF from, PointF to, ARGB colour, float
     const float left = bothEnds ? -half + 0.4f * m : -half;
     const float right = half - 0.4f * m;
 
-    TransformScope scope(g);
+    gp::TransformScope scope(g);
     orientAlong(g, from, to);
     g.DrawLine(pen, left, -0.4f * m, right, -0.4f * m);
     g.DrawLine(pen, left, 0.4f * m, right, 0.4f * m);
@@ -153,7 +141,7 @@ void FillArrowCircle(Graphics& g, float rx, float ry, PointF centre, float start
                      float t, float kL, float kW) {
     const float r = std::min(rx, ry);
     if (!(r > 0) || sweepAngle == 0) return;
-    TransformScope scope(g);
+    gp::TransformScope scope(g);
     g.TranslateTransform(centre.x, centre.y);
     g.ScaleTransform(rx / r, ry / r);
 
@@ -202,7 +190,7 @@ const ArrowheadFactors kUsualHead{};
 }  // namespace
 
 void DrawZigzagArrow(Graphics& g, float size, float t, ARGB colour, bool leftward) {
-    TransformScope scope(g);
+    gp::TransformScope scope(g);
     mirrorIf(g, leftward);
     const float S = size;
     // A short straight tail, a zigzag of four teeth, and the arrow.
@@ -234,7 +222,7 @@ void DrawWaveArrow(Graphics& g, float size, float t, ARGB colour) {
 }
 
 void DrawLoopArrow(Graphics& g, float size, float t, ARGB colour, bool leftward) {
-    TransformScope scope(g);
+    gp::TransformScope scope(g);
     mirrorIf(g, leftward);
     const float S = size;
     const float r = 0.15f * S;
@@ -254,7 +242,7 @@ void DrawCircleArrow(Graphics& g, float size, float t, ARGB colour, float kL) {
 }
 
 void DrawHookArrow(Graphics& g, float size, float t, ARGB colour, bool leftward) {
-    TransformScope scope(g);
+    gp::TransformScope scope(g);
     mirrorIf(g, leftward);
     const float S = size;
     const float r = 0.1f * S;
@@ -311,7 +299,7 @@ void DrawArrowSymbolShape(Graphics& g, float size, PointF position, int type, AR
         DrawDoubleLineArrow(g, a, b, colour, t, kUprightDoubleLineRatio);
     };
 
-    TransformScope scope(g);
+    gp::TransformScope scope(g);
     g.TranslateTransform(position.x, position.y);
     switch (type) {
     case 507: arrow(P(-0.4f, 0.4f), P(0.4f, -0.4f)); break;
@@ -444,7 +432,7 @@ void FillWideTilde(Graphics& g, const RectF& box, ARGB colour) {
     const float r = box.height / box.width;
     const float k = 3.5f - r / 2;
     const float m = std::min(0.2f * r, 0.1f);
-    TransformScope scope(g);
+    gp::TransformScope scope(g);
     g.TranslateTransform(box.x + box.width / 2, box.y + box.height / 2);
     g.ScaleTransform(box.width / 2, box.height / 4);
     GraphicsPath path;
@@ -498,7 +486,7 @@ void FillArrowMark(Graphics& g, PointF from, PointF to, float length, float t, f
         break;
     default: return;
     }
-    TransformScope scope(g);
+    gp::TransformScope scope(g);
     const PointF m = midpoint(from, to);
     g.TranslateTransform(m.x, m.y);
     g.RotateTransform(-float(std::atan2(to.y - from.y, to.x - from.x)) * kDegreesPerRadian);
@@ -594,7 +582,7 @@ void FillParenShape(Graphics& g, float length, float height, float t, ARGB colou
     const float innerEndX = endX + 0.8f * tt;
     const float innerCtrlX = ctrlX + (1.3f - 0.25f * 0.8f) / 0.75f * tt;
 
-    TransformScope scope(g);
+    gp::TransformScope scope(g);
     g.RotateTransform(angle);
     GraphicsPath path;
     path.AddBezier(endX, h / 2, ctrlX, c, ctrlX, -c, endX, -h / 2);
@@ -644,7 +632,7 @@ void FillBrace(Graphics& g, float length, float height, float t, ARGB colour, fl
     path.AddArc(box(L + R, topCy, ri), 180, 65);
     path.CloseFigure();
 
-    TransformScope scope(g);
+    gp::TransformScope scope(g);
     g.RotateTransform(angle);
     g.FillPath(gp::SolidBrush(colour), path);
 }
@@ -658,7 +646,7 @@ void FillAngleBracket(Graphics& g, float length, float height, float t, ARGB col
                           {p - q / 2, 0},
                           {armX + 0.6f * p, armY - 0.1f * p},
                           {armX, armY}};
-    TransformScope scope(g);
+    gp::TransformScope scope(g);
     g.RotateTransform(angle);
     fillPolygon(g, colour, pts, 6);
 }
@@ -669,7 +657,7 @@ void DrawSquareBracketLine(Graphics& g, float length, float height, float t, ARG
     const float in = pw / 2;
     const PointF pts[] = {{w / 2 - in, -h / 2 + in}, {-w / 2 + in, -h / 2 + in}, {-w / 2 + in, h / 2 - in},
                           {w / 2 - in, h / 2 - in}};
-    TransformScope scope(g);
+    gp::TransformScope scope(g);
     g.RotateTransform(angle);
     g.DrawLines(roundPen(colour, pw), pts, 4);
 }

@@ -279,7 +279,7 @@ void CKwEE_O_integral::Draw(gp::Graphics* graphics, float x, float y, uint8_t fl
         const gp::SolidBrush brush(colour);
         for (int i = 0; i <= extra; ++i) {
             if (dotted && i != 0 && i != extra) continue;
-            draw::SavedState saved(g);
+            gp::SavedState saved(g);
             g.TranslateTransform(signX + pathOffsetX + float(i) * step, y + pathOffsetY);
             g.FillPath(brush, path);
         }

@@ -2,7 +2,7 @@
 
 #include "EqElement.h"
 #include "EqModel.h"
-#include "EqTypes.h"
+#include "EqTypeRoutes.h"
 #include "ShapeAccent.h"
 #include "ShapeBigOperator.h"
 #include "ShapeBracket.h"
@@ -22,22 +22,18 @@ void CKwEE_O::Layout(EqElement* e, gp::Graphics*, float s, uint8_t) {
 
 void CKwEE_O::Draw(gp::Graphics*, float, float, uint8_t) {}
 
-bool IsShapeObjectType(int32_t type) {
-    return IsIntegralType(type) || IsBigOperatorType(type) || IsBracketType(type) || IsMatrixType(type) ||
-           IsOperatorType(type) || type == EqTypeChemForm;
-}
+bool IsShapeObjectType(int32_t type) { return IsShapeObjectFamily(FamilyOfType(type)); }
 
 std::unique_ptr<CKwEE_O> NewShapeObject(int32_t type) {
-    if (!IsShapeObjectType(type)) return nullptr;
-    if (IsBracketType(type)) return std::make_unique<CKwEE_O_Bracket>();
-    if (IsMatrixType(type)) return std::make_unique<CKwEE_O_Matrix>();
-    if (IsOperatorType(type)) return std::make_unique<CKwEE_O_Operator>();
-    if (IsIntegralType(type)) return std::make_unique<CKwEE_O_integral>();
-    if (IsBigOperatorType(type)) return std::make_unique<CKwEE_O_SPB>();
-    if (type == EqTypeChemForm) return std::make_unique<CKwEE_O_ChemEForm>();
-    // The concrete shapes register here as they are built; until then a
-    // computed shape is an empty box.
-    return std::make_unique<CKwEE_O>();
+    switch (FamilyOfType(type)) {
+    case EqFamily::Bracket: return std::make_unique<CKwEE_O_Bracket>();
+    case EqFamily::Matrix: return std::make_unique<CKwEE_O_Matrix>();
+    case EqFamily::Operator: return std::make_unique<CKwEE_O_Operator>();
+    case EqFamily::Integral: return std::make_unique<CKwEE_O_integral>();
+    case EqFamily::BigOperator: return std::make_unique<CKwEE_O_SPB>();
+    case EqFamily::ChemForm: return std::make_unique<CKwEE_O_ChemEForm>();
+    default: return nullptr;
+    }
 }
 
 void LayoutShapeObject(EqElement* e, gp::Graphics* graphics, float scale, uint8_t flag) {

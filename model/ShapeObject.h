@@ -48,8 +48,6 @@ public:
 bool IsShapeObjectType(int32_t type);
 
 // A new shape object for an element type; null for types that have none.
-// A type whose class is not available yet gets the base, which measures as
-// an empty box and draws nothing.
 std::unique_ptr<CKwEE_O> NewShapeObject(int32_t type);
 
 // Replaces the element's shape object by a new one for its type and calls
