@@ -10,6 +10,7 @@
 #include "model/EqLayout.h"
 #include "model/EqMeasure.h"
 #include "model/EqModel.h"
+#include "model/EqSpacing.h"
 #include "platform/gdiplus/Graphics.h"
 #include "platform/gdiplus/GraphicsGuards.h"
 #include "platform/gdiplus/Pen.h"
@@ -22,11 +23,10 @@ namespace toliva {
 
 namespace draw {
 
-inline float Spacing(const EqElement* e, int i) { return e->owner->settings.spacing[size_t(i)]; }
 // Base font size of the equation x scale.
 inline float SizeAt(const EqElement* e, float scale) { return e->owner->settings.fontSize * scale; }
 // The thickness of bars and rules at a size.
-inline float RuleAt(const EqElement* e, float size) { return Spacing(e, 51) * size; }
+inline float RuleAt(const EqElement* e, float size) { return SpacingOf(e, SpacingRuleThickness) * size; }
 // The reduced scale of scripts, limits and small parts (the same factor the
 // layout uses).
 inline float ScriptScale(const EqElement* e, float scale) { return scale * ScriptScaleFactor(e->owner); }

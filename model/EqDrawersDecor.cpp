@@ -19,7 +19,7 @@ namespace {
 // a side gap towards each neighbour, so at the start or the end of a chain
 // the content moves by half a gap.
 float ContentCentre(const EqElement* e, float x, float size) {
-    const float gap = size * (Spacing(e, 1) + 0.1f);
+    const float gap = size * (SpacingOf(e, SpacingElementGap) + 0.1f);
     const float gl = FirstInChain(e) ? gap : 0.0f;
     const float gr = LastInChain(e) ? gap : 0.0f;
     return x + e->width / 2 + (gr - gl) / 2;
@@ -34,7 +34,7 @@ void DrawWideAccent(EqElement* e, gp::Graphics& g, float x, float y, float scale
     EqElement* base = ChildChain(e, 0);
     DrawChain(base, g, cx - W(base) / 2, y, scale, script);
 
-    const float s28 = Spacing(e, 28);
+    const float s28 = SpacingOf(e, SpacingAccentStep);
     const float length = W(base);
     const float height = 0.1f * size + std::min(0.75f * length, s28 * size);
     const float th = std::min(0.06f * size, 0.2f * height);
@@ -147,7 +147,7 @@ void DrawEnclosure(EqElement* e, gp::Graphics& g, float x, float y, float scale,
 
 void DrawPhasor(EqElement* e, gp::Graphics& g, float x, float y, float scale, bool script) {
     const float size = SizeAt(e, scale);
-    const float gap = size * (Spacing(e, 1) + 0.1f);
+    const float gap = size * (SpacingOf(e, SpacingElementGap) + 0.1f);
     const float gl = FirstInChain(e) ? gap : 0.0f;
     const float gr = LastInChain(e) ? gap : 0.0f;
     const float slant = 0.1f * size + 0.333f * (e->ascent + e->descent);
@@ -156,7 +156,7 @@ void DrawPhasor(EqElement* e, gp::Graphics& g, float x, float y, float scale, bo
     const float w = W(chain);
     DrawChain(chain, g, centre - w / 2, y, scale, script);
 
-    const float s28 = Spacing(e, 28);
+    const float s28 = SpacingOf(e, SpacingAccentStep);
     const float bottom = y + e->descent - 0.5f * s28 * size - 0.1f * size;
     const gp::PointF points[] = {{centre + w / 2, bottom},
                                  {centre - w / 2 - slant, bottom},

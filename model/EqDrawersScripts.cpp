@@ -72,7 +72,9 @@ void DrawSubSuperscript(EqElement* e, gp::Graphics& g, float x, float y, float s
 
 void DrawBaselineScript(EqElement* e, gp::Graphics& g, float x, float y, float scale, bool) {
     const float size = SizeAt(e, scale);
-    DrawScriptChain(e, LastChildChain(e), g, x + (Spacing(e, 10) + Spacing(e, 9)) * 0.25f * size, y, scale);
+    DrawScriptChain(e, LastChildChain(e), g,
+                    x + (SpacingOf(e, SpacingSubscriptGap) + SpacingOf(e, SpacingSuperscriptGap)) * 0.25f * size, y,
+                    scale);
 }
 
 void DrawPreSuperscript(EqElement* e, gp::Graphics& g, float x, float y, float scale, bool) {

@@ -18,7 +18,7 @@ namespace {
 // The scale of a fraction's parts: reduced inside another fraction, never
 // below the minimum.
 float FractionScale(const EqElement* e, float scale) {
-    if (HasFractionAncestor(e)) scale *= Spacing(e, 4);
+    if (HasFractionAncestor(e)) scale *= SpacingOf(e, SpacingNestedFractionScale);
     return AtLeastMin(e, scale);
 }
 
@@ -32,7 +32,7 @@ struct Span {
 
 Span SideSpan(const EqElement* e, float x, float size) {
     Span span{x, e->width};
-    const float gap = Spacing(e, 1) * size / 2;
+    const float gap = SpacingOf(e, SpacingElementGap) * size / 2;
     if (e->next && IsCharType(e->next->type)) span.width -= gap + 0.15f * size;
     if (!FirstInChain(e)) {
         span.x += gap;
@@ -50,7 +50,7 @@ Span SideSpan(const EqElement* e, float x, float size) {
 void DrawBarFraction(EqElement* e, gp::Graphics& g, float x, float y, float partScale, bool partScript,
                      float size) {
     const float rule = RuleAt(e, size);
-    const float side = (Spacing(e, 14) * 0.5f + Spacing(e, 1)) * size;
+    const float side = (SpacingOf(e, SpacingFractionOverhang) * 0.5f + SpacingOf(e, SpacingElementGap)) * size;
     float left = x;
     float right = x + e->width;
     if (!FirstInChain(e)) left += side;
@@ -81,7 +81,7 @@ void DrawBevelledFraction(EqElement* e, gp::Graphics& g, float x, float y, float
     const float rule = RuleAt(e, size);
     // The layout moves the parts right (xOffset) when the slash would
     // otherwise reach out of the box on the left.
-    const float start = x + e->xOffset + (FirstInChain(e) ? 0.0f : size * (Spacing(e, 1) + 0.1f));
+    const float start = x + e->xOffset + (FirstInChain(e) ? 0.0f : size * (SpacingOf(e, SpacingElementGap) + 0.1f));
     EqElement* num = ChildChain(e, 0);
     EqElement* den = ChildChain(e, 1);
     DrawChain(num, g, start, y + size / 4 - D(num), s, script);
@@ -97,7 +97,7 @@ void DrawSlashFraction(EqElement* e, gp::Graphics& g, float x, float y, float sc
     const float s = FractionScale(e, scale);
     const float size = SizeAt(e, s);
     const float rule = RuleAt(e, size);
-    const float lead = FirstInChain(e) ? 0.0f : size * Spacing(e, 1);
+    const float lead = FirstInChain(e) ? 0.0f : size * SpacingOf(e, SpacingElementGap);
     const float height = e->ascent + e->descent;
     EqElement* num = ChildChain(e, 0);
     EqElement* den = ChildChain(e, 1);
@@ -123,7 +123,7 @@ void DrawLongDivision(EqElement* e, gp::Graphics& g, float x, float y, float sca
 
     gp::Pen pen = RoundPen(GetElementDrawColour(e, 7), 0.05f * size);
     pen.SetLineJoin(gp::LineJoinRound);
-    const float top = y - A(divisor) + 0.075f * size - Spacing(e, 17) * size;
+    const float top = y - A(divisor) + 0.075f * size - SpacingOf(e, SpacingRadicalTopGap) * size;
     const float bottom = top + A(divisor) + D(divisor);
     const float hookX = start + W(divisor) + 0.4f * size;
     const float bulgeX = start + W(divisor) + 0.7f * size;
@@ -179,14 +179,14 @@ void DrawRadical(EqElement* e, gp::Graphics& g, float x, float y, float scale, b
     const Span span = SideSpan(e, x, size);
     EqElement* radicand = ChildChain(e, 0);
 
-    const float hook = 2 * Spacing(e, 15) * size;
-    const float signWidth = e->xOffset + W(radicand) + hook + Spacing(e, 16) * size;
+    const float hook = 2 * SpacingOf(e, SpacingRadicalHook) * size;
+    const float signWidth = e->xOffset + W(radicand) + hook + SpacingOf(e, SpacingRadicalSignWidth) * size;
     const float right = span.end();
     RadicalGeometry sign;
     sign.baseline = y + rule / 2;
     sign.signWidth = signWidth;
     sign.bottomReach = D(radicand) - 2 * rule;
-    sign.topReach = Spacing(e, 17) * size + A(radicand) - rule;
+    sign.topReach = SpacingOf(e, SpacingRadicalTopGap) * size + A(radicand) - rule;
     sign.hookWidth = hook;
     sign.left = right - signWidth - rule;
     sign.rule = rule;
@@ -200,13 +200,14 @@ void DrawRadical(EqElement* e, gp::Graphics& g, float x, float y, float scale, b
     if (index) {
         float indexY = y - e->ascent + A(index);
         if (IsNumericChain(index)) indexY += 0.08f * size;
-        const float indexX = right - signWidth + hook - W(index) - (Spacing(e, 35) + Spacing(e, 1)) * size;
+        const float indexX = right - signWidth + hook - W(index) -
+                             (SpacingOf(e, SpacingRadicalIndexGap) + SpacingOf(e, SpacingElementGap)) * size;
         DrawChain(index, g, indexX, indexY, ScriptScale(e, scale), true);
     }
 }
 
 void DrawSmallGroup(EqElement* e, gp::Graphics& g, float x, float y, float scale, bool script) {
-    const float s = AtLeastMin(e, Spacing(e, 57) * scale);
+    const float s = AtLeastMin(e, SpacingOf(e, SpacingSmallGroupScale) * scale);
     const Span span = SideSpan(e, x, SizeAt(e, s));
     EqElement* chain = ChildChain(e, 0);
     DrawChain(chain, g, span.end() - W(chain), y, s, script);

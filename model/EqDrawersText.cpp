@@ -93,7 +93,7 @@ void DrawCharElement(EqElement* e, gp::Graphics& g, float x, float y, float scal
         box.x = e->rect.x - e->width + e->xOffset;
         box.width = 3 * e->width;  // the string is centred across the box
         if (IsCJKElement(e)) {
-            box.y += f * Spacing(e, 53);
+            box.y += f * SpacingOf(e, SpacingCJKShift);
             box.height += 2 * f;
         }
         if (e->type == EqTypeCharSans) box.y += 0.08f * f;
@@ -107,7 +107,7 @@ void DrawCharElement(EqElement* e, gp::Graphics& g, float x, float y, float scal
         std::optional<gp::SavedState> saved;
         if (script) {
             // Script characters are drawn wider about the box's centre.
-            const float widen = Spacing(e, 54);
+            const float widen = SpacingOf(e, SpacingScriptWiden);
             saved.emplace(g);
             g.TranslateTransform(box.x + box.width / 2, box.y + box.height / 2);
             g.ScaleTransform(widen, 1.0f);

@@ -1,6 +1,7 @@
 #include "EqFonts.h"
 
 #include "EqModel.h"
+#include "EqSpacing.h"
 
 #include "platform/Folders.h"
 #include "platform/MessageSink.h"
@@ -265,12 +266,12 @@ void MeasureFontMetrics(gp::Graphics* graphics, EqModel* eq) {
     if (MeasureGlyph('A', eq, graphics, &inkA, &boxA) != gp::Ok) return;
     if (MeasureGlyph('g', eq, graphics, &inkG, &boxG) != gp::Ok) return;
 
-    const auto& spacing = eq->settings.spacing;
     const float f = (inkA.bottom() - boxA / 2) / size;
-    const float h = spacing[5] - 0.035f;
+    const float h = SpacingOf(eq, SpacingAxisShift) - 0.035f;
     eq->fontMetrics[MetricShift] = h;
-    eq->fontMetrics[MetricMargin] = std::min(inkA.y, boxG - inkG.bottom()) / size - 0.125f - spacing[6];
-    eq->fontMetrics[MetricExtra] = spacing[40];
+    eq->fontMetrics[MetricMargin] =
+        std::min(inkA.y, boxG - inkG.bottom()) / size - 0.125f - SpacingOf(eq, SpacingGlyphMargin);
+    eq->fontMetrics[MetricExtra] = SpacingOf(eq, SpacingTextExtra);
     eq->fontMetrics[MetricAxisOffset] = 0.26145f - f + h;
     eq->fontMetrics[MetricBaselineOffset] = f - h;
 }

@@ -2,12 +2,11 @@
 #include "EqElement.h"
 #include "EqLayout.h"
 #include "EqModel.h"
+#include "EqSpacing.h"
 #include "EqTypes.h"
 
 namespace toliva {
 namespace {
-
-float spacing(const EqElement* e, int i) { return e && e->owner ? e->owner->settings.spacing[size_t(i)] : 0.0f; }
 
 bool isItalic(const EqElement* e) { return e && (e->type == EqTypeCharItalic || e->type == EqTypeCharBoldItalic); }
 
@@ -60,18 +59,18 @@ uint16_t Latinise(uint16_t code) {
 }
 
 float KernItalicToUpright(const EqElement* n) {
-    if (IsDigitElement(n)) return 0.5f * spacing(n, 2);
+    if (IsDigitElement(n)) return 0.5f * SpacingOf(n, SpacingItalicToUprightKern);
     if (IsPunctuationElement(n)) return 0;
-    return spacing(n, 2);
+    return SpacingOf(n, SpacingItalicToUprightKern);
 }
 
 float KernUprightToItalic(const EqElement* c) {
     if (IsPunctuationElement(c)) return 0;
-    if (IsDigitElement(c)) return 0.25f * spacing(c, 3);
+    if (IsDigitElement(c)) return 0.25f * SpacingOf(c, SpacingUprightToItalicKern);
     if (!c) return 0;
     if (c->ch == 0x2202) return 0.05f;
     if (c->ch == 'd' || c->ch == 0x2207 || c->ch == 0x0394) return 0;
-    return spacing(c, 3);
+    return SpacingOf(c, SpacingUprightToItalicKern);
 }
 
 float KernUprightPair(const EqElement* c, const EqElement* n) {
@@ -113,7 +112,7 @@ float CharGapAfter(const EqElement* e) {
                 d += isItalic(n) ? KernUprightToItalic(e) : KernUprightPair(e, n);
             }
         }
-        g = spacing(e, 1) + d;
+        g = SpacingOf(e, SpacingElementGap) + d;
     }
     if (e->ch == '!' && !holds(n, '!')) g += 0.1f;
     if (e->ch == ',' || e->ch == ';') g += 0.12f;
@@ -171,23 +170,27 @@ float PreSubscriptKern(const EqElement* script) {
 }
 
 float GapBeforeSuperscript(const EqElement* script) {
-    return spacing(script, 9) + (isItalic(elementBefore(script)) ? 0.5f * spacing(script, 34) : 0.0f);
+    return SpacingOf(script, SpacingSuperscriptGap) +
+           (isItalic(elementBefore(script)) ? 0.5f * SpacingOf(script, SpacingItalicScriptKern) : 0.0f);
 }
 
 float GapBeforeSubscript(const EqElement* script) {
-    return spacing(script, 10) - (isItalic(elementBefore(script)) ? 0.5f * spacing(script, 34) : 0.0f);
+    return SpacingOf(script, SpacingSubscriptGap) -
+           (isItalic(elementBefore(script)) ? 0.5f * SpacingOf(script, SpacingItalicScriptKern) : 0.0f);
 }
 
 float GapBeforePreSuperscript(const EqElement* script) {
-    return spacing(script, 9) + (isItalic(elementAfter(script)) ? 0.5f * spacing(script, 34) : 0.0f);
+    return SpacingOf(script, SpacingSuperscriptGap) +
+           (isItalic(elementAfter(script)) ? 0.5f * SpacingOf(script, SpacingItalicScriptKern) : 0.0f);
 }
 
 float GapBeforePreSubscript(const EqElement* script) {
-    return spacing(script, 10) - (isItalic(elementAfter(script)) ? 0.5f * spacing(script, 34) : 0.0f);
+    return SpacingOf(script, SpacingSubscriptGap) -
+           (isItalic(elementAfter(script)) ? 0.5f * SpacingOf(script, SpacingItalicScriptKern) : 0.0f);
 }
 
 float GapAfterScript(const EqElement* next, const EqElement* script) {
-    const float base = spacing(script, 1);
+    const float base = SpacingOf(script, SpacingElementGap);
     if (next && !isHead(next)) {
         if (IsOperatorType(next->type)) return base + 0.01f;
         if (inRange(next->type, 173, 176) || IsPreScriptType(next->type)) return base;

@@ -1,6 +1,7 @@
 #include "EqLayoutSettings.h"
 
 #include "EqModel.h"
+#include "EqSpacing.h"
 #include "platform/AppContext.h"
 #include "platform/Archive.h"
 #include "platform/MessageSink.h"
@@ -43,15 +44,15 @@ void replaceUnusableValues(EqLayoutSettings& s) {
 
 void applyClamps(EqLayoutSettings& s) {
     auto& sp = s.spacing;
-    if (sp[4] < 0.5f) sp[4] = 0.8f;
-    if (sp[39] < 0.1f) sp[39] = 0.1f;
-    sp[54] = clampTo(sp[54], 1.0f, 1.2f);
-    sp[55] = clampTo(sp[55], 1.0f, 1.6f);
-    if (sp[56] < 1.0f) sp[56] = 1.3f;
+    if (sp[SpacingNestedFractionScale] < 0.5f) sp[SpacingNestedFractionScale] = 0.8f;
+    if (sp[SpacingIntegralStep] < 0.1f) sp[SpacingIntegralStep] = 0.1f;
+    sp[SpacingScriptWiden] = clampTo(sp[SpacingScriptWiden], 1.0f, 1.2f);
+    sp[SpacingNestedBracketGrow] = clampTo(sp[SpacingNestedBracketGrow], 1.0f, 1.6f);
+    if (sp[SpacingSideLimitOperatorSize] < 1.0f) sp[SpacingSideLimitOperatorSize] = 1.3f;
 
     const uint8_t version = s.options[EqLayoutSettings::OptVersion];
     if (version < 2) s.colours[EqLayoutSettings::ColourPhantom] = kOldPhantomColour;
-    if (version < 14) sp[57] = 0.8f;
+    if (version < 14) sp[SpacingSmallGroupScale] = 0.8f;
 }
 
 void warnNewerVersion() {

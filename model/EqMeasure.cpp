@@ -144,7 +144,7 @@ bool EnsureGlyphPath(EqElement* e) {
 
 float ScriptScaleFactor(const EqModel* eq) {
     constexpr float kDefault = 0.56f;
-    const float v = eq ? eq->settings.spacing[7] : kDefault;
+    const float v = eq ? SpacingOf(eq, SpacingScriptScale) : kDefault;
     if (!std::isfinite(v) || v <= 0) return kDefault;
     return std::clamp(v, 0.05f, 4.0f);
 }
@@ -258,7 +258,7 @@ void MeasureCharElement(EqElement* e, gp::Graphics* g, float s, uint8_t flag) {
             UseTextFamily(eq);
             cjk = true;
             code = 0xCCCC;
-            emSize *= sp(e, 52);
+            emSize *= SpacingOf(e, SpacingCJKScale);
         } else {
             code = e->ch2 = ChooseFamily(eq, e->ch);
         }
@@ -269,7 +269,7 @@ void MeasureCharElement(EqElement* e, gp::Graphics* g, float s, uint8_t flag) {
     const int style = IsDigitElement(e) || !isChar ? gp::FontStyleRegular : styleOfType(e->type);
 
     const TextMeasure m = CurrentTextMeasurer().Measure(eq, g, e->font, QString(QChar(code)), emSize, style);
-    const float k = flag ? sp(e, 54) : 1.0f;
+    const float k = flag ? SpacingOf(e, SpacingScriptWiden) : 1.0f;
     const float B = m.boxWidth * k;
     const float x = m.ink.x * k;
     const float iw = m.ink.width * k;
@@ -279,7 +279,7 @@ void MeasureCharElement(EqElement* e, gp::Graphics* g, float s, uint8_t flag) {
     if (head && e->next) {
         e->width = 0;
     } else if (e->type == EqTypeCharSans || e->type == EqTypeCharMono) {
-        e->width = 0.55f * B + sp(e, 1) * S;
+        e->width = 0.55f * B + SpacingOf(e, SpacingElementGap) * S;
     } else {
         bool alone;
         bool tight;
@@ -380,7 +380,7 @@ void MeasureGlyphSymbol(EqElement* e, gp::Graphics* g, float s, uint8_t flag) {
     const float S = baseSize(e) * s;
     const GlyphOutline& o = *e->glyph;
     e->fontSize = S;
-    float w = S * (o.m[0] / 100) - 0.36f * S + sp(e, 1) * S;
+    float w = S * (o.m[0] / 100) - 0.36f * S + SpacingOf(e, SpacingElementGap) * S;
     if (e->type == EqTypeGlyphSymbol && inRange(e->ch, 233, 354)) w += 0.35f * S;
     if (e->type == EqTypeGlyphSymbolBold) w += 0.05f * S;
     setBox(e, w, o.m[1] * S / 100, o.m[2] * S / 100);

@@ -12,14 +12,16 @@ namespace {
 
 // Room a single-chain decoration takes beside its neighbours.
 float sideSpace(const EqElement* e, float S) {
-    const float g = (sp(e, 1) + 0.1f) * S;
+    const float g = (SpacingOf(e, SpacingElementGap) + 0.1f) * S;
     float w = 0;
     if (prevNotHead(e)) w += g;
     if (e->next) w += g;
     return w;
 }
 
-float accentHeight(const EqElement* e, float S) { return (2 * sp(e, 30) + sp(e, 28) + 0.05f) * S; }
+float accentHeight(const EqElement* e, float S) {
+    return (2 * SpacingOf(e, SpacingAccentGap) + SpacingOf(e, SpacingAccentStep) + 0.05f) * S;
+}
 
 bool isSmallArrow(const EqElement* x) { return x && inRange(x->type, 546, 550); }
 
@@ -86,7 +88,7 @@ void MeasureArrowSymbol(EqElement* e, gp::Graphics*, float s, uint8_t) {
 void MeasureExtArrow(EqElement* e, gp::Graphics* g, float s, uint8_t) {
     const float S = baseSize(e) * s;
     const float ts = scriptScale(e, s);
-    const float h = (2 * sp(e, 30) + 0.2f) * S;
+    const float h = (2 * SpacingOf(e, SpacingAccentGap) + 0.2f) * S;
     const float k = ExtArrowMinWidthFactor(e->type) * S;
     const ExtArrowTexts texts = ExtArrowTextChains(e);
     // Every chain is laid out, also one the form does not show.

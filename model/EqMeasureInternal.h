@@ -4,6 +4,7 @@
 #include "EqElement.h"
 #include "EqLayout.h"
 #include "EqModel.h"
+#include "EqSpacing.h"
 #include "EqTypes.h"
 
 #include <algorithm>
@@ -11,8 +12,6 @@
 
 namespace toliva::measure {
 
-// Spacing factor i of the element's equation.
-inline float sp(const EqElement* e, int i) { return e->owner ? e->owner->settings.spacing[size_t(i)] : 0.0f; }
 inline float baseSize(const EqElement* e) { return e->owner ? e->owner->settings.fontSize : 0.0f; }
 inline float minScale(const EqElement* e) { return e->owner ? e->owner->minScale : 0.0f; }
 

@@ -72,7 +72,7 @@ BaseExtent preScriptBase(const EqElement* base, float S, bool bracketDescentUp, 
 // Side room of the over and under forms: g on each side that has a
 // neighbour; the offset moves by g for a left one and back for a right one.
 void overUnderSides(EqElement* e, float S, bool left) {
-    const float g = (sp(e, 1) + 0.1f) * S;
+    const float g = (SpacingOf(e, SpacingElementGap) + 0.1f) * S;
     e->xOffset = 0;
     if (left) {
         e->xOffset = g;
@@ -94,7 +94,7 @@ void MeasureSuperscript(EqElement* e, gp::Graphics* g, float s, uint8_t) {
     const float S = baseSize(e) * s;
     const ChainBox c = layLastChild(e, g, scriptScale(e, s), 1);
     const BaseExtent b = superscriptBase(e->prev, S, BracketRule::UpDown, true);
-    setBox(e, 0, std::max(b.ascent, S * sp(e, 8) + c.height()), b.descent, b.xOffset);
+    setBox(e, 0, std::max(b.ascent, S * SpacingOf(e, SpacingSuperscriptRise) + c.height()), b.descent, b.xOffset);
     e->width = (GapAfterScript(e->next, e) + GapBeforeSuperscript(e)) * S + e->xOffset + c.width;
     const float k = SuperscriptKern(e) * S;
     e->width -= k;
@@ -118,7 +118,7 @@ void MeasureSubscript(EqElement* e, gp::Graphics* g, float s, uint8_t) {
         ascent = p->ascent - 0.05f * S;
         descent = isBracket(p) ? p->descent + 0.05f * S : p->descent - 0.05f * S;
     }
-    descent = std::max(descent, S * sp(e, 11) + c.height());
+    descent = std::max(descent, S * SpacingOf(e, SpacingSubscriptDrop) + c.height());
     setBox(e, (GapAfterScript(e->next, e) + GapBeforeSubscript(e)) * S + x + c.width, ascent, descent, x);
     const float k = SubscriptKern(e) * S;
     e->width -= k;
@@ -134,14 +134,15 @@ void MeasureSubSuperscript(EqElement* e, gp::Graphics* g, float s, uint8_t) {
     const BaseExtent b = superscriptBase(e->prev, S, BracketRule::BothUp, false);
     const float w = std::max(GapBeforeSuperscript(e) * S + sup.width, GapBeforeSubscript(e) * S + sub.width) +
                     b.xOffset + GapAfterScript(e->next, e) * S - (nextIsBracket(e) ? 0.1f * S : 0.0f);
-    setBox(e, w, std::max(b.ascent, S * sp(e, 8) + sup.height()), std::max(b.descent, S * sp(e, 11) + sub.height()),
-           b.xOffset);
+    setBox(e, w, std::max(b.ascent, S * SpacingOf(e, SpacingSuperscriptRise) + sup.height()),
+           std::max(b.descent, S * SpacingOf(e, SpacingSubscriptDrop) + sub.height()), b.xOffset);
 }
 
 void MeasureBaselineScript(EqElement* e, gp::Graphics* g, float s, uint8_t) {
     const float S = baseSize(e) * s;
     const ChainBox c = layLastChild(e, g, scriptScale(e, s), 1);
-    float w = (GapAfterScript(e->next, e) + (sp(e, 9) + sp(e, 10)) / 2) * S + c.width;
+    const float scriptGap = (SpacingOf(e, SpacingSuperscriptGap) + SpacingOf(e, SpacingSubscriptGap)) / 2;
+    float w = (GapAfterScript(e->next, e) + scriptGap) * S + c.width;
     if (nextIsBracket(e)) w -= 0.1f * S;
     setBox(e, w, c.ascent, c.descent);
 }
@@ -187,7 +188,8 @@ void MeasureBarScripts(EqElement* e, gp::Graphics* g, float s, uint8_t) {
     const ChainBox c2 = layChild(e, 1, g, ts, 1);
     const EqElement* p = prevSkipped(e);
     const float P = p ? p->ascent + p->descent : 0.0f;
-    const float B = 0.2f * S + sp(e, 8) * S + c1.height() + c2.height() + sp(e, 11) * S;
+    const float B = 0.2f * S + SpacingOf(e, SpacingSuperscriptRise) * S + c1.height() + c2.height() +
+                    SpacingOf(e, SpacingSubscriptDrop) * S;
     const float H = std::max({1.5f * S, B, P});
     setBox(e, 0.2f * S + std::max(c1.width, c2.width), H / 2, H / 2);
     overUnderSides(e, S, noPrevOrNotHead(e));
@@ -198,12 +200,13 @@ void MeasureSideScripts(EqElement* e, gp::Graphics* g, float s, uint8_t) {
     const float ts = scriptScale(e, s);
     const ChainBox upper = layChild(e, 0, g, ts, 1);
     const ChainBox lower = layChild(e, 1, g, ts, 1);
-    const float m = (sp(e, 23) / 2 + 0.2f) * S;
-    const float gap = (sp(e, 1) + 0.1f) * S;
+    const float m = (SpacingOf(e, SpacingBigOperatorSize) / 2 + 0.2f) * S;
+    const float gap = (SpacingOf(e, SpacingElementGap) + 0.1f) * S;
     float w = std::max(upper.width, lower.width);
     if (e->next && !IsBigOperatorType(e->next->type)) w += gap;
     if (!isHead(e->prev)) w += gap;
-    setBox(e, w, std::max(m, sp(e, 8) * S + upper.height()), std::max(m, sp(e, 11) * S + lower.height()), gap);
+    setBox(e, w, std::max(m, SpacingOf(e, SpacingSuperscriptRise) * S + upper.height()),
+           std::max(m, SpacingOf(e, SpacingSubscriptDrop) * S + lower.height()), gap);
 }
 
 void MeasurePreSuperscript(EqElement* e, gp::Graphics* g, float s, uint8_t) {
@@ -214,7 +217,7 @@ void MeasurePreSuperscript(EqElement* e, gp::Graphics* g, float s, uint8_t) {
     const float k = PreSuperscriptKern(e) * S;
     float w = x + c.width - k;
     if (prevIsBracket(e)) w -= 0.1f * S;
-    setBox(e, w, std::max(b.ascent, S * sp(e, 8) + c.height()), b.descent, x + k);
+    setBox(e, w, std::max(b.ascent, S * SpacingOf(e, SpacingSuperscriptRise) + c.height()), b.descent, x + k);
 }
 
 void MeasurePreSubscript(EqElement* e, gp::Graphics* g, float s, uint8_t) {
@@ -225,7 +228,7 @@ void MeasurePreSubscript(EqElement* e, gp::Graphics* g, float s, uint8_t) {
     const float k = PreSubscriptKern(e) * S;
     float w = x + c.width + k;
     if (prevIsBracket(e)) w -= 0.1f * S;
-    setBox(e, w, b.ascent, std::max(b.descent, sp(e, 11) * S + c.height()), x - k);
+    setBox(e, w, b.ascent, std::max(b.descent, SpacingOf(e, SpacingSubscriptDrop) * S + c.height()), x - k);
 }
 
 void MeasurePreScripts(EqElement* e, gp::Graphics* g, float s, uint8_t) {
@@ -239,8 +242,8 @@ void MeasurePreScripts(EqElement* e, gp::Graphics* g, float s, uint8_t) {
     float w = std::max(GapBeforePreSuperscript(e) * S + sup.width, GapBeforePreSubscript(e) * S + sub.width) +
               b.xOffset + GapAfterScript(e->next, e) * S;
     if (prevIsBracket(e)) w -= 0.1f * S;
-    setBox(e, w, std::max(b.ascent, sp(e, 8) * S + sup.height()), std::max(b.descent, sp(e, 11) * S + sub.height()),
-           b.xOffset);
+    setBox(e, w, std::max(b.ascent, SpacingOf(e, SpacingSuperscriptRise) * S + sup.height()),
+           std::max(b.descent, SpacingOf(e, SpacingSubscriptDrop) * S + sub.height()), b.xOffset);
 }
 
 }  // namespace toliva

@@ -13,19 +13,19 @@ namespace {
 // The scale of a fraction's parts: 0.8 (spacing 4) of the scale inside
 // another fraction, never below the minimum scale.
 float fractionPartScale(const EqElement* e, float s) {
-    const float scale = HasFractionAncestor(e) ? s * sp(e, 4) : s;
+    const float scale = HasFractionAncestor(e) ? s * SpacingOf(e, SpacingNestedFractionScale) : s;
     return std::max(scale, minScale(e));
 }
 
 // Box of a fraction bar with its parts (128, and 132 with S for S').
 void fractionBox(EqElement* e, const ChainBox& num, const ChainBox& den, float S2) {
-    const float a = (sp(e, 13) + 0.1f) * S2 / 2;
+    const float a = (SpacingOf(e, SpacingFractionBarGap) + 0.1f) * S2 / 2;
     float ascent = a + num.height();
     float descent = a + den.height();
     if (ascent > 1.125f * S2) ascent -= 0.025f * S2;
     if (descent > 1.125f * S2) descent -= 0.025f * S2;
-    float p = sp(e, 12);
-    const float side = sp(e, 14) / 2 + sp(e, 1);
+    float p = SpacingOf(e, SpacingFractionExtraWidth);
+    const float side = SpacingOf(e, SpacingFractionOverhang) / 2 + SpacingOf(e, SpacingElementGap);
     if (noPrevOrNotHead(e)) p += side;
     if (e->next) p += side;
     setBox(e, std::max(num.width, den.width) + S2 * p, ascent, descent, a);
@@ -37,10 +37,10 @@ bool isCompactGroup(int32_t t) { return IsCompactGroupType(t); }
 float radicalSideSpace(const EqElement* e, float S2) {
     float w = 0;
     if (prevNotHead(e)) {
-        w += sp(e, 1) * S2 / 2;
+        w += SpacingOf(e, SpacingElementGap) * S2 / 2;
         if (IsCharType(prevSkipped(e))) w += 0.05f * S2;
     }
-    if (nextIs(e, IsCharType)) w += sp(e, 1) * S2 / 2 + 0.15f * S2;
+    if (nextIs(e, IsCharType)) w += SpacingOf(e, SpacingElementGap) * S2 / 2 + 0.15f * S2;
     return w;
 }
 
@@ -72,13 +72,13 @@ void MeasureBevelledFraction(EqElement* e, gp::Graphics* g, float s, uint8_t fla
     // rounded by half a rule. A part much taller than the other one makes it
     // reach past the other part's side: the box takes it in, on the left by
     // moving the parts right (xOffset).
-    const float rule = sp(e, 51) * S2;
+    const float rule = SpacingOf(e, SpacingRuleThickness) * S2;
     const float crossing = num.width + S2 / 8;
     const float slashRight = crossing + 0.618f * ascent - 1.5f * rule;
     const float slashLeft = crossing - 0.618f * descent + 1.5f * rule;
     const float shift = std::max(0.0f, -slashLeft);
     float w = shift + std::max(0.25f * S2 + num.width + den.width, slashRight);
-    const float side = (sp(e, 1) + 0.1f) * S2;
+    const float side = (SpacingOf(e, SpacingElementGap) + 0.1f) * S2;
     if (prevNotHead(e)) w += side;
     if (e->next) w += side;
     setBox(e, w, ascent, descent, shift);
@@ -92,8 +92,8 @@ void MeasureSlashFraction(EqElement* e, gp::Graphics* g, float s, uint8_t flag) 
     const float ascent = std::max(num.ascent, den.ascent) + ps;
     const float descent = std::max(num.descent, den.descent) + ps;
     float w = 0.35f * (ascent + descent) + num.width + den.width + 0.1f * S2;
-    if (noPrevOrNotHead(e)) w += sp(e, 1) * S2;
-    if (e->next) w += sp(e, 1) * S2;
+    if (noPrevOrNotHead(e)) w += SpacingOf(e, SpacingElementGap) * S2;
+    if (e->next) w += SpacingOf(e, SpacingElementGap) * S2;
     setBox(e, w, ascent, descent);
 }
 
@@ -105,7 +105,7 @@ void MeasureLongDivision(EqElement* e, gp::Graphics* g, float s, uint8_t flag) {
     float w = S + std::max(c1.width, c3.width) + c2.width;
     if (noPrevOrNotHead(e)) w += 0.1f * S;
     if (e->next) w += 0.1f * S;
-    setBox(e, w, c2.ascent + c3.ascent + c3.descent + sp(e, 17) * S,
+    setBox(e, w, c2.ascent + c3.ascent + c3.descent + SpacingOf(e, SpacingRadicalTopGap) * S,
            0.05f * S + std::max(c2.descent, c1.ascent + c1.descent - c2.ascent));
 }
 
@@ -136,16 +136,18 @@ void MeasureArcMark(EqElement* e, gp::Graphics* g, float s, uint8_t flag) {
 
 void MeasureRadical(EqElement* e, gp::Graphics* g, float s, uint8_t flag) {
     const float S = baseSize(e) * s;
-    const float r = sp(e, 51) * S;
+    const float r = SpacingOf(e, SpacingRuleThickness) * S;
     const ChainBox c = layChild(e, 0, g, s, flag);
-    float ascent = sp(e, 17) * S + c.ascent + r;
+    float ascent = SpacingOf(e, SpacingRadicalTopGap) * S + c.ascent + r;
     const float descent = r + c.descent;
-    float w = r + sp(e, 16) * S + 2 * sp(e, 15) * S + c.width;
+    float w = r + SpacingOf(e, SpacingRadicalSignWidth) * S + 2 * SpacingOf(e, SpacingRadicalHook) * S + c.width;
     if (e->type == EqTypeRoot && e->children.size() >= 2) {
         const ChainBox index = layLastChild(e, g, scriptScale(e, s), 1);
-        const float wider = index.width - (2 * sp(e, 15) * S - (sp(e, 35) + sp(e, 1)) * S);
+        const float wider =
+            index.width - (2 * SpacingOf(e, SpacingRadicalHook) * S -
+                           (SpacingOf(e, SpacingRadicalIndexGap) + SpacingOf(e, SpacingElementGap)) * S);
         if (wider > 0) w += wider;
-        const float taller = index.height() + 0.12f * S - (ascent - sp(e, 36) * S);
+        const float taller = index.height() + 0.12f * S - (ascent - SpacingOf(e, SpacingRadicalIndexRise) * S);
         if (taller > 0) ascent += taller;
     }
     float x;
@@ -165,7 +167,7 @@ void MeasureRadical(EqElement* e, gp::Graphics* g, float s, uint8_t flag) {
 }
 
 void MeasureSmallGroup(EqElement* e, gp::Graphics* g, float s, uint8_t flag) {
-    const float s2 = std::max(s * sp(e, 57), minScale(e));
+    const float s2 = std::max(s * SpacingOf(e, SpacingSmallGroupScale), minScale(e));
     const float S2 = baseSize(e) * s2;
     const ChainBox c = layChild(e, 0, g, s2, flag);
     setBox(e, c.width + 0.15f * S2 + radicalSideSpace(e, S2), c.ascent, c.descent, 0.075f * S2);

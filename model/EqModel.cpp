@@ -1,4 +1,5 @@
 #include "EqModel.h"
+#include "EqSpacing.h"
 
 #include "platform/AppContext.h"
 
@@ -145,7 +146,7 @@ void InvalidateAllLineCaches(EqModel* eq) {
 }
 
 void PlaceEquationLines(EqModel* eq, float x, float y, float scale) {
-    const float gap = eq->settings.spacing[0] * eq->settings.fontSize * scale;
+    const float gap = SpacingOf(eq, SpacingLineGap) * eq->settings.fontSize * scale;
     eq->widestLine = 0;
     eq->totalHeight = -gap;
     eq->caretLineTop = 0;

@@ -5,6 +5,7 @@
 #include "model/EqFonts.h"
 #include "model/EqLayout.h"
 #include "model/EqModel.h"
+#include "model/EqSpacing.h"
 #include "platform/AppContext.h"
 #include "platform/gdiplus/Brush.h"
 #include "platform/gdiplus/Graphics.h"
@@ -146,12 +147,11 @@ void DrawEquation(gp::PointF origin, gp::Graphics& graphics, EqModel* eq, float 
 EqPictureMetrics DrawEquationPicture(gp::Graphics& graphics, EqModel* eq, float scale) {
     eq->markHighlight = 0;
     ScaledSizes sizes(eq, scale);
-    const auto& spacing = eq->settings.spacing;
     const float S = eq->settings.fontSize;
-    const float left = S * spacing[32];
-    const float top = S * spacing[33];
-    const float right = (spacing[45] + 0.1f) * S;
-    const float bottom = (spacing[46] + 0.1f) * S;
+    const float left = S * SpacingOf(eq, SpacingPictureMarginLeft);
+    const float top = S * SpacingOf(eq, SpacingPictureMarginTop);
+    const float right = (SpacingOf(eq, SpacingPictureMarginRight) + 0.1f) * S;
+    const float bottom = (SpacingOf(eq, SpacingPictureMarginBottom) + 0.1f) * S;
 
     LayoutForOutput(&graphics, eq, {0, 0}, 1.0f);
 
@@ -167,7 +167,8 @@ EqPictureMetrics DrawEquationPicture(gp::Graphics& graphics, EqModel* eq, float 
     gp::RectF ink;
     float boxHeight = 0;
     MeasureGlyph(u'a', eq, &graphics, &ink, &boxHeight);
-    m.axis = ink.bottom() - boxHeight / 2 - ((spacing[33] - spacing[46]) / 2 + eq->fontMetrics[MetricShift]) * S;
+    const float marginShift = (SpacingOf(eq, SpacingPictureMarginTop) - SpacingOf(eq, SpacingPictureMarginBottom)) / 2;
+    m.axis = ink.bottom() - boxHeight / 2 - (marginShift + eq->fontMetrics[MetricShift]) * S;
 
     gp::ARGB background = eq->settings.colours[EqLayoutSettings::ColourBackground];
     if (eq->settings.ints[5] != 0) background &= 0x00FFFFFF;
@@ -182,7 +183,7 @@ bool DrawEquationView(const gp::RectF& view, EqModel* eq, QPainter* dc, float sc
     eq->outputMode = 0;
     eq->phantomColour = eq->settings.colours[EqLayoutSettings::ColourPhantom];
     eq->markHighlight = 1;
-    eq->viewLineGap = eq->settings.spacing[0] * eq->settings.fontSize * scale;
+    eq->viewLineGap = SpacingOf(eq, SpacingLineGap) * eq->settings.fontSize * scale;
     SpaceMarkerFlag spaceMarks(eq);
 
     PlaceEquationLines(eq, view.x, view.y, scale);

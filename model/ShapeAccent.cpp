@@ -5,6 +5,7 @@
 #include "model/EqFonts.h"
 #include "model/EqMeasure.h"
 #include "model/EqModel.h"
+#include "model/EqSpacing.h"
 #include "model/GlyphOutline.h"
 #include "model/ShapeBuilders.h"
 #include "platform/gdiplus/Brush.h"
@@ -28,7 +29,6 @@ constexpr std::array<float, 28> kWidthFactors = {
     0,    0.2f, 0.4f, 0.6f, 0.8f, 0.7f, 0.7f, 0.7f, 0.7f, 0.8f, 0.7f, 0.65f, 0.4f, 0.3f,
     0.3f, 0.4f, 0.4f, 0.55f, 0.55f, 0.6f, 0.2f, 0.2f, 0.2f, 0.8f, 0.8f, 0.5f, 0.5f, 0.88f};
 
-float spacing(const EqElement* e, int i) { return e->owner ? e->owner->settings.spacing[size_t(i)] : 0.0f; }
 float metric(const EqElement* e, int i) { return e->owner ? e->owner->fontMetrics[i] : 0.0f; }
 
 int fontStyleOf(int32_t type) {
@@ -238,7 +238,7 @@ void CKwEE_O_Accent::LayoutAccent(gp::Graphics* graphics, float sz, const QStrin
     savedAscent = e->ascent;
 
     // The symbol's box and the levels of the first marks.
-    const float gap = (spacing(e, 30) + 0.2f) * sz;
+    const float gap = (SpacingOf(e, SpacingAccentGap) + 0.2f) * sz;
     if (glyph) {
         gp::RectF b;
         if (glyph->count > 0 && glyph->points.size() >= size_t(glyph->count) &&
@@ -259,7 +259,7 @@ void CKwEE_O_Accent::LayoutAccent(gp::Graphics* graphics, float sz, const QStrin
             symbolBox.y = a.ink.y;
             symbolBox.height = a.ink.height;
         }
-        if (flag) symbolBox.width *= spacing(e, 54);
+        if (flag) symbolBox.width *= SpacingOf(e, SpacingScriptWiden);
         const float half = m.boxHeight / 2;
         const float shift = metric(e, MetricShift) * sz;
         topOffset = half + gap - symbolBox.y + shift;
@@ -273,8 +273,8 @@ void CKwEE_O_Accent::LayoutAccent(gp::Graphics* graphics, float sz, const QStrin
         }
     }
 
-    unit = spacing(e, 27) * sz;
-    step = spacing(e, 28) * sz;
+    unit = SpacingOf(e, SpacingAccentUnit) * sz;
+    step = SpacingOf(e, SpacingAccentStep) * sz;
 
     float aboveHeight = 0;
     float belowHeight = 0;
@@ -291,7 +291,7 @@ void CKwEE_O_Accent::LayoutAccent(gp::Graphics* graphics, float sz, const QStrin
     }
 
     // Stacks over leaning letters move with the letter's slant.
-    overShift = underShift = spacing(e, 29) * sz;
+    overShift = underShift = SpacingOf(e, SpacingAccentShift) * sz;
     const int32_t t = e->type;
     if (t == EqTypeCharItalic || t == EqTypeCharBoldItalic) {
         AccentShift s;

@@ -6,6 +6,7 @@
 #include "model/EqLayout.h"
 #include "model/EqMeasure.h"
 #include "model/EqModel.h"
+#include "model/EqSpacing.h"
 #include "model/EqTypes.h"
 #include "model/GlyphOutline.h"
 #include "model/SymbolLibrary.h"
@@ -22,8 +23,6 @@ namespace {
 constexpr int32_t kSideScriptsType = 182;
 
 bool in(int32_t t, int32_t lo, int32_t hi) { return t >= lo && t <= hi; }
-
-float sp(const EqElement* e, int i) { return e->owner ? e->owner->settings.spacing[size_t(i)] : 0.0f; }
 
 struct Chains {
     EqElement* body = nullptr;
@@ -133,9 +132,10 @@ void CKwEE_O_SPB::Layout(EqElement* e, gp::Graphics* graphics, float s, uint8_t 
     CKwEE_O::Layout(e, graphics, s, flag);
     if (!e) return;
     sideLimits = HasSideLimits(e->type) ? 1 : 0;
-    symbolSize = (sideLimits ? sp(e, 56) : sp(e, 23)) * size;
+    symbolSize =
+        (sideLimits ? SpacingOf(e, SpacingSideLimitOperatorSize) : SpacingOf(e, SpacingBigOperatorSize)) * size;
     const Chains c = chainsOf(e);
-    gap = size * (sp(e, 43) + 0.06f + sp(e, 1));
+    gap = size * (SpacingOf(e, SpacingBigOperatorGap) + 0.06f + SpacingOf(e, SpacingElementGap));
     if (c.body && c.body->next && c.body->next->type == kSideScriptsType) gap = 0.1f * size;
     BuildSymbol();
 
@@ -147,7 +147,7 @@ void CKwEE_O_SPB::Layout(EqElement* e, gp::Graphics* graphics, float s, uint8_t 
     const float bw = draw::W(c.body);
     const float uw = draw::W(c.upper);
     const float lw = draw::W(c.lower);
-    const float K = (sp(e, 24) - 0.15f) * size;
+    const float K = (SpacingOf(e, SpacingBigOperatorLimitGap) - 0.15f) * size;
 
     float ascent = std::max(own, draw::A(c.body));
     float descent = std::max(own, draw::D(c.body));
@@ -166,10 +166,10 @@ void CKwEE_O_SPB::Layout(EqElement* e, gp::Graphics* graphics, float s, uint8_t 
     width += 0.1f * size;
     if (e->prev) {
         const EqElement* p = SkipSpacesBack(e->prev);
-        if (IsCharType(p->type)) width += size * (sp(e, 1) + 0.16f);
+        if (IsCharType(p->type)) width += size * (SpacingOf(e, SpacingElementGap) + 0.16f);
         else if (p->type != EqTypeChainHead && p->type != kSideScriptsType) width += 0.1f * size;
     }
-    if (e->next) width += size * (sp(e, 1) + 0.16f);
+    if (e->next) width += size * (SpacingOf(e, SpacingElementGap) + 0.16f);
     e->width = width;
     e->ascent = ascent;
     e->descent = descent;
@@ -188,18 +188,18 @@ void CKwEE_O_SPB::Draw(gp::Graphics* graphics, float x, float y, uint8_t flag) {
     if (e->prev) {
         const EqElement* p = SkipSpacesBack(e->prev);
         float lead = 0;
-        if (IsCharType(p->type)) lead = size * (sp(e, 1) + 0.16f);
+        if (IsCharType(p->type)) lead = size * (SpacingOf(e, SpacingElementGap) + 0.16f);
         else if (p->type != EqTypeChainHead) lead = 0.1f * size;
         x0 += lead;
         W -= lead;
     }
-    if (e->next) W -= size * (sp(e, 1) + 0.16f);
+    if (e->next) W -= size * (SpacingOf(e, SpacingElementGap) + 0.16f);
 
     const float bw = draw::W(c.body);
     DrawChain(c.body, g, x0 + W - bw, y, scale, script);
 
     const float limitScale = scale * ScriptScaleFactor(e->owner);
-    const float K = (sp(e, 24) - 0.15f) * size;
+    const float K = (SpacingOf(e, SpacingBigOperatorLimitGap) - 0.15f) * size;
     const float uw = draw::W(c.upper);
     const float lw = draw::W(c.lower);
     float column = 0;

@@ -4,6 +4,7 @@
 #include "model/EqElement.h"
 #include "model/EqLayout.h"
 #include "model/EqModel.h"
+#include "model/EqSpacing.h"
 #include "model/EqTypes.h"
 #include "model/ShapeBuilders.h"
 #include "platform/gdiplus/Brush.h"
@@ -296,7 +297,7 @@ void CKwEE_O_Bracket::SizeSide(Side& side, bool contentHoldsBracket, const float
     if (!form.stretchy && (form.kind == DelimiterBar || form.kind == DelimiterDoubleBar))
         side.rotation = &side == &right ? 180.0f : 0.0f;
     const uint8_t roundOption = st.options[3];
-    side.roundStyle = roundOption > 1 ? st.spacing[47] * size >= h : roundOption != 0;
+    side.roundStyle = roundOption > 1 ? SpacingOf(e, SpacingBracketRoundLimit) * size >= h : roundOption != 0;
     if (side.kind != DelimiterNone) {
         const DelimiterWidth dw = DelimiterWidthFor(side.kind, h, size, side.roundStyle, braceStyle);
         side.width = dw.width;
@@ -310,7 +311,6 @@ void CKwEE_O_Bracket::Layout(EqElement* e, gp::Graphics* graphics, float s, uint
     CKwEE_O::Layout(e, graphics, s, flag);
     if (!e || !e->owner) return;
     const EqLayoutSettings& st = e->owner->settings;
-    auto spacing = [&](int i) { return st.spacing[size_t(i)]; };
 
     EqElement* first = ChildChain(e, 0);
     EqElement* last = e->children.size() >= 2 ? LastChildChain(e) : nullptr;
@@ -323,13 +323,14 @@ void CKwEE_O_Bracket::Layout(EqElement* e, gp::Graphics* graphics, float s, uint
 
     const bool loneBrace = (codes.left == 3 && codes.right == 0) || (codes.left == 0 && codes.right == 19);
     const EqElement* lead = firstContent(first);
-    nested = spacing(55) > 1 && loneBrace && lead && IsMatrixType(lead);
-    const float grow = spacing(55) - 1;
+    nested = SpacingOf(e, SpacingNestedBracketGrow) > 1 && loneBrace && lead && IsMatrixType(lead);
+    const float grow = SpacingOf(e, SpacingNestedBracketGrow) - 1;
 
-    strokeWidth = spacing(41) * size * (nested ? spacing(55) * spacing(55) : 1.0f);
+    strokeWidth = SpacingOf(e, SpacingBracketStroke) * size *
+                  (nested ? SpacingOf(e, SpacingNestedBracketGrow) * SpacingOf(e, SpacingNestedBracketGrow) : 1.0f);
     colour = GetElementDrawColour(e, 8);
-    const float A = size * spacing(1);
-    const float V = size * (spacing(42) + 0.03f);
+    const float A = size * SpacingOf(e, SpacingElementGap);
+    const float V = size * (SpacingOf(e, SpacingBracketMargin) + 0.03f);
 
     if (first) LayoutElement(first, graphics, s, flag);
     const float w1 = first ? first->chainWidth : 0, a1 = first ? first->chainAscent : 0,
@@ -397,9 +398,8 @@ void CKwEE_O_Bracket::Draw(gp::Graphics* graphics, float x, float y, uint8_t fla
     EqElement* e = element;
     if (!e || !graphics || !e->owner) return;
     gp::Graphics& g = *graphics;
-    const EqLayoutSettings& st = e->owner->settings;
-    const float A = size * st.spacing[1];
-    const float grow = st.spacing[55] - 1;
+    const float A = size * SpacingOf(e, SpacingElementGap);
+    const float grow = SpacingOf(e, SpacingNestedBracketGrow) - 1;
     const bool script = flag != 0;
 
     const float start = x + left.outerGap;

@@ -6,6 +6,7 @@
 #include "model/EqLayout.h"
 #include "model/EqMeasure.h"
 #include "model/EqModel.h"
+#include "model/EqSpacing.h"
 #include "model/EqTypes.h"
 #include "model/GlyphOutline.h"
 #include "model/ShapeBuilders.h"
@@ -57,8 +58,6 @@ bool isContourType(int32_t t) {
     return isOneOf(t, {281, 283, 285, 291, 292, 295, 296, 299, 300, 772, 776, 778, 780, 782, 784});
 }
 
-float sp(const EqElement* e, int i) { return e->owner ? e->owner->settings.spacing[size_t(i)] : 0.0f; }
-
 // The child chains: the integrand is the last; with three or more chains the
 // first is the upper and the second the lower limit, with two the first is
 // the lower limit.
@@ -92,7 +91,7 @@ bool prevIsChar(const EqElement* e) {
 // type 275 runs over the sign's top to 1.05 of a single sign's width; the
 // limit starts clear of it.
 float upperLimitLead(const EqElement* e, const StyleFactors& f, float h, float singleSignWidth, float signWidth) {
-    float lead = (f.upperAddend + sp(e, 20)) * h;
+    float lead = (f.upperAddend + SpacingOf(e, SpacingIntegralUpperShift)) * h;
     if (e->type == 275) {
         const float w = singleSignWidth;
         const float pen = std::max(1.0f, 0.05f * w);
@@ -122,7 +121,7 @@ void CKwEE_O_integral::BuildSign() {
     const StyleFactors& f = kStyleFactors[style];
     path.Reset();
     if (GlyphOutline* outline = LayoutSymbolLibrary().outline(f.outline))
-        GetGlyphPath(*outline, path, sp(e, 18) * size, -f.slant);
+        GetGlyphPath(*outline, path, SpacingOf(e, SpacingIntegralSignSize) * size, -f.slant);
     gp::RectF b = path.GetBounds();
     if (f.widen > 0) {
         b.x -= f.widen * b.width / 2;
@@ -132,7 +131,7 @@ void CKwEE_O_integral::BuildSign() {
     pathOffsetY = -b.y - b.height / 2;
     signHeight = b.height;
     signWidth = singleSignWidth = b.width;
-    step = (sp(e, 39) + f.stepAddend) * signHeight;
+    step = (SpacingOf(e, SpacingIntegralStep) + f.stepAddend) * signHeight;
     limitShift = f.limitShift * signHeight;
     signWidth += float(IntegralExtraSteps(e->type)) * step;
 }
@@ -141,7 +140,7 @@ void CKwEE_O_integral::Layout(EqElement* e, gp::Graphics* graphics, float s, uin
     CKwEE_O::Layout(e, graphics, s, flag);
     if (!e) return;
     const EqModel* eq = e->owner;
-    gapUnit = size * (sp(e, 1) + 0.2f);
+    gapUnit = size * (SpacingOf(e, SpacingElementGap) + 0.2f);
     style = IntegralStyle(eq ? eq->settings.options[0] : 0);
     BuildSign();
     const StyleFactors& f = kStyleFactors[style];
@@ -149,9 +148,10 @@ void CKwEE_O_integral::Layout(EqElement* e, gp::Graphics* graphics, float s, uin
     const Chains c = chainsOf(e);
     // The gap between the sign and the integrand.
     const EqElement* first = c.integrand ? c.integrand->next : nullptr;
-    float a = first && IsCharType(first->type) ? size * (sp(e, 44) + sp(e, 1))
-                                               : size * (0.1f + sp(e, 44) + sp(e, 1));
-    if (prevIsChar(e)) a += (sp(e, 1) + 0.08f) * size;
+    float a = first && IsCharType(first->type)
+                  ? size * (SpacingOf(e, SpacingIntegralLead) + SpacingOf(e, SpacingElementGap))
+                  : size * (0.1f + SpacingOf(e, SpacingIntegralLead) + SpacingOf(e, SpacingElementGap));
+    if (prevIsChar(e)) a += (SpacingOf(e, SpacingElementGap) + 0.08f) * size;
 
     const float limitScale = s * ScriptScaleFactor(eq);
     if (c.upper) LayoutElement(c.upper, graphics, limitScale, flag);
@@ -172,9 +172,11 @@ void CKwEE_O_integral::Layout(EqElement* e, gp::Graphics* graphics, float s, uin
         float ascent = plain;
         float descent = plain;
         if (c.lower)
-            descent = h / 2 + cc + sp(e, 22) * size + std::max(0.0f, heightOf(c.lower) - 0.4f * (cc + h));
+            descent = h / 2 + cc + SpacingOf(e, SpacingIntegralLowerGap) * size +
+                      std::max(0.0f, heightOf(c.lower) - 0.4f * (cc + h));
         if (c.upper)
-            ascent = h / 2 + cc + sp(e, 19) * size + std::max(0.0f, heightOf(c.upper) - 0.4f * (cc + h));
+            ascent = h / 2 + cc + SpacingOf(e, SpacingIntegralUpperGap) * size +
+                     std::max(0.0f, heightOf(c.upper) - 0.4f * (cc + h));
         // Room for the strokes over and under the sign.
         if (e->type == 275) ascent += 0.2f * size;
         if (e->type == 274) descent += 0.2f * size;
@@ -182,16 +184,16 @@ void CKwEE_O_integral::Layout(EqElement* e, gp::Graphics* graphics, float s, uin
         e->descent = std::max(id, descent);
         float reach = 0;
         if (c.upper) reach = std::max(reach, upperLimitLead(e, f, h, singleSignWidth, signWidth) + uw);
-        if (c.lower) reach = std::max(reach, (sp(e, 21) - f.lowerSubtrahend) * h + lw);
+        if (c.lower) reach = std::max(reach, (SpacingOf(e, SpacingIntegralLowerShift) - f.lowerSubtrahend) * h + lw);
         width += signWidth + reach;
     } else {
         float ascent = 0.03f * size + h / 2;
         if (c.upper) {
-            ascent += heightOf(c.upper) + sp(e, 19) * size;
+            ascent += heightOf(c.upper) + SpacingOf(e, SpacingIntegralUpperGap) * size;
             // The upper limit's top lies two ascents above the sign's top.
             ascent = std::max(ascent, h / 2 + 2 * draw::A(c.upper));
         }
-        const float descent = 0.03f * size + h / 2 + heightOf(c.lower) + sp(e, 22) * size;
+        const float descent = 0.03f * size + h / 2 + heightOf(c.lower) + SpacingOf(e, SpacingIntegralLowerGap) * size;
         e->ascent = std::max(ia, ascent);
         e->descent = std::max(id, descent);
         // The union of the sign and the limits, each centred; the lower limit
@@ -208,7 +210,7 @@ void CKwEE_O_integral::Layout(EqElement* e, gp::Graphics* graphics, float s, uin
         }
         width += left + right;
     }
-    if (e->next) width += (sp(e, 1) + 0.06f) * size;
+    if (e->next) width += (SpacingOf(e, SpacingElementGap) + 0.06f) * size;
     e->width = width;
     e->xOffset = 0;
 }
@@ -223,9 +225,9 @@ void CKwEE_O_integral::Draw(gp::Graphics* graphics, float x, float y, uint8_t fl
 
     float startX = x;
     float usable = e->width;
-    if (e->next) usable -= (sp(e, 1) + 0.06f) * size;
+    if (e->next) usable -= (SpacingOf(e, SpacingElementGap) + 0.06f) * size;
     if (prevIsChar(e)) {
-        const float lead = (sp(e, 1) + 0.08f) * size;
+        const float lead = (SpacingOf(e, SpacingElementGap) + 0.08f) * size;
         startX += lead;
         usable -= lead;
     }
@@ -238,17 +240,18 @@ void CKwEE_O_integral::Draw(gp::Graphics* graphics, float x, float y, uint8_t fl
     float signX = startX;
     if (hasSideLimits(e->type)) {
         if (c.upper) {
-            const float t = sp(e, 19) * size + cc + h / 2;
-            const float over = sp(e, 19) * size + heightOf(c.upper) - 0.4f * (cc + h);
+            const float t = SpacingOf(e, SpacingIntegralUpperGap) * size + cc + h / 2;
+            const float over = SpacingOf(e, SpacingIntegralUpperGap) * size + heightOf(c.upper) - 0.4f * (cc + h);
             const float top = y - t - std::max(over, 0.0f);
             const float lead = upperLimitLead(e, f, h, singleSignWidth, signWidth);
             DrawChain(c.upper, g, startX + signWidth + lead, top + draw::A(c.upper), limitScale, script);
         }
         if (c.lower) {
-            const float t = sp(e, 22) * size + cc + h / 2;
-            const float under = sp(e, 22) * size + heightOf(c.lower) - 0.4f * (cc + h);
+            const float t = SpacingOf(e, SpacingIntegralLowerGap) * size + cc + h / 2;
+            const float under = SpacingOf(e, SpacingIntegralLowerGap) * size + heightOf(c.lower) - 0.4f * (cc + h);
             const float bottom = y + t + std::max(under, 0.0f);
-            DrawChain(c.lower, g, startX + signWidth + (sp(e, 21) - f.lowerSubtrahend) * h,
+            DrawChain(c.lower, g,
+                      startX + signWidth + (SpacingOf(e, SpacingIntegralLowerShift) - f.lowerSubtrahend) * h,
                       bottom - draw::D(c.lower), limitScale, script);
         }
     } else {
@@ -260,11 +263,11 @@ void CKwEE_O_integral::Draw(gp::Graphics* graphics, float x, float y, uint8_t fl
         const float C = startX + left;
         signX = C - signWidth / 2;
         if (c.lower) {
-            const float centre = C - limitShift + sp(e, 21) * h;
+            const float centre = C - limitShift + SpacingOf(e, SpacingIntegralLowerShift) * h;
             DrawChain(c.lower, g, centre - lw / 2, y + h / 2 + draw::A(c.lower), limitScale, script);
         }
         if (c.upper) {
-            const float centre = C + limitShift + sp(e, 20) * h;
+            const float centre = C + limitShift + SpacingOf(e, SpacingIntegralUpperShift) * h;
             // Both limits keep their ascent between their baseline and the
             // sign, so the two gaps match.
             DrawChain(c.upper, g, centre - uw / 2, y - h / 2 - draw::A(c.upper), limitScale, script);

@@ -5,6 +5,7 @@
 #include "model/EqLayout.h"
 #include "model/EqMeasure.h"
 #include "model/EqModel.h"
+#include "model/EqSpacing.h"
 #include "model/EqTypes.h"
 #include "platform/gdiplus/Graphics.h"
 #include "platform/gdiplus/Pen.h"
@@ -65,9 +66,8 @@ void CKwEE_O_Matrix::Layout(EqElement* e, gp::Graphics* graphics, float s, uint8
     if (!e || !e->owner) return;
     const EqModel* eq = e->owner;
     const EqLayoutSettings& st = eq->settings;
-    auto spacing = [&](int i) { return st.spacing[size_t(i)]; };
 
-    cellScale = s * spacing(31);
+    cellScale = s * SpacingOf(e, SpacingMatrixCellScale);
     if (((e->ch >> 4) & 0x0F) == 1) cellScale *= ScriptScaleFactor(eq);
     cellScale = std::max(cellScale, eq->minScale);
 
@@ -114,9 +114,9 @@ void CKwEE_O_Matrix::Layout(EqElement* e, gp::Graphics* graphics, float s, uint8
     for (int c = 0; c < columns; ++c) totalWidth += columnLeft[size_t(c)] + columnRight[size_t(c)];
 
     cellSize = cellScale * st.fontSize;
-    columnGap = spacing(25) * cellSize;
-    outerMargin = spacing(48) * cellSize;
-    rowGap = rowGapFor((e->ch >> 8) & 0x0F, spacing(26), cellSize);
+    columnGap = SpacingOf(e, SpacingMatrixColumnGap) * cellSize;
+    outerMargin = SpacingOf(e, SpacingMatrixOuterMargin) * cellSize;
+    rowGap = rowGapFor((e->ch >> 8) & 0x0F, SpacingOf(e, SpacingMatrixRowGap), cellSize);
 
     const float height = float(std::max(rows - 1, 0)) * rowGap + totalHeight;
     e->ascent = e->descent = height / 2;
@@ -125,8 +125,8 @@ void CKwEE_O_Matrix::Layout(EqElement* e, gp::Graphics* graphics, float s, uint8
     const EqElement* prev = e->prev;
     leftGap = 0;
     if (prev && prev->type != EqTypeChainHead && !(e->type == EqTypeCases && IsOperatorType(prev)))
-        leftGap = (spacing(1) + 0.12f) * cellSize;
-    rightGap = e->next ? (spacing(1) + 0.08f) * cellSize : 0.0f;
+        leftGap = (SpacingOf(e, SpacingElementGap) + 0.12f) * cellSize;
+    rightGap = e->next ? (SpacingOf(e, SpacingElementGap) + 0.08f) * cellSize : 0.0f;
     e->width += leftGap + rightGap;
 
     if (e->type == EqTypeCases) {
@@ -177,9 +177,8 @@ void CKwEE_O_Matrix::Draw(gp::Graphics* graphics, float x, float y, uint8_t flag
 
 void CKwEE_O_Matrix::DrawRules(gp::Graphics& g, float x0, float y) {
     EqElement* e = element;
-    const EqLayoutSettings& st = e->owner->settings;
-    const float p = st.spacing[49] * cellSize;
-    const float dash = st.spacing[50] * cellSize * (e->owner->outlineText ? 0.2f : 1.0f);
+    const float p = SpacingOf(e, SpacingMatrixRulePad) * cellSize;
+    const float dash = SpacingOf(e, SpacingMatrixDash) * cellSize * (e->owner->outlineText ? 0.2f : 1.0f);
     const gp::ARGB colour = GetElementDrawColour(e, 8);
 
     auto penFor = [&](int style) {

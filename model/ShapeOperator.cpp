@@ -5,6 +5,7 @@
 #include "model/EqLayout.h"
 #include "model/EqMeasure.h"
 #include "model/EqModel.h"
+#include "model/EqSpacing.h"
 #include "model/EqTypes.h"
 #include "model/SymbolLibrary.h"
 #include "platform/gdiplus/Graphics.h"
@@ -42,14 +43,13 @@ void CKwEE_O_Operator::Layout(EqElement* e, gp::Graphics* graphics, float s, uin
     CKwEE_O::Layout(e, graphics, s, flag);
     if (!e || !e->owner) return;
     const EqLayoutSettings& st = e->owner->settings;
-    auto spacing = [&](int i) { return st.spacing[size_t(i)]; };
 
     if (e->type == kNegatedEqualsType) {
         e->type = kNotEqualType;
         e->ch = kNegatedOperatorChar;
     }
     recordIndex = e->type - kFirstOperatorType;
-    strokeWidth = spacing(51) * size;
+    strokeWidth = SpacingOf(e, SpacingRuleThickness) * size;
 
     // An operator missing from the table takes no width of its own and the
     // height of its reference; it draws nothing.
@@ -62,13 +62,13 @@ void CKwEE_O_Operator::Layout(EqElement* e, gp::Graphics* graphics, float s, uin
     e->ascent = ref ? heightFactor * ref->ascent : 0.0f;
     e->descent = ref ? heightFactor * ref->descent : 0.0f;
 
-    unit = widthFactor * spacing(37) * size;
+    unit = widthFactor * SpacingOf(e, SpacingOperatorUnit) * size;
     if (e->type == kMinusType && e->prev && e->next && st.options[9] != 0 && StartsUnaryContext(e->prev))
         unit *= kUnaryMinusFactor;
 
     const bool wideClass = spacingClass == 0 || spacingClass == 2;
     auto gapBeside = [&](const EqElement* neighbour) {
-        float gap = spacing(38) + spacing(1) + 0.05f;
+        float gap = SpacingOf(e, SpacingOperatorGap) + SpacingOf(e, SpacingElementGap) + 0.05f;
         if (!IsOperatorType(neighbour) && wideClass) gap += 0.12f;
         return gap * size;
     };
@@ -99,7 +99,7 @@ void CKwEE_O_Operator::Draw(gp::Graphics* graphics, float x, float y, uint8_t) {
     // A narrowed unit (the unary minus) makes the operator narrower, not lower:
     // the record's heights keep the full unit, so the bar stays where the
     // binary minus has it.
-    const float fullUnit = r->widthFactor * e->owner->settings.spacing[37] * size;
+    const float fullUnit = r->widthFactor * SpacingOf(e, SpacingOperatorUnit) * size;
     if (unit > 0 && fullUnit > 0 && unit != fullUnit) {
         OperatorDrawRecord narrowed = *r;
         const float keep = fullUnit / unit;
