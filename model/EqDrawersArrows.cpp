@@ -14,8 +14,6 @@ using namespace draw;
 
 namespace {
 
-bool IsBoxedArrow(int32_t type) { return inRange(type, 546, 550); }
-
 // The texts of an extensible arrow: over it top-aligned, under it
 // bottom-aligned, both centred on cx at the script scale.
 void DrawArrowTexts(EqElement* e, gp::Graphics& g, float cx, float y, float scale) {
@@ -106,9 +104,9 @@ void DrawBuiltHead(gp::Graphics& g, gp::ARGB colour, float end, float axis, cons
 
 void DrawArrowSymbol(EqElement* e, gp::Graphics& g, float x, float y, float scale, bool) {
     const float size = SizeAt(e, scale);
-    const bool boxed = IsBoxedArrow(e->type);
-    const float left = !FirstInChain(e) && !(boxed && IsBoxedArrow(e->prev->type)) ? 0.15f * size : 0.0f;
-    const float right = e->next && !(boxed && IsBoxedArrow(e->next->type)) ? 0.15f * size : 0.0f;
+    const bool boxed = IsBoxedArrowType(e->type);
+    const float left = !FirstInChain(e) && !(boxed && IsBoxedArrowType(e->prev->type)) ? 0.15f * size : 0.0f;
+    const float right = e->next && !(boxed && IsBoxedArrowType(e->next->type)) ? 0.15f * size : 0.0f;
     const float cx = x + e->width / 2 + (left - right) / 2;
     DrawArrowSymbolShape(g, size, {cx, y}, e->type, GetElementDrawColour(e, 9));
 }
@@ -125,31 +123,32 @@ void DrawExtArrow(EqElement* e, gp::Graphics& g, float x, float y, float scale, 
 
     // The second range draws the shapes of the first (code + 10), except
     // that 574 is the equals form and 564 the plain arrow.
-    int shape = e->type;
-    if (IsExtArrowBelowType(shape)) shape = shape == 574 ? 553 : shape == 564 ? 554 : shape - 10;
+    const int32_t shape = ExtArrowShapeType(e->type);
 
     if (length > 0) {
         gp::SavedState saved(g);
         g.TranslateTransform(cx, y);
         const gp::PointF left{-length / 2, 0}, right{length / 2, 0};
         switch (shape) {
-        case 553:
+        case EqTypeExtArrowEquals:
             DrawTwoHorizontalLines(g, colour, -length / 2 + 0.1f * size, -0.115f * size, length / 2 - 0.1f * size,
                                    0.115f * size, 0.8f * m);
             break;
         case 555: FillArrowMark(g, left, right, length, m, head, colour, 0); break;
         case 556: FillArrowMark(g, right, left, length, m, head, colour, 1); break;
-        case 557:
-        case 558:
-        case 559: {
+        case EqTypeExtArrowPairFirst:
+        case EqTypeExtArrowPairFirst + 1:
+        case EqTypeExtArrowPairLast: {
             const float reduced = 0.75f * head;
-            DrawArrowPair(g, length, m, reduced, 0.4f * reduced, size, colour, false, shape - 557);
+            DrawArrowPair(g, length, m, reduced, 0.4f * reduced, size, colour, false, shape - EqTypeExtArrowPairFirst);
             break;
         }
-        case 560:
-        case 561:
-        case 562: DrawArrowPair(g, length, m, head, 0.3f * head, size, colour, true, shape - 560); break;
-        case 563: DrawDoubleLineArrow(g, left, right, colour, 0.6f * m, 7.5f); break;
+        case EqTypeExtArrowHarpoonsFirst:
+        case EqTypeExtArrowHarpoonsFirst + 1:
+        case EqTypeExtArrowHarpoonsLast:
+            DrawArrowPair(g, length, m, head, 0.3f * head, size, colour, true, shape - EqTypeExtArrowHarpoonsFirst);
+            break;
+        case EqTypeExtArrowDoubleLine: DrawDoubleLineArrow(g, left, right, colour, 0.6f * m, 7.5f); break;
         default: FillArrowMark(g, right, left, length, m, head, colour, 0); break;
         }
     }
@@ -208,7 +207,7 @@ void DrawFrameMark(EqElement* e, gp::Graphics& g, float x, float y, float scale,
     DrawChain(chain, g, cx - W(chain) / 2, y, scale, script);
 
     const gp::ARGB colour = GetElementDrawColour(e, 7);
-    if (e->type == 598) {
+    if (e->type == EqTypeFrameCircle) {
         const float r = e->width / 2 - 0.08f * size;
         if (r > 0) g.DrawEllipse(RoundPen(colour, RuleAt(e, size) * 1.6f), {cx - r, y - r, 2 * r, 2 * r});
         return;
@@ -219,12 +218,12 @@ void DrawFrameMark(EqElement* e, gp::Graphics& g, float x, float y, float scale,
     const float top = y - e->ascent, bottom = y + e->descent;
     gp::PointF p[4];
     switch (e->type) {
-    case 590:
-    case 591:
-    case 592:
-    case 593: {
-        const bool over = e->type == 590 || e->type == 592;
-        const bool rightward = e->type == 590 || e->type == 591;
+    case EqTypeArcArrowOverRight:
+    case EqTypeArcArrowUnderRight:
+    case EqTypeArcArrowOverLeft:
+    case EqTypeArcArrowUnderLeft: {
+        const bool over = e->type == EqTypeArcArrowOverRight || e->type == EqTypeArcArrowOverLeft;
+        const bool rightward = e->type == EqTypeArcArrowOverRight || e->type == EqTypeArcArrowUnderRight;
         const float endY = over ? y - 0.382f * size : y + 0.382f * size;
         const float midY = over ? top : bottom;
         const float xs[4] = {left, x + 0.3f * W_, x + 0.7f * W_, right};
@@ -234,8 +233,8 @@ void DrawFrameMark(EqElement* e, gp::Graphics& g, float x, float y, float scale,
     }
     default: {
         // 594-597: square arrows that rise (or fall), cross and come back.
-        const bool rising = e->type == 594 || e->type == 596;
-        const bool rightward = e->type == 594 || e->type == 595;
+        const bool rising = e->type == EqTypeSquareArrowRisingRight || e->type == EqTypeSquareArrowRisingLeft;
+        const bool rightward = e->type == EqTypeSquareArrowRisingRight || e->type == EqTypeSquareArrowFallingRight;
         const float endY = rising ? bottom - 0.1f * size : top + 0.1f * size;
         const float midY = rising ? top + 0.1f * size : bottom - 0.1f * size;
         const float from = rightward ? left : right, to = rightward ? right : left;

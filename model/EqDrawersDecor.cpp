@@ -115,28 +115,29 @@ void DrawEnclosure(EqElement* e, gp::Graphics& g, float x, float y, float scale,
     };
     const gp::PointF tl{left, top}, tr{right, top}, bl{left, bottom}, br{right, bottom};
     switch (e->type) {
-    case 240: g.DrawLine(pen, left, mid, right, mid); break;
-    case 241: g.DrawLine(pen, tl, br); break;
-    case 242: g.DrawLine(pen, bl, tr); break;
-    case 243:
+    case EqTypeStrikeHorizontal: g.DrawLine(pen, left, mid, right, mid); break;
+    case EqTypeStrikeDown: g.DrawLine(pen, tl, br); break;
+    case EqTypeStrikeUp: g.DrawLine(pen, bl, tr); break;
+    case EqTypeStrikeCross:
         g.DrawLine(pen, tl, br);
         g.DrawLine(pen, bl, tr);
         break;
-    case 244: corner(tr, tl, bl); break;
-    case 245: corner(tl, bl, br); break;
-    case 246: corner(bl, br, tr); break;
-    case 247: corner(br, tr, tl); break;
-    case 248: g.DrawRectangle(pen, box); break;
-    case 249: g.FillRectangle(gp::SolidBrush(fill), box); break;
-    case 250:
-    case 251:
+    case EqTypeCornerTopLeft: corner(tr, tl, bl); break;
+    case EqTypeCornerBottomLeft: corner(tl, bl, br); break;
+    case EqTypeCornerBottomRight: corner(bl, br, tr); break;
+    case EqTypeCornerTopRight: corner(br, tr, tl); break;
+    case EqTypeBox: g.DrawRectangle(pen, box); break;
+    case EqTypeColourBox: g.FillRectangle(gp::SolidBrush(fill), box); break;
+    case EqTypeHatchForward:
+    case EqTypeHatchBackward: {
         // Hatched over a transparent background, so the content shows.
-        g.FillRectangle(gp::HatchBrush(e->type == 250 ? gp::HatchStyleForwardDiagonal : gp::HatchStyleBackwardDiagonal,
-                                       fill, 0x00FFFFFF),
-                        box);
+        const auto hatch =
+            e->type == EqTypeHatchForward ? gp::HatchStyleForwardDiagonal : gp::HatchStyleBackwardDiagonal;
+        g.FillRectangle(gp::HatchBrush(hatch, fill, 0x00FFFFFF), box);
         g.DrawRectangle(pen, box);
         break;
-    case 252:
+    }
+    case EqTypeStrikeDouble:
         g.DrawLine(pen, left, mid - 0.1f * size, right, mid - 0.1f * size);
         g.DrawLine(pen, left, mid + 0.1f * size, right, mid + 0.1f * size);
         break;

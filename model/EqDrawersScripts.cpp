@@ -113,7 +113,7 @@ void DrawUnderScript(EqElement* e, gp::Graphics& g, float x, float y, float scal
     const OverUnder o = DrawBase(e, g, x, y, scale, script);
     EqElement* under = SecondChain(e);
     float baseline = BottomAligned(e, under, y);
-    if (e->type == 180 || e->ch == 1) baseline -= 0.1f * o.size;
+    if (e->type == EqTypeUnderScriptClose || e->ch == 1) baseline -= 0.1f * o.size;
     o.limit(under, baseline);
 }
 

@@ -193,11 +193,11 @@ float GapAfterScript(const EqElement* next, const EqElement* script) {
     const float base = SpacingOf(script, SpacingElementGap);
     if (next && !isHead(next)) {
         if (IsOperatorType(next->type)) return base + 0.01f;
-        if (inRange(next->type, 173, 176) || IsPreScriptType(next->type)) return base;
+        if (inRange(next->type, EqTypeSuperscript, EqTypeBaselineScript) || IsPreScriptType(next->type)) return base;
         return base + 0.15f;
     }
-    if (script && script->parent && IsBracketType(script->parent->type) && script->type != 174)
-        return base + (script->type == 176 ? 0.05f : 0.1f);
+    if (script && script->parent && IsBracketType(script->parent->type) && script->type != EqTypeSubscript)
+        return base + (script->type == EqTypeBaselineScript ? 0.05f : 0.1f);
     return 0;
 }
 

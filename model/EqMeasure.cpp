@@ -195,7 +195,7 @@ void neighbourFlags(const EqElement* e, bool* alone, bool* tight) {
         } else {
             *tight = false;
         }
-    } else if (inRange(n->type, 173, 175)) {
+    } else if (inRange(n->type, EqTypeSuperscript, EqTypeSubSuperscript)) {
         *tight = true;
     }
 }
@@ -342,15 +342,15 @@ void MeasureSpace(EqElement* e, gp::Graphics* g, float s, uint8_t) {
     e->ascent = e->descent = m.boxHeight / 2 - margin * S;
     e->xOffset = 0;
     switch (e->type) {
-    case 96: e->width = -W / 6; break;
-    case 97: e->width = W / 18; break;
-    case 98: e->width = W / 6; break;
-    case 99: e->width = W / 4.5f; break;
-    case 100: e->width = W * 5 / 18; break;
-    case 101: e->width = W / 3; break;
-    case 102: e->width = W; break;
-    case 103: e->width = 2 * W; break;
-    case 105: e->width = W / 2; break;
+    case EqTypeSpaceNegThin: e->width = -W / 6; break;
+    case EqTypeSpaceHair: e->width = W / 18; break;
+    case EqTypeSpaceThin: e->width = W / 6; break;
+    case EqTypeSpaceMedium: e->width = W / 4.5f; break;
+    case EqTypeSpaceThick: e->width = W * 5 / 18; break;
+    case EqTypeSpaceThird: e->width = W / 3; break;
+    case EqTypeSpaceQuad: e->width = W; break;
+    case EqTypeSpaceQquad: e->width = 2 * W; break;
+    case EqTypeSpaceHalf: e->width = W / 2; break;
     default: {
         const float t = GetSpaceAmount(e);
         switch (e->ch & 0x0F) {
@@ -381,7 +381,7 @@ void MeasureGlyphSymbol(EqElement* e, gp::Graphics* g, float s, uint8_t flag) {
     const GlyphOutline& o = *e->glyph;
     e->fontSize = S;
     float w = S * (o.m[0] / 100) - 0.36f * S + SpacingOf(e, SpacingElementGap) * S;
-    if (e->type == EqTypeGlyphSymbol && inRange(e->ch, 233, 354)) w += 0.35f * S;
+    if (IsGlyphSymbolOperator(e)) w += 0.35f * S;
     if (e->type == EqTypeGlyphSymbolBold) w += 0.05f * S;
     setBox(e, w, o.m[1] * S / 100, o.m[2] * S / 100);
     if (!e->payload.empty())
@@ -414,7 +414,7 @@ float ArrowWidthFactor(int32_t t) {
     if (t == 534 || t == 535) return 0.8f;
     if (inRange(t, 536, 538)) return 1.6f;
     if (t == 541) return 1.2f;
-    if (inRange(t, 546, 550)) return 0.9f;
+    if (IsBoxedArrowType(t)) return 0.9f;
     return 1.0f;
 }
 

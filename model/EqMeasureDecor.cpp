@@ -23,7 +23,7 @@ float accentHeight(const EqElement* e, float S) {
     return (2 * SpacingOf(e, SpacingAccentGap) + SpacingOf(e, SpacingAccentStep) + 0.05f) * S;
 }
 
-bool isSmallArrow(const EqElement* x) { return x && inRange(x->type, 546, 550); }
+bool isSmallArrow(const EqElement* x) { return x && IsBoxedArrowType(x->type); }
 
 // How far the strokes of an extensible arrow (553-574) of length `length`
 // reach above and below its axis, as the drawer builds them: heads of 0.382
@@ -31,19 +31,18 @@ bool isSmallArrow(const EqElement* x) { return x && inRange(x->type, 546, 550); 
 // the one-barbed pairs) of their head apart from the axis, the double line's
 // open head. The texts keep clear of this reach and the box holds it.
 float extArrowReach(int32_t type, float S, float length) {
-    int32_t shape = type;
-    if (IsExtArrowBelowType(shape)) shape = shape == 574 ? 553 : shape == 564 ? 554 : shape - 10;
+    const int32_t shape = ExtArrowShapeType(type);
     const float head = 0.382f * S;
     const float m = std::min(0.05f * S, 0.15f * length);
     switch (shape) {
-    case 553: return 0.115f * S + 0.4f * m;
-    case 557:
-    case 558:
-    case 559: return 0.9f * 0.75f * head;
-    case 560:
-    case 561:
-    case 562: return 0.8f * head;
-    case 563: {
+    case EqTypeExtArrowEquals: return 0.115f * S + 0.4f * m;
+    case EqTypeExtArrowPairFirst:
+    case EqTypeExtArrowPairFirst + 1:
+    case EqTypeExtArrowPairLast: return 0.9f * 0.75f * head;
+    case EqTypeExtArrowHarpoonsFirst:
+    case EqTypeExtArrowHarpoonsFirst + 1:
+    case EqTypeExtArrowHarpoonsLast: return 0.8f * head;
+    case EqTypeExtArrowDoubleLine: {
         const float open = std::min(0.4f * length, 0.6f * m * 1.2f * 7.5f);
         return open + open / 7.5f / 2;
     }
@@ -121,14 +120,14 @@ void MeasureFrameMark(EqElement* e, gp::Graphics* g, float s, uint8_t flag) {
     const float S = baseSize(e) * s;
     const ChainBox c = layChild(e, 0, g, s, flag);
     switch (e->type) {
-    case 590:
-    case 592: setBox(e, c.width + 1.236f * S, c.ascent + 0.25f * S, c.descent); break;
-    case 591:
-    case 593: setBox(e, c.width + 1.236f * S, c.ascent, c.descent + 0.25f * S); break;
-    case 594:
-    case 596: setBox(e, c.width + 0.8f * S, c.ascent + 0.1f * S, c.descent); break;
-    case 595:
-    case 597: setBox(e, c.width + 0.8f * S, c.ascent, c.descent + 0.1f * S); break;
+    case EqTypeArcArrowOverRight:
+    case EqTypeArcArrowOverLeft: setBox(e, c.width + 1.236f * S, c.ascent + 0.25f * S, c.descent); break;
+    case EqTypeArcArrowUnderRight:
+    case EqTypeArcArrowUnderLeft: setBox(e, c.width + 1.236f * S, c.ascent, c.descent + 0.25f * S); break;
+    case EqTypeSquareArrowRisingRight:
+    case EqTypeSquareArrowRisingLeft: setBox(e, c.width + 0.8f * S, c.ascent + 0.1f * S, c.descent); break;
+    case EqTypeSquareArrowFallingRight:
+    case EqTypeSquareArrowFallingLeft: setBox(e, c.width + 0.8f * S, c.ascent, c.descent + 0.1f * S); break;
     default: {
         const float least = std::max(1.2f * S, c.width);
         const float tall = 2 * std::max(c.ascent, c.descent);

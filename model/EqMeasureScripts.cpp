@@ -114,7 +114,7 @@ void MeasureSubscript(EqElement* e, gp::Graphics* g, float s, uint8_t) {
         if (p->ch == '|') x = 0.1f * S;
         else if (p->ch >= 0x2032 && p->ch <= 0x2035) x = -0.1f * S;
     } else if (p) {
-        if (p->type == 173) x = -0.1f * S;
+        if (p->type == EqTypeSuperscript) x = -0.1f * S;
         ascent = p->ascent - 0.05f * S;
         descent = isBracket(p) ? p->descent + 0.05f * S : p->descent - 0.05f * S;
     }
@@ -157,7 +157,7 @@ void MeasureOverScript(EqElement* e, gp::Graphics* g, float s, uint8_t flag) {
 }
 
 void MeasureUnderScript(EqElement* e, gp::Graphics* g, float s, uint8_t flag) {
-    if (e->type == 180) e->ch = 1;
+    if (e->type == EqTypeUnderScriptClose) e->ch = 1;
     const float S = baseSize(e) * s;
     const ChainBox base = layChild(e, 0, g, s, flag);
     const ChainBox limit = e->children.size() >= 2 ? layLastChild(e, g, scriptScale(e, s), 1) : ChainBox{};

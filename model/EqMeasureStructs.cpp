@@ -116,7 +116,7 @@ void MeasureStack(EqElement* e, gp::Graphics* g, float s, uint8_t flag) {
     float w = c1.width;
     if (prevIs(e, isCompactGroup)) w -= 0.048f * S;
     if (nextIs(e, isCompactGroup)) w -= 0.048f * S;
-    if (e->type == 133)
+    if (e->type == EqTypeStackOver)
         setBox(e, w, c2.height() + c1.ascent, c1.descent);
     else
         setBox(e, w, c1.ascent, c2.height() + c1.descent);

@@ -10,7 +10,9 @@ bool charHolds(const EqElement* e, uint16_t lo, uint16_t hi) {
     return e && IsCharType(e->type) && e->ch >= lo && e->ch <= hi;
 }
 
-bool isFractionAncestorType(int32_t t) { return t == 128 || t == 129 || t == 130 || t == 132; }
+bool isFractionAncestorType(int32_t t) {
+    return t == EqTypeFraction || t == EqTypeBevelledFraction || t == EqTypeSlashFraction || t == EqTypeSmallFraction;
+}
 
 }  // namespace
 

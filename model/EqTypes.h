@@ -40,6 +40,8 @@ enum EqType : int32_t {
     EqTypeLongDivision = 131,
     EqTypeSmallFraction = 132,
     EqTypeStackFirst = 133,
+    EqTypeStackOver = 133,  // the second chain over the first
+    EqTypeStackUnder = 134,  // the second chain under the first
     EqTypeStackLast = 134,
     EqTypeArcMark = 135,
     EqTypeSqrt = 136,
@@ -62,11 +64,26 @@ enum EqType : int32_t {
     EqTypeUnderAccentFirst = 224,
     EqTypeUnderAccentLast = 235,
     EqTypeEnclosureFirst = 240,
+    EqTypeStrikeHorizontal = 240,
+    EqTypeStrikeDown = 241,  // top left to bottom right
+    EqTypeStrikeUp = 242,    // bottom left to top right
+    EqTypeStrikeCross = 243,
+    EqTypeCornerTopLeft = 244,
+    EqTypeCornerBottomLeft = 245,
+    EqTypeCornerBottomRight = 246,
+    EqTypeCornerTopRight = 247,
+    EqTypeBox = 248,
     EqTypeColourBoxFirst = 249,
+    EqTypeColourBox = 249,
+    EqTypeHatchForward = 250,
+    EqTypeHatchBackward = 251,
     EqTypeColourBoxLast = 251,
+    EqTypeStrikeDouble = 252,
     EqTypeEnclosureLast = 252,
     EqTypePhasor = 256,
     EqTypeIntegralFirst = 274,
+    EqTypeIntegralBarBelow = 274,  // a bar at the foot of the sign
+    EqTypeIntegralBarAbove = 275,  // a bar over the top of the sign
     EqTypeIntegralLast = 305,
     EqTypeBigOperatorFirst = 306,
     EqTypeBigOperatorLast = 335,
@@ -77,16 +94,37 @@ enum EqType : int32_t {
     EqTypeMatrix = 371,
     EqTypeCases = 372,
     EqTypeArrowSymbolFirst = 506,
-    EqTypeBoxedArrowFirst = 546,
+    EqTypeBoxedArrowFirst = 546,  // small arrows in a box
     EqTypeArrowSymbolLast = 550,
+    EqTypeBoxedArrowLast = 550,
     EqTypeExtArrowAboveFirst = 553,
+    EqTypeExtArrowEquals = 553,
+    EqTypeExtArrowPlain = 554,
+    EqTypeExtArrowPairFirst = 557,  // two arrows, one over the other
+    EqTypeExtArrowPairLast = 559,
+    EqTypeExtArrowHarpoonsFirst = 560,  // two harpoons, barbs outwards
+    EqTypeExtArrowHarpoonsLast = 562,
+    EqTypeExtArrowDoubleLine = 563,
     EqTypeExtArrowAboveLast = 563,
-    EqTypeExtArrowBelowFirst = 564,
+    EqTypeExtArrowBelowFirst = 564,  // 564-574: the shapes of 553-563 with a text under too
+    EqTypeExtArrowBelowPlain = 564,
+    EqTypeExtArrowBelowEquals = 574,
     EqTypeExtArrowBelowLast = 574,
     EqTypeFrameMarkFirst = 590,
+    EqTypeArcArrowOverRight = 590,
+    EqTypeArcArrowUnderRight = 591,
+    EqTypeArcArrowOverLeft = 592,
+    EqTypeArcArrowUnderLeft = 593,
+    EqTypeSquareArrowRisingRight = 594,
+    EqTypeSquareArrowFallingRight = 595,
+    EqTypeSquareArrowRisingLeft = 596,
+    EqTypeSquareArrowFallingLeft = 597,
+    EqTypeFrameCircle = 598,
     EqTypeFrameMarkLast = 598,
     EqTypeChemForm = 608,
     EqTypeExtArrowGlyphFirst = 624,
+    EqTypeExtArrowGlyphUnderFirst = 634,  // with one chain, its text goes under
+    EqTypeExtArrowGlyphUnderLast = 639,
     EqTypeExtArrowGlyphLast = 643,
     EqTypeIntegral2First = 769,  // the second block of integrals
     EqTypeIntegral2Last = 788,
@@ -135,6 +173,7 @@ constexpr bool IsOwnOutlineBigOperatorType(int32_t t) { return inRange(t, EqType
 constexpr bool IsBracketType(int32_t t) { return inRange(t, EqTypeBracketFirst, EqTypeBracketLast); }
 constexpr bool IsMatrixType(int32_t t) { return inRange(t, EqTypeMatrixRow, EqTypeCases); }
 constexpr bool IsArrowSymbolType(int32_t t) { return inRange(t, EqTypeArrowSymbolFirst, EqTypeArrowSymbolLast); }
+constexpr bool IsBoxedArrowType(int32_t t) { return inRange(t, EqTypeBoxedArrowFirst, EqTypeBoxedArrowLast); }
 constexpr bool IsExtArrowType(int32_t t) {
     return inRange(t, EqTypeExtArrowAboveFirst, EqTypeExtArrowBelowLast) ||
            inRange(t, EqTypeExtArrowGlyphFirst, EqTypeExtArrowGlyphLast);
@@ -142,6 +181,15 @@ constexpr bool IsExtArrowType(int32_t t) {
 constexpr bool IsExtArrowAboveType(int32_t t) { return inRange(t, EqTypeExtArrowAboveFirst, EqTypeExtArrowAboveLast); }
 constexpr bool IsExtArrowBelowType(int32_t t) { return inRange(t, EqTypeExtArrowBelowFirst, EqTypeExtArrowBelowLast); }
 constexpr bool IsExtArrowGlyphType(int32_t t) { return inRange(t, EqTypeExtArrowGlyphFirst, EqTypeExtArrowGlyphLast); }
+// The code above the arrow whose shape an extensible arrow draws: 564-574
+// draw the shapes of 553-563, except that 574 is the equals form and 564 the
+// plain arrow.
+constexpr int32_t ExtArrowShapeType(int32_t t) {
+    if (!IsExtArrowBelowType(t)) return t;
+    if (t == EqTypeExtArrowBelowEquals) return EqTypeExtArrowEquals;
+    if (t == EqTypeExtArrowBelowPlain) return EqTypeExtArrowPlain;
+    return t - 10;
+}
 constexpr bool IsFrameMarkType(int32_t t) { return inRange(t, EqTypeFrameMarkFirst, EqTypeFrameMarkLast); }
 constexpr bool IsCompactGroupType(int32_t t) { return IsStackType(t) || t == EqTypeChemForm; }
 constexpr bool IsOperatorType(int32_t t) { return inRange(t, EqTypeOperatorFirst, EqTypeOperatorLast); }

@@ -26,7 +26,7 @@ ExtArrowTexts ExtArrowTextChains(const EqElement* arrow) {
             t.form = ExtArrowTextForm::OverUnder;
             t.over = first;
             t.under = last;
-        } else if (inRange(type, 634, 639)) {
+        } else if (inRange(type, EqTypeExtArrowGlyphUnderFirst, EqTypeExtArrowGlyphUnderLast)) {
             t.form = ExtArrowTextForm::Under;
             t.under = first;
         } else {

@@ -20,8 +20,6 @@ namespace toliva {
 
 namespace {
 
-constexpr int32_t kSideScriptsType = 182;
-
 bool in(int32_t t, int32_t lo, int32_t hi) { return t >= lo && t <= hi; }
 
 struct Chains {
@@ -136,7 +134,7 @@ void CKwEE_O_SPB::Layout(EqElement* e, gp::Graphics* graphics, float s, uint8_t 
         (sideLimits ? SpacingOf(e, SpacingSideLimitOperatorSize) : SpacingOf(e, SpacingBigOperatorSize)) * size;
     const Chains c = chainsOf(e);
     gap = size * (SpacingOf(e, SpacingBigOperatorGap) + 0.06f + SpacingOf(e, SpacingElementGap));
-    if (c.body && c.body->next && c.body->next->type == kSideScriptsType) gap = 0.1f * size;
+    if (c.body && c.body->next && c.body->next->type == EqTypeSideScripts) gap = 0.1f * size;
     BuildSymbol();
 
     const float own = box.height / 2 + 0.2f * size;
@@ -167,7 +165,7 @@ void CKwEE_O_SPB::Layout(EqElement* e, gp::Graphics* graphics, float s, uint8_t 
     if (e->prev) {
         const EqElement* p = SkipSpacesBack(e->prev);
         if (IsCharType(p->type)) width += size * (SpacingOf(e, SpacingElementGap) + 0.16f);
-        else if (p->type != EqTypeChainHead && p->type != kSideScriptsType) width += 0.1f * size;
+        else if (p->type != EqTypeChainHead && p->type != EqTypeSideScripts) width += 0.1f * size;
     }
     if (e->next) width += size * (SpacingOf(e, SpacingElementGap) + 0.16f);
     e->width = width;

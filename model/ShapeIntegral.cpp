@@ -92,7 +92,7 @@ bool prevIsChar(const EqElement* e) {
 // limit starts clear of it.
 float upperLimitLead(const EqElement* e, const StyleFactors& f, float h, float singleSignWidth, float signWidth) {
     float lead = (f.upperAddend + SpacingOf(e, SpacingIntegralUpperShift)) * h;
-    if (e->type == 275) {
+    if (e->type == EqTypeIntegralBarAbove) {
         const float w = singleSignWidth;
         const float pen = std::max(1.0f, 0.05f * w);
         lead = std::max(lead, 1.05f * w + pen / 2 + 0.08f * w - signWidth);
@@ -178,8 +178,8 @@ void CKwEE_O_integral::Layout(EqElement* e, gp::Graphics* graphics, float s, uin
             ascent = h / 2 + cc + SpacingOf(e, SpacingIntegralUpperGap) * size +
                      std::max(0.0f, heightOf(c.upper) - 0.4f * (cc + h));
         // Room for the strokes over and under the sign.
-        if (e->type == 275) ascent += 0.2f * size;
-        if (e->type == 274) descent += 0.2f * size;
+        if (e->type == EqTypeIntegralBarAbove) ascent += 0.2f * size;
+        if (e->type == EqTypeIntegralBarBelow) descent += 0.2f * size;
         e->ascent = std::max(ia, ascent);
         e->descent = std::max(id, descent);
         float reach = 0;
@@ -292,10 +292,10 @@ void CKwEE_O_integral::Draw(gp::Graphics* graphics, float x, float y, uint8_t fl
     const float w = singleSignWidth;
     const float pen = std::max(1.0f, 0.05f * w);
     const int32_t t = e->type;
-    if (t == 274) {
+    if (t == EqTypeIntegralBarBelow) {
         const float ly = y + h / 2 + 0.13f * w;
         g.DrawLine(draw::RoundPen(colour, pen), signX - 0.05f * w, ly, signX + 0.55f * w, ly);
-    } else if (t == 275) {
+    } else if (t == EqTypeIntegralBarAbove) {
         const float ly = y - h / 2 - 0.13f * w;
         g.DrawLine(draw::RoundPen(colour, pen), signX + 0.45f * w, ly, signX + 1.05f * w, ly);
     } else if (dotted) {

@@ -13,6 +13,7 @@
 #include "Commands.h"
 
 #include "model/EqLayoutSettings.h"
+#include "model/EqSpacing.h"
 #include "model/GlyphOutline.h"
 #include "model/OperatorPrimitives.h"
 #include "model/SymbolLibrary.h"
@@ -102,8 +103,8 @@ void drawGlyphRecord(gp::Graphics& g, GlyphOutline& glyph, float cx, float cy, f
 void drawOperatorRecord(gp::Graphics& g, const Context& c, const OperatorDrawRecord& r, float cx, float cy,
                         float size) {
     OperatorFrame frame;
-    frame.unit = r.widthFactor * c.settings.spacing[37] * size;
-    frame.strokeWidth = c.settings.spacing[51] * size;
+    frame.unit = r.widthFactor * c.settings.spacing[SpacingOperatorUnit] * size;
+    frame.strokeWidth = c.settings.spacing[SpacingRuleThickness] * size;
     frame.centreX = cx;
     frame.baselineY = cy;
     frame.axisOffset = OperatorAxisOffset(r, c.axisOffset, size, frame.strokeWidth);
@@ -316,9 +317,9 @@ int runSymlibSheet(const QStringList& argsIn) {
         return 1;
     }
     SetDefaultLayoutSettings(c.settings);
-    c.ref = symlib::referenceMetrics(*text, c.settings.spacing[6]);
-    c.shapesAxis = symlib::referenceMetrics(*c.shapes, c.settings.spacing[6]).axisHeight;
-    c.axisOffset = 0.26145f - c.ref.baselineBelowCentre + (c.settings.spacing[5] - 0.035f);
+    c.ref = symlib::referenceMetrics(*text, c.settings.spacing[SpacingGlyphMargin]);
+    c.shapesAxis = symlib::referenceMetrics(*c.shapes, c.settings.spacing[SpacingGlyphMargin]).axisHeight;
+    c.axisOffset = 0.26145f - c.ref.baselineBelowCentre + (c.settings.spacing[SpacingAxisShift] - 0.035f);
 
     const bool all = part.isEmpty();
     const int outlineRows = (all || part == u"outlines") ? rowsFor(int(lib.outlines.size())) : 0;

@@ -26,6 +26,7 @@
 #include "SymlibSources.h"
 
 #include "model/EqLayoutSettings.h"
+#include "model/EqSpacing.h"
 #include "model/GlyphOutline.h"
 #include "model/OperatorPrimitives.h"
 #include "model/SymbolLibrary.h"
@@ -135,10 +136,10 @@ std::unique_ptr<GlyphOutline> makeGlyph(const GlyphSource& s, const QRawFont* fo
 // offset less half a stroke, any other about the element's y.
 OperatorDrawRecord placeOperator(const OperatorSource& op, const ReferenceMetrics& ref, const EqLayoutSettings& s) {
     OperatorDrawRecord r = op.record;
-    const float unit = r.widthFactor * s.spacing[37];  // in em
+    const float unit = r.widthFactor * s.spacing[SpacingOperatorUnit];  // in em
     if (unit <= 0) return r;
-    const float stroke = s.spacing[51];
-    const float shift = s.spacing[5] - 0.035f;
+    const float stroke = s.spacing[SpacingRuleThickness];
+    const float shift = s.spacing[SpacingAxisShift] - 0.035f;
     const float measuredAxis = 0.26145f - ref.baselineBelowCentre + shift;  // the equation's axis offset
     const float drawnAt = r.onMathAxis() ? measuredAxis - stroke / 2 : 0.0f;
     const float textAxis = ref.baselineBelowCentre - ref.axisHeight;  // below the element's y
@@ -190,7 +191,7 @@ int run(const QStringList& args) {
     if (!reference) return failWith(error);
     EqLayoutSettings settings;
     SetDefaultLayoutSettings(settings);
-    const ReferenceMetrics ref = referenceMetrics(*reference, settings.spacing[6]);
+    const ReferenceMetrics ref = referenceMetrics(*reference, settings.spacing[SpacingGlyphMargin]);
 
     SymbolLibrary library;
     for (const OutlineSource& o : sources.outlines) {
