@@ -43,34 +43,54 @@ bool oldGlyphSymbol(int32_t t) { return in(t, 6, 8); }
 bool oldIntegral(int32_t t) { return in(t, 274, 305) || in(t, 769, 788); }
 bool oldBigOperator(int32_t t) { return in(t, 306, 335) || in(t, 800, 805) || in(t, 848, 863); }
 
+// The structures of codes 64 to 191; every other code of that span was a
+// character.
+struct OldStructure {
+    int32_t code;
+    Measurer measurer;
+    Drawer drawer;
+};
+constexpr OldStructure kOldStructures[] = {
+    {64, MeasureCalcResult, DrawCalcResult},
+    {128, MeasureFraction, DrawFraction},
+    {129, MeasureBevelledFraction, DrawBevelledFraction},
+    {130, MeasureSlashFraction, DrawSlashFraction},
+    {131, MeasureLongDivision, DrawLongDivision},
+    {132, MeasureSmallFraction, DrawSmallFraction},
+    {133, MeasureStack, DrawStack},
+    {134, MeasureStack, DrawStack},
+    {135, MeasureArcMark, DrawArcMark},
+    {136, MeasureRadical, DrawRadical},
+    {137, MeasureRadical, DrawRadical},
+    {173, MeasureSuperscript, DrawSuperscript},
+    {174, MeasureSubscript, DrawSubscript},
+    {175, MeasureSubSuperscript, DrawSubSuperscript},
+    {176, MeasureBaselineScript, DrawBaselineScript},
+    {177, MeasureOverScript, DrawOverScript},
+    {178, MeasureOverUnderScript, DrawOverUnderScript},
+    {179, MeasureUnderScript, DrawUnderScript},
+    {180, MeasureUnderScript, DrawUnderScript},
+    {181, MeasureBarScripts, DrawBarScripts},
+    {182, MeasureSideScripts, DrawSideScripts},
+    {189, MeasurePreSuperscript, DrawPreSuperscript},
+    {190, MeasurePreSubscript, DrawPreSubscript},
+    {191, MeasurePreScripts, DrawPreScripts},
+};
+
+const OldStructure* oldStructure(int32_t type) {
+    for (const OldStructure& s : kOldStructures)
+        if (s.code == type) return &s;
+    return nullptr;
+}
+
 Measurer oldMeasurerOfTable(int32_t type) {
-    switch (type) {
-    case 64: return MeasureCalcResult;
-    case 128: return MeasureFraction;
-    case 129: return MeasureBevelledFraction;
-    case 130: return MeasureSlashFraction;
-    case 131: return MeasureLongDivision;
-    case 132: return MeasureSmallFraction;
-    case 133:
-    case 134: return MeasureStack;
-    case 135: return MeasureArcMark;
-    case 136:
-    case 137: return MeasureRadical;
-    case 173: return MeasureSuperscript;
-    case 174: return MeasureSubscript;
-    case 175: return MeasureSubSuperscript;
-    case 176: return MeasureBaselineScript;
-    case 177: return MeasureOverScript;
-    case 178: return MeasureOverUnderScript;
-    case 179:
-    case 180: return MeasureUnderScript;
-    case 181: return MeasureBarScripts;
-    case 182: return MeasureSideScripts;
-    case 189: return MeasurePreSuperscript;
-    case 190: return MeasurePreSubscript;
-    case 191: return MeasurePreScripts;
-    default: return MeasureCharElement;
-    }
+    const OldStructure* s = oldStructure(type);
+    return s ? s->measurer : MeasureCharElement;
+}
+
+Drawer oldStructureDrawer(int32_t type) {
+    const OldStructure* s = oldStructure(type);
+    return s ? s->drawer : DrawCharElement;
 }
 
 // The layout dispatcher's order.
@@ -92,36 +112,6 @@ Measurer oldMeasurer(int32_t t) {
     if (t == 1536) return MeasureSmallGroup;
     if (in(t, 64, 191)) return oldMeasurerOfTable(t);
     return MeasureCharElement;
-}
-
-Drawer oldStructureDrawer(int32_t type) {
-    switch (type) {
-    case 64: return DrawCalcResult;
-    case 128: return DrawFraction;
-    case 129: return DrawBevelledFraction;
-    case 130: return DrawSlashFraction;
-    case 131: return DrawLongDivision;
-    case 132: return DrawSmallFraction;
-    case 133:
-    case 134: return DrawStack;
-    case 135: return DrawArcMark;
-    case 136:
-    case 137: return DrawRadical;
-    case 173: return DrawSuperscript;
-    case 174: return DrawSubscript;
-    case 175: return DrawSubSuperscript;
-    case 176: return DrawBaselineScript;
-    case 177: return DrawOverScript;
-    case 178: return DrawOverUnderScript;
-    case 179:
-    case 180: return DrawUnderScript;
-    case 181: return DrawBarScripts;
-    case 182: return DrawSideScripts;
-    case 189: return DrawPreSuperscript;
-    case 190: return DrawPreSubscript;
-    case 191: return DrawPreScripts;
-    default: return DrawCharElement;
-    }
 }
 
 // The draw dispatcher's order.
