@@ -5,22 +5,13 @@
 #include "model/EqFonts.h"
 #include "model/EqLayout.h"
 #include "model/EqModel.h"
+#include "tests/common/ModelFixtures.h"
 
 #include <benchmark/benchmark.h>
-
-#include <QGuiApplication>
-
-#include <cstdlib>
 
 using namespace toliva;
 
 namespace {
-
-EqLayoutSettings defaults() {
-    EqLayoutSettings s;
-    SetDefaultLayoutSettings(s);
-    return s;
-}
 
 int countElements(const EqElement* e) {
     int n = 0;
@@ -54,7 +45,7 @@ void addGroup(EqBuilder& b, EqElement* chain, int depth) {
 }
 
 void BM_LayoutLine(benchmark::State& state) {
-    EqModel eq{defaults()};
+    EqModel eq{test::builtInStyle()};
     EqBuilder b(&eq);
     EqElement* line = b.line();
     while (countElements(line) < state.range(0)) addGroup(b, line, 3);
@@ -71,12 +62,3 @@ void BM_LayoutLine(benchmark::State& state) {
 BENCHMARK(BM_LayoutLine)->Arg(2000)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
-
-int main(int argc, char** argv) {
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -11,67 +11,38 @@
 #include "platform/MessageSink.h"
 #include "platform/gdiplus/Graphics.h"
 #include "tex/LaTeXReader.h"
+#include "tests/common/ModelFixtures.h"
+#include "tests/common/TestSupport.h"
 
 #include <benchmark/benchmark.h>
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QGuiApplication>
-
-#include <cstdlib>
 #include <vector>
 
 using namespace toliva;
 
 namespace {
 
-QString corpusFolder() {
-    return QFileInfo(QStringLiteral(__FILE__)).dir().filePath(QStringLiteral("../../shared/corpus"));
-}
-
-std::vector<QString> loadCorpus() {
-    std::vector<QString> formulas;
-    const QDir dir(corpusFolder());
-    for (const QString& name : dir.entryList({QStringLiteral("*.tsv")}, QDir::Files, QDir::Name)) {
-        QFile file(dir.filePath(name));
-        if (!file.open(QIODevice::ReadOnly)) continue;
-        const QString text = QString::fromUtf8(file.readAll());
-        for (const QString& row : text.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
-            const qsizetype tab = row.lastIndexOf(QLatin1Char('\t'));
-            if (tab >= 0) formulas.push_back(row.mid(tab + 1));
-        }
-    }
+const std::vector<test::CorpusFormula>& corpus() {
+    static const std::vector<test::CorpusFormula> formulas = test::readCorpus();
     return formulas;
-}
-
-const std::vector<QString>& corpus() {
-    static const std::vector<QString> formulas = loadCorpus();
-    return formulas;
-}
-
-EqLayoutSettings defaults() {
-    EqLayoutSettings s;
-    SetDefaultLayoutSettings(s);
-    return s;
 }
 
 enum Stage { ReadOnly, ReadLayout, ReadLayoutDraw };
 
 void runStage(benchmark::State& state, Stage stage) {
-    const std::vector<QString>& formulas = corpus();
+    const std::vector<test::CorpusFormula>& formulas = corpus();
     if (formulas.empty()) {
-        state.SkipWithError(("no formulas in " + corpusFolder().toStdString()).c_str());
+        state.SkipWithError(("no formulas in " + test::corpusFolder().toStdString()).c_str());
         return;
     }
     // Overflow warnings go nowhere.
     RecordingMessageSink sink;
     ScopedMessageSink scoped(&sink);
-    const EqLayoutSettings style = defaults();
+    const EqLayoutSettings style = test::builtInStyle();
     {
         // Loads the fonts before timing.
         EqModel eq{style};
-        ReadLaTeXDocument(formulas.front(), &eq);
+        ReadLaTeXDocument(formulas.front().tex, &eq);
         gp::RecordingGraphics g;
         DrawEquationPicture(g, &eq, 1.0f);
     }
@@ -83,8 +54,8 @@ void runStage(benchmark::State& state, Stage stage) {
     for (auto _ : state) {
         converted = 0;
         ops = 0;
-        for (const QString& tex : formulas) {
-            if (ReadLaTeXDocument(tex, &eq)) ++converted;
+        for (const test::CorpusFormula& formula : formulas) {
+            if (ReadLaTeXDocument(formula.tex, &eq)) ++converted;
             if (stage == ReadLayout) {
                 gp::RecordingGraphics g;
                 LayoutForOutput(&g, &eq, {0, 0}, 1.0f);
@@ -115,12 +86,3 @@ BENCHMARK(BM_ReadLayout)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReadLayoutDraw)->Unit(benchmark::kMillisecond);
 
 }  // namespace
-
-int main(int argc, char** argv) {
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -4,19 +4,13 @@
 #include "model/EqModel.h"
 #include "model/EqStream.h"
 #include "platform/Archive.h"
+#include "tests/common/ModelFixtures.h"
 
 #include <benchmark/benchmark.h>
-
 
 using namespace toliva;
 
 namespace {
-
-EqLayoutSettings defaults() {
-    EqLayoutSettings s;
-    SetDefaultLayoutSettings(s);
-    return s;
-}
 
 // n lines of 20 characters and one fraction each.
 void fill(EqModel& eq, int lines) {
@@ -31,14 +25,14 @@ void fill(EqModel& eq, int lines) {
 }
 
 void BM_SaveEquation(benchmark::State& state) {
-    EqModel eq{defaults()};
+    EqModel eq{test::builtInStyle()};
     fill(eq, int(state.range(0)));
     for (auto _ : state) benchmark::DoNotOptimize(EquationToBytes(&eq));
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 
 void BM_LoadEquation(benchmark::State& state) {
-    EqModel eq{defaults()};
+    EqModel eq{test::builtInStyle()};
     fill(eq, int(state.range(0)));
     const QByteArray bytes = EquationToBytes(&eq);
     for (auto _ : state) {
@@ -52,9 +46,3 @@ void BM_LoadEquation(benchmark::State& state) {
 
 BENCHMARK(BM_SaveEquation)->Arg(1)->Arg(100)->Arg(10000);
 BENCHMARK(BM_LoadEquation)->Arg(1)->Arg(100)->Arg(10000);
-
-int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    return 0;
-}

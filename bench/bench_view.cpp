@@ -7,15 +7,14 @@
 #include "model/EqLayout.h"
 #include "model/EqModel.h"
 #include "model/EqOutput.h"
+#include "tests/common/ModelFixtures.h"
 
 #include <benchmark/benchmark.h>
 
-#include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 
 #include <algorithm>
-#include <cstdlib>
 
 using namespace toliva;
 
@@ -23,12 +22,6 @@ namespace {
 
 constexpr float kScale = 4.0f;  // the editor's default zoom
 constexpr int kLines = 50;
-
-EqLayoutSettings defaults() {
-    EqLayoutSettings s;
-    SetDefaultLayoutSettings(s);
-    return s;
-}
 
 // y_k = a x^2 + b/(c + sqrt(d)) - 12.5 : about 25 elements.
 void addLine(EqBuilder& b, int k) {
@@ -50,7 +43,7 @@ void addLine(EqBuilder& b, int k) {
 }
 
 struct ViewFixture {
-    EqModel eq{defaults()};
+    EqModel eq{test::builtInStyle()};
     QImage dc;
     gp::RectF view;
 
@@ -108,12 +101,3 @@ void BM_ViewAllCached(benchmark::State& state) {
 BENCHMARK(BM_ViewAllCached)->Arg(0)->Arg(900)->Unit(benchmark::kMillisecond);
 
 }  // namespace
-
-int main(int argc, char** argv) {
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

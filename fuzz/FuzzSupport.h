@@ -4,6 +4,7 @@
 #include "model/EqLayoutSettings.h"
 #include "model/EqMeasure.h"
 #include "platform/MessageSink.h"
+#include "tests/common/ModelFixtures.h"
 
 #include <QTemporaryDir>
 
@@ -11,18 +12,13 @@
 
 namespace toliva::fuzz {
 
+using test::builtInStyle;
+
 // Answers every message box with OK, without printing.
 class SilentSink : public MessageSink {
 public:
     int show(const QString&, const QString&, unsigned, void*) override { return IDOK; }
 };
-
-// The built-in style, independent of any defaults file.
-inline EqLayoutSettings builtInStyle() {
-    EqLayoutSettings s;
-    SetDefaultLayoutSettings(s);
-    return s;
-}
 
 // Fixed text boxes keep runs fast; drawing still uses the fonts.
 class BoxMeasurer final : public TextMeasurer {

@@ -7,6 +7,7 @@
 #include "model/EqModel.h"
 
 #include "platform/gdiplus/Graphics.h"
+#include "tests/common/ModelFixtures.h"
 
 #include <gtest/gtest.h>
 
@@ -76,11 +77,7 @@ std::string inkOutside(const QImage& image, const gp::RectF& box) {
 // output mode keep their boxes and draw no ink); returns the complaint, empty
 // when there is none.
 std::string drawAndCheck(const InkCase& c, Place place) {
-    EqLayoutSettings style;
-    SetDefaultLayoutSettings(style);
-    style.fontSize = 40;  // enough pixels to see a stray stroke
-    style.size2 = 10;
-    EqModel eq(style);
+    EqModel eq(test::largeStyle());
     EqBuilder b(&eq);
     EqElement* line = b.line();
     if (place == Place::Middle || place == Place::Last) SetPhantomKind(b.text(line, u"x"), PhantomFull, false);

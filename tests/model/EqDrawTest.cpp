@@ -8,6 +8,7 @@
 #include "model/ShapeObject.h"
 
 #include "platform/gdiplus/Graphics.h"
+#include "tests/common/ModelFixtures.h"
 
 #include <gtest/gtest.h>
 
@@ -25,12 +26,6 @@ namespace {
 constexpr gp::ARGB kPhantom = 0xFFE0E0E0;
 constexpr gp::ARGB kInvisible = 0x00FFFFFF;
 constexpr float kY = 30;
-
-EqLayoutSettings defaultStyle() {
-    EqLayoutSettings s;
-    SetDefaultLayoutSettings(s);
-    return s;
-}
 
 std::vector<PointF> worldPoints(const Op& op) {
     std::vector<PointF> out;
@@ -54,7 +49,7 @@ std::string shapes(const RecordingGraphics& g) {
 
 class DrawTest : public ::testing::Test {
 protected:
-    DrawTest() : eq(defaultStyle()), b(&eq) {
+    DrawTest() : eq(test::builtInStyle()), b(&eq) {
         // The state of the editing view.
         eq.outputMode = 0;
         eq.markHighlight = 1;
@@ -94,7 +89,7 @@ TEST_F(DrawTest, PhantomKindsDrawMarksWhileEditingAndNothingVisibleInOutput) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "kind " << int(c.kind) << (c.output ? " output" : " editing"));
-        EqModel model(defaultStyle());
+        EqModel model(test::builtInStyle());
         EqBuilder mb(&model);
         EqElement* line = mb.line();
         EqElement* x = mb.text(line, u"x", EqTypeCharItalic);
@@ -262,7 +257,7 @@ TEST_F(DrawTest, FractionBarIsShortenedOnTheSidesThatHaveANeighbour) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.shortLeft << c.shortRight);
-        EqModel model(defaultStyle());
+        EqModel model(test::builtInStyle());
         EqBuilder mb(&model);
         EqElement* line = mb.line();
         mb.text(line, c.before);
@@ -337,7 +332,7 @@ TEST_F(DrawTest, ColourBoxesFillWithTheirColourAndHatchOverATransparentBackgroun
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.type);
-        EqModel model(defaultStyle());
+        EqModel model(test::builtInStyle());
         EqBuilder mb(&model);
         EqElement* line = mb.line();
         EqElement* box = mb.add(line, c.type, 1);
@@ -410,7 +405,7 @@ TEST_F(DrawTest, StructuresMissingChainsDrawWhatTheyHave) {
                           {564, 1}, {240, 0}, {208, 0}, {590, 0}, {64, 0}, {1536, 0}};
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.type << " with " << c.chains);
-        EqModel model(defaultStyle());
+        EqModel model(test::builtInStyle());
         EqBuilder mb(&model);
         EqElement* line = mb.line();
         EqElement* e = mb.add(line, c.type, c.chains);

@@ -2,6 +2,7 @@
 #include "model/EqModel.h"
 #include "model/GlyphOutline.h"
 #include "model/ShapeObject.h"
+#include "tests/common/ModelFixtures.h"
 
 #include <gtest/gtest.h>
 
@@ -15,26 +16,15 @@
 namespace toliva {
 namespace {
 
-EqLayoutSettings defaultSettings() {
-    EqLayoutSettings s;
-    SetDefaultLayoutSettings(s);
-    return s;
-}
-
-// Appends an element after pred in pred's chain.
-EqElement* append(EqElement* pred, int32_t type, uint16_t ch = 0) {
-    return NewChildElement(pred->parent, type, ch, pred);
-}
-
 // Appends one character element per code.
 EqElement* appendText(EqElement* pred, const std::u16string& text, int32_t type = EqTypeCharItalic) {
-    for (char16_t c : text) pred = append(pred, type, c);
+    for (char16_t c : text) pred = test::append(pred, type, c);
     return pred;
 }
 
 // A structure with one child chain per text, appended after pred.
 EqElement* appendStructure(EqElement* pred, int32_t type, const std::vector<std::u16string>& args) {
-    EqElement* s = append(pred, type);
+    EqElement* s = test::append(pred, type);
     for (const auto& text : args) appendText(NewChildElement(s, 0, 0, nullptr), text);
     return s;
 }
@@ -48,7 +38,7 @@ struct CountingShape : CKwEE_O {
 
 class EqElementTest : public ::testing::Test {
 protected:
-    EqElementTest() : eq(defaultSettings()) { line = AddEmptyLine(&eq); }
+    EqElementTest() : eq(test::builtInStyle()) { line = AddEmptyLine(&eq); }
 
     EqModel eq;
     EqElement* line = nullptr;
@@ -71,7 +61,7 @@ TEST_F(EqElementTest, NewElementTakesTheEquationsColour) {
 }
 
 TEST_F(EqElementTest, NewChildElementLinksOrAppendsAChain) {
-    EqElement* frac = append(line, EqTypeFraction);
+    EqElement* frac = test::append(line, EqTypeFraction);
     frac->colour = 0xFF00FF00;
     EqElement* num = NewChildElement(frac, 99, 'q', nullptr);
     EqElement* den = NewChildElement(frac, 99, 'r', nullptr);
@@ -81,8 +71,8 @@ TEST_F(EqElementTest, NewChildElementLinksOrAppendsAChain) {
     EXPECT_EQ(num->colour, 0xFF00FF00u);
     EXPECT_EQ(num->ch, 'q');
 
-    EqElement* a = append(num, EqTypeCharItalic, 'a');
-    EqElement* b = append(num, EqTypeCharItalic, 'b');  // the old successor is not relinked
+    EqElement* a = test::append(num, EqTypeCharItalic, 'a');
+    EqElement* b = test::append(num, EqTypeCharItalic, 'b');  // the old successor is not relinked
     EXPECT_EQ(num->next, b);
     EXPECT_EQ(b->prev, num);
     EXPECT_EQ(b->next, nullptr);
@@ -96,11 +86,11 @@ TEST_F(EqElementTest, NewChildElementLinksOrAppendsAChain) {
 }
 
 TEST_F(EqElementTest, DeletingFreesTheRestOfTheChainAndAllChildren) {
-    EqElement* first = append(line, EqTypeCharItalic, 'a');
+    EqElement* first = test::append(line, EqTypeCharItalic, 'a');
     EqElement* frac = appendStructure(first, EqTypeFraction, {u"xy", u"z"});
     frac->shape = std::make_unique<CountingShape>();
     frac->children[1]->next->shape = std::make_unique<CountingShape>();
-    EqElement* last = append(frac, EqTypeGlyphSymbol, 3);
+    EqElement* last = test::append(frac, EqTypeGlyphSymbol, 3);
     last->glyph = std::make_unique<GlyphOutline>();
     last->shape = std::make_unique<CountingShape>();
     last->payload = {1, 2, 3};
@@ -123,9 +113,9 @@ TEST_F(EqElementTest, DeletingFreesTheRestOfTheChainAndAllChildren) {
 }
 
 TEST_F(EqElementTest, DeletingAVeryLongChainDoesNotRecurse) {
-    EqElement* holder = append(line, 136);
+    EqElement* holder = test::append(line, 136);
     EqElement* e = NewChildElement(holder, 0, 0, nullptr);
-    for (int i = 0; i < 1000000; ++i) e = append(e, EqTypeCharUpright, '1');
+    for (int i = 0; i < 1000000; ++i) e = test::append(e, EqTypeCharUpright, '1');
     holder->shape = std::make_unique<CountingShape>();
     e->shape = std::make_unique<CountingShape>();
     UnlinkElement(holder);
@@ -134,11 +124,11 @@ TEST_F(EqElementTest, DeletingAVeryLongChainDoesNotRecurse) {
 }
 
 TEST_F(EqElementTest, DeletingDeeplyNestedStructuresDoesNotRecurse) {
-    EqElement* outer = append(line, 136);
+    EqElement* outer = test::append(line, 136);
     EqElement* e = outer;
     for (int i = 0; i < 10000; ++i) {
         EqElement* head = NewChildElement(e, 0, 0, nullptr);
-        e = append(head, i % 2 ? 136 : 337);
+        e = test::append(head, i % 2 ? 136 : 337);
         if (i % 1000 == 0) e->shape = std::make_unique<CountingShape>();
     }
     e->shape = std::make_unique<CountingShape>();
@@ -160,13 +150,13 @@ TEST_F(EqElementTest, DeleteChildChainsKeepsTheElement) {
 }
 
 TEST_F(EqElementTest, SetChainParentAndRemoveInnerChainHeads) {
-    EqElement* a = append(line, EqTypeCharItalic, 'a');
-    EqElement* inner1 = append(a, EqTypeChainHead);
-    EqElement* b = append(inner1, EqTypeCharItalic, 'b');
-    EqElement* inner2 = append(b, EqTypeChainHead);
+    EqElement* a = test::append(line, EqTypeCharItalic, 'a');
+    EqElement* inner1 = test::append(a, EqTypeChainHead);
+    EqElement* b = test::append(inner1, EqTypeCharItalic, 'b');
+    EqElement* inner2 = test::append(b, EqTypeChainHead);
     eq.caret = inner2;
 
-    EqElement* holder = append(inner2, 136);
+    EqElement* holder = test::append(inner2, 136);
     EqElement other(&eq);
     SetChainParent(b, &other);
     EXPECT_EQ(a->parent, nullptr);
@@ -185,11 +175,11 @@ TEST_F(EqElementTest, SetChainParentAndRemoveInnerChainHeads) {
 }
 
 TEST_F(EqElementTest, SetElementColourRecolours) {
-    EqElement* a = append(line, EqTypeCharItalic, 'a');
+    EqElement* a = test::append(line, EqTypeCharItalic, 'a');
     EqElement* box = appendStructure(a, 249, {u"b"});
     box->colour = 0xFF010203;
     EqElement* frac = appendStructure(box, EqTypeFraction, {u"cd", u"e"});
-    EqElement* after = append(frac, EqTypeCharItalic, 'f');
+    EqElement* after = test::append(frac, EqTypeCharItalic, 'f');
 
     SetElementColour(a, 0x00332211, true);
     EXPECT_EQ(a->colour, 0xFF112233u);
@@ -211,7 +201,7 @@ TEST_F(EqElementTest, SetElementColourRecolours) {
 }
 
 TEST_F(EqElementTest, DrawColourPrefersPhantomThenRoleThenOwn) {
-    EqElement* a = append(line, EqTypeCharItalic, 'a');
+    EqElement* a = test::append(line, EqTypeCharItalic, 'a');
     a->colour = 0xFF123456;
     eq.settings.colours[7] = 0xFF777777;
     eq.phantomColour = 0xFFAAAAAA;
@@ -223,10 +213,10 @@ TEST_F(EqElementTest, DrawColourPrefersPhantomThenRoleThenOwn) {
 }
 
 TEST_F(EqElementTest, MarksAndPhantomsReachChildChains) {
-    EqElement* a = append(line, EqTypeCharItalic, 'a');
+    EqElement* a = test::append(line, EqTypeCharItalic, 'a');
     EqElement* frac = appendStructure(a, EqTypeFraction, {u"b", u"cd"});
     EqElement* deep = frac->children[1]->next->next;
-    EqElement* after = append(frac, EqTypeCharItalic, 'e');
+    EqElement* after = test::append(frac, EqTypeCharItalic, 'e');
 
     EXPECT_FALSE(HasMarkedElement(line));
     deep->mark = 1;
@@ -251,9 +241,9 @@ TEST_F(EqElementTest, MarksAndPhantomsReachChildChains) {
 }
 
 TEST_F(EqElementTest, AlignMarkIsUniqueInItsChain) {
-    EqElement* a = append(line, EqTypeCharItalic, 'a');
-    EqElement* b = append(a, EqTypeCharItalic, 'b');
-    EqElement* c = append(b, EqTypeCharItalic, 'c');
+    EqElement* a = test::append(line, EqTypeCharItalic, 'a');
+    EqElement* b = test::append(a, EqTypeCharItalic, 'b');
+    EqElement* c = test::append(b, EqTypeCharItalic, 'c');
     SetAlignMark(a);
     SetAlignMark(c);
     SetAlignMark(b);
@@ -265,12 +255,12 @@ TEST_F(EqElementTest, AlignmentOffsets) {
     // head(2) a(10) b(10) =(12, point 6) c(10) .(4, point 1) d(10)
     line->width = 2;
     line->chainWidth = 58;
-    EqElement* a = append(line, EqTypeCharItalic, 'a');
-    EqElement* b = append(a, EqTypeCharItalic, 'b');
-    EqElement* eqSign = append(b, 1049);
-    EqElement* c = append(eqSign, EqTypeCharItalic, 'c');
-    EqElement* point = append(c, EqTypeCharUpright, '.');
-    EqElement* d = append(point, EqTypeCharItalic, 'd');
+    EqElement* a = test::append(line, EqTypeCharItalic, 'a');
+    EqElement* b = test::append(a, EqTypeCharItalic, 'b');
+    EqElement* eqSign = test::append(b, 1049);
+    EqElement* c = test::append(eqSign, EqTypeCharItalic, 'c');
+    EqElement* point = test::append(c, EqTypeCharUpright, '.');
+    EqElement* d = test::append(point, EqTypeCharItalic, 'd');
     for (EqElement* e : {a, b, c, d}) e->width = 10;
     eqSign->width = 12;
     eqSign->xOffset = 6;
@@ -296,7 +286,7 @@ TEST_F(EqElementTest, AlignmentOffsets) {
 }
 
 TEST_F(EqElementTest, CustomSpaceAmount) {
-    EqElement* space = append(line, EqTypeSpaceCustom);
+    EqElement* space = test::append(line, EqTypeSpaceCustom);
     EXPECT_EQ(GetSpaceAmount(space), 0);
     SetSpaceAmount(space, 1.0f);
     EXPECT_EQ(space->payload, (std::vector<uint8_t>{0x00, 0x00, 0x80, 0x3F}));
@@ -305,7 +295,7 @@ TEST_F(EqElementTest, CustomSpaceAmount) {
     space->payload.resize(3);
     EXPECT_EQ(GetSpaceAmount(space), 0);
 
-    EqElement* other = append(space, 105);
+    EqElement* other = test::append(space, 105);
     SetSpaceAmount(other, 3.0f);
     EXPECT_TRUE(other->payload.empty());
     other->payload = {0x00, 0x00, 0x80, 0x3F};
@@ -313,7 +303,7 @@ TEST_F(EqElementTest, CustomSpaceAmount) {
 }
 
 TEST_F(EqElementTest, CalculationResultPayload) {
-    EqElement* result = append(line, EqTypeCalcResult);
+    EqElement* result = test::append(line, EqTypeCalcResult);
     CalcResult r;
     EXPECT_FALSE(GetCalcResult(result, &r));
 
@@ -352,7 +342,7 @@ TEST_F(EqElementTest, CalculationResultPayload) {
     EXPECT_EQ(result->payload.size(), 15u);
     EXPECT_FALSE(GetCalcResult(result, &r));
 
-    EqElement* other = append(result, EqTypeCharItalic, 'x');
+    EqElement* other = test::append(result, EqTypeCharItalic, 'x');
     SetCalcResult(other, {1.0, 2.0, 0, 0});
     EXPECT_TRUE(other->payload.empty());
     other->payload.assign(18, 1);
@@ -524,7 +514,7 @@ TEST_F(EqElementTest, BlitCopiesTheLineBitmapUnblended) {
 }
 
 TEST_F(EqElementTest, ChainNavigation) {
-    EqElement* a = append(line, EqTypeCharItalic, 'a');
+    EqElement* a = test::append(line, EqTypeCharItalic, 'a');
     EqElement* result = appendStructure(a, EqTypeCalcResult, {u"12"});
     EqElement* root = appendStructure(result->children[0]->next->next, 136, {u"xy"});
     EqElement* y = root->children[0]->next->next;

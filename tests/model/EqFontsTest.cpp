@@ -9,6 +9,7 @@
 #include "platform/gdiplus/Graphics.h"
 
 #include "TestSupport.h"
+#include "tests/common/ModelFixtures.h"
 
 #include <gtest/gtest.h>
 
@@ -22,8 +23,7 @@ namespace {
 
 EqLayoutSettings style(const QString& fontName, const QString& fontName2 = "Times New Roman", int int6 = 0,
                        int int7 = 0) {
-    EqLayoutSettings s;
-    SetDefaultLayoutSettings(s);
+    EqLayoutSettings s = test::builtInStyle();
     s.fontName = fontName;
     s.fontName2 = fontName2;
     s.ints[6] = int6;

@@ -10,6 +10,7 @@
 
 #include "platform/gdiplus/Font.h"
 #include "platform/gdiplus/Graphics.h"
+#include "tests/common/ModelFixtures.h"
 
 #include <gtest/gtest.h>
 
@@ -27,7 +28,7 @@ using namespace toliva;
 
 namespace {
 
-constexpr float kFontSize = 40;
+constexpr float kFontSize = 40;  // the font size of the large style
 constexpr int kImageWidth = 800;
 constexpr int kImageHeight = 400;
 constexpr float kX = 200, kY = 200;
@@ -69,7 +70,7 @@ Ink inkOf(const QImage& image) {
 // One equation line drawn in output mode onto a transparent picture.
 class Scene {
 public:
-    Scene() : m_eq(style()), m_b(&m_eq), m_line(m_b.line()) {}
+    Scene() : m_eq(test::largeStyle()), m_b(&m_eq), m_line(m_b.line()) {}
 
     EqBuilder& b() { return m_b; }
     EqElement* line() { return m_line; }
@@ -96,14 +97,6 @@ public:
     }
 
 private:
-    static EqLayoutSettings style() {
-        EqLayoutSettings s;
-        SetDefaultLayoutSettings(s);
-        s.fontSize = kFontSize;
-        s.size2 = 10;
-        return s;
-    }
-
     EqModel m_eq;
     EqBuilder m_b;
     EqElement* m_line;

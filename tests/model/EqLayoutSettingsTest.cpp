@@ -5,6 +5,7 @@
 #include "platform/Archive.h"
 #include "platform/MessageSink.h"
 #include "TestSupport.h"
+#include "tests/common/ModelFixtures.h"
 
 #include <gtest/gtest.h>
 
@@ -25,12 +26,6 @@ constexpr int optionAt(int i) { return 332 + i; }
 constexpr int colourAt(int i) { return 396 + 4 * i; }
 constexpr int kRecordSize = 460;
 
-EqLayoutSettings defaults() {
-    EqLayoutSettings s;
-    SetDefaultLayoutSettings(s);
-    return s;
-}
-
 QByteArray recordBytes(EqLayoutSettings s) {
     QByteArray bytes;
     Archive ar(&bytes, Archive::Store);
@@ -48,7 +43,7 @@ EqLayoutSettings readRecord(const QByteArray& bytes, EqModel* eq = nullptr) {
 void putFloat(QByteArray& bytes, int at, float v) { std::memcpy(bytes.data() + at, &v, 4); }
 
 TEST(EqLayoutSettings, DefaultRecordLayout) {
-    const QByteArray bytes = recordBytes(defaults());
+    const QByteArray bytes = recordBytes(test::builtInStyle());
     ASSERT_EQ(bytes.size(), kRecordSize);
     EXPECT_EQ(bytes.left(6), test::fromHex("FF FE FF 0F 54 00"));  // marker, 15 units, 'T'
     EXPECT_EQ(bytes.mid(kFontSizeAt, 8), test::fromHex("00 00 40 41 00 00 40 40"));  // 12.0, 3.0
@@ -59,7 +54,7 @@ TEST(EqLayoutSettings, DefaultRecordLayout) {
 }
 
 TEST(EqLayoutSettings, RoundTripKeepsEveryFieldButVersionAndAlpha) {
-    EqLayoutSettings s = defaults();
+    EqLayoutSettings s = test::builtInStyle();
     s.fontName = QStringLiteral("Cambria Math");
     s.fontName2 = QString(300, QChar(0x4E2D));  // needs the long length prefix
     s.fontSize = 17.5f;
@@ -88,7 +83,7 @@ class SettingsClamp : public ::testing::TestWithParam<ClampCase> {};
 
 TEST_P(SettingsClamp, AppliedOnRead) {
     const ClampCase c = GetParam();
-    EqLayoutSettings s = defaults();
+    EqLayoutSettings s = test::builtInStyle();
     s.spacing[size_t(c.index)] = c.written;
     EXPECT_FLOAT_EQ(readRecord(recordBytes(s)).spacing[size_t(c.index)], c.loaded);
 }
@@ -111,7 +106,7 @@ class SettingsOldVersion : public ::testing::TestWithParam<VersionCase> {};
 
 TEST_P(SettingsOldVersion, ReplacesFieldsItDidNotHave) {
     const VersionCase c = GetParam();
-    EqLayoutSettings s = defaults();
+    EqLayoutSettings s = test::builtInStyle();
     s.colours[10] = 0xFF123456;
     s.spacing[57] = 0.5f;
     QByteArray bytes = recordBytes(s);
@@ -128,12 +123,12 @@ INSTANTIATE_TEST_SUITE_P(Table, SettingsOldVersion,
                                            VersionCase{13, 0xFF123456, 0.8f}, VersionCase{14, 0xFF123456, 0.5f}));
 
 TEST(EqLayoutSettings, NewerVersionWarnsOnlyWhenAskedAndStillReads) {
-    EqLayoutSettings s = defaults();
+    EqLayoutSettings s = test::builtInStyle();
     s.fontSize = 20;
     QByteArray bytes = recordBytes(s);
     bytes[optionAt(31)] = char(17);
 
-    EqModel eq{defaults()};
+    EqModel eq{test::builtInStyle()};
     for (uint8_t warn : {0, 1}) {
         RecordingMessageSink sink;
         ScopedMessageSink guard(&sink);
@@ -159,7 +154,7 @@ TEST(EqLayoutSettings, UnusableSizesAndSpacingsTakeDefaults) {
     };
     const Case cases[] = {{kFontSizeAt, nan}, {kFontSizeAt, 0},     {kFontSizeAt, -5},     {kSize2At, inf},
                           {kSize2At, -1},     {spacingAt(3), inf}, {spacingAt(55), nan}, {spacingAt(4), -inf}};
-    const EqLayoutSettings d = defaults();
+    const EqLayoutSettings d = test::builtInStyle();
     for (const Case& c : cases) {
         QByteArray bytes = recordBytes(d);
         putFloat(bytes, c.at, c.value);
@@ -172,9 +167,9 @@ TEST(EqLayoutSettings, UnusableSizesAndSpacingsTakeDefaults) {
 }
 
 TEST(EqLayoutSettings, FailedReadLeavesRecordAsItWas) {
-    EqLayoutSettings s = defaults();
+    EqLayoutSettings s = test::builtInStyle();
     s.fontSize = 30;
-    const QByteArray bytes = recordBytes(defaults()).left(400);
+    const QByteArray bytes = recordBytes(test::builtInStyle()).left(400);
     Archive ar(bytes);
     EXPECT_THROW(SerializeLayoutSettings(s, ar, nullptr), ArchiveException);
     EXPECT_EQ(s.fontSize, 30);
@@ -189,12 +184,12 @@ protected:
 
 TEST_F(SettingsFile, WriteThenRead) {
     const QString path = folder.file(QStringLiteral("KwELayout.dat"));
-    EqLayoutSettings s = defaults();
+    EqLayoutSettings s = test::builtInStyle();
     s.fontSize = 14;
     ASSERT_TRUE(WriteLayoutSettingsFile(nullptr, path, s));
     EXPECT_EQ(test::readFile(path).size(), kRecordSize);
 
-    EqModel eq{defaults()};
+    EqModel eq{test::builtInStyle()};
     ReleaseEquationFonts(&eq);
     EqLayoutSettings back;
     ASSERT_TRUE(ReadLayoutSettingsFile(&eq, path, back));
@@ -204,14 +199,14 @@ TEST_F(SettingsFile, WriteThenRead) {
 }
 
 TEST_F(SettingsFile, MissingFileIsSilent) {
-    EqLayoutSettings s = defaults();
+    EqLayoutSettings s = test::builtInStyle();
     EXPECT_FALSE(ReadLayoutSettingsFile(nullptr, folder.file(QStringLiteral("none.dat")), s));
     EXPECT_TRUE(sink.shown.empty());
 }
 
 TEST_F(SettingsFile, DamagedFileIsReportedWithItsPath) {
     const QString path = folder.file(QStringLiteral("KwELayout.dat"));
-    const QByteArray good = recordBytes(defaults());
+    const QByteArray good = recordBytes(test::builtInStyle());
     for (int size : {0, 1, 3, 100, kRecordSize - 1}) {
         sink.shown.clear();
         ASSERT_TRUE(test::writeFile(path, good.left(size)));
@@ -225,7 +220,7 @@ TEST_F(SettingsFile, DamagedFileIsReportedWithItsPath) {
 }
 
 TEST_F(SettingsFile, WriteFailureReturnsFalse) {
-    EqLayoutSettings s = defaults();
+    EqLayoutSettings s = test::builtInStyle();
     EXPECT_FALSE(WriteLayoutSettingsFile(nullptr, folder.file(QStringLiteral("no/such/folder/KwELayout.dat")), s));
 }
 
@@ -237,10 +232,10 @@ TEST_F(SettingsFile, UserDefaultsFile) {
     // Missing: built-in defaults, silently.
     EqLayoutSettings s;
     EXPECT_FALSE(LoadUserLayoutDefaults(nullptr, s));
-    EXPECT_EQ(s, defaults());
+    EXPECT_EQ(s, test::builtInStyle());
 
     // Present: a new equation takes it.
-    EqLayoutSettings user = defaults();
+    EqLayoutSettings user = test::builtInStyle();
     user.fontSize = 21;
     user.colours[14] = 0xFF102030;
     ASSERT_TRUE(WriteLayoutSettingsFile(nullptr, path, user));
@@ -253,11 +248,11 @@ TEST_F(SettingsFile, UserDefaultsFile) {
     // Damaged: defaults, and one message however many equations are made.
     ASSERT_TRUE(test::writeFile(path, test::fromHex("FF FE FF 05")));
     EXPECT_FALSE(LoadUserLayoutDefaults(nullptr, s));
-    EXPECT_EQ(s, defaults());
+    EXPECT_EQ(s, test::builtInStyle());
     {
         EqModel a;
         EqModel b;
-        EXPECT_EQ(a.settings, defaults());
+        EXPECT_EQ(a.settings, test::builtInStyle());
     }
     ASSERT_EQ(sink.shown.size(), 1u);
     EXPECT_EQ(sink.shown[0].text, QStringLiteral("failed to open file : ") + path);

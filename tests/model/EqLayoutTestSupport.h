@@ -9,6 +9,7 @@
 #include "model/EqModel.h"
 #include "model/GlyphOutline.h"
 #include "model/SymbolLibrary.h"
+#include "tests/common/ModelFixtures.h"
 
 #include <gtest/gtest.h>
 
@@ -38,12 +39,6 @@ public:
     }
     int calls = 0;
 };
-
-inline EqLayoutSettings builtInStyle() {
-    EqLayoutSettings s;
-    SetDefaultLayoutSettings(s);
-    return s;
-}
 
 // Lets layout go down to the style's minimum size, as laying out lines does.
 inline void allowMinimumScale(EqModel& eq) { eq.minScale = eq.settings.size2 / eq.settings.fontSize; }

@@ -1,6 +1,7 @@
 #include "model/EqFonts.h"
 #include "model/EqModel.h"
 #include "platform/AppContext.h"
+#include "tests/common/ModelFixtures.h"
 
 #include <gtest/gtest.h>
 
@@ -12,20 +13,10 @@
 namespace toliva {
 namespace {
 
-EqLayoutSettings defaultSettings() {
-    EqLayoutSettings s;
-    SetDefaultLayoutSettings(s);
-    return s;
-}
-
-EqElement* append(EqElement* pred, int32_t type, uint16_t ch = 0) {
-    return NewChildElement(pred->parent, type, ch, pred);
-}
-
 // Appends elements of the given widths; '=' becomes an equals operator.
 EqElement* appendSized(EqElement* pred, const std::u16string& text, float width) {
     for (char16_t c : text) {
-        pred = c == u'=' ? append(pred, 1049) : append(pred, EqTypeCharItalic, c);
+        pred = c == u'=' ? test::append(pred, 1049) : test::append(pred, EqTypeCharItalic, c);
         pred->width = width;
     }
     return pred;
@@ -48,7 +39,7 @@ float relationX(const LinePlacement& p) {
 
 class EqModelTest : public ::testing::Test {
 protected:
-    EqModelTest() : eq(defaultSettings()) {}
+    EqModelTest() : eq(test::builtInStyle()) {}
 
     EqModel eq;
 };
@@ -57,7 +48,7 @@ TEST(EqModelConstruction, FreshEquationHasNoLineUntilTheCaretIsSet) {
     EqModel eq;
     EXPECT_TRUE(eq.lines.empty());
     EXPECT_TRUE(IsEquationEmpty(&eq));
-    EXPECT_EQ(eq.settings, defaultSettings());  // no defaults file in a fresh home
+    EXPECT_EQ(eq.settings, test::builtInStyle());  // no defaults file in a fresh home
     EXPECT_EQ(eq.currentColour, eq.settings.colours[EqLayoutSettings::ColourText]);
     EXPECT_EQ(eq.ownsChains, 1);
     EXPECT_EQ(eq.needsLayout, 1);
@@ -72,7 +63,7 @@ TEST(EqModelConstruction, FreshEquationHasNoLineUntilTheCaretIsSet) {
 }
 
 TEST(EqModelConstruction, GivenSettingsAreKept) {
-    EqLayoutSettings s = defaultSettings();
+    EqLayoutSettings s = test::builtInStyle();
     s.colours[EqLayoutSettings::ColourText] = 0xFF0000FF;
     s.fontSize = 20;
     EqModel eq(s);
@@ -84,12 +75,12 @@ TEST(EqModelConstruction, GivenSettingsAreKept) {
 
 TEST_F(EqModelTest, LinesCaretAndClearing) {
     EqElement* first = AddEmptyLine(&eq);
-    EqElement* a = append(first, EqTypeCharItalic, 'a');
+    EqElement* a = test::append(first, EqTypeCharItalic, 'a');
     a->colour = 0xFF00FF00;
     EXPECT_FALSE(IsEquationEmpty(&eq));
     EqElement* second = AddEmptyLine(&eq);
     EXPECT_EQ(eq.caret, second);
-    EqElement* b = append(second, EqTypeCharItalic, 'b');
+    EqElement* b = test::append(second, EqTypeCharItalic, 'b');
     b->colour = 0xFF0000FF;
 
     SetEquationCaret(&eq, nullptr);  // the end of the last line
@@ -115,11 +106,11 @@ TEST_F(EqModelTest, LinesCaretAndClearing) {
 
 TEST_F(EqModelTest, CaretInsideACalculationResultMovesToIt) {
     EqElement* line = AddEmptyLine(&eq);
-    EqElement* x = append(line, EqTypeCharItalic, 'x');
-    EqElement* result = append(x, EqTypeCalcResult);
+    EqElement* x = test::append(line, EqTypeCharItalic, 'x');
+    EqElement* result = test::append(x, EqTypeCalcResult);
     EqElement* inner = NewChildElement(result, 0, 0, nullptr);
-    EqElement* root = append(inner, 136);
-    EqElement* deep = append(NewChildElement(root, 0, 0, nullptr), EqTypeCharUpright, '2');
+    EqElement* root = test::append(inner, 136);
+    EqElement* deep = test::append(NewChildElement(root, 0, 0, nullptr), EqTypeCharUpright, '2');
 
     EXPECT_EQ(SetEquationCaret(&eq, deep), result);
     EXPECT_EQ(eq.caret, result);
@@ -133,8 +124,8 @@ TEST_F(EqModelTest, CaretInsideACalculationResultMovesToIt) {
 
 TEST_F(EqModelTest, MarksAndLineCaches) {
     EqElement* first = AddEmptyLine(&eq);
-    EqElement* frac = append(first, EqTypeFraction);
-    EqElement* deep = append(NewChildElement(frac, 0, 0, nullptr), EqTypeCharItalic, 'n');
+    EqElement* frac = test::append(first, EqTypeFraction);
+    EqElement* deep = test::append(NewChildElement(frac, 0, 0, nullptr), EqTypeCharItalic, 'n');
     EqElement* second = AddEmptyLine(&eq);
 
     EXPECT_FALSE(EquationHasMarks(&eq));
@@ -301,7 +292,7 @@ protected:
 
     void addLine(const std::u16string& text) {
         EqElement* e = AddEmptyLine(&eq);
-        for (char16_t c : text) e = append(e, EqTypeCharItalic, c);
+        for (char16_t c : text) e = test::append(e, EqTypeCharItalic, c);
     }
 
     uint32_t savedOptions;
@@ -348,18 +339,18 @@ TEST_F(EqModelLaTeXTest, EmptyEquationAndMissingWriter) {
 }
 
 TEST(EqModelSwap, ExchangesContentAndReownsEveryElement) {
-    EqLayoutSettings redSettings = defaultSettings();
+    EqLayoutSettings redSettings = test::builtInStyle();
     redSettings.colours[EqLayoutSettings::ColourText] = 0xFFFF0000;
-    EqModel a(defaultSettings());
+    EqModel a(test::builtInStyle());
     EqModel b(redSettings);
 
     EqElement* aLine = AddEmptyLine(&a);
-    EqElement* frac = append(aLine, EqTypeFraction);
-    EqElement* deep = append(NewChildElement(frac, 0, 0, nullptr), EqTypeCharItalic, 'x');
+    EqElement* frac = test::append(aLine, EqTypeFraction);
+    EqElement* deep = test::append(NewChildElement(frac, 0, 0, nullptr), EqTypeCharItalic, 'x');
     NewChildElement(frac, 0, 0, nullptr);
     a.outputMode = 1;
     EqElement* bLine = AddEmptyLine(&b);
-    EqElement* bElement = append(bLine, EqTypeCharItalic, 'y');
+    EqElement* bElement = test::append(bLine, EqTypeCharItalic, 'y');
     AddEmptyLine(&b);
 
     a.swap(b);
@@ -372,7 +363,7 @@ TEST(EqModelSwap, ExchangesContentAndReownsEveryElement) {
     EXPECT_EQ(b.caret, aLine);
     EXPECT_EQ(a.currentColour, 0xFFFF0000u);
     EXPECT_EQ(a.settings, redSettings);
-    EXPECT_EQ(b.settings, defaultSettings());
+    EXPECT_EQ(b.settings, test::builtInStyle());
     EXPECT_EQ(b.outputMode, 1);
     EXPECT_EQ(a.outputMode, 0);
     for (EqElement* e : {bLine, bElement, a.lines[1]}) EXPECT_EQ(e->owner, &a);
@@ -380,10 +371,10 @@ TEST(EqModelSwap, ExchangesContentAndReownsEveryElement) {
 }
 
 TEST(EqModelLifetime, DeleteEqModelFreesEverything) {
-    auto* eq = new EqModel(defaultSettings());
+    auto* eq = new EqModel(test::builtInStyle());
     EqElement* line = AddEmptyLine(eq);
     EqElement* e = line;
-    for (int i = 0; i < 1000; ++i) e = append(NewChildElement(append(e, 136), 0, 0, nullptr), EqTypeCharUpright, '1');
+    for (int i = 0; i < 1000; ++i) e = test::append(NewChildElement(test::append(e, 136), 0, 0, nullptr), EqTypeCharUpright, '1');
     line->lineBitmap = std::make_unique<QImage>(2, 2, QImage::Format_ARGB32);
     DeleteEqModel(eq);  // leaks would show under the leak checker
 }

@@ -7,6 +7,7 @@
 #include "platform/Archive.h"
 #include "platform/MessageSink.h"
 #include "TestSupport.h"
+#include "tests/common/ModelFixtures.h"
 
 #include <gtest/gtest.h>
 
@@ -24,15 +25,9 @@ constexpr int kRecordSize = 460;      // default settings record
 constexpr int kVersionAt = 332 + 31;  // option byte 31 inside it
 constexpr int kFirstElementAt = kRecordSize + 4;
 
-EqLayoutSettings defaults() {
-    EqLayoutSettings s;
-    SetDefaultLayoutSettings(s);
-    return s;
-}
-
 // Equations in these tests start from the built-in style.
 struct Eq : EqModel {
-    Eq() : EqModel(defaults()) {}
+    Eq() : EqModel(test::builtInStyle()) {}
 };
 
 QByteArray settingsRecord(EqLayoutSettings s, uint8_t version = 16) {
@@ -169,7 +164,7 @@ void buildMarks(EqModel& eq) {
 
 // Versions 1 and 2: no colour field; version 1 has no phantom either.
 QByteArray oldStream(uint8_t version) {
-    EqLayoutSettings s = defaults();
+    EqLayoutSettings s = test::builtInStyle();
     s.colours[14] = 0xFF102030;
     QByteArray bytes = settingsRecord(s, version);
     Archive ar(&bytes, Archive::Store);
@@ -241,7 +236,7 @@ TEST(EqStream, EmptyEquationBytes) {
     for (bool markMode : {false, true}) {
         const QByteArray bytes = EquationToBytes(&eq, markMode);
         ASSERT_EQ(bytes.size(), markMode ? 486 : 484);
-        EXPECT_EQ(bytes.left(kRecordSize), settingsRecord(defaults()));
+        EXPECT_EQ(bytes.left(kRecordSize), settingsRecord(test::builtInStyle()));
         const QByteArray marks = markMode ? test::fromHex("00 00") : QByteArray();
         EXPECT_EQ(bytes.mid(kRecordSize), test::fromHex("01 00 00 00"            // one line
                                                         "00 00 00 00 00 00 00"   // type 0, flags, ch
@@ -411,7 +406,7 @@ TEST(EqStream, EveryTruncationFailsAndLeavesTargetUntouched) {
 
 // A stream of one line whose head record carries the given fields.
 QByteArray oneHeadStream(int32_t lineCount, int32_t type, int32_t payloadLength, int32_t children) {
-    QByteArray bytes = settingsRecord(defaults());
+    QByteArray bytes = settingsRecord(test::builtInStyle());
     Archive ar(&bytes, Archive::Store);
     ar.writeI32(lineCount);
     ar.writeI32(type);
@@ -449,7 +444,7 @@ TEST(EqStream, ImpossibleCountsAreRefused) {
 
 // A line holding a chain of n nested single-argument structures.
 QByteArray nestedStream(int n) {
-    QByteArray bytes = settingsRecord(defaults());
+    QByteArray bytes = settingsRecord(test::builtInStyle());
     Archive ar(&bytes, Archive::Store);
     ar.writeI32(1);
     writeElement(ar, 16, EqTypeChainHead, 0, 0, 0, {}, 0);
@@ -515,7 +510,7 @@ protected:
     void TearDown() override { QFile::remove(UserLayoutSettingsPath()); }
 
     static QByteArray markedStream(uint8_t version) {
-        EqLayoutSettings s = defaults();
+        EqLayoutSettings s = test::builtInStyle();
         s.fontSize = 15;
         s.options[EqLayoutSettings::OptOwnStyle] = 0xFF;
         QByteArray bytes = settingsRecord(s, version);
@@ -533,7 +528,7 @@ protected:
 };
 
 TEST_F(OwnStyleMarker, TakesTheUserDefaults) {
-    EqLayoutSettings user = defaults();
+    EqLayoutSettings user = test::builtInStyle();
     user.fontSize = 20;
     user.colours[EqLayoutSettings::ColourText] = 0xFF0A0B0C;
     ASSERT_TRUE(WriteLayoutSettingsFile(nullptr, UserLayoutSettingsPath(), user));
@@ -556,7 +551,7 @@ TEST_F(OwnStyleMarker, BuiltInDefaultsWithoutUserFile) {
     QFile::remove(UserLayoutSettingsPath());
     Eq eq;
     ASSERT_TRUE(LoadEquationAtomically(&eq, markedStream(16)));
-    EXPECT_EQ(eq.settings, defaults());
+    EXPECT_EQ(eq.settings, test::builtInStyle());
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include "model/EqElement.h"
 #include "model/ShapeBracket.h"
 #include "platform/gdiplus/Graphics.h"
+#include "tests/common/ModelFixtures.h"
 
 #include <QImage>
 
@@ -304,11 +305,7 @@ struct DrawCase {
 // Draws the bracket between two invisible neighbours; its ink must stay in
 // its drawn box, the transform must come back unchanged.
 std::string drawBetweenNeighbours(const DrawCase& c) {
-    EqLayoutSettings style;
-    SetDefaultLayoutSettings(style);
-    style.fontSize = 40;
-    style.size2 = 10;
-    EqModel eq(style);
+    EqModel eq(test::largeStyle());
     EqBuilder b(&eq);
     EqElement* line = b.line();
     SetPhantomKind(b.text(line, u"a"), PhantomFull, false);

@@ -7,6 +7,7 @@
 #include "model/EqOutput.h"
 #include "model/ShapeMatrix.h"
 #include "platform/gdiplus/Graphics.h"
+#include "tests/common/ModelFixtures.h"
 
 #include <QDir>
 #include <QImage>
@@ -241,11 +242,7 @@ struct InkCase {
 };
 
 std::string inkOutsideBox(const InkCase& c) {
-    EqLayoutSettings style;
-    SetDefaultLayoutSettings(style);
-    style.fontSize = 40;
-    style.size2 = 10;
-    EqModel eq(style);
+    EqModel eq(test::largeStyle());
     EqBuilder b(&eq);
     EqElement* line = b.line();
     SetPhantomKind(b.text(line, u"a"), PhantomFull, false);
@@ -303,9 +300,7 @@ INSTANTIATE_TEST_SUITE_P(
 // inside the picture, and with TOLIVA_SHAPE_PNG_DIR set the picture is kept
 // there for a look.
 TEST(MatrixPicture, RuledMatrixInBrackets) {
-    EqLayoutSettings style;
-    SetDefaultLayoutSettings(style);
-    EqModel eq(style);
+    EqModel eq(test::builtInStyle());
     EqBuilder b(&eq);
     EqElement* line = b.line();
     b.text(line, u"A", EqTypeCharItalic);

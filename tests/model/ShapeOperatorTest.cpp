@@ -8,6 +8,7 @@
 #include "model/ShapeOperator.h"
 #include "model/SymbolLibrary.h"
 #include "platform/gdiplus/Graphics.h"
+#include "tests/common/ModelFixtures.h"
 
 #include <QDir>
 #include <QImage>
@@ -253,9 +254,7 @@ TEST_F(OperatorTest, TwoLayoutsLeaveOneFreshObject) {
 // Operators and brackets drawn at scale 4: something is drawn for each, and
 // with TOLIVA_SHAPE_PNG_DIR set the picture is kept there for a look.
 TEST(OperatorPicture, OperatorsAndBrackets) {
-    EqLayoutSettings style;
-    SetDefaultLayoutSettings(style);
-    EqModel eq(style);
+    EqModel eq(test::builtInStyle());
     EqBuilder b(&eq);
     struct Piece {
         int type;

@@ -41,7 +41,7 @@ TEST(LaTeXCorpusTest, RealWorldFormulas) {
     std::map<QString, int> failures;
     std::map<QString, int> unknown;
     for (const CorpusFormula& f : formulas) {
-        EqModel eq(readerStyle());
+        EqModel eq(builtInStyle());
         LaTeXReadResult r;
         ReadLaTeXDocument(f.tex, &eq, &r);
         if (r.ok) ++converted;
@@ -53,7 +53,7 @@ TEST(LaTeXCorpusTest, RealWorldFormulas) {
         // What the writer makes of it reads back to the same text.
         if (r.ok) {
             const QString first = writeBack(eq);
-            EqModel again(readerStyle());
+            EqModel again(builtInStyle());
             ReadLaTeXDocument(first, &again, nullptr);
             if (writeBack(again) == first) ++stable;
         }

@@ -999,7 +999,7 @@ TEST_F(LaTeXReaderTest, BuildsTheTree) {
     };
     for (const ReaderCase& c : cases) {
         const QString latex = QString::fromUtf16(c.latex);
-        EqModel eq(readerStyle());
+        EqModel eq(builtInStyle());
         LaTeXReadResult r;
         EXPECT_TRUE(ReadLaTeXDocument(latex, &eq, &r)) << QString::fromUtf16(c.name).toStdString();
         EXPECT_FALSE(r.error) << QString::fromUtf16(c.name).toStdString() << ": " << r.message.toStdString();
@@ -1031,7 +1031,7 @@ TEST_F(LaTeXReaderTest, ReportsWhatDoesNotConvert) {
     };
     for (const Failure& f : cases) {
         const QString latex = QString::fromUtf16(f.latex);
-        EqModel eq(readerStyle());
+        EqModel eq(builtInStyle());
         LaTeXReadResult r;
         const bool ok = ReadLaTeXDocument(latex, &eq, &r);
         EXPECT_EQ(ok, f.lines > 0) << latex.toStdString();
@@ -1046,7 +1046,7 @@ TEST_F(LaTeXReaderTest, ReportsWhatDoesNotConvert) {
 TEST_F(LaTeXReaderTest, MatricesAreCappedAt255RowsOrColumns) {
     QString rows = QStringLiteral("\\begin{matrix}");
     for (int i = 0; i < 255; ++i) rows += QStringLiteral("a\\\\");
-    EqModel eq(readerStyle());
+    EqModel eq(builtInStyle());
     LaTeXReadResult r;
     EXPECT_TRUE(ReadLaTeXDocument(rows + QStringLiteral("\\end{matrix}"), &eq, &r));
     ASSERT_EQ(eq.lines[0]->next->type, EqTypeMatrixColumn);
@@ -1062,7 +1062,7 @@ TEST_F(LaTeXReaderTest, MatricesAreCappedAt255RowsOrColumns) {
 }
 
 TEST_F(LaTeXReaderTest, LongTextIsCutAtTheTokenCapWithOneMessage) {
-    EqModel eq(readerStyle());
+    EqModel eq(builtInStyle());
     LaTeXReadResult r;
     // Two segments over the cap: the message is shown once.
     const QString x(5000, QLatin1Char('x'));
@@ -1081,7 +1081,7 @@ TEST_F(LaTeXReaderTest, DeepNestingFailsWithoutExhaustingTheStack) {
     const int depths[] = {kLaTeXMaxNesting, kLaTeXMaxNesting + 1, 4096, 100000};
     for (int depth : depths) {
         const QString text = QString(depth, QLatin1Char('{')) + QLatin1Char('x') + QString(depth, QLatin1Char('}'));
-        EqModel eq(readerStyle());
+        EqModel eq(builtInStyle());
         LaTeXReadResult r;
         const bool ok = ReadLaTeXDocument(text, &eq, &r);
         EXPECT_EQ(ok, depth <= kLaTeXMaxNesting) << depth;
@@ -1091,7 +1091,7 @@ TEST_F(LaTeXReaderTest, DeepNestingFailsWithoutExhaustingTheStack) {
     for (const char* command : {"\\frac", "\\hat", "^", "\\not", "\\sum", "\\mathbf", "\\phantom", "\\sqrt"}) {
         QString text;
         for (int i = 0; i < 3000; ++i) text += QString::fromLatin1(command) + QLatin1Char(' ');
-        EqModel eq(readerStyle());
+        EqModel eq(builtInStyle());
         LaTeXReadResult r;
         EXPECT_FALSE(ReadLaTeXDocument(text + QLatin1Char('x'), &eq, &r)) << command;
         EXPECT_EQ(r.message, QStringLiteral("nested too deeply")) << command;
@@ -1100,12 +1100,12 @@ TEST_F(LaTeXReaderTest, DeepNestingFailsWithoutExhaustingTheStack) {
     // Long sequences are fine: tokens are made and freed without recursion.
     QString flat;
     for (int i = 0; i < 3000; ++i) flat += QStringLiteral("\\alpha ");
-    EqModel eq(readerStyle());
+    EqModel eq(builtInStyle());
     EXPECT_TRUE(ReadLaTeXDocument(flat, &eq, nullptr));
 }
 
 TEST_F(LaTeXReaderTest, ReadIntoKeepsTheEquationWhenNothingConverts) {
-    EqModel eq(readerStyle());
+    EqModel eq(builtInStyle());
     ASSERT_TRUE(ReadLaTeXDocument(QStringLiteral("a+b"), &eq, nullptr));
     const QString before = readerTree(eq);
     for (const char* text : {"\\left( x", "", "$$$$", "\\displaystyle"}) {
@@ -1121,7 +1121,7 @@ TEST_F(LaTeXReaderTest, ReadIntoKeepsTheEquationWhenNothingConverts) {
 
 TEST_F(LaTeXReaderTest, WithoutLabelsAMacroIsItsName) {
     SetTeXLabelSource({});
-    EqModel eq(readerStyle());
+    EqModel eq(builtInStyle());
     ReadLaTeXDocument(QStringLiteral("\\pyth"), &eq, nullptr);
     EXPECT_EQ(readerTree(eq), QStringLiteral("line 0\n  type=1 ch=0070 'p'\n  type=1 ch=0079 'y'\n"
                                              "  type=1 ch=0074 't'\n  type=1 ch=0068 'h'"));

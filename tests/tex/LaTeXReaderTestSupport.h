@@ -4,6 +4,7 @@
 #include "model/EqDump.h"
 #include "model/EqLayoutSettings.h"
 #include "model/EqModel.h"
+#include "tests/common/ModelFixtures.h"
 
 #include <QRegularExpression>
 #include <QStringList>
@@ -45,12 +46,6 @@ inline QString readerTree(const EqModel& eq) {
         out << line;
     }
     return out.join(QLatin1Char('\n'));
-}
-
-inline EqLayoutSettings readerStyle() {
-    EqLayoutSettings s;
-    SetDefaultLayoutSettings(s);
-    return s;
 }
 
 }  // namespace toliva::test

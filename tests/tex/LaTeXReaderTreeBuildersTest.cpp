@@ -11,7 +11,7 @@ namespace {
 
 class TreeBuildersTest : public ::testing::Test {
 protected:
-    EqModel m_eq{readerStyle()};
+    EqModel m_eq{builtInStyle()};
     EqElement* m_line = AddEmptyLine(&m_eq);
 };
 

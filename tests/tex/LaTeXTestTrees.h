@@ -5,17 +5,12 @@
 #include "model/EqLayoutSettings.h"
 #include "model/EqModel.h"
 #include "tex/LaTeXWriter.h"
+#include "tests/common/ModelFixtures.h"
 
 #include <initializer_list>
 #include <string_view>
 
 namespace toliva::test {
-
-inline EqLayoutSettings builtInStyle() {
-    EqLayoutSettings s;
-    SetDefaultLayoutSettings(s);
-    return s;
-}
 
 // One equation with one line, elements in opaque black.
 struct Tree {

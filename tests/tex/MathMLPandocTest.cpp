@@ -5,6 +5,7 @@
 
 #include "model/EqModel.h"
 #include "common/TestSupport.h"
+#include "tests/common/ModelFixtures.h"
 
 #include <gtest/gtest.h>
 
@@ -24,12 +25,6 @@ namespace {
 using test::corpusFolder;
 using test::CorpusFormula;
 using test::readCorpus;
-
-EqLayoutSettings defaultStyle() {
-    EqLayoutSettings s;
-    SetDefaultLayoutSettings(s);
-    return s;
-}
 
 TEST(MathMLPandoc, CorpusFormulasReadBack) {
     const QString folder = corpusFolder();
@@ -82,7 +77,7 @@ TEST(MathMLPandoc, CorpusFormulasReadBack) {
         ++byPandoc;
         const QByteArray bytes = mathml[i].toUtf8();
         MathMLReader reader;
-        const MathMLReadResult r = ReadMathML(reader, bytes.constData(), size_t(bytes.size()), defaultStyle());
+        const MathMLReadResult r = ReadMathML(reader, bytes.constData(), size_t(bytes.size()), test::builtInStyle());
         if (!r.ok) {
             notRead << formulas[i].id + QStringLiteral(" (") + r.message + QLatin1Char(')');
             continue;

@@ -4,6 +4,7 @@
 
 #include "model/EqDump.h"
 #include "model/EqModel.h"
+#include "tests/common/ModelFixtures.h"
 
 #include <gtest/gtest.h>
 
@@ -14,12 +15,6 @@
 
 namespace toliva {
 namespace {
-
-EqLayoutSettings defaultStyle() {
-    EqLayoutSettings s;
-    SetDefaultLayoutSettings(s);
-    return s;
-}
 
 // The tree part of the dump: no style lines, no caret, default colours left
 // out.
@@ -41,7 +36,7 @@ std::string treeText(const EqModel& eq) {
 
 MathMLReadResult readText(const std::string& text) {
     MathMLReader reader;
-    return ReadMathML(reader, text.data(), text.size(), defaultStyle());
+    return ReadMathML(reader, text.data(), text.size(), test::builtInStyle());
 }
 
 // The tree of one "math" element holding body; the message when nothing
@@ -342,7 +337,7 @@ TEST(MathMLReader, ReadsUtf16WithAndWithoutByteOrderMark) {
     for (const QString& text : {QStringLiteral("\uFEFF<math><mi>\u03B1</mi></math>"),
                                 QStringLiteral("<math><mi>\u03B1</mi></math>")}) {
         MathMLReader reader;
-        const MathMLReadResult r = ReadMathML(reader, text.utf16(), size_t(text.size()) * 2, defaultStyle());
+        const MathMLReadResult r = ReadMathML(reader, text.utf16(), size_t(text.size()) * 2, test::builtInStyle());
         ASSERT_TRUE(r.ok) << r.message.toStdString();
         EXPECT_EQ(treeText(*r.equation), "line 0\n  type=0 ch=0000\n  type=2 ch=03B1 '\u03B1'\n");
     }
@@ -372,7 +367,7 @@ TEST(MathMLReader, ReportsWhatDoesNotConvert) {
 TEST(MathMLReader, KeepsTheDocumentUntilFreed) {
     MathMLReader reader;
     const std::string text = "<math><mi>x</mi></math>";
-    EXPECT_TRUE(ReadMathML(reader, text.data(), text.size(), defaultStyle()).ok);
+    EXPECT_TRUE(ReadMathML(reader, text.data(), text.size(), test::builtInStyle()).ok);
     ASSERT_NE(reader.document(), nullptr);
     EXPECT_TRUE(reader.document()->child("math"));
     FreeMathMLDocument(reader);

@@ -10,6 +10,7 @@
 #include "model/EqBuilder.h"
 #include "model/EqDump.h"
 #include "model/EqModel.h"
+#include "tests/common/ModelFixtures.h"
 
 #include <gtest/gtest.h>
 
@@ -20,12 +21,6 @@
 
 namespace toliva {
 namespace {
-
-EqLayoutSettings defaultStyle() {
-    EqLayoutSettings s;
-    SetDefaultLayoutSettings(s);
-    return s;
-}
 
 using Build = std::function<void(EqBuilder&, EqElement* line)>;
 
@@ -358,7 +353,7 @@ QString mathml(const EqModel& eq) { return EquationToMathML(&eq, pugi::format_ra
 std::unique_ptr<EqModel> readBack(const QString& text, QString* message) {
     const QByteArray bytes = text.toUtf8();
     MathMLReader reader;
-    MathMLReadResult r = ReadMathML(reader, bytes.constData(), size_t(bytes.size()), defaultStyle());
+    MathMLReadResult r = ReadMathML(reader, bytes.constData(), size_t(bytes.size()), test::builtInStyle());
     *message = r.message;
     return std::move(r.equation);
 }
@@ -375,7 +370,7 @@ TEST(MathMLRoundTrip, ReadingWhatTheWriterWroteIsAFixedPoint) {
     int read = 0;
     int exactCount = 0;
     for (const Sample& sample : samples()) {
-        EqModel eq(defaultStyle());
+        EqModel eq(test::builtInStyle());
         EqBuilder b(&eq);
         sample.build(b, b.line());
         const QString m1 = mathml(eq);
@@ -408,7 +403,7 @@ TEST(MathMLRoundTrip, ReadingWhatTheWriterWroteIsAFixedPoint) {
 TEST(MathMLRoundTrip, OddChainCountsSettle) {
     for (int type = 0; type <= 1600; ++type) {
         for (int chains : {0, 2, 3}) {
-            EqModel eq(defaultStyle());
+            EqModel eq(test::builtInStyle());
             EqBuilder b(&eq);
             between(type, chains, 0x41)(b, b.line());
             QString text = mathml(eq);

@@ -7,6 +7,7 @@
 #include "TestSupport.h"
 #include "model/EqBuilder.h"
 #include "model/EqModel.h"
+#include "tests/common/ModelFixtures.h"
 
 #include <gtest/gtest.h>
 
@@ -25,12 +26,6 @@ namespace {
 
 const char* const kDtdPath = "/usr/share/xml/w3c-sgml-lib/schema/dtd/REC-MathML3-20101021/mathml3.dtd";
 
-EqLayoutSettings defaultStyle() {
-    EqLayoutSettings s;
-    SetDefaultLayoutSettings(s);
-    return s;
-}
-
 using Build = std::function<void(EqBuilder&, EqElement* line)>;
 
 struct Sample {
@@ -41,7 +36,7 @@ struct Sample {
 class Samples {
 public:
     void add(const std::string& what, const Build& build) {
-        EqModel eq(defaultStyle());
+        EqModel eq(test::builtInStyle());
         EqBuilder b(&eq);
         build(b, b.line());
         // One line per document, without declaration, to be batched.
@@ -270,7 +265,7 @@ protected:
 
 // The documents as the writer saves them by default: declaration and indentation.
 TEST_F(MathMLValidity, DefaultSaveIsValid) {
-    EqModel eq(defaultStyle());
+    EqModel eq(test::builtInStyle());
     EqBuilder b(&eq);
     EqElement* line = b.line();
     b.text(line, u"sin", EqTypeCharUpright);

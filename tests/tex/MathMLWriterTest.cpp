@@ -4,6 +4,7 @@
 #include "model/EqBuilder.h"
 #include "model/EqModel.h"
 #include "model/GlyphOutline.h"
+#include "tests/common/ModelFixtures.h"
 
 #include <gtest/gtest.h>
 
@@ -13,12 +14,6 @@
 
 namespace toliva {
 namespace {
-
-EqLayoutSettings defaultStyle() {
-    EqLayoutSettings s;
-    SetDefaultLayoutSettings(s);
-    return s;
-}
 
 const std::string kOpen = "<math xmlns=\"http://www.w3.org/1998/Math/MathML\">";
 const std::string kClose = "</math>";
@@ -69,7 +64,7 @@ class MathMLWriterCases : public ::testing::TestWithParam<Case> {};
 
 TEST_P(MathMLWriterCases, Writes) {
     const Case& c = GetParam();
-    EqModel eq(defaultStyle());
+    EqModel eq(test::builtInStyle());
     EqBuilder b(&eq);
     Tree t{b, b.line()};
     c.build(t);
@@ -360,7 +355,7 @@ INSTANTIATE_TEST_SUITE_P(Groups, MathMLWriterCases, ::testing::ValuesIn(kGroups)
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST(MathMLWriter, EmptyEquationIsAnEmptyRoot) {
-    EqModel eq(defaultStyle());
+    EqModel eq(test::builtInStyle());
     const QString text = EquationToMathML(&eq);
     EXPECT_EQ(text.toStdString(), "<?xml version=\"1.0\"?>\n<math xmlns=\"http://www.w3.org/1998/Math/MathML\" />\n");
     AddEmptyLine(&eq);
@@ -368,7 +363,7 @@ TEST(MathMLWriter, EmptyEquationIsAnEmptyRoot) {
 }
 
 TEST(MathMLWriter, LinesShareOneRoot) {
-    EqModel eq(defaultStyle());
+    EqModel eq(test::builtInStyle());
     EqBuilder b(&eq);
     b.text(b.line(), u"a", EqTypeCharItalic);
     b.text(b.line(), u"b", EqTypeCharItalic);
@@ -379,7 +374,7 @@ TEST(MathMLWriter, LinesShareOneRoot) {
 }
 
 TEST(MathMLWriter, WritingOneElementAlone) {
-    EqModel eq(defaultStyle());
+    EqModel eq(test::builtInStyle());
     EqBuilder b(&eq);
     EqElement* line = b.line();
     EqElement* x = b.text(line, u"x", EqTypeCharItalic);
@@ -392,7 +387,7 @@ TEST(MathMLWriter, WritingOneElementAlone) {
 }
 
 TEST(MathMLWriter, GlyphCharacterFromTheSymbolLibrary) {
-    EqModel eq(defaultStyle());
+    EqModel eq(test::builtInStyle());
     EqBuilder b(&eq);
     b.add(b.line(), EqTypeGlyphSymbol, 0, 320);
     SetMathMLGlyphCharProvider([](int index) { return index == 320 ? uint16_t(0x2606) : uint16_t(0); });
@@ -403,7 +398,7 @@ TEST(MathMLWriter, GlyphCharacterFromTheSymbolLibrary) {
 }
 
 TEST(MathMLWriter, LongScriptAndPrescriptRunsDoNotRecurse) {
-    EqModel eq(defaultStyle());
+    EqModel eq(test::builtInStyle());
     EqBuilder b(&eq);
     EqElement* line = b.line();
     b.text(line, u"x", EqTypeCharItalic);
