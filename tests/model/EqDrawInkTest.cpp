@@ -7,6 +7,7 @@
 #include "model/EqModel.h"
 
 #include "platform/gdiplus/Graphics.h"
+#include "tests/common/InkCheck.h"
 #include "tests/common/ModelFixtures.h"
 
 #include <gtest/gtest.h>
@@ -23,9 +24,6 @@ namespace {
 constexpr int kImageWidth = 700;
 constexpr int kImageHeight = 400;
 constexpr float kX = 150, kY = 200;
-// Antialiased edges may tint the pixel next to the box.
-constexpr float kTolerance = 1.5f;
-constexpr int kInkAlpha = 48;
 
 struct InkCase {
     int type;
@@ -46,33 +44,6 @@ const char* placeName(Place p) {
     }
 }
 
-// Pixels with ink outside the box, as text for the failure message; empty
-// when there are none and some ink lies inside.
-std::string inkOutside(const QImage& image, const gp::RectF& box) {
-    int outside = 0, inked = 0;
-    int minX = kImageWidth, maxX = -1, minY = kImageHeight, maxY = -1;
-    for (int y = 0; y < image.height(); ++y) {
-        const QRgb* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
-        for (int x = 0; x < image.width(); ++x) {
-            if (qAlpha(row[x]) < kInkAlpha) continue;
-            ++inked;
-            const bool inside = x + 1 > box.x - kTolerance && x < box.right() + kTolerance &&
-                                y + 1 > box.y - kTolerance && y < box.bottom() + kTolerance;
-            if (inside) continue;
-            ++outside;
-            minX = std::min(minX, x);
-            maxX = std::max(maxX, x);
-            minY = std::min(minY, y);
-            maxY = std::max(maxY, y);
-        }
-    }
-    if (inked == 0) return "no ink";
-    if (outside == 0) return {};
-    return std::to_string(outside) + " pixels in x " + std::to_string(minX) + ".." + std::to_string(maxX) + ", y " +
-           std::to_string(minY) + ".." + std::to_string(maxY) + " outside box x " + std::to_string(box.x) + ".." +
-           std::to_string(box.right()) + ", y " + std::to_string(box.y) + ".." + std::to_string(box.bottom());
-}
-
 // Lays out and draws one element with invisible neighbours (full phantoms in
 // output mode keep their boxes and draw no ink); returns the complaint, empty
 // when there is none.
@@ -84,21 +55,11 @@ std::string drawAndCheck(const InkCase& c, Place place) {
     EqElement* e = b.add(line, c.type, c.chains, c.ch);
     for (int i = 0; i < c.chains; ++i) b.text(EqBuilder::arg(e, i), c.content, EqTypeCharItalic);
     if (place == Place::First || place == Place::Middle) SetPhantomKind(b.text(line, u"y"), PhantomFull, false);
-    LayoutLines(&eq, nullptr, 1.0f, 0, false);
-    eq.outputMode = 1;
-    eq.markHighlight = 0;
-    eq.phantomColour = 0x00FFFFFF;
-
-    QImage image(kImageWidth, kImageHeight, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    {
-        gp::PainterGraphics g(&image);
-        g.SetSmoothingMode(gp::SmoothingModeAntiAlias);
-        DrawElement(line, g, kX, kY, nullptr, 1.0f, false);
-        if (!g.GetTransform().IsIdentity()) return "the world transform was left changed";
-        if (g.GetLastStatus() != gp::Ok) return "a drawing call failed";
-    }
-    return inkOutside(image, e->rect);
+    test::layoutForInkCheck(eq);
+    const test::InkDrawing d = test::drawLineInk(line, kImageWidth, kImageHeight, kX, kY);
+    if (!d.transformKept) return "the world transform was left changed";
+    if (!d.statusOk) return "a drawing call failed";
+    return test::inkComplaint(test::countInk(d.image, e->rect), e->rect);
 }
 
 class InkInsideBox : public ::testing::TestWithParam<InkCase> {};

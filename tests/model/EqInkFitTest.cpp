@@ -10,6 +10,7 @@
 
 #include "platform/gdiplus/Font.h"
 #include "platform/gdiplus/Graphics.h"
+#include "tests/common/InkCheck.h"
 #include "tests/common/ModelFixtures.h"
 
 #include <gtest/gtest.h>
@@ -32,10 +33,7 @@ constexpr float kFontSize = 40;  // the font size of the large style
 constexpr int kImageWidth = 800;
 constexpr int kImageHeight = 400;
 constexpr float kX = 200, kY = 200;
-constexpr int kInkAlpha = 48;
 constexpr int32_t kBevelled = 129;
-// Antialiased edges may tint the pixel next to a box.
-constexpr float kTolerance = 1.5f;
 
 // Where the element stands in its line; its neighbours are full phantoms,
 // which keep their boxes and draw no ink in output mode.
@@ -51,7 +49,7 @@ struct Ink {
 
 bool inked(const QImage& image, int x, int y) {
     if (x < 0 || y < 0 || x >= image.width() || y >= image.height()) return false;
-    return qAlpha(image.pixel(x, y)) >= kInkAlpha;
+    return qAlpha(image.pixel(x, y)) >= test::kInkAlpha;
 }
 
 Ink inkOf(const QImage& image) {
@@ -84,15 +82,8 @@ public:
     }
 
     const QImage& draw() {
-        LayoutLines(&m_eq, nullptr, 1.0f, 0, false);
-        m_eq.outputMode = 1;
-        m_eq.markHighlight = 0;
-        m_eq.phantomColour = 0x00FFFFFF;
-        m_image = QImage(kImageWidth, kImageHeight, QImage::Format_ARGB32_Premultiplied);
-        m_image.fill(Qt::transparent);
-        gp::PainterGraphics g(&m_image);
-        g.SetSmoothingMode(gp::SmoothingModeAntiAlias);
-        DrawElement(m_line, g, kX, kY, nullptr, 1.0f, false);
+        test::layoutForInkCheck(m_eq);
+        m_image = test::drawLineInk(m_line, kImageWidth, kImageHeight, kX, kY).image;
         return m_image;
     }
 
@@ -108,10 +99,11 @@ private:
 std::string outside(const Ink& ink, const gp::RectF& box, bool checkHeight = true) {
     if (ink.empty()) return "no ink";
     std::string out;
-    if (ink.left + 1 < box.x - kTolerance) out += " left by " + std::to_string(box.x - ink.left - 1);
-    if (ink.right > box.right() + kTolerance) out += " right by " + std::to_string(ink.right - box.right());
-    if (checkHeight && ink.top + 1 < box.y - kTolerance) out += " top by " + std::to_string(box.y - ink.top - 1);
-    if (checkHeight && ink.bottom > box.bottom() + kTolerance)
+    if (ink.left + 1 < box.x - test::kInkTolerance) out += " left by " + std::to_string(box.x - ink.left - 1);
+    if (ink.right > box.right() + test::kInkTolerance) out += " right by " + std::to_string(ink.right - box.right());
+    if (checkHeight && ink.top + 1 < box.y - test::kInkTolerance)
+        out += " top by " + std::to_string(box.y - ink.top - 1);
+    if (checkHeight && ink.bottom > box.bottom() + test::kInkTolerance)
         out += " bottom by " + std::to_string(ink.bottom - box.bottom());
     return out;
 }

@@ -5,6 +5,7 @@
 #include "model/EqElement.h"
 #include "model/ShapeBracket.h"
 #include "platform/gdiplus/Graphics.h"
+#include "tests/common/InkCheck.h"
 #include "tests/common/ModelFixtures.h"
 
 #include <QImage>
@@ -274,28 +275,6 @@ TEST_F(BracketLayoutTest, TwoLayoutsLeaveOneFreshObject) {
 constexpr int kImageWidth = 900;
 constexpr int kImageHeight = 700;
 constexpr float kX = 200, kY = 350;
-constexpr float kTolerance = 1.5f;
-constexpr int kInkAlpha = 48;
-
-struct InkReport {
-    int inside = 0;
-    int outside = 0;
-};
-
-InkReport countInk(const QImage& image, const gp::RectF& box) {
-    InkReport r;
-    for (int y = 0; y < image.height(); ++y) {
-        const QRgb* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
-        for (int x = 0; x < image.width(); ++x) {
-            if (qAlpha(row[x]) < kInkAlpha) continue;
-            const bool in = x + 1 > box.x - kTolerance && x < box.right() + kTolerance && y + 1 > box.y - kTolerance &&
-                            y < box.bottom() + kTolerance;
-            ++(in ? r.inside : r.outside);
-        }
-    }
-    return r;
-}
-
 struct DrawCase {
     int type;
     uint16_t ch;
@@ -318,23 +297,12 @@ std::string drawBetweenNeighbours(const DrawCase& c) {
         b.text(EqBuilder::arg(e, 0), u"x", EqTypeCharItalic);
     }
     SetPhantomKind(b.text(line, u"b"), PhantomFull, false);
-    LayoutLines(&eq, nullptr, 1.0f, 0, false);
-    eq.outputMode = 1;
-    eq.markHighlight = 0;
-    eq.phantomColour = 0x00FFFFFF;
-
-    QImage image(kImageWidth, kImageHeight, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    {
-        gp::PainterGraphics g(&image);
-        g.SetSmoothingMode(gp::SmoothingModeAntiAlias);
-        DrawElement(line, g, kX, kY, nullptr, 1.0f, false);
-        if (!g.GetTransform().IsIdentity()) return "the world transform was left changed";
-    }
-    const InkReport r = countInk(image, e->rect);
+    test::layoutForInkCheck(eq);
+    const test::InkDrawing d = test::drawLineInk(line, kImageWidth, kImageHeight, kX, kY);
+    if (!d.transformKept) return "the world transform was left changed";
+    const test::InkCount r = test::countInk(d.image, e->rect);
     if (r.inside == 0) return "no ink";
-    if (r.outside > 0) return std::to_string(r.outside) + " pixels outside the box";
-    return {};
+    return test::inkComplaint(r, e->rect);
 }
 
 class BracketInk : public ::testing::TestWithParam<DrawCase> {};

@@ -7,6 +7,7 @@
 #include "model/EqOutput.h"
 #include "model/ShapeMatrix.h"
 #include "platform/gdiplus/Graphics.h"
+#include "tests/common/InkCheck.h"
 #include "tests/common/ModelFixtures.h"
 
 #include <QDir>
@@ -253,30 +254,11 @@ std::string inkOutsideBox(const InkCase& c) {
     if (c.type == EqTypeMatrix) SetMatrixShape(2, e, 2);
     if (c.ruled) setRules(e, {0, 0, 0, 0, ~0u, ~0u, 0, ~0u});
     SetPhantomKind(b.text(line, u"b"), PhantomFull, false);
-    LayoutLines(&eq, nullptr, 1.0f, 0, false);
-    eq.outputMode = 1;
-    eq.phantomColour = 0x00FFFFFF;
-
-    QImage image(800, 600, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    {
-        gp::PainterGraphics g(&image);
-        g.SetSmoothingMode(gp::SmoothingModeAntiAlias);
-        DrawElement(line, g, 200, 300, nullptr, 1.0f, false);
-    }
-    const gp::RectF box = e->rect;
-    constexpr float tolerance = 1.5f;
-    int inside = 0, outside = 0;
-    for (int y = 0; y < image.height(); ++y) {
-        for (int x = 0; x < image.width(); ++x) {
-            if (qAlpha(image.pixel(x, y)) < 48) continue;
-            const bool in = x + 1 > box.x - tolerance && x < box.right() + tolerance && y + 1 > box.y - tolerance &&
-                            y < box.bottom() + tolerance;
-            ++(in ? inside : outside);
-        }
-    }
-    if (inside == 0) return "no ink";
-    return outside ? std::to_string(outside) + " pixels outside the box" : std::string();
+    test::layoutForInkCheck(eq);
+    const test::InkDrawing d = test::drawLineInk(line, 800, 600, 200, 300);
+    const test::InkCount r = test::countInk(d.image, e->rect);
+    if (r.inside == 0) return "no ink";
+    return test::inkComplaint(r, e->rect);
 }
 
 class MatrixInk : public ::testing::TestWithParam<InkCase> {};
