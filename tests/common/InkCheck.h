@@ -6,9 +6,12 @@
 #include "model/EqElement.h"
 #include "model/EqLayout.h"
 #include "model/EqModel.h"
+#include "model/EqOutput.h"
 #include "platform/gdiplus/Graphics.h"
 
+#include <QDir>
 #include <QImage>
+#include <QString>
 
 #include <algorithm>
 #include <climits>
@@ -92,6 +95,26 @@ inline InkDrawing drawLineInk(EqElement* line, int width, int height, float x, f
         d.statusOk = g.GetLastStatus() == gp::Ok;
     }
     return d;
+}
+
+// The equation drawn as a picture at the scale on white, antialiased (text
+// too); with TOLIVA_SHAPE_PNG_DIR set the picture is kept there under the
+// name for a look. metrics (if given) gets the picture's metrics.
+inline QImage drawPicture(EqModel& eq, float scale, const QString& keepAs, EqPictureMetrics* metrics = nullptr) {
+    gp::RecordingGraphics measuring;
+    const EqPictureMetrics pm = DrawEquationPicture(measuring, &eq, scale);
+    if (metrics) *metrics = pm;
+    QImage image(int(pm.width) + 1, int(pm.height) + 1, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::white);
+    {
+        gp::PainterGraphics g(&image);
+        g.SetSmoothingMode(gp::SmoothingModeAntiAlias);
+        g.SetTextRenderingHint(gp::TextRenderingHintAntiAlias);
+        DrawEquationPicture(g, &eq, scale);
+    }
+    const QString dir = qEnvironmentVariable("TOLIVA_SHAPE_PNG_DIR");
+    if (!dir.isEmpty()) image.save(QDir(dir).filePath(keepAs));
+    return image;
 }
 
 }  // namespace toliva::test

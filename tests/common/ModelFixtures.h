@@ -7,6 +7,7 @@
 #include "model/EqModel.h"
 
 #include <cstdint>
+#include <string>
 
 namespace toliva::test {
 
@@ -29,6 +30,22 @@ inline EqLayoutSettings largeStyle() {
 // Appends an element after pred in pred's chain.
 inline EqElement* append(EqElement* pred, int32_t type, uint16_t ch = 0) {
     return NewChildElement(pred->parent, type, ch, pred);
+}
+
+// The elements of child chains 0 to chains - 1 of e (heads left out) whose
+// drawn boxes stick out of box by more than tol, as text for the failure
+// message; empty when there are none.
+inline std::string elementsOutside(const EqElement* e, int chains, const gp::RectF& box, float tol) {
+    std::string out;
+    for (int i = 0; i < chains && size_t(i) < e->children.size(); ++i) {
+        for (const EqElement* c = e->children[size_t(i)]->next; c; c = c->next) {
+            const gp::RectF& r = c->rect;
+            if (r.x < box.x - tol || r.right() > box.right() + tol || r.y < box.y - tol ||
+                r.bottom() > box.bottom() + tol)
+                out += " chain " + std::to_string(i) + " type " + std::to_string(c->type);
+        }
+    }
+    return out;
 }
 
 }  // namespace toliva::test

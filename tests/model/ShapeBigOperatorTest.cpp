@@ -8,6 +8,7 @@
 #include "model/ShapeBigOperator.h"
 #include "model/SymbolLibrary.h"
 #include "platform/gdiplus/Graphics.h"
+#include "tests/common/ModelFixtures.h"
 
 #include <string>
 #include <vector>
@@ -166,15 +167,7 @@ TEST_F(BigOperatorTest, LimitsAndBodyStayInsideTheBox) {
             layout();
             gp::RecordingGraphics g;
             DrawElement(line, g, 0, 100, nullptr, 1.0f, false);
-            const gp::RectF box = e->rect;
-            for (int i = 0; i < chains; ++i) {
-                for (const EqElement* c = b.arg(e, i)->next; c; c = c->next) {
-                    EXPECT_GE(c->rect.x, box.x - kTol);
-                    EXPECT_LE(c->rect.right(), box.right() + kTol);
-                    EXPECT_GE(c->rect.y, box.y - kTol);
-                    EXPECT_LE(c->rect.bottom(), box.bottom() + kTol);
-                }
-            }
+            EXPECT_EQ(test::elementsOutside(e, chains, e->rect, kTol), "");
         }
     }
 }

@@ -298,19 +298,9 @@ TEST(MatrixPicture, RuledMatrixInBrackets) {
     // one between the last rows.
     setRules(m, {0, 0b10, 0, 0, 0b11, 0b11, 0, 0});
 
-    gp::RecordingGraphics measuring;
-    const EqPictureMetrics pm = DrawEquationPicture(measuring, &eq, 4.0f);
+    EqPictureMetrics pm;
+    const QImage image = test::drawPicture(eq, 4.0f, QStringLiteral("matrix_ruled.png"), &pm);
     ASSERT_GT(pm.width, 100.0f);
-    QImage image(int(pm.width) + 1, int(pm.height) + 1, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::white);
-    {
-        gp::PainterGraphics g(&image);
-        g.SetSmoothingMode(gp::SmoothingModeAntiAlias);
-        g.SetTextRenderingHint(gp::TextRenderingHintAntiAlias);
-        DrawEquationPicture(g, &eq, 4.0f);
-    }
-    const QString dir = qEnvironmentVariable("TOLIVA_SHAPE_PNG_DIR");
-    if (!dir.isEmpty()) image.save(QDir(dir).filePath(QStringLiteral("matrix_ruled.png")));
 
     // The cells and the rules lie inside the bracket's box.
     const gp::RectF box = br->rect;

@@ -8,6 +8,7 @@
 #include "model/ShapeOperator.h"
 #include "model/SymbolLibrary.h"
 #include "platform/gdiplus/Graphics.h"
+#include "tests/common/InkCheck.h"
 #include "tests/common/ModelFixtures.h"
 
 #include <QDir>
@@ -293,18 +294,7 @@ TEST(OperatorPicture, OperatorsAndBrackets) {
     EqElement* inner = b.add(EqBuilder::arg(frac2, 1), 340, 1);
     b.text(EqBuilder::arg(inner, 0), u"y", EqTypeCharItalic);
 
-    gp::RecordingGraphics measuring;
-    const EqPictureMetrics pm = DrawEquationPicture(measuring, &eq, 4.0f);
-    QImage image(int(pm.width) + 1, int(pm.height) + 1, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::white);
-    {
-        gp::PainterGraphics g(&image);
-        g.SetSmoothingMode(gp::SmoothingModeAntiAlias);
-        g.SetTextRenderingHint(gp::TextRenderingHintAntiAlias);
-        DrawEquationPicture(g, &eq, 4.0f);
-    }
-    const QString dir = qEnvironmentVariable("TOLIVA_SHAPE_PNG_DIR");
-    if (!dir.isEmpty()) image.save(QDir(dir).filePath(QStringLiteral("operators_brackets.png")));
+    const QImage image = test::drawPicture(eq, 4.0f, QStringLiteral("operators_brackets.png"));
 
     // Each operator of the first line leaves ink inside its box.
     for (EqElement* e = eq.lines[0]->next; e; e = e->next) {
