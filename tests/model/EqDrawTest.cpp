@@ -9,6 +9,7 @@
 
 #include "platform/gdiplus/Graphics.h"
 #include "tests/common/ModelFixtures.h"
+#include "tests/common/RecordingChecks.h"
 
 #include <gtest/gtest.h>
 
@@ -23,28 +24,17 @@ using Op = RecordingGraphics::Op;
 
 namespace {
 
+using test::worldPoints;
+
 constexpr gp::ARGB kPhantom = 0xFFE0E0E0;
 constexpr gp::ARGB kInvisible = 0x00FFFFFF;
 constexpr float kY = 30;
-
-std::vector<PointF> worldPoints(const Op& op) {
-    std::vector<PointF> out;
-    for (PointF p : op.points) out.push_back(op.transform.map(p));
-    return out;
-}
 
 std::vector<const Op*> opsOfColour(const RecordingGraphics& g, gp::ARGB colour) {
     std::vector<const Op*> out;
     for (const Op& op : g.ops)
         if (op.colour == colour) out.push_back(&op);
     return out;
-}
-
-// "fill:text stroke:line ..." for a quick look at what was drawn.
-std::string shapes(const RecordingGraphics& g) {
-    std::string s;
-    for (const Op& op : g.ops) s += (s.empty() ? "" : " ") + op.kind + ':' + op.shape;
-    return s;
 }
 
 class DrawTest : public ::testing::Test {
@@ -107,7 +97,7 @@ TEST_F(DrawTest, PhantomKindsDrawMarksWhileEditingAndNothingVisibleInOutput) {
         EXPECT_EQ(g.ops.back().kind + ':' + g.ops.back().shape, "fill:text");
         EXPECT_EQ(g.ops.back().colour, 0xFF000000u);
         g.ops.pop_back();
-        EXPECT_EQ(shapes(g), c.drawn);
+        EXPECT_EQ(test::recordedShapes(g), c.drawn);
         for (const Op& op : g.ops) EXPECT_EQ(op.colour, c.colour);
         // The neighbour keeps its place whatever the phantom draws.
         EXPECT_FLOAT_EQ(after->rect.x, 10 + x->width);
@@ -156,12 +146,12 @@ TEST_F(DrawTest, MarkedElementIsHighlightedUnderItsContentOnlyWhileMarksAreShown
         RecordingGraphics g;
         draw(g, line);
         if (shown) {
-            EXPECT_EQ(shapes(g), "fill:rectangle fill:text");
+            EXPECT_EQ(test::recordedShapes(g), "fill:rectangle fill:text");
             EXPECT_EQ(g.ops[0].colour, kMarkHighlightColour);
             const std::vector<PointF> box = worldPoints(g.ops[0]);
             EXPECT_EQ(box.front(), (PointF{10, kY - x->ascent}));
         } else {
-            EXPECT_EQ(shapes(g), "fill:text");
+            EXPECT_EQ(test::recordedShapes(g), "fill:text");
         }
     }
 }
@@ -230,7 +220,7 @@ TEST_F(DrawTest, SpaceMarkerIsADashedBoxWithOneDividerWhenNarrowerThanHigh) {
             EXPECT_TRUE(g.ops.empty());
             continue;
         }
-        EXPECT_EQ(shapes(g), "stroke:line stroke:line stroke:rectangle");
+        EXPECT_EQ(test::recordedShapes(g), "stroke:line stroke:line stroke:rectangle");
         for (const Op& op : g.ops) {
             EXPECT_EQ(op.colour, kPhantom);
             EXPECT_EQ(op.pen.dashStyle, gp::DashStyleDash);
@@ -341,7 +331,7 @@ TEST_F(DrawTest, ColourBoxesFillWithTheirColourAndHatchOverATransparentBackgroun
         LayoutLines(&model, nullptr, 1.0f, 0, false);
         RecordingGraphics g;
         DrawElement(line, g, 10, kY, nullptr, 1.0f, false);
-        EXPECT_EQ(shapes(g), c.drawn);
+        EXPECT_EQ(test::recordedShapes(g), c.drawn);
         if (*c.fill) {
             EXPECT_EQ(g.ops[0].brush, c.fill);
         }
@@ -387,7 +377,7 @@ TEST_F(DrawTest, ColoursComeFromTheTableByRoleWhenTheStyleAsksForIt) {
             byRole ? std::vector<gp::ARGB>{colours[1], colours[4], colours[7], colours[2], colours[0], colours[7],
                                            colours[0], colours[0], colours[9], colours[3]}
                    : std::vector<gp::ARGB>{own, own, own, own, own, own, own, own, own, colours[3]};
-        ASSERT_EQ(got.size(), want.size()) << shapes(g);
+        ASSERT_EQ(got.size(), want.size()) << test::recordedShapes(g);
         // The fraction draws its bar first, then its parts.
         for (size_t i = 0; i < got.size(); ++i) EXPECT_EQ(got[i], want[i]) << "op " << i;
     }
@@ -467,7 +457,7 @@ TEST_F(DrawTest, ComputedShapesWithoutTheirObjectDrawNothingAndUnlistedCodesDraw
     op->shape.reset();
     RecordingGraphics g;
     draw(g, line);
-    EXPECT_EQ(shapes(g), "fill:text fill:text");  // q and z
+    EXPECT_EQ(test::recordedShapes(g), "fill:text fill:text");  // q and z
     EXPECT_FLOAT_EQ(odd->rect.x, 10 + bracket->width + op->width);
     EXPECT_FLOAT_EQ(tail->rect.x, odd->rect.x + odd->width);
 }

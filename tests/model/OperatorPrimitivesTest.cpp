@@ -4,6 +4,7 @@
 #include "platform/gdiplus/Graphics.h"
 #include "platform/gdiplus/Matrix.h"
 #include "tools/gensymlib/SymlibSources.h"
+#include "tests/common/RecordingChecks.h"
 
 #include <gtest/gtest.h>
 
@@ -22,6 +23,9 @@ using gp::PointF;
 using gp::RecordingGraphics;
 
 namespace {
+
+using test::expectNear;
+using test::expectClean;
 
 constexpr gp::ARGB kInk = 0xFF112233;
 constexpr double kPi = 3.14159265358979323846;
@@ -51,23 +55,6 @@ OperatorPrimitive prim(uint8_t kind, float x, float y, float sx, float sy, float
     p.kind = kind;
     p.x = x, p.y = y, p.sx = sx, p.sy = sy, p.angle = angle, p.pen = pen;
     return p;
-}
-
-std::string shapes(const RecordingGraphics& g) {
-    std::string s;
-    for (const Op& op : g.ops) s += (s.empty() ? "" : " ") + op.kind + ':' + op.shape;
-    return s;
-}
-
-void expectNear(PointF got, PointF want, float tolerance = 1e-3f) {
-    EXPECT_NEAR(got.x, want.x, tolerance);
-    EXPECT_NEAR(got.y, want.y, tolerance);
-}
-
-void expectClean(RecordingGraphics& g) {
-    EXPECT_EQ(g.GetLastStatus(), gp::Ok);
-    for (const Op& op : g.ops)
-        for (PointF p : op.points) EXPECT_TRUE(std::isfinite(p.x) && std::isfinite(p.y));
 }
 
 float rotationOf(const gp::Matrix& m) { return float(std::atan2(m.m12(), m.m11()) * 180 / kPi); }
@@ -170,7 +157,7 @@ TEST(OperatorPrimitives, EveryKindDrawsItsShapeAndRestoresTheTransform) {
         g.TranslateTransform(5, 5);
         const gp::Matrix before = g.GetTransform();
         DrawOperatorPrimitive(prim(c.kind, 0.1f, -0.2f, 0.8f, 0.4f, 30, 1.5f), frame(-3), g);
-        EXPECT_EQ(shapes(g), c.shapes);
+        EXPECT_EQ(test::recordedShapes(g), c.shapes);
         EXPECT_EQ(g.GetTransform(), before);
         expectClean(g);
         for (const Op& op : g.ops) {
@@ -238,7 +225,7 @@ TEST(OperatorPrimitives, LoopAngleIsClampedWhenTheCirclesOverlap) {
         SCOPED_TRACE(w);
         RecordingGraphics g;
         DrawOperatorPrimitive(prim(14, 0, 0, w, 1), frame(), g);
-        EXPECT_EQ(shapes(g), "stroke:path");
+        EXPECT_EQ(test::recordedShapes(g), "stroke:path");
         expectClean(g);
     }
 }
@@ -250,7 +237,7 @@ TEST(OperatorPrimitives, RecordDrawsUpToTheFirstEmptyPrimitive) {
     r.primitives[3] = prim(6, 0, 0, 1, 1);  // behind a kind 0: not drawn
     RecordingGraphics g;
     DrawOperatorRecord(r, frame(), g);
-    EXPECT_EQ(shapes(g), "stroke:line fill:ellipse");
+    EXPECT_EQ(test::recordedShapes(g), "stroke:line fill:ellipse");
 
     OperatorDrawRecord empty;
     empty.primitives[1] = prim(1, 0, 0, 1, 1);

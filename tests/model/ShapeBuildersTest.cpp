@@ -2,6 +2,7 @@
 
 #include "platform/gdiplus/Graphics.h"
 #include "platform/gdiplus/Matrix.h"
+#include "tests/common/RecordingChecks.h"
 
 #include <gtest/gtest.h>
 
@@ -16,38 +17,13 @@ using gp::RecordingGraphics;
 
 namespace {
 
+using test::worldPoints;
+using test::expectNear;
+using test::expectClean;
+
 constexpr gp::ARGB kInk = 0xFF203040;
 
 using Op = RecordingGraphics::Op;
-
-std::vector<PointF> worldPoints(const Op& op) {
-    std::vector<PointF> out;
-    for (PointF p : op.points) out.push_back(op.transform.map(p));
-    return out;
-}
-
-void expectNear(PointF got, PointF want, float tolerance = 1e-3f) {
-    EXPECT_NEAR(got.x, want.x, tolerance);
-    EXPECT_NEAR(got.y, want.y, tolerance);
-}
-
-// Every recorded coordinate and transform is finite, and no call failed (a
-// NaN or infinite coordinate makes the graphics refuse the call).
-void expectClean(RecordingGraphics& g) {
-    EXPECT_EQ(g.GetLastStatus(), gp::Ok);
-    for (const Op& op : g.ops) {
-        for (PointF p : op.points) {
-            EXPECT_TRUE(std::isfinite(p.x) && std::isfinite(p.y)) << op.kind << ' ' << op.shape;
-        }
-        EXPECT_TRUE(std::isfinite(op.pen.width));
-    }
-}
-
-std::string shapes(const RecordingGraphics& g) {
-    std::string s;
-    for (const Op& op : g.ops) s += (s.empty() ? "" : " ") + op.kind + ':' + op.shape;
-    return s;
-}
 
 }  // namespace
 
@@ -113,7 +89,7 @@ TEST(ShapeBuilders, DoubleLineArrowHeadAndPenFollowTheRatio) {
     for (const Case& c : cases) {
         RecordingGraphics g;
         DrawDoubleLineArrow(g, {0, 0}, {c.length, 0}, kInk, c.t, c.ratio);
-        ASSERT_EQ(shapes(g), "stroke:line stroke:line stroke:lines");
+        ASSERT_EQ(test::recordedShapes(g), "stroke:line stroke:line stroke:lines");
         EXPECT_NEAR(g.ops[0].pen.width, c.m / c.ratio, 1e-4);
         EXPECT_EQ(g.ops[0].pen.startCap, gp::LineCapRound);
         const float half = c.length / 2;
@@ -124,7 +100,7 @@ TEST(ShapeBuilders, DoubleLineArrowHeadAndPenFollowTheRatio) {
     }
     RecordingGraphics both;
     DrawDoubleLineArrowBoth(both, {0, 0}, {100, 0}, kInk, 1, 6.667f);
-    EXPECT_EQ(shapes(both), "stroke:line stroke:line stroke:lines stroke:lines");
+    EXPECT_EQ(test::recordedShapes(both), "stroke:line stroke:line stroke:lines stroke:lines");
     EXPECT_NEAR(both.ops[0].points[0].x, -50 + 0.4f * 8.0004f, 1e-3);
 }
 
@@ -162,7 +138,7 @@ TEST(ShapeBuilders, RadicalSignPoints) {
     r.left = 10, r.baseline = 50, r.topReach = 40, r.bottomReach = 10, r.hookWidth = 8, r.rule = 2, r.signWidth = 60;
     RecordingGraphics g;
     DrawRadicalSign(g, kInk, r);
-    ASSERT_EQ(shapes(g), "stroke:line stroke:line stroke:line stroke:line stroke:line stroke:line stroke:line "
+    ASSERT_EQ(test::recordedShapes(g), "stroke:line stroke:line stroke:line stroke:line stroke:line stroke:line stroke:line "
                          "fill:ellipse fill:ellipse fill:ellipse fill:polygon");
     expectNear(g.ops[0].points[0], {70, 12.5f});
     expectNear(g.ops[0].points[1], {10 + 8 - 1.25f, 12.5f});
@@ -289,7 +265,7 @@ TEST(ShapeBuilders, DegenerateMeasuresStillDraw) {
     // A parenthesis of width 0 is a thin filled sliver, not nothing.
     RecordingGraphics paren;
     FillParenthesis(paren, 40, 0, 2, kInk, 0);
-    EXPECT_EQ(shapes(paren), "fill:path");
+    EXPECT_EQ(test::recordedShapes(paren), "fill:path");
     // A radical whose lines are parallel still fills its down-stroke.
     RadicalGeometry parallel;
     parallel.rule = 4, parallel.hookWidth = 17.5f, parallel.topReach = 2.5f, parallel.bottomReach = 7.5f,
@@ -302,7 +278,7 @@ TEST(ShapeBuilders, DegenerateMeasuresStillDraw) {
     const PointF noWidth[] = {{0, 0}, {5, -10}, {5, -10}, {0, 5}};
     RecordingGraphics bezier;
     DrawBezierArrow(bezier, noWidth, 4, kInk, 1);
-    ASSERT_EQ(shapes(bezier), "stroke:beziers fill:polygon");
+    ASSERT_EQ(test::recordedShapes(bezier), "stroke:beziers fill:polygon");
     const std::vector<PointF> head = worldPoints(bezier.ops[1]);
     EXPECT_NEAR(head[3].x, 0, 1e-3);  // the tip, straight below the end
     EXPECT_NEAR(head[3].y, 3, 1e-3);

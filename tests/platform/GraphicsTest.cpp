@@ -1,5 +1,6 @@
 #include "platform/gdiplus/Graphics.h"
 #include "platform/gdiplus/GraphicsPath.h"
+#include "tests/common/RecordingChecks.h"
 
 #include <gtest/gtest.h>
 
@@ -13,14 +14,11 @@ using namespace toliva::gp;
 
 namespace {
 
+using toliva::test::expectNear;
+
 constexpr ARGB kWhite = 0xFFFFFFFF;
 constexpr ARGB kRed = 0xFFFF0000;
 constexpr ARGB kBlue = 0xFF0000FF;
-
-void expectNear(PointF got, PointF want, float tolerance = 1e-3f) {
-    EXPECT_NEAR(got.x, want.x, tolerance);
-    EXPECT_NEAR(got.y, want.y, tolerance);
-}
 
 // A white image drawn on through a callback; smoothing stays off so that
 // pixels are whole.
