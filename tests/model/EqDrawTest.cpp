@@ -6,6 +6,7 @@
 #include "model/EqLayout.h"
 #include "model/EqModel.h"
 #include "model/ShapeObject.h"
+#include "model/EqSpacing.h"
 
 #include "platform/gdiplus/Graphics.h"
 #include "tests/common/ModelFixtures.h"
@@ -260,8 +261,9 @@ TEST_F(DrawTest, FractionBarIsShortenedOnTheSidesThatHaveANeighbour) {
         RecordingGraphics g;
         DrawElement(line, g, 10, kY, nullptr, 1.0f, false);
         const float size = model.settings.fontSize;
-        const float rule = model.settings.spacing[51] * size;
-        const float side = (model.settings.spacing[14] * 0.5f + model.settings.spacing[1]) * size;
+        const float rule = model.settings.spacing[SpacingRuleThickness] * size;
+        const float side =
+            (model.settings.spacing[SpacingFractionOverhang] * 0.5f + model.settings.spacing[SpacingElementGap]) * size;
         const Op* bar = nullptr;
         for (const Op& op : g.ops)
             if (op.kind == "stroke") bar = &op;
@@ -288,7 +290,7 @@ TEST_F(DrawTest, NestedFractionDrawsAtTheReducedScaleNeverBelowTheMinimum) {
     b.text(EqBuilder::arg(inner, 1), u"2");
     b.text(EqBuilder::arg(outer, 1), u"3");
     layout();
-    const float size = eq.settings.fontSize, s51 = eq.settings.spacing[51];
+    const float size = eq.settings.fontSize, s51 = eq.settings.spacing[SpacingRuleThickness];
     struct Case {
         float minScale;
         float innerRule;
@@ -425,7 +427,7 @@ TEST_F(DrawTest, DegenerateBoxesAndSettingsDrawOnlyFiniteShapes) {
     b.text(EqBuilder::arg(sup, 0), u"\u2032");
     EqElement* circle = b.add(line, 598, 1);
     EqElement* space = b.add(line, 98);
-    eq.settings.spacing[7] = 0;
+    eq.settings.spacing[SpacingScriptScale] = 0;
     layout();
     arc->ascent = arc->descent = 0;
     circle->width = 0.5f;

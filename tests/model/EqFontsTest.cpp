@@ -3,6 +3,7 @@
 // that fontTools reads from the font files.
 #include "model/EqFonts.h"
 #include "model/EqModel.h"
+#include "model/EqSpacing.h"
 
 #include "platform/MessageSink.h"
 #include "platform/gdiplus/FontMap.h"
@@ -259,9 +260,9 @@ TEST(MeasureFontMetrics, AgreeWithTheFontFilesReadByFontTools) {
         SCOPED_TRACE(c.fontName);
         EqLayoutSettings s = style(QString::fromUtf8(c.fontName));
         s.fontSize = 37.5f;
-        s.spacing[5] = 0.02f;
-        s.spacing[6] = 0.01f;
-        s.spacing[40] = 0.3f;
+        s.spacing[SpacingAxisShift] = 0.02f;
+        s.spacing[SpacingGlyphMargin] = 0.01f;
+        s.spacing[SpacingTextExtra] = 0.3f;
         EqModel eq(s);
         gp::RecordingGraphics g;
         MeasureFontMetrics(&g, &eq);

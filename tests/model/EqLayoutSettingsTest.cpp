@@ -2,6 +2,7 @@
 
 #include "model/EqFonts.h"
 #include "model/EqModel.h"
+#include "model/EqSpacing.h"
 #include "platform/Archive.h"
 #include "platform/MessageSink.h"
 #include "TestSupport.h"
@@ -108,14 +109,14 @@ TEST_P(SettingsOldVersion, ReplacesFieldsItDidNotHave) {
     const VersionCase c = GetParam();
     EqLayoutSettings s = test::builtInStyle();
     s.colours[10] = 0xFF123456;
-    s.spacing[57] = 0.5f;
+    s.spacing[SpacingSmallGroupScale] = 0.5f;
     QByteArray bytes = recordBytes(s);
     bytes[optionAt(31)] = char(c.version);
 
     const EqLayoutSettings back = readRecord(bytes);
     EXPECT_EQ(back.options[31], c.version);
     EXPECT_EQ(back.colours[10], c.phantomColour);
-    EXPECT_FLOAT_EQ(back.spacing[57], c.spacing57);
+    EXPECT_FLOAT_EQ(back.spacing[SpacingSmallGroupScale], c.spacing57);
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, SettingsOldVersion,

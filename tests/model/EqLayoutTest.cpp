@@ -2,6 +2,7 @@
 #include "EqLayoutTestSupport.h"
 
 #include "model/EqElement.h"
+#include "model/EqSpacing.h"
 
 #include <QImage>
 
@@ -144,7 +145,7 @@ TEST_F(EqLayoutTest, CharacterGapsByPair) {
         char16_t c2;
         float gap;
     };
-    const float base = spacing(1);
+    const float base = spacing(SpacingElementGap);
     const Case cases[] = {
         {2, u'f', 2, u'f', base + 0.12f},          // italic f before f
         {2, u'g', 2, u'g', base},                  //
@@ -154,11 +155,11 @@ TEST_F(EqLayoutTest, CharacterGapsByPair) {
         {2, u'x', 2, u'a', base + 0.03f},          //
         {2, u'a', 2, u'r', base + 0.06f},          //
         {2, u'1', 2, u'2', base},                  // digits: no italic pair kerning
-        {2, u'x', 1, u'2', base + 0.5f * spacing(2)},
-        {2, u'x', 1, u'y', base + spacing(2)},
+        {2, u'x', 1, u'2', base + 0.5f * spacing(SpacingItalicToUprightKern)},
+        {2, u'x', 1, u'y', base + spacing(SpacingItalicToUprightKern)},
         {2, u'x', 1, u',', base},                  // italic before punctuation
-        {1, u'a', 2, u'b', base + spacing(3)},
-        {1, u'2', 2, u'b', base + 0.25f * spacing(3)},
+        {1, u'a', 2, u'b', base + spacing(SpacingUprightToItalicKern)},
+        {1, u'2', 2, u'b', base + 0.25f * spacing(SpacingUprightToItalicKern)},
         {1, u'd', 2, u'x', base},
         {1, u'1', 1, u'1', base - 0.05f},          // "11" is set tighter than "12"
         {1, u'1', 1, u'2', base},
@@ -183,7 +184,7 @@ TEST_F(EqLayoutTest, GapLooksPastSpacesAndIsZeroAtTheEnd) {
     EqElement* v = b.text(line, u"V", EqTypeCharItalic);
     b.text(line, u" ");
     b.text(line, u"a", EqTypeCharItalic);
-    EXPECT_NEAR(CharGapAfter(v), spacing(1) - 0.06f, 1e-6);
+    EXPECT_NEAR(CharGapAfter(v), spacing(SpacingElementGap) - 0.06f, 1e-6);
     EXPECT_EQ(CharGapAfter(FindChainEnd(line)), 0.0f);
 }
 
@@ -265,24 +266,25 @@ TEST_F(EqLayoutTest, PreScriptKerningLooksAtTheItalicBase) {
 TEST_F(EqLayoutTest, ScriptGaps) {
     b.text(line, u"x", EqTypeCharItalic);
     EqElement* sup = b.add(line, 173, 1);
-    EXPECT_FLOAT_EQ(GapBeforeSuperscript(sup), spacing(9) + 0.5f * spacing(34));
-    EXPECT_FLOAT_EQ(GapBeforeSubscript(sup), spacing(10) - 0.5f * spacing(34));
+    EXPECT_FLOAT_EQ(GapBeforeSuperscript(sup),
+                    spacing(SpacingSuperscriptGap) + 0.5f * spacing(SpacingItalicScriptKern));
+    EXPECT_FLOAT_EQ(GapBeforeSubscript(sup), spacing(SpacingSubscriptGap) - 0.5f * spacing(SpacingItalicScriptKern));
     EXPECT_FLOAT_EQ(GapAfterScript(nullptr, sup), 0.0f);
     EqElement* plus = b.add(line, 1042);
-    EXPECT_FLOAT_EQ(GapAfterScript(plus, sup), spacing(1) + 0.01f);
+    EXPECT_FLOAT_EQ(GapAfterScript(plus, sup), spacing(SpacingElementGap) + 0.01f);
     EqElement* sub = b.add(line, 174, 1);
-    EXPECT_FLOAT_EQ(GapAfterScript(sub, sup), spacing(1));
+    EXPECT_FLOAT_EQ(GapAfterScript(sub, sup), spacing(SpacingElementGap));
     EqElement* y = b.text(line, u"y", EqTypeCharUpright);
-    EXPECT_FLOAT_EQ(GapAfterScript(y, sup), spacing(1) + 0.15f);
+    EXPECT_FLOAT_EQ(GapAfterScript(y, sup), spacing(SpacingElementGap) + 0.15f);
 
     // At the end of a bracket's content scripts keep clear of the delimiter.
     EqElement* br = b.add(line, 337, 1);
     EqElement* inner = EqBuilder::arg(br, 0);
     b.text(inner, u"a", EqTypeCharItalic);
     EqElement* s173 = b.add(inner, 173, 1);
-    EXPECT_FLOAT_EQ(GapAfterScript(nullptr, s173), spacing(1) + 0.1f);
+    EXPECT_FLOAT_EQ(GapAfterScript(nullptr, s173), spacing(SpacingElementGap) + 0.1f);
     EqElement* s176 = b.add(inner, 176, 1);
-    EXPECT_FLOAT_EQ(GapAfterScript(nullptr, s176), spacing(1) + 0.05f);
+    EXPECT_FLOAT_EQ(GapAfterScript(nullptr, s176), spacing(SpacingElementGap) + 0.05f);
     EqElement* s174 = b.add(inner, 174, 1);
     EXPECT_FLOAT_EQ(GapAfterScript(nullptr, s174), 0.0f);
 }
@@ -341,7 +343,7 @@ TEST_F(EqLayoutTest, AlignsTwoLinesAtTheirEqualsSigns) {
 
     // 'a' alone before the sign is its ink; "bc" is b with its gap and c.
     const float left1 = 0.4f * S();
-    const float left2 = (0.32f + spacing(1)) * S() + (0.24f + spacing(1)) * S();
+    const float left2 = (0.32f + spacing(SpacingElementGap)) * S() + (0.24f + spacing(SpacingElementGap)) * S();
     const float right = std::max(line->chainWidth - OffsetToRelation(line),
                                  second->chainWidth - OffsetToRelation(second));
     EXPECT_NEAR(eq.placements[0].x, left2 - left1, 1e-4);

@@ -9,6 +9,7 @@
 #include "model/EqModel.h"
 #include "model/GlyphOutline.h"
 #include "model/SymbolLibrary.h"
+#include "model/EqSpacing.h"
 #include "tests/common/ModelFixtures.h"
 
 #include <gtest/gtest.h>
@@ -52,7 +53,7 @@ protected:
 
     // The font size at scale 1 (S).
     float S() const { return eq.settings.fontSize; }
-    float spacing(int i) const { return eq.settings.spacing[size_t(i)]; }
+    float spacing(SpacingSlot slot) const { return SpacingOf(&eq, slot); }
     void layout(EqElement* head = nullptr, float scale = 1.0f) {
         LayoutElement(head ? head : line, nullptr, scale, 0);
     }

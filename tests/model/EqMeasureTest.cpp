@@ -8,6 +8,7 @@
 #include "model/GlyphOutline.h"
 #include "model/ShapeObject.h"
 #include "model/SymbolLibrary.h"
+#include "model/EqSpacing.h"
 
 #include <cmath>
 #include <limits>
@@ -24,8 +25,8 @@ using test::FixedBoxLayoutTest;
 class EqMeasureTest : public FixedBoxLayoutTest {
 protected:
     // Width and height of one script character (0.56 of the size, drawn 1.12 wide).
-    float scriptCharWidth() const { return 0.4f * S() * spacing(7) * spacing(54); }
-    float scriptCharHeight() const { return 1.2f * S() * spacing(7); }
+    float scriptCharWidth() const { return 0.4f * S() * spacing(SpacingScriptScale) * spacing(SpacingScriptWiden); }
+    float scriptCharHeight() const { return 1.2f * S() * spacing(SpacingScriptScale); }
     float W() const { return test::FixedBoxMeasurer::kMInkWidth * S(); }
 };
 
@@ -85,7 +86,7 @@ TEST_F(EqMeasureTest, CharacterWidthsByNeighbours) {
         float width;    // em
         float xOffset;  // em
     };
-    const float gap = spacing(1);
+    const float gap = spacing(SpacingElementGap);
     const Case cases[] = {
         {"alone", {{2, u'a'}}, 0, 0, 0.4f, 0},
         {"before a letter", {{2, u'a'}, {2, u'b'}}, 0, 0, 0.32f + gap, 0.04f - gap / 2},
@@ -94,8 +95,8 @@ TEST_F(EqMeasureTest, CharacterWidthsByNeighbours) {
         {"after a letter, before a prime", {{2, u'a'}, {2, u'b'}, {1, 0x2032}}, 0, 1, 0.35f, 0},
         {"before a superscript", {{2, u'x'}}, 173, 0, 0.4f, 0},
         {"slash", {{2, u'a'}, {1, u'/'}, {2, u'b'}}, 0, 1, 0.4f, 0},
-        {"before a reversed prime", {{2, u'a'}, {2, u'x'}, {1, 0x2035}}, 0, 1, 0.32f + gap + spacing(2),
-         0.04f - (gap + spacing(2)) / 2},
+        {"before a reversed prime", {{2, u'a'}, {2, u'x'}, {1, 0x2035}}, 0, 1,
+         0.32f + gap + spacing(SpacingItalicToUprightKern), 0.04f - (gap + spacing(SpacingItalicToUprightKern)) / 2},
         {"sans-serif", {{16, u'a'}}, 0, 0, 0.6f * 0.55f + gap, 0},
         {"asterisk", {{1, u'*'}}, 0, 0, 0.49f, 0.02f},
         {"low line", {{1, u'_'}}, 0, 0, 0.15f, 0},
@@ -122,7 +123,7 @@ TEST_F(EqMeasureTest, CharacterSizeAndMargin) {
     EqElement* a = b.text(line, u"a", EqTypeCharItalic);
     EqElement* cjk = b.text(line, u"\u4E2D");
     eq.fontMetrics[MetricMargin] = 0.1f;
-    eq.settings.spacing[52] = 1.5f;
+    eq.settings.spacing[SpacingCJKScale] = 1.5f;
     layout(line, 2.0f);
     EXPECT_FLOAT_EQ(a->fontSize, 2 * S());
     EXPECT_FLOAT_EQ(cjk->fontSize, 3 * S());
@@ -140,16 +141,16 @@ TEST_F(EqMeasureTest, FractionBox) {
     EXPECT_NEAR(f->ascent, 1.225f * S(), kTol);
     EXPECT_NEAR(f->descent, 1.225f * S(), kTol);
     EXPECT_NEAR(f->xOffset, 0.05f * S(), kTol);
-    EXPECT_NEAR(f->width, (0.4f + spacing(12)) * S(), kTol);
+    EXPECT_NEAR(f->width, (0.4f + spacing(SpacingFractionExtraWidth)) * S(), kTol);
 
     // Neighbours on both sides add their side space.
     b.text(line, u"c", EqTypeCharItalic);
     EqElement* g = b.add(line, EqTypeFraction, 2);
     b.add(line, 1042);
     layout();
-    const float side = spacing(14) / 2 + spacing(1);
-    EXPECT_NEAR(g->width, (0.4f + spacing(12) + 2 * side) * S(), kTol);
-    EXPECT_NEAR(f->width, (0.4f + spacing(12) + side) * S(), kTol);
+    const float side = spacing(SpacingFractionOverhang) / 2 + spacing(SpacingElementGap);
+    EXPECT_NEAR(g->width, (0.4f + spacing(SpacingFractionExtraWidth) + 2 * side) * S(), kTol);
+    EXPECT_NEAR(f->width, (0.4f + spacing(SpacingFractionExtraWidth) + side) * S(), kTol);
 }
 
 TEST_F(EqMeasureTest, NestedFractionsScaleByPointEightDownToTheMinimum) {
@@ -165,7 +166,7 @@ TEST_F(EqMeasureTest, NestedFractionsScaleByPointEightDownToTheMinimum) {
     for (size_t i = 0; i < chars.size(); ++i) {
         SCOPED_TRACE(i);
         EXPECT_NEAR(chars[i]->fontSize, std::max(expected, eq.minScale) * S(), kTol);
-        expected *= spacing(4);
+        expected *= spacing(SpacingNestedFractionScale);
     }
 }
 
@@ -173,9 +174,9 @@ TEST_F(EqMeasureTest, SmallFractionPartsAtScriptSize) {
     EqElement* f = b.add(line, EqTypeSmallFraction, 2);
     EqElement* x = b.text(EqBuilder::arg(f, 0), u"x");
     layout();
-    EXPECT_NEAR(x->fontSize, spacing(7) * S(), kTol);
+    EXPECT_NEAR(x->fontSize, spacing(SpacingScriptScale) * S(), kTol);
     EXPECT_NEAR(x->width, scriptCharWidth(), kTol);
-    EXPECT_NEAR(f->xOffset, (spacing(13) + 0.1f) * S() / 2, kTol);
+    EXPECT_NEAR(f->xOffset, (spacing(SpacingFractionBarGap) + 0.1f) * S() / 2, kTol);
 }
 
 TEST_F(EqMeasureTest, StacksNarrowBesideStacks) {
@@ -227,25 +228,28 @@ TEST_F(EqMeasureTest, RadicalBox) {
     EqElement* r = b.add(line, EqTypeSqrt, 1);
     b.text(EqBuilder::arg(r, 0), u"x");
     layout();
-    const float rule = spacing(51);
-    EXPECT_NEAR(r->ascent, (spacing(17) + 0.6f + rule) * S(), kTol);
+    const float rule = spacing(SpacingRuleThickness);
+    EXPECT_NEAR(r->ascent, (spacing(SpacingRadicalTopGap) + 0.6f + rule) * S(), kTol);
     EXPECT_NEAR(r->descent, (rule + 0.6f) * S(), kTol);
     EXPECT_NEAR(r->xOffset, 0.0618f * S(), kTol);
-    EXPECT_NEAR(r->width, (rule + spacing(16) + 2 * spacing(15) + 0.4f + 0.0618f) * S(), kTol);
+    EXPECT_NEAR(r->width,
+                (rule + spacing(SpacingRadicalSignWidth) + 2 * spacing(SpacingRadicalHook) + 0.4f + 0.0618f) * S(),
+                kTol);
 
     // Before a character the offset follows the radical's proportions.
     b.text(line, u"y", EqTypeCharItalic);
     layout();
     const float x = 0.1f - 0.1f * r->ascent / (r->ascent + r->descent);
     EXPECT_NEAR(r->xOffset, x * S(), kTol);
-    EXPECT_NEAR(r->width, (rule + spacing(16) + 2 * spacing(15) + 0.4f + x + spacing(1) / 2 + 0.15f) * S(), kTol);
+    const float sign = rule + spacing(SpacingRadicalSignWidth) + 2 * spacing(SpacingRadicalHook);
+    EXPECT_NEAR(r->width, (sign + 0.4f + x + spacing(SpacingElementGap) / 2 + 0.15f) * S(), kTol);
 }
 
 TEST_F(EqMeasureTest, SmallGroup) {
     EqElement* g = b.add(line, EqTypeSmall, 1);
     EqElement* x = b.text(EqBuilder::arg(g, 0), u"x");
     layout();
-    const float S2 = spacing(57) * S();
+    const float S2 = spacing(SpacingSmallGroupScale) * S();
     EXPECT_NEAR(x->fontSize, S2, kTol);
     EXPECT_NEAR(g->width, 0.4f * S2 + 0.15f * S2, kTol);
     EXPECT_NEAR(g->xOffset, 0.075f * S2, kTol);
@@ -256,10 +260,12 @@ TEST_F(EqMeasureTest, SuperscriptAndSubscript) {
     EqElement* sup = b.add(line, 173, 1);
     EqElement* two = b.text(EqBuilder::arg(sup, 0), u"2");
     layout();
-    EXPECT_NEAR(two->fontSize, spacing(7) * S(), kTol);
-    EXPECT_NEAR(sup->ascent, std::max(0.5f * S(), spacing(8) * S() + scriptCharHeight()), kTol);
+    EXPECT_NEAR(two->fontSize, spacing(SpacingScriptScale) * S(), kTol);
+    EXPECT_NEAR(sup->ascent, std::max(0.5f * S(), spacing(SpacingSuperscriptRise) * S() + scriptCharHeight()), kTol);
     EXPECT_NEAR(sup->descent, 0.5f * S(), kTol);
-    EXPECT_NEAR(sup->width, (spacing(9) + 0.5f * spacing(34)) * S() + scriptCharWidth(), kTol);
+    EXPECT_NEAR(sup->width,
+                (spacing(SpacingSuperscriptGap) + 0.5f * spacing(SpacingItalicScriptKern)) * S() + scriptCharWidth(),
+                kTol);
     EXPECT_NEAR(sup->xOffset, 0, kTol);
 
     EqModel m2(test::builtInStyle());
@@ -272,8 +278,11 @@ TEST_F(EqMeasureTest, SuperscriptAndSubscript) {
     LayoutElement(l2, nullptr, 1.0f, 0);
     const float kern = 0.12f * S();
     EXPECT_NEAR(sub->xOffset, -kern, kTol);
-    EXPECT_NEAR(sub->width, (spacing(10) - 0.5f * spacing(34)) * S() + scriptCharWidth() - kern, kTol);
-    EXPECT_NEAR(sub->descent, std::max(0.5f * S(), spacing(11) * S() + scriptCharHeight()), kTol);
+    EXPECT_NEAR(
+        sub->width,
+        (spacing(SpacingSubscriptGap) - 0.5f * spacing(SpacingItalicScriptKern)) * S() + scriptCharWidth() - kern,
+        kTol);
+    EXPECT_NEAR(sub->descent, std::max(0.5f * S(), spacing(SpacingSubscriptDrop) * S() + scriptCharHeight()), kTol);
 }
 
 TEST_F(EqMeasureTest, OverAndUnderScripts) {
@@ -292,7 +301,7 @@ TEST_F(EqMeasureTest, OverAndUnderScripts) {
     EXPECT_EQ(lim->ch, 1);
     EXPECT_NEAR(lim->descent, 0.6f * S() + scriptCharHeight() - 0.1f * S(), kTol);
     // Neighbours on both sides: side room on each, offsets cancel.
-    const float g = (spacing(1) + 0.1f) * S();
+    const float g = (spacing(SpacingElementGap) + 0.1f) * S();
     EXPECT_NEAR(over->width, 0.4f * S() + g, kTol);
     EXPECT_NEAR(over->xOffset, -g, kTol);
     EXPECT_NEAR(lim->width, 0.4f * S() + g, kTol);
@@ -360,7 +369,7 @@ TEST_F(EqMeasureTest, ExtensibleArrowFormsByChains) {
 }
 
 TEST_F(EqMeasureTest, ExtensibleArrowBoxes) {
-    const float h = (2 * spacing(30) + 0.2f) * S();
+    const float h = (2 * spacing(SpacingAccentGap) + 0.2f) * S();
     EqElement* over = b.add(line, 553, 1);
     b.text(EqBuilder::arg(over, 0), u"a");
     layout();
@@ -438,11 +447,11 @@ TEST_F(EqMeasureTest, SharedFactorsAreSafe) {
                           {inf, 0.56f},   {0.001f, 0.05f}, {100, 4}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.spacing7);
-        eq.settings.spacing[7] = c.spacing7;
+        eq.settings.spacing[SpacingScriptScale] = c.spacing7;
         EXPECT_FLOAT_EQ(ScriptScaleFactor(&eq), c.factor);
         EXPECT_TRUE(std::isfinite(LonePrimeFontSize(&eq, 10)));
     }
-    eq.settings.spacing[7] = 0.5f;
+    eq.settings.spacing[SpacingScriptScale] = 0.5f;
     EXPECT_FLOAT_EQ(LonePrimeFontSize(&eq, 10), 16);
 
     EqElement* arc = b.add(line, EqTypeArcMark, 1);
@@ -482,7 +491,7 @@ TEST_F(EqMeasureTest, GlyphSymbolsFromTheLibrary) {
         layout();
         ASSERT_TRUE(g->glyph);
         EXPECT_NE(g->glyph.get(), lib.glyph(c.ch));  // the element's own copy
-        EXPECT_NEAR(g->width, (1.0f - 0.36f + spacing(1) + c.extra) * S(), kTol);
+        EXPECT_NEAR(g->width, (1.0f - 0.36f + spacing(SpacingElementGap) + c.extra) * S(), kTol);
         EXPECT_NEAR(g->ascent, 0.7f * S(), kTol);
         EXPECT_NEAR(g->descent, 0.2f * S(), kTol);
         EqElement* tail = g->prev;

@@ -5,6 +5,7 @@
 #include "EqLayoutTestSupport.h"
 
 #include "model/EqOutput.h"
+#include "model/EqSpacing.h"
 #include "platform/AppContext.h"
 #include "platform/gdiplus/Graphics.h"
 
@@ -50,7 +51,7 @@ protected:
         SetEquationCaret(&eq, nullptr);
     }
 
-    float spacing(int i) const { return eq.settings.spacing[size_t(i)]; }
+    float spacing(SpacingSlot slot) const { return SpacingOf(&eq, slot); }
 
     EqModel eq;
     EqBuilder b;
@@ -61,8 +62,8 @@ protected:
 TEST_F(EqOutputTest, PictureHasTheStyleMarginsAroundTheLaidOutLines) {
     ScopedOptions options(0);
     addLines(1);
-    eq.settings.spacing[32] = 0.11f, eq.settings.spacing[33] = 0.22f;
-    eq.settings.spacing[45] = 0.33f, eq.settings.spacing[46] = 0.44f;
+    eq.settings.spacing[SpacingPictureMarginLeft] = 0.11f, eq.settings.spacing[SpacingPictureMarginTop] = 0.22f;
+    eq.settings.spacing[SpacingPictureMarginRight] = 0.33f, eq.settings.spacing[SpacingPictureMarginBottom] = 0.44f;
     constexpr float scale = 2.5f;
     const float S = eq.settings.fontSize * scale;
 
@@ -98,7 +99,7 @@ TEST_F(EqOutputTest, PictureScalesWithTheScale) {
 TEST_F(EqOutputTest, BaselineOfSeveralLinesIsAtHalfHeightOnlyWhenAsked) {
     addLines(3);
     gp::RecordingGraphics g;
-    const float top = eq.settings.fontSize * 4 * spacing(33);
+    const float top = eq.settings.fontSize * 4 * spacing(SpacingPictureMarginTop);
     {
         ScopedOptions options(OptHalfHeightBaseline);
         const EqPictureMetrics m = DrawEquationPicture(g, &eq, 4.0f);
@@ -120,7 +121,7 @@ TEST_F(EqOutputTest, HalfHeightOptionLeavesOneLineOnItsBaseline) {
     b.text(EqBuilder::arg(frac, 0), u"a", EqTypeCharItalic);
     gp::RecordingGraphics g;
     const EqPictureMetrics m = DrawEquationPicture(g, &eq, 2.0f);
-    EXPECT_NEAR(m.baseline(), eq.settings.fontSize * 2 * spacing(33) + eq.placements[0].y, 1e-3);
+    EXPECT_NEAR(m.baseline(), eq.settings.fontSize * 2 * spacing(SpacingPictureMarginTop) + eq.placements[0].y, 1e-3);
 }
 
 TEST_F(EqOutputTest, BackgroundIsTransparentWithStyleInteger5) {
@@ -253,7 +254,7 @@ TEST_F(EqViewTest, LinesOutsideTheViewAreOnlyPlaced) {
     layout();
     const float lineBottom = eq.lines[0]->chainAscent + eq.lines[0]->chainDescent;
     // Scrolled down past the first line; the view is as high as one line.
-    const gp::RectF view{0, -lineBottom - eq.settings.spacing[0] * eq.settings.fontSize * kScale - 1, 600,
+    const gp::RectF view{0, -lineBottom - eq.settings.spacing[SpacingLineGap] * eq.settings.fontSize * kScale - 1, 600,
                          lineBottom};
     EXPECT_FALSE(draw(view, eq.lines[0]->next));
     EXPECT_FALSE(draw(view, eq.lines[5]->next));

@@ -4,6 +4,7 @@
 #include "model/EqDump.h"
 #include "model/EqModel.h"
 #include "model/GlyphOutline.h"
+#include "model/EqSpacing.h"
 #include "platform/Archive.h"
 #include "platform/MessageSink.h"
 #include "TestSupport.h"
@@ -137,8 +138,8 @@ void buildStyle(EqModel& eq) {
     s.fontName2 = QStringLiteral("DejaVu Sans");
     s.fontSize = 18;
     s.size2 = 5;
-    s.spacing[0] = 0.75f;
-    s.spacing[55] = 1.5f;
+    s.spacing[SpacingLineGap] = 0.75f;
+    s.spacing[SpacingNestedBracketGrow] = 1.5f;
     s.options[7] = 2;
     s.options[28] = 1;
     s.ints[0] = 1;

@@ -7,6 +7,7 @@
 #include "model/GlyphOutline.h"
 #include "model/ShapeBigOperator.h"
 #include "model/SymbolLibrary.h"
+#include "model/EqSpacing.h"
 #include "platform/gdiplus/Graphics.h"
 #include "tests/common/ModelFixtures.h"
 
@@ -26,7 +27,9 @@ protected:
     BigOperatorTest() : RectangleLibraryLayoutTest(8) {}
 
     // The outline's scale: the symbol size in percent / 100.
-    float factor(int32_t type) const { return spacing(HasSideLimits(type) ? 56 : 23) * S() / 100; }
+    float factor(int32_t type) const {
+        return spacing(HasSideLimits(type) ? SpacingSideLimitOperatorSize : SpacingBigOperatorSize) * S() / 100;
+    }
 
     // A big operator with the body "x" and limits "i=1" (lower) and "nn"
     // (upper) as the chain count asks.
@@ -119,7 +122,7 @@ TEST_F(BigOperatorTest, ABodyStartingWithSideScriptsKeepsASmallGap) {
         bool sideScripts;
         float gap;  // em
     };
-    const Case cases[] = {{false, spacing(43) + 0.06f + spacing(1)}, {true, 0.1f}};
+    const Case cases[] = {{false, spacing(SpacingBigOperatorGap) + 0.06f + spacing(SpacingElementGap)}, {true, 0.1f}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.sideScripts);
         clearLine();

@@ -4,6 +4,7 @@
 #include "model/EqDraw.h"
 #include "model/EqElement.h"
 #include "model/ShapeBracket.h"
+#include "model/EqSpacing.h"
 #include "platform/gdiplus/Graphics.h"
 #include "tests/common/InkCheck.h"
 #include "tests/common/ModelFixtures.h"
@@ -95,8 +96,8 @@ TEST(DelimiterWidthFor, TableLookUpsAndTallness) {
 
 class BracketLayoutTest : public FixedBoxLayoutTest {
 protected:
-    float A() const { return S() * spacing(1); }
-    float V() const { return S() * (spacing(42) + 0.03f); }
+    float A() const { return S() * spacing(SpacingElementGap); }
+    float V() const { return S() * (spacing(SpacingBracketMargin) + 0.03f); }
     // The half height of content whose characters reach 0.6 S either side.
     float half() const { return 0.6f * S() + V(); }
 
@@ -245,8 +246,8 @@ TEST_F(BracketLayoutTest, LoneBraceAroundAMatrixIsNested) {
     const CKwEE_O_Bracket* o = bracketOf(e);
     EXPECT_TRUE(o->nested);
     EXPECT_FALSE(bracketOf(plain)->nested);
-    const float k = spacing(55);
-    EXPECT_FLOAT_EQ(o->strokeWidth, spacing(41) * S() * k * k);
+    const float k = spacing(SpacingNestedBracketGrow);
+    EXPECT_FLOAT_EQ(o->strokeWidth, spacing(SpacingBracketStroke) * S() * k * k);
     const float ma = m->ascent, mw = m->width;
     // Half height, grown by (k - 1) 2 S on each side before the brace is sized.
     const float grown = ma + V() + (k - 1) * 2 * S();

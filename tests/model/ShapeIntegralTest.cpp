@@ -10,6 +10,7 @@
 #include "model/ShapeChem.h"
 #include "model/ShapeIntegral.h"
 #include "model/SymbolLibrary.h"
+#include "model/EqSpacing.h"
 #include "platform/gdiplus/Graphics.h"
 #include "tests/common/ModelFixtures.h"
 
@@ -66,7 +67,7 @@ TEST_F(IntegralTest, MultipleSignsAddTheirSteps) {
     const Case cases[] = {{282, 288, 1}, {293, 288, 1}, {284, 288, 2}, {297, 288, 2}, {286, 288, 3},
                           {301, 288, 3}, {276, 288, 3}, {777, 769, 1}, {781, 769, 2}, {785, 769, 3}, {787, 769, 3}};
     // Default style 1: step = (spacing 39 + 0.08) x the sign's height.
-    const float step = (spacing(39) + 0.08f) * 2.2f * S();
+    const float step = (spacing(SpacingIntegralStep) + 0.08f) * 2.2f * S();
     for (const Case& c : cases) {
         SCOPED_TRACE(c.type);
         clearLine();
@@ -92,7 +93,8 @@ TEST_F(IntegralTest, AMissingOutlineStillTakesTheIntegrandsSize) {
     EXPECT_NEAR(e->ascent, integrand->chainAscent, kTol);
     EXPECT_NEAR(e->descent, integrand->chainDescent, kTol);
     // The gap before an integrand that starts with a character.
-    EXPECT_NEAR(e->width, integrand->chainWidth + (spacing(44) + spacing(1)) * S(), kTol);
+    EXPECT_NEAR(e->width, integrand->chainWidth + (spacing(SpacingIntegralLead) + spacing(SpacingElementGap)) * S(),
+                kTol);
 
     gp::RecordingGraphics g;
     e->shape->Draw(&g, 0, 100, 0);

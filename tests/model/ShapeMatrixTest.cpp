@@ -6,6 +6,7 @@
 #include "model/EqElement.h"
 #include "model/EqOutput.h"
 #include "model/ShapeMatrix.h"
+#include "model/EqSpacing.h"
 #include "platform/gdiplus/Graphics.h"
 #include "tests/common/InkCheck.h"
 #include "tests/common/ModelFixtures.h"
@@ -41,7 +42,7 @@ protected:
         return e;
     }
     float cellWidth(const EqElement* e, int i) const { return EqBuilder::arg(e, i)->chainWidth; }
-    float outer() const { return spacing(48) * S(); }
+    float outer() const { return spacing(SpacingMatrixOuterMargin) * S(); }
 };
 
 TEST_F(MatrixLayoutTest, OneCellIsItsCellPlusMarginsAndGaps) {
@@ -52,8 +53,8 @@ TEST_F(MatrixLayoutTest, OneCellIsItsCellPlusMarginsAndGaps) {
     b.text(line2, u"b");
     LayoutLines(&eq, nullptr, 1.0f, 0, false);
     EXPECT_FLOAT_EQ(alone->width, cellWidth(alone, 0) + 2 * outer());
-    EXPECT_FLOAT_EQ(between->width,
-                    cellWidth(between, 0) + 2 * outer() + (spacing(1) + 0.12f) * S() + (spacing(1) + 0.08f) * S());
+    EXPECT_FLOAT_EQ(between->width, cellWidth(between, 0) + 2 * outer() + (spacing(SpacingElementGap) + 0.12f) * S() +
+                                        (spacing(SpacingElementGap) + 0.08f) * S());
     // Centred on the baseline.
     EXPECT_FLOAT_EQ(alone->ascent, alone->descent);
     EXPECT_FLOAT_EQ(alone->ascent, EqBuilder::arg(alone, 0)->chainAscent);
@@ -94,7 +95,7 @@ TEST_F(MatrixLayoutTest, DecimalPointAlignment) {
 }
 
 TEST_F(MatrixLayoutTest, RowGapByClass) {
-    const float u = spacing(26) * S();
+    const float u = spacing(SpacingMatrixRowGap) * S();
     const struct {
         uint16_t gapClass;
         float gap;
@@ -112,8 +113,8 @@ TEST_F(MatrixLayoutTest, RowGapByClass) {
 TEST_F(MatrixLayoutTest, ScriptSizeCells) {
     EqElement* small = matrix(line, EqTypeMatrixColumn, {u"x"}, 0x10);
     layout();
-    EXPECT_FLOAT_EQ(matrixOf(small)->cellScale, spacing(31) * spacing(7));
-    EXPECT_FLOAT_EQ(matrixOf(small)->cellSize, spacing(31) * spacing(7) * S());
+    EXPECT_FLOAT_EQ(matrixOf(small)->cellScale, spacing(SpacingMatrixCellScale) * spacing(SpacingScriptScale));
+    EXPECT_FLOAT_EQ(matrixOf(small)->cellSize, spacing(SpacingMatrixCellScale) * spacing(SpacingScriptScale) * S());
 }
 
 TEST_F(MatrixLayoutTest, CasesFormSharesItsFirstRowsBaseline) {
@@ -204,7 +205,7 @@ TEST_F(MatrixRuleDrawTest, MaskBitsBeyondTheBoundariesDrawNothingExtra) {
     ASSERT_EQ(one.size(), 2u);  // one vertical and one horizontal solid rule
     EXPECT_EQ(all.size(), one.size());
     EXPECT_TRUE(one[0].pen.dashPattern.empty());
-    EXPECT_FLOAT_EQ(one[0].pen.width, spacing(49) * S());
+    EXPECT_FLOAT_EQ(one[0].pen.width, spacing(SpacingMatrixRulePad) * S());
 }
 
 TEST_F(MatrixRuleDrawTest, RulesLieInTheMiddleOfTheGaps) {
@@ -226,7 +227,7 @@ TEST_F(MatrixRuleDrawTest, DoubledStylesDrawTwoLinesFourPensApart) {
     // Style 5 (1 + 4) vertically, style 3 (1 + 2) horizontally.
     const auto rules = rulesOf({1, 1, 0, 1, 1, 0, 0, 0});
     ASSERT_EQ(rules.size(), 3u);
-    const float p = spacing(49) * S(), e = spacing(50) * S();
+    const float p = spacing(SpacingMatrixRulePad) * S(), e = spacing(SpacingMatrixDash) * S();
     EXPECT_NEAR(rules[1].points[0].x - rules[0].points[0].x, 4 * p, 1e-4);
     EXPECT_EQ(rules[0].pen.dashPattern, (std::vector<float>{e, e}));
     EXPECT_EQ(rules[2].pen.dashPattern, (std::vector<float>{3 * e, e}));

@@ -7,6 +7,7 @@
 #include "model/EqOutput.h"
 #include "model/ShapeOperator.h"
 #include "model/SymbolLibrary.h"
+#include "model/EqSpacing.h"
 #include "platform/gdiplus/Graphics.h"
 #include "tests/common/InkCheck.h"
 #include "tests/common/ModelFixtures.h"
@@ -57,9 +58,10 @@ protected:
     }
     ~OperatorTest() override { SetLayoutSymbolLibrary(nullptr); }
 
-    float unit(float wf) const { return wf * spacing(37) * S(); }
+    float unit(float wf) const { return wf * spacing(SpacingOperatorUnit) * S(); }
     float gap(bool besideOperator = false) const {
-        return (spacing(38) + spacing(1) + 0.05f + (besideOperator ? 0.0f : 0.12f)) * S();
+        return (spacing(SpacingOperatorGap) + spacing(SpacingElementGap) + 0.05f + (besideOperator ? 0.0f : 0.12f)) *
+               S();
     }
     std::vector<gp::RecordingGraphics::Op> drawLine(EqElement* head, float y = 100) {
         gp::RecordingGraphics g;
@@ -179,7 +181,7 @@ TEST_F(OperatorTest, DrawsOnTheAxisOrOnTheBaseline) {
     layout();
     const auto ops = drawLine(line);
     ASSERT_EQ(ops.size(), 3u);
-    const float stroke = spacing(51) * S();
+    const float stroke = spacing(SpacingRuleThickness) * S();
     const float axis = 100 - 0.25f * S() - stroke / 2;
     const float cx = plus->xOffset + unit(1) / 2;
     EXPECT_FLOAT_EQ(ops[0].points[0].y, axis);

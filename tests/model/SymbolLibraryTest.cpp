@@ -3,6 +3,7 @@
 #include "common/TestSupport.h"
 #include "model/EqFonts.h"
 #include "model/EqModel.h"
+#include "model/EqSpacing.h"
 #include "platform/Archive.h"
 #include "platform/Folders.h"
 #include "platform/gdiplus/Graphics.h"
@@ -369,8 +370,8 @@ TEST_F(ShippedSymbolLibrary, PlusMinusAndArrowShareOneAxis) {
 
     gp::RecordingGraphics g;
     OperatorFrame frame;
-    frame.unit = s_lib->operatorRecord(1042)->widthFactor * eq.settings.spacing[37] * size;
-    frame.strokeWidth = eq.settings.spacing[51] * size;
+    frame.unit = s_lib->operatorRecord(1042)->widthFactor * eq.settings.spacing[SpacingOperatorUnit] * size;
+    frame.strokeWidth = eq.settings.spacing[SpacingRuleThickness] * size;
     ASSERT_TRUE(DrawOperatorFromTable(s_lib->operators.get(), s_lib->operatorCount, 0, frame,
                                       eq.fontMetrics[MetricAxisOffset], size, false, g));
     float plusY = NAN;
