@@ -10,7 +10,8 @@
 #include "model/EqOutput.h"
 #include "platform/MessageSink.h"
 #include "platform/gdiplus/Graphics.h"
-#include "tex/LaTeXReader.h"
+#include "tex/LaTeX.h"
+#include "tex/TeXCode.h"
 
 #include <benchmark/benchmark.h>
 
@@ -68,10 +69,13 @@ void runStage(benchmark::State& state, Stage stage) {
     RecordingMessageSink sink;
     ScopedMessageSink scoped(&sink);
     const EqLayoutSettings style = defaults();
+    CTeXCode names;
+    TeXReadContext context;
+    context.names = &names;
     {
         // Loads the fonts before timing.
         EqModel eq{style};
-        ReadLaTeXDocument(formulas.front(), &eq);
+        ReadLaTeXDocument(formulas.front(), &eq, context);
         gp::RecordingGraphics g;
         DrawEquationPicture(g, &eq, 1.0f);
     }
@@ -84,7 +88,7 @@ void runStage(benchmark::State& state, Stage stage) {
         converted = 0;
         ops = 0;
         for (const QString& tex : formulas) {
-            if (ReadLaTeXDocument(tex, &eq)) ++converted;
+            if (ReadLaTeXDocument(tex, &eq, context)) ++converted;
             if (stage == ReadLayout) {
                 gp::RecordingGraphics g;
                 LayoutForOutput(&g, &eq, {0, 0}, 1.0f);

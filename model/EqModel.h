@@ -95,13 +95,4 @@ void AlignEquationLines(EqModel* eq, float x, float y, float width, float height
 // Loads the fonts of the equation's style (model/EqFonts.h).
 void SetupEquationFonts(EqModel* eq);
 
-// Writes one line as LaTeX. The LaTeX writer installs itself here.
-using LaTeXLineWriter = std::function<QString(const EqElement* lineHead)>;
-void SetLaTeXLineWriter(LaTeXLineWriter writer);
-
-// The equation as LaTeX text with the delimiters of mode (0 $$, 1 $, 2 \[,
-// 3 \(, 4 none). False when refuseEmpty and the equation is empty, or when no
-// line writer is installed.
-bool ToLaTeX(const EqModel* eq, QString* out, int delimiterMode, bool refuseEmpty);
-
 }  // namespace toliva

@@ -1,5 +1,7 @@
 // The TeX name table: LaTeX command names (without the backslash) bound to
 // symbol keys {kind, value1, value2}, read lazily from "Dat/KwTLData.dat".
+// The program makes one table and hands it to the converters in their
+// context (tex/TeXContext.h).
 //
 // File format (little-endian): int32 entry count N; for each of the 53
 // first-letter buckets (0-25 'A'-'Z', 26-51 'a'-'z', 52 everything else)
@@ -103,7 +105,9 @@ private:
     bool m_reverseBuilt = false;
 };
 
-// The one table of the run ("Dat/KwTLData.dat" in the program folder).
-CTeXCode& texCode();
+// The file form of a table of these entries: each first-letter bucket holds
+// its entries in the given order; a bucket without entries records the index
+// where it would start. The one writer of "Dat/KwTLData.dat" (gentexnames).
+QByteArray WriteTeXNameTable(const std::vector<TeXNameEntry>& entries);
 
 }  // namespace toliva

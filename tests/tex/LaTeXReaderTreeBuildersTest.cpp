@@ -2,7 +2,7 @@
 #include "LaTeXReaderTestSupport.h"
 
 #include "model/EqElement.h"
-#include "tex/TreeBuilders.h"
+#include "TreeBuilders.h"
 
 #include <gtest/gtest.h>
 

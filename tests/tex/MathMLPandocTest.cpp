@@ -1,7 +1,7 @@
 // Real-world MathML: the formulas of the shared corpus, turned into MathML by
 // pandoc, are read back. Nothing may crash; the share that converts is
 // printed, not asserted (it depends on the pandoc at hand).
-#include "tex/MathMLReader.h"
+#include "tex/MathML.h"
 
 #include "model/EqModel.h"
 #include "common/TestSupport.h"

@@ -2,7 +2,7 @@
 // MathML 3 DTD: checked with xmllint over a generated set of trees (every
 // element type with its chains filled, every operator, glyph indices, accent
 // codes, delimiter codes, script runs and random nestings).
-#include "tex/MathMLWriter.h"
+#include "tex/MathML.h"
 
 #include "TestSupport.h"
 #include "model/EqBuilder.h"
@@ -45,7 +45,7 @@ public:
         EqBuilder b(&eq);
         build(b, b.line());
         // One line per document, without declaration, to be batched.
-        m_samples.push_back({what, EquationToMathML(&eq, pugi::format_raw | pugi::format_no_declaration)});
+        m_samples.push_back({what, EquationToMathML(eq, TeXWriteContext(), pugi::format_raw | pugi::format_no_declaration)});
     }
     const std::vector<Sample>& all() const { return m_samples; }
 
@@ -280,7 +280,7 @@ TEST_F(MathMLValidity, DefaultSaveIsValid) {
     SetMatrixShape(2, matrix, 2);
     b.text(b.line(), u"<&>", EqTypeCharItalic);
     const QString path = m_folder.file(QStringLiteral("default.xml"));
-    ASSERT_TRUE(test::writeFile(path, EquationToMathML(&eq).toUtf8()));
+    ASSERT_TRUE(test::writeFile(path, EquationToMathML(eq, TeXWriteContext()).toUtf8()));
     int exitCode = -1;
     const QString messages =
         runXmllint(m_xmllint, {QStringLiteral("--dtdvalid"), QLatin1String(kDtdPath)}, path, &exitCode);

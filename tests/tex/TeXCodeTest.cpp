@@ -1,6 +1,6 @@
-// The TeX name table reader: lookups by name in first-letter buckets, the
-// reverse lookups, the hint texts, and the handling of missing, short and
-// damaged files.
+// The TeX name table: its writer's file layout and round trip, lookups by
+// name in first-letter buckets, the reverse lookups, the hint texts, and the
+// handling of missing, short and damaged files.
 #include "tex/TeXCode.h"
 
 #include "TestSupport.h"
@@ -10,7 +10,9 @@
 
 #include <QtEndian>
 
+#include <algorithm>
 #include <functional>
+#include <iterator>
 #include <vector>
 
 namespace toliva::test {
@@ -21,37 +23,28 @@ struct Row {
     int kind, value1, value2;
 };
 
-void putI32(QByteArray* out, int32_t v) {
-    char b[4];
-    qToLittleEndian(v, b);
-    out->append(b, 4);
+std::vector<TeXNameEntry> entriesOf(const std::vector<Row>& rows) {
+    std::vector<TeXNameEntry> entries;
+    for (const Row& r : rows) {
+        TeXNameEntry e;
+        e.kind = r.kind;
+        e.value1 = r.value1;
+        e.value2 = r.value2;
+        const std::u16string name(r.name);
+        std::copy(name.begin(), name.begin() + std::min<size_t>(name.size(), CTeXCode::kNameUnits), e.name);
+        entries.push_back(e);
+    }
+    return entries;
 }
 
 // The file form of a table: rows grouped by first letter, in row order inside a group.
-QByteArray tableBytes(const std::vector<Row>& rows) {
-    std::vector<std::vector<const Row*>> buckets(CTeXCode::kBuckets);
-    for (const Row& r : rows) buckets[CTeXCode::BucketOf(r.name[0])].push_back(&r);
-    QByteArray out;
-    putI32(&out, int32_t(rows.size()));
-    int32_t start = 0;
-    for (const auto& b : buckets) {
-        putI32(&out, int32_t(b.size()));
-        putI32(&out, start);
-        start += int32_t(b.size());
-    }
-    for (const auto& b : buckets) {
-        for (const Row* r : b) {
-            putI32(&out, r->kind);
-            putI32(&out, r->value1);
-            putI32(&out, r->value2);
-            const std::u16string name(r->name);
-            for (int k = 0; k < CTeXCode::kNameUnits; ++k) {
-                const char16_t c = k < int(name.size()) ? name[size_t(k)] : u'\0';
-                out.append(char(c & 0xFF)).append(char(c >> 8));
-            }
-        }
-    }
-    return out;
+QByteArray tableBytes(const std::vector<Row>& rows) { return WriteTeXNameTable(entriesOf(rows)); }
+
+int32_t i32At(const QByteArray& bytes, int offset) { return qFromLittleEndian<int32_t>(bytes.constData() + offset); }
+
+bool sameEntry(const TeXNameEntry& a, const TeXNameEntry& b) {
+    return a.kind == b.kind && a.value1 == b.value1 && a.value2 == b.value2 &&
+           std::equal(std::begin(a.name), std::end(a.name), std::begin(b.name));
 }
 
 void setI32(QByteArray* bytes, int offset, int32_t v) { qToLittleEndian(v, bytes->data() + offset); }
@@ -94,6 +87,50 @@ protected:
 
     std::unique_ptr<CTeXCode> table;
 };
+
+TEST(TeXNameTableWriterTest, WritesTheFileLayout) {
+    // Out of bucket order on purpose: "beta", "Alpha", "alpha".
+    const QByteArray bytes = tableBytes({{u"beta", 4, 0, 0x03B2}, {u"Alpha", 4, 1, 0x0391}, {u"alpha", 4, 0, 0x03B1}});
+    ASSERT_EQ(bytes.size(), CTeXCode::kHeaderBytes + 3 * CTeXCode::kEntryBytes);
+    EXPECT_EQ(i32At(bytes, 0), 3);
+    struct Bucket {
+        int bucket, size, start;
+    };
+    for (const Bucket& b : {Bucket{0, 1, 0}, Bucket{1, 0, 1}, Bucket{26, 1, 1}, Bucket{27, 1, 2}, Bucket{28, 0, 3},
+                            Bucket{52, 0, 3}}) {
+        EXPECT_EQ(i32At(bytes, bucketSizeOffset(b.bucket)), b.size) << b.bucket;
+        EXPECT_EQ(i32At(bytes, bucketStartOffset(b.bucket)), b.start) << b.bucket;
+    }
+    // The last entry: "beta", its key, its name zero-padded to 32 units.
+    const int at = CTeXCode::kHeaderBytes + 2 * CTeXCode::kEntryBytes;
+    EXPECT_EQ(i32At(bytes, at), 4);
+    EXPECT_EQ(i32At(bytes, at + 4), 0);
+    EXPECT_EQ(i32At(bytes, at + 8), 0x03B2);
+    EXPECT_EQ(bytes.mid(at + 12, 10), QByteArray("b\0e\0t\0a\0\0\0", 10));
+    EXPECT_EQ(bytes.mid(at + 12 + 8), QByteArray(2 * CTeXCode::kNameUnits - 8, '\0'));
+}
+
+TEST(TeXNameTableWriterTest, WhatIsWrittenReadsBack) {
+    // A name of the full 32 units has no terminator.
+    std::vector<Row> rows = kSample;
+    rows.push_back({u"abcdefghijklmnopqrstuvwxyzABCDEF", 3, 7, 8});
+    const std::vector<TeXNameEntry> written = entriesOf(rows);
+    CTeXCode table;
+    table.LoadTeXNameTableFromBytes(WriteTeXNameTable(written), QStringLiteral("memory"));
+    ASSERT_TRUE(table.loaded());
+    ASSERT_EQ(table.count(), int(written.size()));
+    // The same entries, bucket by bucket, in the given order inside a bucket.
+    std::vector<TeXNameEntry> expected = written;
+    std::stable_sort(expected.begin(), expected.end(), [](const TeXNameEntry& a, const TeXNameEntry& b) {
+        return CTeXCode::BucketOf(a.name[0]) < CTeXCode::BucketOf(b.name[0]);
+    });
+    for (size_t i = 0; i < expected.size(); ++i)
+        EXPECT_TRUE(sameEntry(table.entries()[i], expected[i])) << table.entries()[i].nameText().toStdString();
+    for (const TeXNameEntry& e : written) {
+        int kind = 0, value1 = 0, value2 = 0;
+        ASSERT_TRUE(table.LookupTeXName(e.nameText(), &kind, &value1, &value2)) << e.nameText().toStdString();
+    }
+}
 
 TEST(TeXCodeBucketTest, BucketsAreUpperLowerAndTheRest) {
     EXPECT_EQ(CTeXCode::BucketOf(u'A'), 0);

@@ -2,7 +2,7 @@
 // data/sources/texnames.tsv): its layout, every name reading back to its own
 // key, the keys the writers and the reader rely on, and the characters of the
 // symbol names against pandoc's reading of the same LaTeX.
-#include "tex/MathMLTables.h"
+#include "MathMLTables.h"
 #include "tex/TeXCode.h"
 
 #include "model/EqTypes.h"
@@ -109,8 +109,8 @@ protected:
 CTeXCode* ShippedTable::table = nullptr;
 int ShippedTable::messages = 0;
 
-TEST_F(ShippedTable, IsTheRunsTable) {
-    CTeXCode& run = texCode();
+TEST_F(ShippedTable, IsTheDefaultTable) {
+    CTeXCode run;
     run.LoadTeXNameTable();
     ASSERT_TRUE(run.loaded());
     EXPECT_EQ(run.count(), table->count());

@@ -7,7 +7,8 @@
 #include "model/EqOutput.h"
 #include "model/EqStream.h"
 #include "platform/gdiplus/Graphics.h"
-#include "tex/LaTeXReader.h"
+#include "tex/LaTeX.h"
+#include "tex/TeXCode.h"
 
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -118,7 +119,10 @@ int runRender(const QStringList& arguments) {
     EqModel eq(builtInStyle());
     if (args.hasLatex) {
         // Read into a scratch equation; nothing is drawn when nothing converts.
-        const LaTeXReadResult r = ReadLaTeXInto(args.latex, &eq);
+        CTeXCode names;
+        TeXReadContext context;
+        context.names = &names;
+        const LaTeXReadResult r = ReadLaTeXInto(args.latex, &eq, context);
         if (!r.message.isEmpty()) printError(QStringLiteral("eqtool: %1 at %2").arg(r.message).arg(r.position));
         if (!r.ok) return 1;
     } else {

@@ -1,7 +1,8 @@
-// The LaTeX reader: turns LaTeX text into equation lines.
+// LaTeX: reading LaTeX text into an equation and writing an equation as
+// LaTeX. The name table and the options come in a context (tex/TeXContext.h).
 //
-// A text is split into math segments at the math delimiters ($...$, $$...$$,
-// \(...\), \[...\]; a text without them is one segment). Each segment is cut
+// Reading: a text is split into math segments at the math delimiters ($...$,
+// $$...$$, \(...\), \[...\]; a text without them is one segment). Each segment is cut
 // into a tree of tokens, the tree passes pair \left/\right and
 // \begin/\end and split environments into rows and cells, and the builder
 // turns the tokens into elements. Every segment that converts appends its
@@ -12,11 +13,10 @@
 // result says so (ReadLaTeXInto does exactly that).
 #pragma once
 
+#include "tex/TeXContext.h"
+
 #include <QString>
 #include <QStringList>
-#include <QStringView>
-
-#include <functional>
 
 namespace toliva {
 
@@ -47,26 +47,21 @@ constexpr int kLaTeXMaxNesting = 200;
 // Matrices with more rows or columns than this make the segment fail.
 constexpr int kLaTeXMaxMatrixCount = 255;
 
-// The TeX labels that the user gave to stored formulas, in item order: a
-// command that equals a label becomes a reference to that item (type 65,
-// ch = the label's index). No source is installed until the formula library
-// provides one; an empty function means no labels.
-using TeXLabelSource = std::function<QStringList()>;
-void SetTeXLabelSource(TeXLabelSource source);
-
 // Clears eq and reads text into it. Returns true when the equation received
 // at least one line; otherwise eq is left with one empty line. When a segment
 // was cut at the token cap, the overflow message is shown once.
-bool ReadLaTeXDocument(const QString& text, EqModel* eq, LaTeXReadResult* result = nullptr);
-
-// Converts one math segment into new lines at the end of eq. offset is the
-// segment's position in the whole text (for the reported position). Returns
-// false, adding nothing, when the segment does not convert.
-bool ReadLaTeXSegment(EqModel* eq, LaTeXReadResult* result, QStringView segment, int offset = 0);
+bool ReadLaTeXDocument(const QString& text, EqModel* eq, const TeXReadContext& context,
+                       LaTeXReadResult* result = nullptr);
 
 // Reads text into a scratch equation with eq's style and, when something
 // came out, exchanges it with eq. When nothing converted, or the text holds
 // nothing to show, eq is left as it was and the result says why.
-LaTeXReadResult ReadLaTeXInto(const QString& text, EqModel* eq);
+LaTeXReadResult ReadLaTeXInto(const QString& text, EqModel* eq, const TeXReadContext& context);
+
+// The equation as LaTeX text: its lines, separated by "\\" on a line of its
+// own, between the delimiters the context names. An empty equation gives the
+// delimiters alone; a caller that must not copy an empty equation asks
+// IsEquationEmpty first.
+QString EquationToLaTeX(const EqModel& eq, const TeXWriteContext& context);
 
 }  // namespace toliva

@@ -5,6 +5,10 @@
 // walks it; sequences are plain doubly linked lists.
 #pragma once
 
+#ifndef TOLIVA_TEX_INTERNAL
+#error "tex/src/ is private to tex/: include tex/LaTeX.h, tex/MathML.h or tex/TeXCode.h"
+#endif
+
 #include "LaTeXReader.h"
 
 #include <QString>
@@ -155,10 +159,10 @@ private:
 };
 
 // Cuts a segment into tokens under tree.root(); token positions count from
-// the segment's start. labels are the TeX labels of stored formulas. Sets
+// the segment's start; names and labels come from the context. Sets
 // *truncatedAt to where the cap cut the text (-1 when it did not); fails the
 // segment when groups nest too deeply.
-void TokenizeLaTeX(TokenTree& tree, QStringView text, const QStringList& labels, int* truncatedAt,
+void TokenizeLaTeX(TokenTree& tree, QStringView text, const TeXReadContext& context, int* truncatedAt,
                    SegmentError* error);
 
 // The four tree passes, in order; false (with the reason) when one fails.

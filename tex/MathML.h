@@ -1,7 +1,8 @@
-// The MathML reader: MathML presentation markup (from the clipboard or a
-// dropped data object) as a new equation.
+// MathML: reading MathML presentation markup (from the clipboard or a dropped
+// data object) as a new equation, and writing an equation as a MathML
+// document. The writer's symbol library comes in a context (tex/TeXContext.h).
 //
-// Every "math" element of the document, at any depth, becomes one line.
+// Every "math" element of a read document, at any depth, becomes one line.
 // Elements the reader does not know are transparent (their children are read
 // in their place) and content it cannot map falls back to plain characters.
 // The reader builds a new equation and never touches the caller's: a caller
@@ -9,15 +10,14 @@
 #pragma once
 
 #include "model/EqModel.h"
+#include "tex/TeXContext.h"
 
 #include <QString>
 
 #include <pugixml.hpp>
 
 #include <cstddef>
-#include <cstdint>
 #include <memory>
-#include <string>
 
 namespace toliva {
 
@@ -65,33 +65,13 @@ MathMLReadResult ReadMathML(MathMLReader& reader, const void* data, size_t size,
 // Deletes the parsed document, if any.
 void FreeMathMLDocument(MathMLReader& reader);
 
-// Converts every "math" element under node (node included, then its
-// following siblings) into a new line of eq. Returns what was left out, as
-// for MathMLReadResult::message.
-QString ReadMathMLTree(pugi::xml_node node, EqModel* eq);
-
-// Reads node after the element after (a chain head at the start of a chain)
-// and, with cont, the siblings that follow it. Returns the last element
-// built (after itself when nothing was).
-EqElement* ReadMathMLElement(pugi::xml_node node, EqElement* after, EqModel* eq, bool cont);
-
-// The element name without "mml:" and "m:", without spaces, in lower case.
-QString MathMLNodeName(pugi::xml_node node);
-// The attribute's value; else, with inherit, the value of the same attribute
-// on the first child element that has it; else the default.
-QString MathMLAttribute(pugi::xml_node node, const char* name, const QString& fallback = QString(),
-                        bool inherit = false);
-// 1 for "true", 2 for "false", 0 for a missing or any other value.
-int MathMLBoolAttribute(pugi::xml_node node, const char* name);
-// The number of child elements.
-int MathMLChildCount(pugi::xml_node node);
-// The text of a token: its direct text children, look-alike characters
-// replaced, surrounding white space removed and inner runs of white space
-// collapsed to one blank.
-std::u16string MathMLTokenText(pugi::xml_node node);
-
-// The delimiter code of a bracket character on the opening or closing side
-// (0 for a character that is no delimiter).
-uint8_t DelimiterCode(char16_t c, bool closing);
+// The whole equation as a MathML document: an XML declaration and a "math"
+// root in the MathML namespace. saveFlags are pugixml format flags; the
+// default is the library's own (declaration, tab indentation). Every line is
+// written into the one root, one after the other; characters that need
+// escaping are written as numeric character references (&#60;), never as
+// named entities.
+QString EquationToMathML(const EqModel& eq, const TeXWriteContext& context,
+                         unsigned int saveFlags = pugi::format_default);
 
 }  // namespace toliva

@@ -3,8 +3,14 @@
 // The writer works element by element along a chain and chooses the output
 // by the element type code. It only reads the tree; nothing in the model is
 // changed by writing. Names of operators, characters and glyph symbols come
-// from the TeX name table (texCode()).
+// from the TeX name table of the context.
 #pragma once
+
+#ifndef TOLIVA_TEX_INTERNAL
+#error "tex/src/ is private to tex/: include tex/LaTeX.h, tex/MathML.h or tex/TeXCode.h"
+#endif
+
+#include "tex/TeXContext.h"
 
 #include <QList>
 #include <QString>
@@ -22,21 +28,17 @@ struct EqElement;
 // colourGroupOpen false. colourGroupOpen tells that a colour group opened by
 // the element before e is still open. Without cont only e (with the elements
 // its writer consumes) is written and every group it opened is closed again.
-void WriteLaTeX(const EqElement* e, QString* out, bool colourGroupOpen, bool cont);
+void WriteLaTeX(const TeXWriteContext& ctx, const EqElement* e, QString* out, bool colourGroupOpen, bool cont);
 
 // The LaTeX of a whole chain, from its head.
-QString LaTeXChainText(const EqElement* head);
+QString LaTeXChainText(const TeXWriteContext& ctx, const EqElement* head);
 // The LaTeX of e's child chain i (1-based) with one trailing blank removed;
 // empty when e has no such chain.
-QString LaTeXChildText(const EqElement* e, int i);
-// The line writer of EqModel's ToLaTeX: one top-level line.
-QString LaTeXLineText(const EqElement* lineHead);
-// Installs LaTeXLineText as the model's line writer, so that ToLaTeX works.
-void RegisterLaTeXLineWriter();
+QString LaTeXChildText(const TeXWriteContext& ctx, const EqElement* e, int i);
 
 // The element's own text (before phantoms, alignment markers and colours).
 // *last receives the last element used (the end of a character run).
-QString LaTeXElementText(const EqElement* e, const EqElement** last);
+QString LaTeXElementText(const TeXWriteContext& ctx, const EqElement* e, const EqElement** last);
 
 // Removes one trailing blank, unless it belongs to a control space "\ ".
 void ChopTrailingBlank(QString* text);
@@ -66,10 +68,10 @@ enum LaTeXCharClass : int {
 };
 
 // Text and class of one character (types 1-5, 16, 17) or space (96-105).
-QString WriteLaTeXChar(const EqElement* e, int* classCode);
+QString WriteLaTeXChar(const TeXWriteContext& ctx, const EqElement* e, int* classCode);
 // Writes the character run that starts at first (its text, wrapped by its
 // class, with the first element's accents) and returns the last element used.
-const EqElement* WriteLaTeXCharRun(const EqElement* first, QString* text);
+const EqElement* WriteLaTeXCharRun(const TeXWriteContext& ctx, const EqElement* first, QString* text);
 // The function-name rule of upright runs. literal marks the characters of
 // text that stand for themselves (names are searched only among those); an
 // empty mask marks every character literal.
@@ -82,8 +84,8 @@ QString ApplyLaTeXAccents(const EqElement* e, const QString& text);
 // The text of one delimiter code on the left or right side. *sideWord tells
 // whether the text carries \left or \right.
 QString LaTeXDelimiterText(int code, bool leftSide, bool* sideWord = nullptr);
-void WriteLaTeXBracket(const EqElement* e, QString* text);
-void WriteLaTeXMatrix(const EqElement* e, QString* text);
+void WriteLaTeXBracket(const TeXWriteContext& ctx, const EqElement* e, QString* text);
+void WriteLaTeXMatrix(const TeXWriteContext& ctx, const EqElement* e, QString* text);
 
 // Alignment markers that elements of an aligned block carry until the matrix
 // writer resolves them per row.
@@ -94,14 +96,14 @@ QString ResolveLaTeXAlignMarkers(const QString& row);
 
 // ---- Symbols, operators, decorations, big operators -----------------------
 
-void WriteLaTeXOperator(const EqElement* e, QString* text);
+void WriteLaTeXOperator(const TeXWriteContext& ctx, const EqElement* e, QString* text);
 void WriteLaTeXArrow(const EqElement* e, QString* text);
-void WriteLaTeXGlyph(const EqElement* e, QString* text);
-void WriteLaTeXDecoration(const EqElement* e, QString* text);
-void WriteLaTeXBigOperator(const EqElement* e, QString* text);
-void WriteLaTeXIntegral(const EqElement* e, QString* text);
+void WriteLaTeXGlyph(const TeXWriteContext& ctx, const EqElement* e, QString* text);
+void WriteLaTeXDecoration(const TeXWriteContext& ctx, const EqElement* e, QString* text);
+void WriteLaTeXBigOperator(const TeXWriteContext& ctx, const EqElement* e, QString* text);
+void WriteLaTeXIntegral(const TeXWriteContext& ctx, const EqElement* e, QString* text);
 // command plus the limits and operand by e's number of child chains.
-void WriteLaTeXLimits(const EqElement* e, const QString& command, QString* text);
+void WriteLaTeXLimits(const TeXWriteContext& ctx, const EqElement* e, const QString& command, QString* text);
 
 // The command of a big operator or integral type.
 QString LaTeXBigOperatorCommand(int type);

@@ -2,6 +2,10 @@
 // element type, accent code, delimiter code and glyph index is written with.
 #pragma once
 
+#ifndef TOLIVA_TEX_INTERNAL
+#error "tex/src/ is private to tex/: include tex/LaTeX.h, tex/MathML.h or tex/TeXCode.h"
+#endif
+
 #include <cstdint>
 
 namespace toliva::mathml {

@@ -1,7 +1,7 @@
 // The LaTeX reader's tokeniser: one segment of text into a tree of tokens.
 #include "LaTeXTokens.h"
 
-#include "TeXCode.h"
+#include "tex/TeXCode.h"
 #include "TreeBuilders.h"
 
 #include <vector>
@@ -223,7 +223,7 @@ bool isTextCommand(const LaTeXToken* t) {
 // The delimiter code that a named delimiter command gives after \left,
 // \right or a fixed-size word; -1 for a command that is no delimiter. Bars
 // are told apart by side later.
-int namedDelimiter(const QString& name) {
+int namedDelimiter(CTeXCode* table, const QString& name) {
     struct Named {
         const char* name;
         int code;
@@ -238,7 +238,7 @@ int namedDelimiter(const QString& name) {
         if (name == QLatin1String(n.name)) return n.code;
     // Further delimiter names of the table.
     int kind = 0, v1 = 0, v2 = 0;
-    if (texCode().LookupTeXName(name, &kind, &v1, &v2) && kind == 153 && (v1 == TokNameLeft || v1 == TokNameRight))
+    if (table && table->LookupTeXName(name, &kind, &v1, &v2) && kind == 153 && (v1 == TokNameLeft || v1 == TokNameRight))
         return v2;
     return -1;
 }
@@ -260,7 +260,7 @@ struct Delimiter {
     int named = -1;
 };
 
-Delimiter readDelimiter(QStringView s, int end, int* at) {
+Delimiter readDelimiter(CTeXCode* table, QStringView s, int end, int* at) {
     Delimiter d;
     const int i = *at;
     if (i >= end) return d;
@@ -284,7 +284,7 @@ Delimiter readDelimiter(QStringView s, int end, int* at) {
         }
         const int n = CountCommandLetters(s.mid(i + 1, end - i - 1));
         if (n == 0) return d;
-        const int code = namedDelimiter(s.mid(i + 1, n).toString());
+        const int code = namedDelimiter(table, s.mid(i + 1, n).toString());
         if (code < 0) return d;
         d.named = code;
         *at = i + 1 + n;
@@ -339,7 +339,7 @@ int fixedWordCode(const Delimiter& d, int s) {
 }
 
 // The reader word of a name-table entry of kind 153.
-void readerWord(LaTeXToken* t, int special, QStringView s, int end, int* at) {
+void readerWord(CTeXCode* table, LaTeXToken* t, int special, QStringView s, int end, int* at) {
     switch (special) {
     case 1: t->kind = TokLimits; return;
     case 2: t->kind = TokNot; return;
@@ -364,24 +364,26 @@ void readerWord(LaTeXToken* t, int special, QStringView s, int end, int* at) {
     }
     t->kind = special;
     if (special == TokLeft || special == TokRight) {
-        const Delimiter d = readDelimiter(s, end, at);
+        const Delimiter d = readDelimiter(table, s, end, at);
         t->value1 = sideWordCode(d, special == TokLeft);
     } else if (special == TokNameLeft || special == TokNameRight) {
         t->value1 = t->value2;
     } else if (isFixedKind(special)) {
-        const Delimiter d = readDelimiter(s, end, at);
+        const Delimiter d = readDelimiter(table, s, end, at);
         t->value1 = fixedWordCode(d, special & 0xF0);
     }
 }
 
 }  // namespace
 
-void TokenizeLaTeX(TokenTree& tree, QStringView s, const QStringList& labels, int* truncatedAt, SegmentError* error) {
+void TokenizeLaTeX(TokenTree& tree, QStringView s, const TeXReadContext& context, int* truncatedAt,
+                   SegmentError* error) {
     if (truncatedAt) *truncatedAt = -1;
     const int n = int(s.size());
     if (n <= 0) return;
     const Matches matches(s);
-    CTeXCode& table = texCode();
+    CTeXCode* table = context.names;
+    const QStringList& labels = context.labels;
 
     std::vector<Frame> frames;
     frames.push_back({n, n, tree.root(), nullptr, false});
@@ -503,14 +505,14 @@ void TokenizeLaTeX(TokenTree& tree, QStringView s, const QStringList& labels, in
             if (length == 0) length = 1;
             QString name = s.mid(i + 1, length).toString();
             int kind = 0, v1 = 0, v2 = 0;
-            bool found = table.LookupTeXName(name, &kind, &v1, &v2);
+            bool found = table && table->LookupTeXName(name, &kind, &v1, &v2);
             // "\alpha/2": the slash belongs to the name only where the
             // table knows such a name ("\big/").
             const qsizetype slash = name.indexOf(QLatin1Char('/'));
             if (!found && slash > 0) {
                 name.truncate(slash);
                 length = int(slash);
-                found = table.LookupTeXName(name, &kind, &v1, &v2);
+                found = table && table->LookupTeXName(name, &kind, &v1, &v2);
             }
             int at = i + 1 + length;
             while (at < f.end && (s[at] == u' ' || s[at].unicode() == 0x19)) ++at;
@@ -518,7 +520,7 @@ void TokenizeLaTeX(TokenTree& tree, QStringView s, const QStringList& labels, in
             if (found && kind == 153) {
                 t->keyKind = kind;
                 t->value2 = v2;
-                readerWord(t, v1, s, f.end, &at);
+                readerWord(table, t, v1, s, f.end, &at);
             } else if (found) {
                 setKey(t, kind, v1, v2);
             } else if (const qsizetype label = labels.indexOf(name); label >= 0) {

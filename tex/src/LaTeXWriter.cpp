@@ -3,9 +3,13 @@
 // their own.
 #include "LaTeXWriter.h"
 
+#include "tex/LaTeX.h"
+
 #include "model/EqElement.h"
 #include "model/EqModel.h"
 #include "model/EqTypes.h"
+
+#include <QStringList>
 
 namespace toliva {
 namespace {
@@ -44,15 +48,15 @@ QString alignMarker(const EqElement* e) {
 
 // Writes one element together with the elements its writer consumes and
 // returns the last element used.
-const EqElement* writeUnit(const EqElement* e, QString* out, GroupState& st, bool cont) {
+const EqElement* writeUnit(const TeXWriteContext& ctx, const EqElement* e, QString* out, GroupState& st, bool cont) {
     const EqElement* last = e;
-    QString text = e->type == EqTypeChainHead ? QString() : LaTeXElementText(e, &last);
+    QString text = e->type == EqTypeChainHead ? QString() : LaTeXElementText(ctx, e, &last);
     // x^a^b: the first script goes into one group with the element (and so
     // on for longer runs of scripts, so that no base carries two).
     while (cont && isScriptForDoubling(last->next) && isScriptForDoubling(last->next->next)) {
         const EqElement* script = last->next;
         const EqElement* ignored = nullptr;
-        text = QLatin1Char('{') + text + LaTeXElementText(script, &ignored) + QLatin1Char('}');
+        text = QLatin1Char('{') + text + LaTeXElementText(ctx, script, &ignored) + QLatin1Char('}');
         last = script;
     }
     const EqElement* after = cont ? last->next : nullptr;
@@ -102,11 +106,11 @@ const EqElement* writeUnit(const EqElement* e, QString* out, GroupState& st, boo
     return last;
 }
 
-QString child(const EqElement* e, int i) { return LaTeXChildText(e, i); }
-QString lastChild(const EqElement* e) { return LaTeXChildText(e, int(e->children.size())); }
+QString child(const TeXWriteContext& ctx, const EqElement* e, int i) { return LaTeXChildText(ctx, e, i); }
+QString lastChild(const TeXWriteContext& ctx, const EqElement* e) { return LaTeXChildText(ctx, e, int(e->children.size())); }
 
-QString twoArguments(const char* command, const EqElement* e) {
-    return QLatin1String(command) + QLatin1Char('{') + child(e, 1) + QStringLiteral("}{") + child(e, 2) +
+QString twoArguments(const TeXWriteContext& ctx, const char* command, const EqElement* e) {
+    return QLatin1String(command) + QLatin1Char('{') + child(ctx, e, 1) + QStringLiteral("}{") + child(ctx, e, 2) +
            QLatin1Char('}');
 }
 
@@ -118,9 +122,9 @@ QString optionalArgument(const QString& text) {
     return QLatin1Char('[') + text + QLatin1Char(']');
 }
 
-QString radicalForm(const char* command, const EqElement* e) {
-    if (e->children.size() <= 1) return QLatin1String(command) + QLatin1Char('{') + child(e, 1) + QLatin1Char('}');
-    return QLatin1String(command) + optionalArgument(lastChild(e)) + QLatin1Char('{') + child(e, 1) +
+QString radicalForm(const TeXWriteContext& ctx, const char* command, const EqElement* e) {
+    if (e->children.size() <= 1) return QLatin1String(command) + QLatin1Char('{') + child(ctx, e, 1) + QLatin1Char('}');
+    return QLatin1String(command) + optionalArgument(lastChild(ctx, e)) + QLatin1Char('{') + child(ctx, e, 1) +
            QLatin1Char('}');
 }
 
@@ -133,28 +137,28 @@ bool holdsPhasor(const EqElement* script) {
     return false;
 }
 
-QString scriptsText(const EqElement* e) {
+QString scriptsText(const TeXWriteContext& ctx, const EqElement* e) {
     if (e->children.size() >= 2)
-        return QStringLiteral("_{") + lastChild(e) + QStringLiteral("}^{") + child(e, 1) + QLatin1Char('}');
-    if (e->type == 173) return QLatin1Char('^') + LaTeXBareArgument(child(e, 1));
-    if (holdsPhasor(e)) return child(e, 1);
-    return QLatin1Char('_') + LaTeXBareArgument(child(e, 1));
+        return QStringLiteral("_{") + lastChild(ctx, e) + QStringLiteral("}^{") + child(ctx, e, 1) + QLatin1Char('}');
+    if (e->type == 173) return QLatin1Char('^') + LaTeXBareArgument(child(ctx, e, 1));
+    if (holdsPhasor(e)) return child(ctx, e, 1);
+    return QLatin1Char('_') + LaTeXBareArgument(child(ctx, e, 1));
 }
 
 bool firstOfBigOperatorChain(const EqElement* e) {
     return e->prev && e->prev->type == EqTypeChainHead && !e->prev->prev && IsBigOperatorType(e->parent);
 }
 
-QString sidesetText(const EqElement* e) {
+QString sidesetText(const TeXWriteContext& ctx, const EqElement* e) {
     if (firstOfBigOperatorChain(e)) return {};
-    QString text = QStringLiteral("\\sideset{") + scriptsText(e) + QLatin1Char('}');
+    QString text = QStringLiteral("\\sideset{") + scriptsText(ctx, e) + QLatin1Char('}');
     // The second group is always written: the reader takes \sideset only
     // with both groups.
     QString second;
     const EqElement* op = e->next;
     if (op && IsBigOperatorType(op) && !op->children.empty()) {
         const EqElement* first = op->children.back()->next;
-        if (first && first->type == 182) second = scriptsText(first);
+        if (first && first->type == 182) second = scriptsText(ctx, first);
     }
     return text + QLatin1Char('{') + second + QLatin1Char('}');
 }
@@ -162,123 +166,123 @@ QString sidesetText(const EqElement* e) {
 // Scripts that stand at the start of a big operator's operand belong to a
 // \sideset before the operator. Without a sideset element in front, the
 // operator writes the \sideset itself so that they are not lost.
-QString sidesetBefore(const EqElement* op) {
+QString sidesetBefore(const TeXWriteContext& ctx, const EqElement* op) {
     if (op->children.empty()) return {};
     const EqElement* first = op->children.back()->next;
     if (!first || first->type != 182) return {};
     const EqElement* prev = op->prev;
     if (prev && prev->type == 182 && !firstOfBigOperatorChain(prev)) return {};
-    return QStringLiteral("\\sideset{}{") + scriptsText(first) + QLatin1Char('}');
+    return QStringLiteral("\\sideset{}{") + scriptsText(ctx, first) + QLatin1Char('}');
 }
 
-QString limitUnderName(const EqElement* e) {
-    const QString name = child(e, 1);
+QString limitUnderName(const TeXWriteContext& ctx, const EqElement* e) {
+    const QString name = child(ctx, e, 1);
     if (name == QLatin1String("\\lim") || name == QLatin1String("\\max") || name == QLatin1String("\\min"))
-        return name + QLatin1Char('_') + LaTeXBareArgument(child(e, 2)) + QLatin1Char(' ');
-    return QStringLiteral("\\mathop ") + LaTeXBareArgument(name) + QStringLiteral(" \\limits_{") + child(e, 2) +
+        return name + QLatin1Char('_') + LaTeXBareArgument(child(ctx, e, 2)) + QLatin1Char(' ');
+    return QStringLiteral("\\mathop ") + LaTeXBareArgument(name) + QStringLiteral(" \\limits_{") + child(ctx, e, 2) +
            QLatin1Char('}');
 }
 
 // Arrows with their text under the shaft.
-QString arrowUnder(const char* command, const EqElement* e) {
-    return QLatin1String(command) + optionalArgument(child(e, 1)) + QLatin1Char('{') +
-           (e->children.size() >= 2 ? child(e, 2) : QString()) + QLatin1Char('}');
+QString arrowUnder(const TeXWriteContext& ctx, const char* command, const EqElement* e) {
+    return QLatin1String(command) + optionalArgument(child(ctx, e, 1)) + QLatin1Char('{') +
+           (e->children.size() >= 2 ? child(ctx, e, 2) : QString()) + QLatin1Char('}');
 }
 
 // Structures without a LaTeX form of their own keep their arguments.
-QString argumentsOnly(const EqElement* e) {
+QString argumentsOnly(const TeXWriteContext& ctx, const EqElement* e) {
     QString text;
     for (size_t i = 1; i <= e->children.size(); ++i) {
-        const QString c = child(e, int(i));
+        const QString c = child(ctx, e, int(i));
         if (!c.isEmpty()) text += QLatin1Char('{') + c + QLatin1Char('}');
     }
     return text;
 }
 
-QString otherStructureText(const EqElement* e) {
+QString otherStructureText(const TeXWriteContext& ctx, const EqElement* e) {
     const int t = e->type;
-    if (inRange(t, 557, 562) || inRange(t, 567, 572)) return radicalForm("\\xleftrightharpoons", e);
+    if (inRange(t, 557, 562) || inRange(t, 567, 572)) return radicalForm(ctx, "\\xleftrightharpoons", e);
     switch (t) {
     case 64:
-        return e->children.empty() ? QString() : LaTeXChainText(e->children[0]);
-    case 128: return twoArguments("\\frac", e);
+        return e->children.empty() ? QString() : LaTeXChainText(ctx, e->children[0]);
+    case 128: return twoArguments(ctx, "\\frac", e);
     case 129:
     case 130:
-        return QStringLiteral("{{") + child(e, 1) + QStringLiteral("}\\Bigg/{") + child(e, 2) + QStringLiteral("}}");
-    case 131: return twoArguments("\\longdiv", e);
-    case 132: return twoArguments("\\tfrac", e);
+        return QStringLiteral("{{") + child(ctx, e, 1) + QStringLiteral("}\\Bigg/{") + child(ctx, e, 2) + QStringLiteral("}}");
+    case 131: return twoArguments(ctx, "\\longdiv", e);
+    case 132: return twoArguments(ctx, "\\tfrac", e);
     case 133:
     case 134:
     case 135:
     case 608:
-        return argumentsOnly(e);
+        return argumentsOnly(ctx, e);
     case 136:
     case 137:
-        return radicalForm("\\sqrt", e);
+        return radicalForm(ctx, "\\sqrt", e);
     case 173:
     case 174:
     case 175:
     case 176:
-        return scriptsText(e);
+        return scriptsText(ctx, e);
     case 177:
         if (e->ch == 1)
-            return QStringLiteral("\\mathop {") + child(e, 1) + QStringLiteral("}^") + LaTeXBareArgument(child(e, 2));
-        return QStringLiteral("\\overset{") + child(e, 2) + QStringLiteral("}{") + child(e, 1) + QLatin1Char('}');
+            return QStringLiteral("\\mathop {") + child(ctx, e, 1) + QStringLiteral("}^") + LaTeXBareArgument(child(ctx, e, 2));
+        return QStringLiteral("\\overset{") + child(ctx, e, 2) + QStringLiteral("}{") + child(ctx, e, 1) + QLatin1Char('}');
     case 178:
         if (e->ch == 1)
-            return QStringLiteral("\\mathop {") + child(e, 1) + QStringLiteral("}_") + LaTeXBareArgument(child(e, 3)) +
-                   QLatin1Char('^') + LaTeXBareArgument(child(e, 2));
-        return QStringLiteral("\\underset{") + child(e, 3) + QStringLiteral("}{\\overset{") + child(e, 2) +
-               QStringLiteral("}{") + child(e, 1) + QStringLiteral("}}");
+            return QStringLiteral("\\mathop {") + child(ctx, e, 1) + QStringLiteral("}_") + LaTeXBareArgument(child(ctx, e, 3)) +
+                   QLatin1Char('^') + LaTeXBareArgument(child(ctx, e, 2));
+        return QStringLiteral("\\underset{") + child(ctx, e, 3) + QStringLiteral("}{\\overset{") + child(ctx, e, 2) +
+               QStringLiteral("}{") + child(ctx, e, 1) + QStringLiteral("}}");
     case 179:
         if (e->ch == 1)
-            return QStringLiteral("\\mathop {") + child(e, 1) + QStringLiteral("}_") + LaTeXBareArgument(child(e, 2));
-        return QStringLiteral("\\underset{") + child(e, 2) + QStringLiteral("}{") + child(e, 1) + QLatin1Char('}');
-    case 180: return limitUnderName(e);
-    case 181: return QStringLiteral("\\mid") + scriptsText(e);
-    case 182: return sidesetText(e);
-    case 189: return radicalForm("\\presuperscript", e);
-    case 190: return radicalForm("\\presubscript", e);
-    case 191: return twoArguments("\\prescript", e);
+            return QStringLiteral("\\mathop {") + child(ctx, e, 1) + QStringLiteral("}_") + LaTeXBareArgument(child(ctx, e, 2));
+        return QStringLiteral("\\underset{") + child(ctx, e, 2) + QStringLiteral("}{") + child(ctx, e, 1) + QLatin1Char('}');
+    case 180: return limitUnderName(ctx, e);
+    case 181: return QStringLiteral("\\mid") + scriptsText(ctx, e);
+    case 182: return sidesetText(ctx, e);
+    case 189: return radicalForm(ctx, "\\presuperscript", e);
+    case 190: return radicalForm(ctx, "\\presubscript", e);
+    case 191: return twoArguments(ctx, "\\prescript", e);
     case 553:
     case 574:
-        return radicalForm("\\xlongequal", e);
+        return radicalForm(ctx, "\\xlongequal", e);
     case 554:
     case 564:
     case 624:
     case 628:
-        return radicalForm("\\xrightarrow", e);
+        return radicalForm(ctx, "\\xrightarrow", e);
     case 555:
     case 565:
     case 625:
     case 629:
-        return radicalForm("\\xleftarrow", e);
+        return radicalForm(ctx, "\\xleftarrow", e);
     case 556:
     case 566:
     case 626:
     case 630:
-        return radicalForm("\\xleftrightarrow", e);
+        return radicalForm(ctx, "\\xleftrightarrow", e);
     case 563:
     case 573:
     case 627:
     case 631:
-        return radicalForm("\\xRightarrow", e);
+        return radicalForm(ctx, "\\xRightarrow", e);
     case 632:
     case 640:
-        return radicalForm("\\xLeftarrow", e);
+        return radicalForm(ctx, "\\xLeftarrow", e);
     case 633:
     case 641:
-        return radicalForm("\\xLeftrightarrow", e);
-    case 634: return arrowUnder("\\xrightarrow", e);
-    case 635: return arrowUnder("\\xleftarrow", e);
-    case 636: return arrowUnder("\\xleftrightarrow", e);
-    case 637: return arrowUnder("\\xRightarrow", e);
-    case 638: return arrowUnder("\\xLeftarrow", e);
-    case 639: return arrowUnder("\\xLeftrightarrow", e);
+        return radicalForm(ctx, "\\xLeftrightarrow", e);
+    case 634: return arrowUnder(ctx, "\\xrightarrow", e);
+    case 635: return arrowUnder(ctx, "\\xleftarrow", e);
+    case 636: return arrowUnder(ctx, "\\xleftrightarrow", e);
+    case 637: return arrowUnder(ctx, "\\xRightarrow", e);
+    case 638: return arrowUnder(ctx, "\\xLeftarrow", e);
+    case 639: return arrowUnder(ctx, "\\xLeftrightarrow", e);
     case 642:
     case 643:
-        return radicalForm("\\xsim", e);
-    case 1536: return radicalForm("\\small", e);
+        return radicalForm(ctx, "\\xsim", e);
+    case 1536: return radicalForm(ctx, "\\small", e);
     default:
         return {};
     }
@@ -286,63 +290,63 @@ QString otherStructureText(const EqElement* e) {
 
 }  // namespace
 
-QString LaTeXElementText(const EqElement* e, const EqElement** last) {
+QString LaTeXElementText(const TeXWriteContext& ctx, const EqElement* e, const EqElement** last) {
     *last = e;
     const int t = e->type;
     QString text;
     if (IsCharType(t) || IsSpaceType(t)) {
-        *last = WriteLaTeXCharRun(e, &text);
+        *last = WriteLaTeXCharRun(ctx, e, &text);
     } else if (IsBracketType(t)) {
-        WriteLaTeXBracket(e, &text);
+        WriteLaTeXBracket(ctx, e, &text);
     } else if (IsOperatorType(t)) {
-        WriteLaTeXOperator(e, &text);
+        WriteLaTeXOperator(ctx, e, &text);
     } else if (IsOverAccentType(t) || IsUnderAccentType(t) || IsEnclosureType(t) || IsFrameMarkType(t) ||
                t == EqTypePhasor) {
-        WriteLaTeXDecoration(e, &text);
+        WriteLaTeXDecoration(ctx, e, &text);
     } else if (IsArrowSymbolType(t)) {
         WriteLaTeXArrow(e, &text);
     } else if (IsGlyphSymbolType(t)) {
-        WriteLaTeXGlyph(e, &text);
+        WriteLaTeXGlyph(ctx, e, &text);
     } else if (IsBigOperatorType(t)) {
-        WriteLaTeXBigOperator(e, &text);
-        text.prepend(sidesetBefore(e));
+        WriteLaTeXBigOperator(ctx, e, &text);
+        text.prepend(sidesetBefore(ctx, e));
     } else if (IsIntegralType(t)) {
-        WriteLaTeXIntegral(e, &text);
+        WriteLaTeXIntegral(ctx, e, &text);
     } else if (IsMatrixType(t)) {
-        WriteLaTeXMatrix(e, &text);
+        WriteLaTeXMatrix(ctx, e, &text);
     } else {
-        text = otherStructureText(e);
+        text = otherStructureText(ctx, e);
     }
     return text;
 }
 
-void WriteLaTeX(const EqElement* e, QString* out, bool colourGroupOpen, bool cont) {
+void WriteLaTeX(const TeXWriteContext& ctx, const EqElement* e, QString* out, bool colourGroupOpen, bool cont) {
     if (!e || !out) return;
     GroupState st;
     st.colourOpen = colourGroupOpen;
     st.colour = e->prev ? e->prev->colour : e->colour;
     if (!cont) {
-        writeUnit(e, out, st, false);
+        writeUnit(ctx, e, out, st, false);
         if (st.colourOpen && st.colourOpenedByLast) out->append(QLatin1Char('}'));
         return;
     }
     for (const EqElement* cur = e; cur;) {
-        const EqElement* last = writeUnit(cur, out, st, true);
+        const EqElement* last = writeUnit(ctx, cur, out, st, true);
         cur = last->next;
     }
     if (st.phantomOpen) out->append(QLatin1Char('}'));
     if (st.colourOpen) out->append(QLatin1Char('}'));
 }
 
-QString LaTeXChainText(const EqElement* head) {
+QString LaTeXChainText(const TeXWriteContext& ctx, const EqElement* head) {
     QString text;
-    WriteLaTeX(head, &text, false, true);
+    WriteLaTeX(ctx, head, &text, false, true);
     return text;
 }
 
-QString LaTeXChildText(const EqElement* e, int i) {
+QString LaTeXChildText(const TeXWriteContext& ctx, const EqElement* e, int i) {
     if (!e || i < 1 || size_t(i) > e->children.size()) return {};
-    QString text = LaTeXChainText(e->children[size_t(i - 1)]);
+    QString text = LaTeXChainText(ctx, e->children[size_t(i - 1)]);
     ChopTrailingBlank(&text);
     return text;
 }
@@ -356,9 +360,37 @@ void ChopTrailingBlank(QString* text) {
     if (slashes % 2 == 0) text->chop(1);
 }
 
-QString LaTeXLineText(const EqElement* lineHead) { return LaTeXChainText(lineHead); }
-
-void RegisterLaTeXLineWriter() { SetLaTeXLineWriter([](const EqElement* head) { return LaTeXLineText(head); }); }
+QString EquationToLaTeX(const EqModel& eq, const TeXWriteContext& ctx) {
+    QString open;
+    QString close;
+    switch (ctx.delimiters) {
+    case LaTeXInlineDollar:
+        open = QStringLiteral("$\n");
+        close = QStringLiteral("\n$\n");
+        break;
+    case LaTeXDisplayBracket:
+        open = QStringLiteral("\\[\n");
+        close = QStringLiteral("\n\\]\n");
+        break;
+    case LaTeXInlineParen:
+        open = QStringLiteral("\\(\n");
+        close = QStringLiteral("\n\\)\n");
+        break;
+    case LaTeXNoDelimiters:
+        break;
+    default:
+        open = QStringLiteral("$$\n");
+        close = QStringLiteral("\n$$\n");
+        break;
+    }
+    if (!ctx.delimiterLineFeeds) {
+        open.remove(QLatin1Char('\n'));
+        close.remove(QLatin1Char('\n'));
+    }
+    QStringList parts;
+    for (const EqElement* head : eq.lines) parts << LaTeXChainText(ctx, head);
+    return open + parts.join(QStringLiteral("\n\\\\\n")) + close;
+}
 
 QString LaTeXBareArgument(const QString& text) {
     if (text.size() == 1 && text != QLatin1String("'")) return text;

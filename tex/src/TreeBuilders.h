@@ -6,6 +6,10 @@
 // one is linked after (its colour2), or the owner of a new chain.
 #pragma once
 
+#ifndef TOLIVA_TEX_INTERNAL
+#error "tex/src/ is private to tex/: include tex/LaTeX.h, tex/MathML.h or tex/TeXCode.h"
+#endif
+
 #include <QStringView>
 
 #include <cstdint>

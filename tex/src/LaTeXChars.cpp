@@ -2,7 +2,7 @@
 // runs of neighbouring characters, function names and accents.
 #include "LaTeXWriter.h"
 
-#include "TeXCode.h"
+#include "tex/TeXCode.h"
 #include "model/EqElement.h"
 #include "model/EqTypes.h"
 
@@ -147,7 +147,7 @@ bool isLiteral(const EqElement* e, const QString& text) {
 
 }  // namespace
 
-QString WriteLaTeXChar(const EqElement* e, int* classCode) {
+QString WriteLaTeXChar(const TeXWriteContext& ctx, const EqElement* e, int* classCode) {
     const int t = e->type;
     if (IsSpaceType(t)) {
         *classCode = LaTeXClassAlone;
@@ -184,7 +184,7 @@ QString WriteLaTeXChar(const EqElement* e, int* classCode) {
     }
     int cls = t;
     QString name;
-    if (texCode().TeXNameOfChar(c, t, &cls, &name)) {
+    if (ctx.names && ctx.names->TeXNameOfChar(c, t, &cls, &name)) {
         if (cls == LaTeXClassNamedSymbol && (t == 1 || t == 2)) cls = LaTeXClassItalic;
         *classCode = cls;
         return name;
@@ -192,9 +192,9 @@ QString WriteLaTeXChar(const EqElement* e, int* classCode) {
     return QString(QChar(c));
 }
 
-const EqElement* WriteLaTeXCharRun(const EqElement* first, QString* out) {
+const EqElement* WriteLaTeXCharRun(const TeXWriteContext& ctx, const EqElement* first, QString* out) {
     int c = 0;
-    QString text = WriteLaTeXChar(first, &c);
+    QString text = WriteLaTeXChar(ctx, first, &c);
     const EqElement* last = first;
     if (!isRunClass(c)) {
         if (text == QLatin1String("\\")) text = QStringLiteral("\\backslash ");
@@ -209,7 +209,7 @@ const EqElement* WriteLaTeXCharRun(const EqElement* first, QString* out) {
                 if (!(IsCharType(q->type) || IsSpaceType(q->type)) || !q->payload.empty()) break;
                 if (IsNumberCharElement(q) || IsPunctuationElement(q)) break;
                 int qc = 0;
-                const QString qt = WriteLaTeXChar(q, &qc);
+                const QString qt = WriteLaTeXChar(ctx, q, &qc);
                 if (qc != c) break;
                 text += qt;
                 literal += QList<bool>(qt.size(), isLiteral(q, qt));

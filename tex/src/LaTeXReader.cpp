@@ -15,10 +15,6 @@ namespace {
 
 const QString kTooDeep = QStringLiteral("nested too deeply");
 
-TeXLabelSource& labelSource() {
-    static TeXLabelSource source;
-    return source;
-}
 
 // ---- Segments -------------------------------------------------------------------
 
@@ -134,16 +130,14 @@ void MergeHalfBrackets(EqElement* lineHead) {
 
 }  // namespace latex
 
-void SetTeXLabelSource(TeXLabelSource source) { labelSource() = std::move(source); }
-
-bool ReadLaTeXSegment(EqModel* eq, LaTeXReadResult* result, QStringView segment, int offset) {
+bool ReadLaTeXSegment(EqModel* eq, const TeXReadContext& context, LaTeXReadResult* result, QStringView segment,
+                      int offset) {
     LaTeXReadResult local;
     LaTeXReadResult& r = result ? *result : local;
-    const TeXLabelSource& labels = labelSource();
     latex::TokenTree tree;
     latex::SegmentError error;
     int truncatedAt = -1;
-    latex::TokenizeLaTeX(tree, segment, labels ? labels() : QStringList(), &truncatedAt, &error);
+    latex::TokenizeLaTeX(tree, segment, context, &truncatedAt, &error);
     if (!error.failed) latex::RunLaTeXTreePasses(tree, segment, &error);
     for (const QString& name : error.unknown)
         if (!r.unknown.contains(name)) r.unknown << name;
@@ -183,14 +177,14 @@ bool ReadLaTeXSegment(EqModel* eq, LaTeXReadResult* result, QStringView segment,
     return true;
 }
 
-bool ReadLaTeXDocument(const QString& text, EqModel* eq, LaTeXReadResult* result) {
+bool ReadLaTeXDocument(const QString& text, EqModel* eq, const TeXReadContext& context, LaTeXReadResult* result) {
     LaTeXReadResult local;
     LaTeXReadResult& r = result ? *result : local;
     r = LaTeXReadResult();
     ClearEquation(eq);
     for (const Segment& s : splitSegments(text)) {
         ++r.segments;
-        if (ReadLaTeXSegment(eq, &r, QStringView(text).mid(s.start, s.length), s.start)) ++r.converted;
+        if (ReadLaTeXSegment(eq, context, &r, QStringView(text).mid(s.start, s.length), s.start)) ++r.converted;
     }
     if (r.overflow) {
         QString message = LangText(QStringLiteral("LANG_08.xml"), QStringLiteral("gMSG_1"), 1);
@@ -213,10 +207,10 @@ bool ReadLaTeXDocument(const QString& text, EqModel* eq, LaTeXReadResult* result
     return true;
 }
 
-LaTeXReadResult ReadLaTeXInto(const QString& text, EqModel* eq) {
+LaTeXReadResult ReadLaTeXInto(const QString& text, EqModel* eq, const TeXReadContext& context) {
     LaTeXReadResult r;
     EqModel scratch(eq->settings);
-    ReadLaTeXDocument(text, &scratch, &r);
+    ReadLaTeXDocument(text, &scratch, context, &r);
     // A text that gives nothing to show leaves the equation as it was.
     if (r.ok && IsEquationEmpty(&scratch)) {
         r.ok = false;

@@ -2,14 +2,14 @@
 // symbols, decorations, big operators and integrals.
 #include "LaTeXWriter.h"
 
-#include "TeXCode.h"
+#include "tex/TeXCode.h"
 #include "model/EqElement.h"
 #include "model/EqTypes.h"
 
 namespace toliva {
 namespace {
 
-QString childChainText(const EqElement* e) { return LaTeXChildText(e, 1); }
+QString childChainText(const TeXWriteContext& ctx, const EqElement* e) { return LaTeXChildText(ctx, e, 1); }
 
 struct StyledRange {
     int first;
@@ -92,7 +92,7 @@ const char* decorationCommand(int t) {
 
 }  // namespace
 
-void WriteLaTeXOperator(const EqElement* e, QString* text) {
+void WriteLaTeXOperator(const TeXWriteContext& ctx, const EqElement* e, QString* text) {
     QString name;
     switch (e->type) {
     case 1042: name = QStringLiteral("+"); break;
@@ -102,7 +102,7 @@ void WriteLaTeXOperator(const EqElement* e, QString* text) {
     case 1061: name = QStringLiteral(">"); break;
     case 1104: name = QStringLiteral("\\text{\u223D}"); break;
     case 1105: name = QStringLiteral("\\text{\u224C}"); break;
-    default: texCode().TeXNameOfOperator(e->type, &name); break;
+    default: if (ctx.names) ctx.names->TeXNameOfOperator(e->type, &name); break;
     }
     if (e->ch == 0xEEFF && !name.isEmpty()) name.prepend(QStringLiteral("\\not "));
     *text = name;
@@ -144,13 +144,13 @@ void WriteLaTeXArrow(const EqElement* e, QString* text) {
     *text = QLatin1String(name);
 }
 
-void WriteLaTeXGlyph(const EqElement* e, QString* text) {
+void WriteLaTeXGlyph(const TeXWriteContext& ctx, const EqElement* e, QString* text) {
     QString name = styledGlyphText(e->type, e->ch);
-    if (name.isEmpty()) texCode().TeXNameOfGlyph(e->ch, &name);
+    if (name.isEmpty() && ctx.names) ctx.names->TeXNameOfGlyph(e->ch, &name);
     *text = name.isEmpty() ? name : ApplyLaTeXAccents(e, name);
 }
 
-void WriteLaTeXDecoration(const EqElement* e, QString* text) {
+void WriteLaTeXDecoration(const TeXWriteContext& ctx, const EqElement* e, QString* text) {
     QString command;
     if (e->type == EqTypePhasor) {
         command = QStringLiteral("\\phase");
@@ -160,7 +160,7 @@ void WriteLaTeXDecoration(const EqElement* e, QString* text) {
     } else {
         command = QLatin1String(decorationCommand(e->type));
     }
-    *text = command + QLatin1Char('{') + childChainText(e) + QLatin1Char('}');
+    *text = command + QLatin1Char('{') + childChainText(ctx, e) + QLatin1Char('}');
 }
 
 QString LaTeXBigOperatorCommand(int t) {
@@ -205,31 +205,31 @@ QString LaTeXIntegralCommand(int t) {
     }
 }
 
-void WriteLaTeXLimits(const EqElement* e, const QString& command, QString* text) {
+void WriteLaTeXLimits(const TeXWriteContext& ctx, const EqElement* e, const QString& command, QString* text) {
     switch (e->children.size()) {
     case 0:
         text->clear();
         return;
     case 1:
-        *text = command + QLatin1Char('{') + LaTeXChildText(e, 1) + QLatin1Char('}');
+        *text = command + QLatin1Char('{') + LaTeXChildText(ctx, e, 1) + QLatin1Char('}');
         return;
     case 2:
-        *text = command + QLatin1Char('_') + LaTeXBareArgument(LaTeXChildText(e, 1)) + QLatin1Char('{') +
-                LaTeXChildText(e, 2) + QLatin1Char('}');
+        *text = command + QLatin1Char('_') + LaTeXBareArgument(LaTeXChildText(ctx, e, 1)) + QLatin1Char('{') +
+                LaTeXChildText(ctx, e, 2) + QLatin1Char('}');
         return;
     default:
-        *text = command + QLatin1Char('_') + LaTeXBareArgument(LaTeXChildText(e, 2)) + QLatin1Char('^') +
-                LaTeXBareArgument(LaTeXChildText(e, 1)) + QLatin1Char('{') + LaTeXChildText(e, 3) + QLatin1Char('}');
+        *text = command + QLatin1Char('_') + LaTeXBareArgument(LaTeXChildText(ctx, e, 2)) + QLatin1Char('^') +
+                LaTeXBareArgument(LaTeXChildText(ctx, e, 1)) + QLatin1Char('{') + LaTeXChildText(ctx, e, 3) + QLatin1Char('}');
         return;
     }
 }
 
-void WriteLaTeXBigOperator(const EqElement* e, QString* text) {
-    WriteLaTeXLimits(e, LaTeXBigOperatorCommand(e->type), text);
+void WriteLaTeXBigOperator(const TeXWriteContext& ctx, const EqElement* e, QString* text) {
+    WriteLaTeXLimits(ctx, e, LaTeXBigOperatorCommand(e->type), text);
 }
 
-void WriteLaTeXIntegral(const EqElement* e, QString* text) {
-    WriteLaTeXLimits(e, LaTeXIntegralCommand(e->type), text);
+void WriteLaTeXIntegral(const TeXWriteContext& ctx, const EqElement* e, QString* text) {
+    WriteLaTeXLimits(ctx, e, LaTeXIntegralCommand(e->type), text);
 }
 
 }  // namespace toliva

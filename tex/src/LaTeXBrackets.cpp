@@ -109,14 +109,14 @@ QString LaTeXDelimiterText(int code, bool leftSide, bool* sideWord) {
     return text;
 }
 
-void WriteLaTeXBracket(const EqElement* e, QString* text) {
+void WriteLaTeXBracket(const TeXWriteContext& ctx, const EqElement* e, QString* text) {
     const BracketDelimiters d = GetBracketDelimiters(e);
     bool leftWord = false;
     bool rightWord = false;
     QString left = LaTeXDelimiterText(d.left, true, &leftWord);
     QString right = LaTeXDelimiterText(d.right, false, &rightWord);
     const bool twoParts = e->children.size() >= 2;
-    const QString first = LaTeXChildText(e, 1);
+    const QString first = LaTeXChildText(ctx, e, 1);
     if (!twoParts && holdsCaseList(e)) {
         *text = first;
         return;
@@ -129,7 +129,7 @@ void WriteLaTeXBracket(const EqElement* e, QString* text) {
             right += right.endsWith(QLatin1Char(' ')) ? QStringLiteral("\\right. ") : QStringLiteral(" \\right. ");
     }
     if (twoParts)
-        *text = left + first + QStringLiteral(" \\middle| ") + LaTeXChildText(e, 2) + right;
+        *text = left + first + QStringLiteral(" \\middle| ") + LaTeXChildText(ctx, e, 2) + right;
     else
         *text = left + first + right;
 }
@@ -149,11 +149,11 @@ QString ResolveLaTeXAlignMarkers(const QString& row) {
     return text;
 }
 
-void WriteLaTeXMatrix(const EqElement* e, QString* text) {
+void WriteLaTeXMatrix(const TeXWriteContext& ctx, const EqElement* e, QString* text) {
     // One cell: its text alone; with no environment around it, alignment
     // markers have nothing to resolve against.
     if (e->children.size() == 1) {
-        *text = withoutMarkers(LaTeXChildText(e, 1));
+        *text = withoutMarkers(LaTeXChildText(ctx, e, 1));
         return;
     }
     const MatrixShape shape = GetMatrixShape(e);
@@ -183,7 +183,7 @@ void WriteLaTeXMatrix(const EqElement* e, QString* text) {
         for (int c = 0; c < columns; ++c) {
             const size_t cell = size_t(r) * size_t(columns) + size_t(c);
             if (c > 0) row += QLatin1Char('&');
-            row += QLatin1Char('\t') + LaTeXChildText(e, int(cell + 1));
+            row += QLatin1Char('\t') + LaTeXChildText(ctx, e, int(cell + 1));
             // A marked head puts the alignment point at the end of its cell.
             if (alignedRows && cell < e->children.size() && e->children[cell]->alignMark) row += kLaTeXAlignMarker;
         }

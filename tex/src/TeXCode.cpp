@@ -8,11 +8,6 @@
 
 namespace toliva {
 
-CTeXCode& texCode() {
-    static CTeXCode table;
-    return table;
-}
-
 int TeXNameEntry::nameLength() const {
     int n = 0;
     while (n < CTeXCode::kNameUnits && name[n] != 0) ++n;
@@ -47,6 +42,31 @@ void CTeXCode::LoadTeXNameTable() {
         return;
     }
     ReadTable(bytes, path);
+}
+
+QByteArray WriteTeXNameTable(const std::vector<TeXNameEntry>& entries) {
+    std::array<std::vector<const TeXNameEntry*>, CTeXCode::kBuckets> buckets;
+    for (const TeXNameEntry& e : entries) buckets[size_t(CTeXCode::BucketOf(e.name[0]))].push_back(&e);
+
+    QByteArray bytes;
+    Archive ar(&bytes, Archive::Store);
+    ar.writeI32(int32_t(entries.size()));
+    int32_t start = 0;
+    for (const auto& b : buckets) {
+        ar.writeI32(int32_t(b.size()));
+        ar.writeI32(start);
+        start += int32_t(b.size());
+    }
+    for (const auto& b : buckets) {
+        for (const TeXNameEntry* e : b) {
+            ar.writeI32(e->kind);
+            ar.writeI32(e->value1);
+            ar.writeI32(e->value2);
+            for (char16_t unit : e->name) ar.writeU16(unit);
+        }
+    }
+    ar.close();
+    return bytes;
 }
 
 void CTeXCode::LoadTeXNameTableFromBytes(const QByteArray& bytes, const QString& pathForMessage) {

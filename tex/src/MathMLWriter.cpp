@@ -1,9 +1,11 @@
 #include "MathMLWriter.h"
 
 #include "MathMLTables.h"
+#include "tex/MathML.h"
 #include "model/EqElement.h"
 #include "model/EqModel.h"
 #include "model/GlyphOutline.h"
+#include "model/SymbolLibrary.h"
 
 #include <charconv>
 #include <initializer_list>
@@ -16,11 +18,6 @@ namespace {
 using mathml::LimitLayout;
 
 constexpr const char* kMathMLNamespace = "http://www.w3.org/1998/Math/MathML";
-
-GlyphCharProvider& glyphCharProvider() {
-    static GlyphCharProvider provider;
-    return provider;
-}
 
 bool isHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
 bool isLowSurrogate(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
@@ -106,6 +103,8 @@ int scriptSlots(int type) { return type == 173 || type == 174 || type == 176 ? 1
 
 class Writer {
 public:
+    explicit Writer(const TeXWriteContext& context) : m_context(context) {}
+
     // Writes e and, with cont, everything after it in its chain.
     void chain(const EqElement* e, pugi::xml_node parent, bool cont) {
         while (e) {
@@ -356,9 +355,11 @@ private:
 
     // The character recorded for a glyph: in the element's own outline copy,
     // else in the symbol library.
-    static char16_t recordedGlyphChar(const EqElement* e) {
+    char16_t recordedGlyphChar(const EqElement* e) const {
         if (e->glyph && e->glyph->charCode) return char16_t(e->glyph->charCode);
-        if (const GlyphCharProvider& provider = glyphCharProvider()) return provider(e->ch);
+        if (m_context.symbols) {
+            if (const GlyphOutline* g = m_context.symbols->glyph(e->ch)) return char16_t(g->charCode);
+        }
         return 0;
     }
 
@@ -582,6 +583,7 @@ private:
         }
     }
 
+    const TeXWriteContext& m_context;
     pugi::xml_node m_lastToken;
     const EqElement* m_lastElement = nullptr;
 };
@@ -614,23 +616,19 @@ std::string numericReferences(const std::string& xml) {
 
 void xml_string_writer::write(const void* data, size_t size) { result.append(static_cast<const char*>(data), size); }
 
-void WriteMathMLChain(const EqElement* e, pugi::xml_node parent, bool cont) {
-    Writer writer;
+void WriteMathMLChain(const TeXWriteContext& context, const EqElement* e, pugi::xml_node parent, bool cont) {
+    Writer writer(context);
     writer.chain(e, parent, cont);
 }
 
-QString EquationToMathML(const EqModel* eq, unsigned int saveFlags) {
+QString EquationToMathML(const EqModel& eq, const TeXWriteContext& context, unsigned int saveFlags) {
     pugi::xml_document doc;
     pugi::xml_node math = doc.append_child("math");
     math.append_attribute("xmlns") = kMathMLNamespace;
-    if (eq) {
-        for (const EqElement* head : eq->lines) WriteMathMLChain(head, math, true);
-    }
+    for (const EqElement* head : eq.lines) WriteMathMLChain(context, head, math, true);
     xml_string_writer sink;
     doc.save(sink, "\t", saveFlags, pugi::encoding_utf8);
     return QString::fromStdString(numericReferences(sink.result));
 }
-
-void SetMathMLGlyphCharProvider(GlyphCharProvider provider) { glyphCharProvider() = std::move(provider); }
 
 }  // namespace toliva
