@@ -2,6 +2,8 @@
 // symbols, decorations, big operators and integrals.
 #include "LaTeXWriter.h"
 
+#include "GlyphChars.h"
+
 #include "tex/TeXCode.h"
 #include "model/EqElement.h"
 #include "model/EqTypes.h"
@@ -147,6 +149,11 @@ void WriteLaTeXArrow(const EqElement* e, QString* text) {
 void WriteLaTeXGlyph(const TeXWriteContext& ctx, const EqElement* e, QString* text) {
     QString name = styledGlyphText(e->type, e->ch);
     if (name.isEmpty() && ctx.names) ctx.names->TeXNameOfGlyph(e->ch, &name);
+    // Without a name: the character the symbol records, by its code.
+    if (name.isEmpty()) {
+        if (const char16_t c = RecordedGlyphChar(ctx, e); c > 0x20 && !QChar::isSurrogate(c))
+            name = QStringLiteral("\\symbol{\"") + QString::number(c, 16).toUpper() + QStringLiteral("} ");
+    }
     *text = name.isEmpty() ? name : ApplyLaTeXAccents(e, name);
 }
 

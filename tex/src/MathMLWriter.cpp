@@ -1,11 +1,11 @@
 #include "MathMLWriter.h"
 
+#include "GlyphChars.h"
 #include "MathMLTables.h"
 #include "tex/MathML.h"
 #include "model/EqElement.h"
 #include "model/EqModel.h"
 #include "model/GlyphOutline.h"
-#include "model/SymbolLibrary.h"
 
 #include <charconv>
 #include <initializer_list>
@@ -349,19 +349,10 @@ private:
             return;
         }
         char16_t ch = m.ch;
-        if (m.kind == mathml::GlyphMeaning::Unknown) ch = recordedGlyphChar(e);
+        if (m.kind == mathml::GlyphMeaning::Unknown) ch = RecordedGlyphChar(m_context, e);
         setText(parent.append_child("mo"), xmlChar(ch));
     }
 
-    // The character recorded for a glyph: in the element's own outline copy,
-    // else in the symbol library.
-    char16_t recordedGlyphChar(const EqElement* e) const {
-        if (e->glyph && e->glyph->charCode) return char16_t(e->glyph->charCode);
-        if (m_context.symbols) {
-            if (const GlyphOutline* g = m_context.symbols->glyph(e->ch)) return char16_t(g->charCode);
-        }
-        return 0;
-    }
 
     // --- spaces, brackets, accents ------------------------------------------
 
