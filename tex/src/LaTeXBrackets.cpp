@@ -21,20 +21,15 @@ QString fixedSize(int code, bool leftSide) {
            QLatin1Char(leftSide ? 'l' : 'r') + QLatin1String(kPieces[piece - 1]);
 }
 
-uint32_t mask(const MatrixShape& shape, int j) {
-    const uint8_t* b = shape.rules + 4 * j;
-    return uint32_t(b[0]) | uint32_t(b[1]) << 8 | uint32_t(b[2]) << 16 | uint32_t(b[3]) << 24;
-}
-
 bool hasBit(uint32_t m, int bit) { return bit >= 0 && bit < 32 && (m >> bit) & 1u; }
 
 // The separator at a column boundary: ':' for a line of style 0 only, '|'
 // for style 2 only, nothing otherwise.
 QString columnSeparator(const MatrixShape& shape, int bit) {
-    const bool s0 = hasBit(mask(shape, 0), bit);
-    const bool s1 = hasBit(mask(shape, 2), bit);
-    const bool s2 = hasBit(mask(shape, 4), bit);
-    const bool s3 = hasBit(mask(shape, 6), bit);
+    const bool s0 = hasBit(MatrixRuleMask(shape, 0), bit);
+    const bool s1 = hasBit(MatrixRuleMask(shape, 2), bit);
+    const bool s2 = hasBit(MatrixRuleMask(shape, 4), bit);
+    const bool s3 = hasBit(MatrixRuleMask(shape, 6), bit);
     if (s0 && !s1 && !s2 && !s3) return QStringLiteral(":");
     if (s2 && !s0 && !s1 && !s3) return QStringLiteral("|");
     return {};
@@ -42,10 +37,10 @@ QString columnSeparator(const MatrixShape& shape, int bit) {
 
 // The rule line after row bit, or an empty text.
 QString rowLine(const MatrixShape& shape, int bit) {
-    const bool s0 = hasBit(mask(shape, 1), bit);
-    const bool s1 = hasBit(mask(shape, 3), bit);
-    const bool s2 = hasBit(mask(shape, 5), bit);
-    const bool s3 = hasBit(mask(shape, 7), bit);
+    const bool s0 = hasBit(MatrixRuleMask(shape, 1), bit);
+    const bool s1 = hasBit(MatrixRuleMask(shape, 3), bit);
+    const bool s2 = hasBit(MatrixRuleMask(shape, 5), bit);
+    const bool s3 = hasBit(MatrixRuleMask(shape, 7), bit);
     if (!s0 && !s1 && !s2 && !s3) return {};
     if (s2 && !s0 && !s1 && !s3) return QStringLiteral("\t\\hline\n");
     return QStringLiteral("\t\\hdashline\n");

@@ -5,7 +5,7 @@
 // is built in place, and the colour that ran before it runs again after it.
 #include "LaTeXTokens.h"
 
-#include "TreeBuilders.h"
+#include "model/EqTreeOps.h"
 #include "model/EqElement.h"
 #include "model/EqModel.h"
 #include "model/EqTypes.h"
@@ -550,7 +550,7 @@ private:
         EqElement* first = before->next;
         if (code > 0 && first && (IsGlyphSymbolType(first->type) || IsStyledCharType(first->type)) &&
             !(IsCharType(first->type) && first->ch == u' '))
-            first->payload.push_back(uint8_t(code & 0xFF));
+            AddAccentMark(first, uint8_t(code & 0xFF));
         return next;
     }
 
@@ -758,13 +758,13 @@ private:
         const bool one = s.sub && !s.sup;
         e->type = bigOperatorType(base, both, one, s.limits);
         if (both) {
-            e->children.push_back(s.sup);
-            e->children.push_back(s.sub);
+            AttachChildChain(e, s.sup, ChainAppend);
+            AttachChildChain(e, s.sub, ChainAppend);
         } else if (one) {
-            if (e->type >= 848 && e->type <= 859) e->children.push_back(emptyChain(e));
-            e->children.push_back(s.sub);
+            if (e->type >= 848 && e->type <= 859) newChain(e, ChainAppend);
+            AttachChildChain(e, s.sub, ChainAppend);
         } else if (base == 274 || base == 275) {
-            e->children.push_back(emptyChain(e));
+            newChain(e, ChainAppend);
         }
         Chain operand = chainAt(newChain(e));
         if (rightSideScripts) buildSideScripts(rightSideScripts, operand);
@@ -779,8 +779,8 @@ private:
         EqElement* before = c.cur;
         buildContent(group, c);
         forEachMade(before, c, [this](EqElement* e) {
-            if (e->type == 173) e->children.push_back(newChain(e, ChainDetached));
-            if (e->type == 174) e->children.insert(e->children.begin(), newChain(e, ChainDetached));
+            if (e->type == 173) newChain(e, ChainAppend);
+            if (e->type == 174) newChain(e, ChainPrepend);
             if (e->type >= 173 && e->type <= 175) e->type = 182;
         });
     }
@@ -964,14 +964,14 @@ private:
         n = collectScripts(buildOne(n, name), e, &s);
         if (s.sup && s.sub) {
             e->type = 178;
-            e->children.push_back(s.sup);
-            e->children.push_back(s.sub);
+            AttachChildChain(e, s.sup, ChainAppend);
+            AttachChildChain(e, s.sub, ChainAppend);
         } else if (s.sup) {
             e->type = 177;
-            e->children.push_back(s.sup);
+            AttachChildChain(e, s.sup, ChainAppend);
         } else {
             e->type = s.limits == LimitsAbove ? 180 : 179;
-            e->children.push_back(s.sub ? s.sub : emptyChain(e));
+            AttachChildChain(e, s.sub ? s.sub : emptyChain(e), ChainAppend);
         }
         c.cur = e;
         return n;
@@ -1082,7 +1082,7 @@ private:
                 m = add(*target, EqTypeMatrix, ch);
                 for (size_t r = 0; r < rows; ++r)
                     for (size_t k = 0; k < columns; ++k) buildContentArgument(cell(r, k), m);
-                m->payload = {uint8_t(rows), uint8_t(columns)};
+                SetMatrixCounts(m, int(rows), int(columns));
             }
             if (env.hasRules) SetMatrixRules(m, env.rules);
         }

@@ -4,6 +4,8 @@
 // sequence is scanned once.
 #include "LaTeXTokens.h"
 
+#include "model/EqElement.h"
+
 #include <vector>
 
 namespace toliva::latex {
@@ -196,7 +198,7 @@ int environmentCode(QStringView name) {
 
 void setRuleBit(Environment& env, int word, int bit) {
     if (bit < 0 || bit >= 32) return;
-    env.rules[word * 4 + bit / 8] |= uint8_t(1u << (bit % 8));
+    SetMatrixRuleBit(env.rules, word, bit);
     env.hasRules = true;
 }
 

@@ -2,7 +2,7 @@
 #include "MathMLReadTree.h"
 
 #include "MathMLReader.h"
-#include "TreeBuilders.h"
+#include "model/EqTreeOps.h"
 #include "model/EqElement.h"
 #include "model/EqModel.h"
 
@@ -146,13 +146,9 @@ TreeReader::Step TreeReader::operatorToken(pugi::xml_node node, EqElement* after
     if (next && !text.empty() && text[0] == u'/' && after->type != EqTypeChainHead && !after->next && after->prev) {
         EqElement* numerator = after;
         EqElement* before = numerator->prev;
-        before->next = nullptr;
-        numerator->prev = nullptr;
+        UnlinkElement(numerator);
         EqElement* e = link(before, 130);
-        EqElement* top = newChain(e);
-        top->next = numerator;
-        numerator->prev = top;
-        numerator->parent = e;
+        LinkAfter(newChain(e), numerator);
         read(next, newChain(e), false);
         return {e, next};
     }

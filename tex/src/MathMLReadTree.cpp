@@ -1,7 +1,7 @@
 #include "MathMLReadTree.h"
 
 #include "MathMLReader.h"
-#include "TreeBuilders.h"
+#include "model/EqTreeOps.h"
 #include "model/EqElement.h"
 #include "model/EqModel.h"
 
@@ -65,8 +65,6 @@ std::vector<int> ruleWords(const QString& text) {
     }
     return words;
 }
-
-void setMaskBit(uint8_t record[32], int mask, int bit) { record[4 * mask + bit / 8] |= uint8_t(1u << (bit % 8)); }
 
 // Arrow glyphs that turn an over, under or over-and-under structure into an
 // extensible arrow.
@@ -355,21 +353,17 @@ TreeReader::Step TreeReader::accent(pugi::xml_node node, EqElement* after, bool 
     // Marks belong on characters and glyph symbols only: other types use
     // their payload for other things.
     if (only && attributeTrue && markCode && (IsCharType(only->type) || IsGlyphSymbolType(only->type))) {
-        work->next = nullptr;
+        UnlinkElement(only);
         DeleteEqElement(work);
-        only->prev = after;
-        after->next = only;
-        only->parent = after->parent;
-        const uint8_t byte = uint8_t(underSide ? markCode + 128 : markCode);
-        only->payload.push_back(byte);
-        if (twice) only->payload.push_back(byte);
+        LinkAfter(after, only);
+        const uint8_t mark = uint8_t(underSide ? markCode + 128 : markCode);
+        AddAccentMark(only, mark);
+        if (twice) AddAccentMark(only, mark);
         return {only, node};
     }
     if (const int wide = WideAccentOf(a)) {
         EqElement* e = link(after, underSide ? wide + 16 : wide);
-        work->parent = e;
-        if (work->next) SetChainParent(work->next, e);
-        e->children.push_back(work);
+        AttachChildChain(e, work, ChainAppend);
         return {e, node};
     }
     DeleteEqElement(work);
@@ -445,7 +439,7 @@ TreeReader::Step TreeReader::table(pugi::xml_node node, EqElement* after) {
     const QString align = attribute(node, "columnalign", QStringLiteral("center"));
     if (align == QLatin1String("left")) e->ch = 1;
     else if (align == QLatin1String("right")) e->ch = 2;
-    if (type == 371) e->payload = {uint8_t(rowCount), uint8_t(columns)};
+    SetMatrixCounts(e, int(rowCount), int(columns));
     for (const std::vector<pugi::xml_node>& cells : rows)
         for (size_t c = 0; c < columns; ++c)
             chainWith(e, c < cells.size() ? cells[c].first_child() : pugi::xml_node(), true);
@@ -455,9 +449,9 @@ TreeReader::Step TreeReader::table(pugi::xml_node node, EqElement* after) {
     const std::vector<int> columnWords = ruleWords(attribute(node, "columnlines"));
     const std::vector<int> rowWords = ruleWords(attribute(node, "rowlines"));
     for (size_t i = 0; i < columnWords.size() && i < columns; ++i)
-        if (columnWords[i]) setMaskBit(record, columnWords[i] == 1 ? 0 : 4, int(i));
+        if (columnWords[i]) SetMatrixRuleBit(record, columnWords[i] == 1 ? 0 : 4, int(i));
     for (size_t i = 0; i < rowWords.size() && i < rowCount; ++i)
-        if (rowWords[i]) setMaskBit(record, rowWords[i] == 1 ? 1 : 5, int(i));
+        if (rowWords[i]) SetMatrixRuleBit(record, rowWords[i] == 1 ? 1 : 5, int(i));
     SetMatrixRules(e, record);
     return {e, node};
 }

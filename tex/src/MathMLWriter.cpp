@@ -501,11 +501,6 @@ private:
 
     // --- matrices -------------------------------------------------------------
 
-    static uint32_t ruleMask(const MatrixShape& shape, int index) {
-        const uint8_t* b = shape.rules + 4 * index;
-        return uint32_t(b[0]) | uint32_t(b[1]) << 8 | uint32_t(b[2]) << 16 | uint32_t(b[3]) << 24;
-    }
-
     // One entry per boundary; empty when every entry would be "none".
     // Style masks: dashed in 0 and 1, solid in 2 and 3 (columns at even
     // places of the record, rows at odd ones).
@@ -514,7 +509,7 @@ private:
         bool any = false;
         for (int i = 1; i < count; ++i) {
             const int bit = i - 1;
-            auto has = [&](int style) { return bit < 32 && (ruleMask(shape, 2 * style + rowOffset) >> bit & 1u); };
+            auto has = [&](int style) { return bit < 32 && (MatrixRuleMask(shape, 2 * style + rowOffset) >> bit & 1u); };
             const char* entry = "none";
             if (has(0) || has(1)) entry = "dashed";
             else if (has(2) || has(3)) entry = "solid";

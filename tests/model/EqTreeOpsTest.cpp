@@ -1,21 +1,22 @@
-// The element builders the LaTeX and MathML readers share.
-#include "LaTeXReaderTestSupport.h"
+// The tree-building primitives (model/EqTreeOps.h) and the payload setters
+// the builders use.
+#include "tex/LaTeXReaderTestSupport.h"
 
 #include "model/EqElement.h"
-#include "TreeBuilders.h"
+#include "model/EqTreeOps.h"
 
 #include <gtest/gtest.h>
 
 namespace toliva::test {
 namespace {
 
-class TreeBuildersTest : public ::testing::Test {
+class EqTreeOpsTest : public ::testing::Test {
 protected:
     EqModel m_eq{readerStyle()};
     EqElement* m_line = AddEmptyLine(&m_eq);
 };
 
-TEST_F(TreeBuildersTest, NewElementAfterTakesParentAndColourOfItsPredecessor) {
+TEST_F(EqTreeOpsTest, NewElementAfterTakesParentAndColourOfItsPredecessor) {
     EqElement* frac = NewElementAfter(m_line, 0, &m_eq, 128);
     frac->colour = frac->colour2 = 0xFFFF0000;
     EqElement* head = NewChildChain(frac, &m_eq, ChainAppend);
@@ -33,7 +34,7 @@ TEST_F(TreeBuildersTest, NewElementAfterTakesParentAndColourOfItsPredecessor) {
     DeleteEqElement(loose);
 }
 
-TEST_F(TreeBuildersTest, NewChildChainAppendsPrependsOrDetaches) {
+TEST_F(EqTreeOpsTest, NewChildChainAppendsPrependsOrDetaches) {
     EqElement* e = NewElementAfter(m_line, 0, &m_eq, 175);
     EqElement* second = NewChildChain(e, &m_eq, ChainAppend);
     EqElement* first = NewChildChain(e, &m_eq, ChainPrepend);
@@ -46,7 +47,7 @@ TEST_F(TreeBuildersTest, NewChildChainAppendsPrependsOrDetaches) {
     DeleteEqElement(work);
 }
 
-TEST_F(TreeBuildersTest, AppendCharRunMakesOneUprightElementPerUnit) {
+TEST_F(EqTreeOpsTest, AppendCharRunMakesOneUprightElementPerUnit) {
     EXPECT_EQ(AppendCharRun(u"", m_line, &m_eq), m_line);
     EqElement* last = AppendCharRun(u"si\U0001D538", m_line, &m_eq);
     EXPECT_EQ(readerTree(m_eq), QStringLiteral("line 0\n  type=1 ch=0073 's'\n  type=1 ch=0069 'i'\n"
@@ -55,7 +56,7 @@ TEST_F(TreeBuildersTest, AppendCharRunMakesOneUprightElementPerUnit) {
     EXPECT_FALSE(last->next);
 }
 
-TEST_F(TreeBuildersTest, WrapLeadingRunMovesTheRunIntoTheNewElement) {
+TEST_F(EqTreeOpsTest, WrapLeadingRunMovesTheRunIntoTheNewElement) {
     AppendCharRun(u"ab", m_line, &m_eq);
     EqElement* b = m_line->next->next;
     EqElement* after = AppendCharRun(u"c", b, &m_eq);
@@ -76,7 +77,7 @@ TEST_F(TreeBuildersTest, WrapLeadingRunMovesTheRunIntoTheNewElement) {
     EXPECT_FALSE(b->next);
 }
 
-TEST_F(TreeBuildersTest, WrapLeadingRunRefusesWithoutARun) {
+TEST_F(EqTreeOpsTest, WrapLeadingRunRefusesWithoutARun) {
     EqElement* e = NewElementAfter(m_line, 0, &m_eq, 130);
     EqElement* head = NewChildChain(e, &m_eq, ChainAppend);
     EqElement* a = AppendCharRun(u"a", e, &m_eq);
@@ -90,18 +91,71 @@ TEST_F(TreeBuildersTest, WrapLeadingRunRefusesWithoutARun) {
     DeleteEqElement(loose);
 }
 
-TEST(CountCommandLettersTest, CountsLettersAndSlashes) {
-    struct Case {
-        const char16_t* text;
-        int count;
-        int expected;
-    };
-    const Case cases[] = {
-        {u"frac{a}", 7, 4}, {u"big/x", 5, 5}, {u"alpha", 3, 3}, {u"{x}", 3, 0},
-        {u"a1", 2, 1},      {u"\u00E9t\u00E9", 3, 0}, {u"ab", 0, 0}, {u"ab", -1, 0},
-    };
-    for (const Case& c : cases) EXPECT_EQ(CountCommandLetters(c.count, c.text), c.expected) << c.count;
-    EXPECT_EQ(CountCommandLetters(3, nullptr), 0);
+TEST_F(EqTreeOpsTest, AttachChildChainMovesAWorkChainUnderItsOwner) {
+    EqElement* e = NewElementAfter(m_line, 0, &m_eq, 177);
+    EqElement* existing = NewChildChain(e, &m_eq, ChainAppend);
+    EqElement* work = NewChildChain(nullptr, &m_eq, ChainDetached);
+    EqElement* x = AppendCharRun(u"xy", work, &m_eq);
+    AttachChildChain(e, work, ChainPrepend);
+    ASSERT_EQ(e->children.size(), 2u);
+    EXPECT_EQ(e->children[0], work);
+    EXPECT_EQ(e->children[1], existing);
+    for (const EqElement* c = work; c; c = c->next) EXPECT_EQ(c->parent, e);
+    EXPECT_EQ(x->parent, e);
+
+    EqElement* last = NewChildChain(nullptr, &m_eq, ChainDetached);
+    AttachChildChain(e, last, ChainAppend);
+    EXPECT_EQ(e->children.back(), last);
+    AttachChildChain(nullptr, last, ChainAppend);  // nothing to attach to
+    EXPECT_EQ(last->parent, e);
+}
+
+TEST_F(EqTreeOpsTest, LinkAfterTakesThePredecessorsParentButNotItsColour) {
+    EqElement* frac = NewElementAfter(m_line, 0, &m_eq, 128);
+    EqElement* head = NewChildChain(frac, &m_eq, ChainAppend);
+    head->colour2 = 0xFF00FF00;
+    auto* e = new EqElement(&m_eq);
+    e->type = EqTypeCharItalic;
+    const uint32_t own = e->colour;
+    LinkAfter(head, e);
+    EXPECT_EQ(head->next, e);
+    EXPECT_EQ(e->prev, head);
+    EXPECT_EQ(e->parent, frac);
+    EXPECT_EQ(e->colour, own);
+}
+
+TEST(EqPayloadSetters, AccentMarksAndMatrixCounts) {
+    EqModel eq{readerStyle()};
+    EqElement* line = AddEmptyLine(&eq);
+    EqElement* x = NewElementAfter(line, 'x', &eq, EqTypeCharItalic);
+    AddAccentMark(x, 5);
+    AddAccentMark(x, 128 + 13);
+    EXPECT_EQ(x->payload, (std::vector<uint8_t>{5, 141}));
+    AddAccentMark(nullptr, 1);
+
+    // The counts go ahead of a rule record that is there already.
+    EqElement* m = NewElementAfter(x, 0, &eq, EqTypeMatrix);
+    SetMatrixCounts(m, 3, 2);
+    EXPECT_EQ(m->payload, (std::vector<uint8_t>{3, 2}));
+    uint8_t record[32] = {};
+    SetMatrixRuleBit(record, 4, 9);
+    SetMatrixRuleBit(record, 1, 0);
+    SetMatrixRuleBit(record, 1, 32);  // outside: ignored
+    SetMatrixRuleBit(record, 8, 0);   // no such mask: ignored
+    SetMatrixRules(m, record);
+    SetMatrixCounts(m, 4, 5);
+    const MatrixShape shape = GetMatrixShape(m);
+    EXPECT_EQ(shape.count2, 4);
+    EXPECT_EQ(shape.count1, 5);
+    EXPECT_EQ(MatrixRuleMask(shape, 4), 1u << 9);
+    EXPECT_EQ(MatrixRuleMask(shape, 1), 1u);
+    EXPECT_EQ(MatrixRuleMask(shape, 0), 0u);
+    EXPECT_EQ(MatrixRuleMask(shape, 8), 0u);
+
+    // Other matrix types count their chains: no counts in the payload.
+    EqElement* column = NewElementAfter(m, 0, &eq, EqTypeMatrixColumn);
+    SetMatrixCounts(column, 3, 1);
+    EXPECT_TRUE(column->payload.empty());
 }
 
 }  // namespace
