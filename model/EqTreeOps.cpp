@@ -36,6 +36,24 @@ void LinkAfter(EqElement* element, EqElement* e) {
     e->prev = element;
 }
 
+EqElement* DetachRun(EqElement* first) {
+    if (first && first->prev) {
+        first->prev->next = nullptr;
+        first->prev = nullptr;
+    }
+    return first;
+}
+
+void InsertRunAfter(EqElement* element, EqElement* first) {
+    if (!element || !first) return;
+    EqElement* last = FindChainEnd(first);
+    last->next = element->next;
+    if (element->next) element->next->prev = last;
+    element->next = first;
+    first->prev = element;
+    SetChainParent(first, element->parent);
+}
+
 EqElement* NewElementAfter(EqElement* element, uint16_t ch, EqModel* eq, int32_t type) {
     EqModel* model = element ? element->owner : eq;
     auto* e = new EqElement(model);

@@ -46,6 +46,14 @@ void AttachChildChain(EqElement* owner, EqElement* head, int mode);
 // chain ends.
 void LinkAfter(EqElement* element, EqElement* e);
 
+// Cuts first's chain before first: first and the elements after it become a
+// run that stands nowhere (parents unchanged). Returns first.
+EqElement* DetachRun(EqElement* first);
+
+// Links a run that stands nowhere (first up to the end of its links) after
+// element, with element's parent; element's old successor follows the run.
+void InsertRunAfter(EqElement* element, EqElement* first);
+
 // Creates an element of the given type and character and links it as the
 // next of element (LinkAfter), with element's colours (from its colour2).
 // Without an element the new element is a detached type-0 head. Returns it.

@@ -124,6 +124,34 @@ TEST_F(EqTreeOpsTest, LinkAfterTakesThePredecessorsParentButNotItsColour) {
     EXPECT_EQ(e->colour, own);
 }
 
+TEST_F(EqTreeOpsTest, ARunIsCutOffAndInsertedElsewhere) {
+    EqElement* c = AppendCharRun(u"abc", m_line, &m_eq);
+    EqElement* b = c->prev;
+    EqElement* root = NewElementAfter(nullptr, 0, &m_eq, 0);  // a work chain that stands nowhere
+    EqElement* frac = NewElementAfter(root, 0, &m_eq, 128);
+    EqElement* top = NewChildChain(frac, &m_eq, ChainAppend);
+    EqElement* x = AppendCharRun(u"xy", top, &m_eq)->prev;
+
+    // "bc" is cut off the chain it stood in; a head has nothing before it.
+    EXPECT_EQ(DetachRun(b), b);
+    EXPECT_FALSE(b->prev);
+    EXPECT_FALSE(m_line->next->next);
+    EXPECT_EQ(DetachRun(m_line), m_line);
+
+    // Inserted after "x": the run takes the chain's parent, "y" follows it.
+    InsertRunAfter(x, b);
+    QString text;
+    for (const EqElement* q = top->next; q; q = q->next) {
+        text += QChar(q->ch);
+        EXPECT_EQ(q->parent, frac);
+        EXPECT_EQ(q->prev->next, q);
+    }
+    EXPECT_EQ(text, QStringLiteral("xbcy"));
+    InsertRunAfter(nullptr, b);  // nothing happens
+    EXPECT_EQ(x->next, b);
+    DeleteEqElement(root);
+}
+
 TEST(EqPayloadSetters, AccentMarksAndMatrixCounts) {
     EqModel eq{readerStyle()};
     EqElement* line = AddEmptyLine(&eq);

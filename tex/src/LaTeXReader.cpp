@@ -5,6 +5,7 @@
 #include "LaTeXTokens.h"
 #include "model/EqElement.h"
 #include "model/EqModel.h"
+#include "model/EqTreeOps.h"
 #include "platform/MessageSink.h"
 #include "uikit/LangTable.h"
 
@@ -89,23 +90,12 @@ bool mergeOnce(EqElement* outer) {
     outer->ch = uint16_t((outer->ch & 0xFF00) | rightByte(inner));
     EqElement* content = inner->children[0];
     inner->children.clear();
-    content->parent = outer;
-    SetChainParent(content->next, outer);
+    SetChainParent(content, outer);
     outer->children[0] = content;
 
     EqElement* following = inner->next;
-    inner->next = nullptr;
-    oldHead->next = nullptr;
-    inner->prev = nullptr;
-    if (following) {
-        following->prev = nullptr;
-        EqElement* last = FindChainEnd(following);
-        last->next = outer->next;
-        if (outer->next) outer->next->prev = last;
-        outer->next = following;
-        following->prev = outer;
-        SetChainParent(following, outer->parent);
-    }
+    UnlinkElement(inner);
+    if (following) InsertRunAfter(outer, DetachRun(following));
     DeleteEqElement(inner);
     DeleteEqElement(oldHead);
     return true;
