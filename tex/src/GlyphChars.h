@@ -1,9 +1,7 @@
 // The character a glyph symbol stands for, as both writers fall back on it.
 #pragma once
 
-#ifndef TOLIVA_TEX_INTERNAL
-#error "tex/src/ is private to tex/: include tex/LaTeX.h, tex/MathML.h or tex/TeXCode.h"
-#endif
+#include "TeXInternal.h"
 
 #include "tex/TeXContext.h"
 

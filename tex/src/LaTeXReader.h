@@ -1,9 +1,7 @@
 // The LaTeX reader's driver: math segments of a text, one segment into lines.
 #pragma once
 
-#ifndef TOLIVA_TEX_INTERNAL
-#error "tex/src/ is private to tex/: include tex/LaTeX.h, tex/MathML.h or tex/TeXCode.h"
-#endif
+#include "TeXInternal.h"
 
 #include "tex/LaTeX.h"
 

@@ -5,9 +5,7 @@
 // walks it; sequences are plain doubly linked lists.
 #pragma once
 
-#ifndef TOLIVA_TEX_INTERNAL
-#error "tex/src/ is private to tex/: include tex/LaTeX.h, tex/MathML.h or tex/TeXCode.h"
-#endif
+#include "TeXInternal.h"
 
 #include "LaTeXReader.h"
 

@@ -6,9 +6,7 @@
 // from the TeX name table of the context.
 #pragma once
 
-#ifndef TOLIVA_TEX_INTERNAL
-#error "tex/src/ is private to tex/: include tex/LaTeX.h, tex/MathML.h or tex/TeXCode.h"
-#endif
+#include "TeXInternal.h"
 
 #include "tex/TeXContext.h"
 

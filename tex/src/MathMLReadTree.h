@@ -2,9 +2,7 @@
 // into the element types of the equation. Internal to the reader.
 #pragma once
 
-#ifndef TOLIVA_TEX_INTERNAL
-#error "tex/src/ is private to tex/: include tex/LaTeX.h, tex/MathML.h or tex/TeXCode.h"
-#endif
+#include "TeXInternal.h"
 
 #include "MathMLReadTables.h"
 

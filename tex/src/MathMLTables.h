@@ -2,9 +2,7 @@
 // element type, accent code, delimiter code and glyph index is written with.
 #pragma once
 
-#ifndef TOLIVA_TEX_INTERNAL
-#error "tex/src/ is private to tex/: include tex/LaTeX.h, tex/MathML.h or tex/TeXCode.h"
-#endif
+#include "TeXInternal.h"
 
 #include <cstdint>
 
