@@ -1,6 +1,6 @@
 // Every modal picker of the system (file open and save, colour, font, folder)
 // goes through one replaceable service. The programs install the Qt dialogs
-// (uikit/QtDialogService.h) at start; without an installed service every
+// (QtDialogService of the UI kit) at start; without an installed service every
 // picker answers Cancel. Tests install a ScriptedDialogService that records
 // each request and answers from a queue.
 #pragma once

@@ -1,5 +1,5 @@
 // Language tables: one XML language file opened for one language, and the
-// texts looked up in it. No widgets here: uikit/LangTable.h sets dialog texts
+// texts looked up in it. No widgets here: the UI kit sets dialog texts
 // and shows items as message boxes.
 //
 // Layout of a language file: one top-level element; below it one element per

@@ -1,6 +1,6 @@
 // Small free functions: where the program and the per-user data lie,
 // splitting two-part texts and reading whole text files. No widgets here;
-// the interface font is in uikit/Utilities.h.
+// the interface font is in the UI kit.
 #pragma once
 
 #include <QByteArray>

@@ -12,6 +12,8 @@
 // result says so (ReadLaTeXInto does exactly that).
 #pragma once
 
+#include "model/EqNotes.h"
+
 #include <QString>
 #include <QStringList>
 #include <QStringView>
@@ -37,6 +39,9 @@ struct LaTeXReadResult {
     // as its name's letters (or, inside \text, as its characters), "{name}"
     // of an environment read as its content.
     QStringList unknown;
+    // For the caller to show (NoteText): the formula-cut note when overflow
+    // is set, once per text.
+    EqNotes notes;
 };
 
 // At most this many tokens are made of one segment; the rest is dropped.
@@ -56,7 +61,7 @@ void SetTeXLabelSource(TeXLabelSource source);
 
 // Clears eq and reads text into it. Returns true when the equation received
 // at least one line; otherwise eq is left with one empty line. When a segment
-// was cut at the token cap, the overflow message is shown once.
+// was cut at the token cap, the result's notes hold the formula-cut note once.
 bool ReadLaTeXDocument(const QString& text, EqModel* eq, LaTeXReadResult* result = nullptr);
 
 // Converts one math segment into new lines at the end of eq. offset is the

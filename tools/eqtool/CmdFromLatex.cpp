@@ -24,6 +24,8 @@ int runFromLatex(const QStringList& arguments) {
     SetDefaultLayoutSettings(style);
     EqModel eq(style);
     const LaTeXReadResult r = ReadLaTeXInto(args[0], &eq);
+    showNotes(r.notes);
+    showNotes(&eq);
     if (!r.message.isEmpty())
         printError(QStringLiteral("eqtool: %1 at %2").arg(r.message).arg(r.position));
     if (!r.ok) return 1;
