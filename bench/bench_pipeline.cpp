@@ -8,7 +8,6 @@
 #include "model/EqLayoutSettings.h"
 #include "model/EqModel.h"
 #include "model/EqOutput.h"
-#include "platform/MessageSink.h"
 #include "platform/gdiplus/Graphics.h"
 #include "tex/LaTeX.h"
 #include "tex/TeXCode.h"
@@ -65,9 +64,6 @@ void runStage(benchmark::State& state, Stage stage) {
         state.SkipWithError(("no formulas in " + corpusFolder().toStdString()).c_str());
         return;
     }
-    // Overflow warnings go nowhere.
-    RecordingMessageSink sink;
-    ScopedMessageSink scoped(&sink);
     const EqLayoutSettings style = defaults();
     CTeXCode names;
     TeXReadContext context;

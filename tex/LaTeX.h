@@ -13,6 +13,7 @@
 // result says so (ReadLaTeXInto does exactly that).
 #pragma once
 
+#include "model/EqNotes.h"
 #include "tex/TeXContext.h"
 
 #include <QString>
@@ -37,6 +38,9 @@ struct LaTeXReadResult {
     // as its name's letters (or, inside \text, as its characters), "{name}"
     // of an environment read as its content.
     QStringList unknown;
+    // For the caller to show (NoteText): the formula-cut note when overflow
+    // is set, once per text.
+    EqNotes notes;
 };
 
 // At most this many tokens are made of one segment; the rest is dropped.
@@ -49,7 +53,7 @@ constexpr int kLaTeXMaxMatrixCount = 255;
 
 // Clears eq and reads text into it. Returns true when the equation received
 // at least one line; otherwise eq is left with one empty line. When a segment
-// was cut at the token cap, the overflow message is shown once.
+// was cut at the token cap, the result's notes hold the formula-cut note once.
 bool ReadLaTeXDocument(const QString& text, EqModel* eq, const TeXReadContext& context,
                        LaTeXReadResult* result = nullptr);
 

@@ -13,6 +13,8 @@
 // value1. Other kinds are found by name only.
 #pragma once
 
+#include "model/EqNotes.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -54,11 +56,11 @@ public:
     CTeXCode& operator=(const CTeXCode&) = delete;
 
     // Reads the file once. A file that cannot be opened leaves the table
-    // unloaded without a message (the next lookup tries again); a short or
-    // damaged file shows "failed to open file : " and the path once and keeps
-    // the entries read so far.
+    // unloaded without a note (the next lookup tries again); a short or
+    // damaged file keeps the entries read so far and leaves the damaged-file
+    // note with the path (TakeNotes), once.
     void LoadTeXNameTable();
-    // The same from bytes already in memory; the path only goes into the message.
+    // The same from bytes already in memory; the path only goes into the note.
     void LoadTeXNameTableFromBytes(const QByteArray& bytes, const QString& pathForMessage);
 
     // Finds the first entry of exactly this name in its first-letter bucket.
@@ -79,6 +81,11 @@ public:
 
     // The "TeX : ..." hint of a symbol key, or an empty text.
     QString TeXHintText(int kind, int code, int ch);
+
+    // What loading the table reported since the caller last took the notes;
+    // the table loads on the first lookup, so callers take them after a
+    // conversion and show them.
+    EqNotes TakeNotes() { return m_notes.take(); }
 
     bool loaded() const { return m_loaded; }
     int count() const { return int(m_entries.size()); }
@@ -103,6 +110,7 @@ private:
     std::vector<TeXReverseEntry> m_charNames;
     std::vector<TeXReverseEntry> m_glyphNames;
     bool m_reverseBuilt = false;
+    EqNotes m_notes;
 };
 
 // The file form of a table of these entries: each first-letter bucket holds

@@ -1058,15 +1058,23 @@ TEST_F(LaTeXReaderTest, MatricesAreCappedAt255RowsOrColumns) {
     EXPECT_TRUE(r.error);
 }
 
-TEST_F(LaTeXReaderTest, LongTextIsCutAtTheTokenCapWithOneMessage) {
+TEST_F(LaTeXReaderTest, LongTextIsCutAtTheTokenCapWithOneNote) {
     EqModel eq(readerStyle());
     LaTeXReadResult r;
-    // Two segments over the cap: the message is shown once.
+    // Two segments over the cap: the result holds the note once, for the
+    // caller to show; the reader shows nothing.
     const QString x(5000, QLatin1Char('x'));
     EXPECT_TRUE(ReadLaTeXDocument(QLatin1Char('$') + x + QStringLiteral("$ $") + x + QLatin1Char('$'), &eq, m_context, &r));
     EXPECT_TRUE(r.overflow);
     EXPECT_FALSE(r.error);
-    EXPECT_EQ(m_sink.shown.size(), 1u);
+    ASSERT_EQ(r.notes.items.size(), 1u);
+    EXPECT_EQ(r.notes.items[0].kind, EqNoteKind::FormulaCut);
+    EXPECT_FALSE(NoteText(r.notes.items[0]).isEmpty());
+    EXPECT_TRUE(m_sink.shown.empty());
+    // A text within the cap has no note.
+    EXPECT_TRUE(ReadLaTeXDocument(QStringLiteral("$x$"), &eq, m_context, &r));
+    EXPECT_TRUE(r.notes.empty());
+    EXPECT_TRUE(ReadLaTeXDocument(QLatin1Char('$') + x + QStringLiteral("$ $") + x + QLatin1Char('$'), &eq, m_context, &r));
     ASSERT_EQ(eq.lines.size(), 2u);
     int count = 0;
     for (const EqElement* e = eq.lines[0]->next; e; e = e->next) ++count;

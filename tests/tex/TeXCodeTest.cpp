@@ -84,6 +84,16 @@ protected:
         return k;
     }
     QString damagedMessage() const { return QStringLiteral("failed to open file : ") + path; }
+    // The texts of the notes the table has left so far; the table itself
+    // shows nothing (sink stays empty).
+    const std::vector<QString>& noted() {
+        if (table)
+            for (const EqNote& n : table->TakeNotes().items) notes.push_back(NoteText(n));
+        EXPECT_TRUE(sink.shown.empty());
+        return notes;
+    }
+
+    std::vector<QString> notes;
 
     std::unique_ptr<CTeXCode> table;
 };
@@ -143,7 +153,7 @@ TEST(TeXCodeBucketTest, BucketsAreUpperLowerAndTheRest) {
 
 TEST_F(TeXCodeTest, NamesFindTheirKeys) {
     load(tableBytes(kSample));
-    EXPECT_TRUE(sink.shown.empty());
+    EXPECT_TRUE(noted().empty());
     EXPECT_EQ(table->count(), int(kSample.size()));
     for (const Row& r : kSample) EXPECT_EQ(lookup(r.name), (Key{r.kind, r.value1, r.value2})) << QString::fromUtf16(r.name).toStdString();
     // Names beginning with a digit or a symbol live in the last bucket.
@@ -223,6 +233,7 @@ TEST_F(TeXCodeTest, AMissingFileFailsQuietlyAndIsTriedAgain) {
     EXPECT_TRUE(t.LookupTeXName(QStringLiteral("alpha"), &kind, &v1, &v2));
     EXPECT_TRUE(t.loaded());
     EXPECT_TRUE(sink.shown.empty());
+    EXPECT_TRUE(t.TakeNotes().empty());
 }
 
 TEST_F(TeXCodeTest, AShortFileKeepsTheEntriesRead) {
@@ -235,18 +246,18 @@ TEST_F(TeXCodeTest, AShortFileKeepsTheEntriesRead) {
     };
     for (const Case c : {Case{0, 0}, Case{3, 0}, Case{header - 1, 0}, Case{header, 0}, Case{header + entryBytes - 1, 0},
                          Case{header + 5 * entryBytes + 40, 5}, Case{int(full.size()) - 1, int(kSample.size()) - 1}}) {
-        sink.shown.clear();
+        notes.clear();
         load(full.left(c.size));
         EXPECT_TRUE(table->loaded()) << c.size;
         EXPECT_EQ(table->count(), c.entries) << c.size;  // not the count the header claims
-        ASSERT_EQ(sink.shown.size(), 1u) << c.size;
-        EXPECT_EQ(sink.shown[0].text, damagedMessage());
-        // Every lookup stays inside what was read, and no second message comes.
+        ASSERT_EQ(noted().size(), 1u) << c.size;
+        EXPECT_EQ(noted()[0], damagedMessage());
+        // Every lookup stays inside what was read, and no second note comes.
         for (const Row& r : kSample) lookup(r.name);
         QString text;
         for (int type = 1040; type < 1050; ++type) table->TeXNameOfOperator(type, &text);
         table->TeXHintText(6, 0x2202, 0);
-        EXPECT_EQ(sink.shown.size(), 1u) << c.size;
+        EXPECT_EQ(noted().size(), 1u) << c.size;
     }
     // The entries read in full are found: here the two upper-case names.
     load(full.left(header + 2 * entryBytes));
@@ -279,15 +290,15 @@ TEST_F(TeXCodeTest, CountsAndBucketsAreCheckedAgainstTheFile) {
          {u"alpha", u"beta", u"cdot"}, {}},
     };
     for (const Case& c : cases) {
-        sink.shown.clear();
+        notes.clear();
         QByteArray bytes = tableBytes(rows);
         c.damage(&bytes);
         load(bytes);
         EXPECT_EQ(table->count(), c.entries) << c.what;
         for (const char16_t* name : c.found) EXPECT_NE(lookup(name).kind, -2) << c.what;
         for (const char16_t* name : c.lost) EXPECT_EQ(lookup(name).kind, -2) << c.what;
-        ASSERT_EQ(sink.shown.size(), 1u) << c.what;
-        EXPECT_EQ(sink.shown[0].text, damagedMessage()) << c.what;
+        ASSERT_EQ(noted().size(), 1u) << c.what;
+        EXPECT_EQ(noted()[0], damagedMessage()) << c.what;
     }
 }
 
@@ -428,12 +439,16 @@ TEST_F(TeXCodeTest, HintTexts) {
             << c.kind << " " << c.code << " " << c.ch;
 }
 
-TEST_F(TeXCodeTest, LoadingFromBytesNamesThePathInTheMessage) {
+TEST_F(TeXCodeTest, LoadingFromBytesNamesThePathInTheNote) {
     CTeXCode t;
     t.LoadTeXNameTableFromBytes(tableBytes(kSample).left(100), QStringLiteral("where"));
     EXPECT_TRUE(t.loaded());
-    ASSERT_EQ(sink.shown.size(), 1u);
-    EXPECT_EQ(sink.shown[0].text, QStringLiteral("failed to open file : where"));
+    const EqNotes taken = t.TakeNotes();
+    ASSERT_EQ(taken.items.size(), 1u);
+    EXPECT_EQ(taken.items[0].kind, EqNoteKind::DamagedFile);
+    EXPECT_EQ(NoteText(taken.items[0]), QStringLiteral("failed to open file : where"));
+    EXPECT_TRUE(t.TakeNotes().empty());
+    EXPECT_TRUE(sink.shown.empty());
 }
 
 }  // namespace

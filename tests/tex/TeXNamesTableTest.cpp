@@ -62,7 +62,7 @@ protected:
         ScopedMessageSink guard(&sink);
         table = new CTeXCode(programFolder() + QStringLiteral("Dat/KwTLData.dat"));
         table->LoadTeXNameTable();
-        messages = int(sink.shown.size());
+        messages = int(sink.shown.size() + table->TakeNotes().items.size());
     }
     static void TearDownTestSuite() {
         delete table;

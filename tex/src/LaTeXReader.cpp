@@ -4,10 +4,9 @@
 
 #include "LaTeXTokens.h"
 #include "model/EqElement.h"
+#include "model/EqFonts.h"
 #include "model/EqModel.h"
 #include "model/EqTreeOps.h"
-#include "platform/MessageSink.h"
-#include "uikit/LangTable.h"
 
 #include <vector>
 
@@ -176,12 +175,7 @@ bool ReadLaTeXDocument(const QString& text, EqModel* eq, const TeXReadContext& c
         ++r.segments;
         if (ReadLaTeXSegment(eq, context, &r, QStringView(text).mid(s.start, s.length), s.start)) ++r.converted;
     }
-    if (r.overflow) {
-        QString message = LangText(QStringLiteral("LANG_08.xml"), QStringLiteral("gMSG_1"), 1);
-        if (message.isEmpty()) message = QStringLiteral("The formula is too long: only its first part was read.");
-        message.replace(QLatin1Char('|'), QLatin1Char('\n'));
-        showMessage(message, MB_OK | MB_ICONWARNING);
-    }
+    if (r.overflow) r.notes.add(EqNoteKind::FormulaCut);
     if (eq->lines.empty()) {
         AddEmptyLine(eq);
         r.ok = false;
@@ -209,7 +203,12 @@ LaTeXReadResult ReadLaTeXInto(const QString& text, EqModel* eq, const TeXReadCon
             r.position = 0;
         }
     }
-    if (r.ok) eq->swap(scratch);
+    if (r.ok) {
+        // Notes the caller has not taken yet stay with eq.
+        const EqNotes pending = TakeEquationNotes(eq);
+        eq->swap(scratch);
+        EquationFonts(eq).notes.add(pending);
+    }
     return r;
 }
 

@@ -2,7 +2,6 @@
 
 #include "platform/Archive.h"
 #include "platform/Folders.h"
-#include "platform/MessageSink.h"
 
 #include <algorithm>
 
@@ -134,7 +133,7 @@ void CTeXCode::ReadTable(const QByteArray& bytes, const QString& pathForMessage)
     }
 
     m_loaded = true;
-    if (damaged) showMessage(QStringLiteral("failed to open file : ") + pathForMessage);
+    if (damaged) m_notes.add(EqNoteKind::DamagedFile, pathForMessage);
 }
 
 bool CTeXCode::LookupTeXName(int length, const char16_t* chars, int* kind, int* value1, int* value2) {

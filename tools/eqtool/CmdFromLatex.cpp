@@ -28,6 +28,9 @@ int runFromLatex(const QStringList& arguments) {
     TeXReadContext context;
     context.names = &names;
     const LaTeXReadResult r = ReadLaTeXInto(args[0], &eq, context);
+    showNotes(r.notes);
+    showNotes(names.TakeNotes());
+    showNotes(&eq);
     if (!r.message.isEmpty())
         printError(QStringLiteral("eqtool: %1 at %2").arg(r.message).arg(r.position));
     if (!r.ok) return 1;

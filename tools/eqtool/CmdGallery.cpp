@@ -242,6 +242,7 @@ Shot renderView(EqModel* eq) {
     QPainter painter(&shot.image);
     DrawEquationView({margin, margin, w - margin, h - margin}, eq, &painter, kScale, false, nullptr);
     shot.baseline = margin + head->chainAscent;
+    showNotes(eq);
     return shot;
 }
 
@@ -274,6 +275,7 @@ GalleryShot renderGalleryPicture(EqModel* eq, float scale) {
     g.SetTextRenderingHint(gp::TextRenderingHintAntiAlias);
     DrawEquationPicture(g, eq, scale);
     shot.baseline = m.baseline();
+    showNotes(eq);
     return shot;
 }
 

@@ -123,12 +123,17 @@ int runRender(const QStringList& arguments) {
         TeXReadContext context;
         context.names = &names;
         const LaTeXReadResult r = ReadLaTeXInto(args.latex, &eq, context);
+        showNotes(r.notes);
+        showNotes(names.TakeNotes());
+        showNotes(&eq);
         if (!r.message.isEmpty()) printError(QStringLiteral("eqtool: %1 at %2").arg(r.message).arg(r.position));
         if (!r.ok) return 1;
     } else {
         QByteArray bytes;
         if (!readWholeFile(args.stream, &bytes)) return 1;
-        if (!LoadEquationAtomically(&eq, bytes, args.markMode)) {
+        const bool read = LoadEquationAtomically(&eq, bytes, args.markMode);
+        showNotes(&eq);
+        if (!read) {
             printError(QStringLiteral("eqtool: %1: damaged equation stream").arg(args.stream));
             return 1;
         }
@@ -139,6 +144,7 @@ int runRender(const QStringList& arguments) {
     const EqPictureMetrics m = DrawEquationPicture(measuring, &eq, args.scale);
 
     const bool written = svg ? writeSvg(&eq, args.scale, m, args.output) : writePng(&eq, args.scale, m, args.output);
+    showNotes(&eq);
     if (!written) {
         printError(QStringLiteral("eqtool: cannot write %1").arg(args.output));
         return 1;

@@ -29,7 +29,9 @@ int runLatex(const QStringList& arguments) {
     EqModel eq(style);
     QByteArray bytes;
     if (!readWholeFile(args[0], &bytes)) return 1;
-    if (!LoadEquationAtomically(&eq, bytes, markMode)) {
+    const bool read = LoadEquationAtomically(&eq, bytes, markMode);
+    showNotes(&eq);
+    if (!read) {
         printError(QStringLiteral("eqtool: %1: damaged equation stream").arg(args[0]));
         return 1;
     }
@@ -39,6 +41,8 @@ int runLatex(const QStringList& arguments) {
     context.delimiters = mode;
     context.delimiterLineFeeds = app().option(OptKeepDelimiterLineFeeds);
     QString text = EquationToLaTeX(eq, context);
+    showNotes(&eq);
+    showNotes(names.TakeNotes());
     if (!text.endsWith(QLatin1Char('\n'))) text += QLatin1Char('\n');
     printOut(text);
     return 0;

@@ -19,7 +19,9 @@ int runMathml(const QStringList& arguments) {
     EqLayoutSettings style;
     SetDefaultLayoutSettings(style);
     EqModel eq(style);
-    if (!LoadEquationAtomically(&eq, bytes, markMode)) {
+    const bool read = LoadEquationAtomically(&eq, bytes, markMode);
+    showNotes(&eq);
+    if (!read) {
         printError(QStringLiteral("eqtool: %1: damaged equation stream").arg(args[0]));
         return 1;
     }

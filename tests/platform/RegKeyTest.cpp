@@ -1,4 +1,4 @@
-#include "uikit/RegKey.h"
+#include "platform/RegKey.h"
 
 #include "tests/common/TestSupport.h"
 

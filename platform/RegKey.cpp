@@ -1,4 +1,4 @@
-#include "RegKey.h"
+#include "platform/RegKey.h"
 
 #include <bit>
 #include <optional>
