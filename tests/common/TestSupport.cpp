@@ -6,7 +6,26 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include <cstdlib>
+#include <cstring>
+
 namespace toliva::test {
+
+bool installRequired() {
+    const char* required = std::getenv("TOLIVA_REQUIRE_INSTALLED");
+    if (required && *required && std::strcmp(required, "0") != 0) return true;
+    const char* ci = std::getenv("CI");
+    return ci && std::strcmp(ci, "true") == 0;
+}
+
+::testing::TestPartResult::Type missingInstallResult() {
+    return installRequired() ? ::testing::TestPartResult::kFatalFailure : ::testing::TestPartResult::kSkip;
+}
+
+const char* missingInstallNote() {
+    return installRequired() ? "Missing under .ci/run, where tools/install-deps.sh installs everything the tests need"
+                             : "";
+}
 
 ScratchFolder::ScratchFolder() {
     QTemporaryDir dir(QDir::tempPath() + QStringLiteral("/toliva-test-XXXXXX"));
