@@ -53,10 +53,6 @@ MADE_ON_THE_MACHINE = [
     ("/etc/ld.so.cache", "libc-bin", "ldconfig's cache of the shared libraries"),
     ("/var/cache/fontconfig/*", "fontconfig", "fc-cache's cache of the installed fonts"),
     ("/usr/lib/locale/locale-archive", "libc-bin", "localedef's archive of the locales"),
-    ("/usr/share/mime/mime.cache", "shared-mime-info", "update-mime-database's cache"),
-    ("/usr/share/mime/*/*.xml", "shared-mime-info", "update-mime-database's type files"),
-    ("/usr/share/mime/*", "shared-mime-info", "update-mime-database's tables"),
-    ("/etc/alternatives/*", "dpkg", "update-alternatives' links"),
 ]
 # Files read because they are there, not because the project needs them.
 NOT_NEEDED = [

@@ -26,7 +26,7 @@ packages=(
   # slanted styles of the DejaVu families.
   fonts-stix fonts-cmu fonts-liberation fonts-dejavu-core fonts-dejavu-extra fonts-wqy-microhei
   fonts-lmodern fonts-texgyre fonts-texgyre-math
-  # A display for running the editor by hand (tools/run-editor.sh).
+  # A display for the dialog screenshots (tests/uikit/DialogScreenshotTest.cpp under xvfb-run).
   xvfb xauth
   # Tools the tests run: fontTools reads the font files, xmllint validates
   # MathML against the W3C DTD, pandoc reads LaTeX and MathML back.
