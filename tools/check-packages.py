@@ -53,6 +53,8 @@ MADE_ON_THE_MACHINE = [
     ("/etc/ld.so.cache", "libc-bin", "ldconfig's cache of the shared libraries"),
     ("/var/cache/fontconfig/*", "fontconfig", "fc-cache's cache of the installed fonts"),
     ("/usr/lib/locale/locale-archive", "libc-bin", "localedef's archive of the locales"),
+    ("/usr/share/mime/*", "shared-mime-info",
+     "update-mime-database's tables, made from the packages' /usr/share/mime/packages/*.xml"),
 ]
 # Files read because they are there, not because the project needs them.
 NOT_NEEDED = [
@@ -62,8 +64,8 @@ NOT_NEEDED = [
     ("/usr/share/locale/locale.alias", "the C library reads the locale aliases where the locales package is installed"),
 ]
 # The machine's own configuration, written when it is set up, not by a package.
-MACHINE_CONFIGURATION = {"/etc/nsswitch.conf", "/var/lib/dbus/machine-id", 
-    "/etc/passwd", "/etc/group", "/etc/shadow", "/etc/hosts", "/etc/hostname", "/etc/resolv.conf",
+MACHINE_CONFIGURATION = {
+    "/etc/nsswitch.conf", "/var/lib/dbus/machine-id", "/etc/passwd", "/etc/group", "/etc/shadow", "/etc/hosts", "/etc/hostname", "/etc/resolv.conf",
     "/etc/localtime", "/etc/timezone", "/etc/machine-id", "/etc/mtab", "/etc/ld.so.preload",
 }
 
