@@ -259,10 +259,11 @@ def unescape(text):
     return codecs.escape_decode(text.encode())[0].decode("utf-8", "surrogateescape")
 
 
-def traced_files(trace_file):
+def traced_files(trace_file, executed):
     """{file: names} of the files a trace opened or ran: the name asked for
-    and, for opens, where it led. A pkg-config lookup that fails reads every
-    .pc file installed; those reads are left out."""
+    and, for opens, where it led; the programs run are added to executed. A
+    pkg-config lookup that fails reads every .pc file installed; those reads
+    are left out."""
     files = {}
     reads = {}  # pid -> [(path, names)]
     programs = {}  # pid -> the program it runs
@@ -291,6 +292,7 @@ def traced_files(trace_file):
                 if first:
                     names.append(unescape(first.group(1)))
                     programs[pid] = names[0]
+                    executed.add(os.path.normpath(names[0]))
             else:
                 if fd_path:
                     names.append(unescape(fd_path))
@@ -392,6 +394,7 @@ def main():
     try:
         log("reading the build's dependency log, commands and shared libraries")
         files = {}
+        executed = set()
         programs = build_programs(build_dir)
         for path in headers_compiled(build_dir) | command_paths(build_dir) | shared_libraries(programs):
             files.setdefault(path, set()).add(path)
@@ -405,7 +408,7 @@ def main():
         jobs += test_jobs(build_dir)
         for trace in run_traced(jobs, trace_dir):
             if os.path.isfile(trace):
-                for path, names in traced_files(trace).items():
+                for path, names in traced_files(trace, executed).items():
                     files.setdefault(path, set()).update(names)
     finally:
         shutil.rmtree(scratch, ignore_errors=True)
@@ -417,6 +420,12 @@ def main():
     if home and home != "/":
         excluded.append(home)
     checked = sorted(p for p in files if outside_the_project(p, excluded) and os.path.isfile(p))
+    # Programs come from packages even where their data may not: one run from
+    # $HOME (a hand-installed interpreter, say) would be missing elsewhere.
+    if home and home != "/":
+        for program in sorted(executed):
+            if program.startswith(home.rstrip("/") + "/") and os.path.isfile(program):
+                problems.append(f"{program}: a program run from $HOME, which no package installs")
 
     candidates = {p: name_candidates(sorted(files[p], key=lambda n: n != p)) for p in checked}
     owners = owners_of({n for names in candidates.values() for n in names})
