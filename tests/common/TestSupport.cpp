@@ -13,7 +13,7 @@ namespace toliva::test {
 
 bool installRequired() {
     const char* required = std::getenv("TOLIVA_REQUIRE_INSTALLED");
-    if (required && *required && std::strcmp(required, "0") != 0) return true;
+    if (required && *required) return std::strcmp(required, "0") != 0;
     const char* ci = std::getenv("CI");
     return ci && std::strcmp(ci, "true") == 0;
 }
@@ -23,7 +23,8 @@ bool installRequired() {
 }
 
 const char* missingInstallNote() {
-    return installRequired() ? "Missing under .ci/run, where tools/install-deps.sh installs everything the tests need"
+    return installRequired() ? "Missing under .ci/run, where everything tools/install-deps.sh installs and the formula "
+                               "corpus beside the checkout must be present"
                              : "";
 }
 

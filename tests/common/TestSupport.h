@@ -18,7 +18,7 @@
 
 namespace toliva::test {
 
-// True under .ci/run (TOLIVA_REQUIRE_INSTALLED=1, or CI=true).
+// True under .ci/run: TOLIVA_REQUIRE_INSTALLED=1, or CI=true where that variable is unset.
 bool installRequired();
 // What TOLIVA_SKIP_UNLESS_CI reports: a failure when installRequired(), else a skip.
 ::testing::TestPartResult::Type missingInstallResult();
