@@ -61,8 +61,8 @@ TEST_F(LangTableTest, YesNoBoxKeepsBarsAndAnswersYesOrNo) {
 class LangDialogTest : public LangTableTest {
 protected:
     void SetUp() override {
-        if (!qobject_cast<QApplication*>(QCoreApplication::instance()))
-            GTEST_SKIP() << "widgets need a QApplication";
+        ASSERT_TRUE(qobject_cast<QApplication*>(QCoreApplication::instance()))
+            << "tests/common/TestMain.cpp makes the QApplication widgets need";
         LangTableTest::SetUp();
         OpenLangTableFile(table, "en", path());
 
