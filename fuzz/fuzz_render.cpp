@@ -53,7 +53,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     QPainter painter(&dc);
     LayoutLines(context, &eq, nullptr, 1.0f, 0, false);
     const EqElement* keep = eq.lines.empty() ? nullptr : eq.lines.back()->next;
-    for (float top : {0.0f, -40.0f, 0.0f}) DrawEquationView(context, {0, top, 160, 120}, &eq, &painter, 1.0f, true, keep);
+    for (float top : {0.0f, -40.0f, 0.0f})
+        DrawEquationView(context, {0, top, 160, 120}, &eq, &painter, 1.0f, true, keep);
     if (!eq.lines.empty()) InvalidateLineCache(&eq, eq.lines.front());
     LayoutLines(context, &eq, nullptr, 1.0f, 0, true);
     DrawEquationView(context, {0, 0, 160, 120}, &eq, &painter, 1.0f, true, keep);

@@ -64,7 +64,9 @@ protected:
     }
 
     void layout() { LayoutLines(test::programContext(), &eq, nullptr, 1.0f, 0, false); }
-    void draw(gp::Graphics& g, EqElement* line, float x = 10) { DrawElement(test::programContext(), line, g, x, kY, nullptr, 1.0f, false); }
+    void draw(gp::Graphics& g, EqElement* line, float x = 10) {
+        DrawElement(test::programContext(), line, g, x, kY, nullptr, 1.0f, false);
+    }
     void useOutputMode() {
         eq.outputMode = 1;
         eq.markHighlight = 0;

@@ -817,7 +817,8 @@ bool writeShapeGallery(const RenderContext& context, const QDir& dir) {
     for (auto [name, build] : showcases) {
         EqModel eq(galleryStyle());
         build(&eq);
-        if (!save(renderGalleryPicture(context, &eq, kShowcaseScale).image, dir.filePath(QLatin1String(name)))) return false;
+        if (!save(renderGalleryPicture(context, &eq, kShowcaseScale).image, dir.filePath(QLatin1String(name))))
+            return false;
     }
     printOut(QStringLiteral("%1 shape pictures, %2 contact sheets contact-sheet-<family>.png, 2 showcases\n")
                  .arg(written)
