@@ -1,11 +1,7 @@
 #include "RenderContext.h"
 
-#include "EqElement.h"
 #include "EqMeasure.h"
-#include "EqModel.h"
 #include "SymbolLibrary.h"
-
-#include <QtGlobal>
 
 namespace toliva {
 
@@ -24,18 +20,6 @@ RenderScope::RenderScope(EqModel* eq, const RenderContext& context)
 
 RenderScope::~RenderScope() {
     if (m_eq) m_eq->renderContext = m_previous;
-}
-
-const RenderContext* PassContext(const EqModel* eq) {
-    if (!eq) return nullptr;
-    Q_ASSERT_X(eq->renderContext, "PassContext",
-               "layout or drawing outside a pass: pass a RenderContext to the entry point or hold a RenderScope");
-    return eq->renderContext;
-}
-
-const SymbolLibrary* PassSymbols(const EqElement* e) {
-    const RenderContext* context = e ? PassContext(e->owner) : nullptr;
-    return context ? context->symbols : nullptr;
 }
 
 }  // namespace toliva

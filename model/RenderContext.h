@@ -6,7 +6,11 @@
 // drawers and shape objects of its elements read it from there.
 #pragma once
 
+#include "EqModel.h"
+
 #include "platform/AppContext.h"
+
+#include <QtGlobal>
 
 #include <cstdint>
 #include <memory>
@@ -14,10 +18,8 @@
 
 namespace toliva {
 
-class EqModel;
 class SymbolLibrary;
 class TextMeasurer;  // model/EqMeasure.h
-struct EqElement;
 
 struct RenderContext {
     RenderContext(const SymbolLibrary& symbolLibrary, TextMeasurer& textMeasurer)
@@ -63,9 +65,18 @@ private:
 // The context lent to the equation: null for a null equation. Measuring or
 // drawing an element of an equation that holds no context is a fault of the
 // caller (it must go through an entry point or hold a RenderScope); debug
-// builds stop there.
-const RenderContext* PassContext(const EqModel* eq);
+// builds stop there. (Inline: text measuring asks for it per character.)
+inline const RenderContext* PassContext(const EqModel* eq) {
+    if (!eq) return nullptr;
+    Q_ASSERT_X(eq->renderContext, "PassContext",
+               "layout or drawing outside a pass: pass a RenderContext to the entry point or hold a RenderScope");
+    return eq->renderContext;
+}
+
 // The symbol library of the pass the element's equation is in (null without one).
-const SymbolLibrary* PassSymbols(const EqElement* e);
+inline const SymbolLibrary* PassSymbols(const EqElement* e) {
+    const RenderContext* context = e ? PassContext(e->owner) : nullptr;
+    return context ? context->symbols : nullptr;
+}
 
 }  // namespace toliva
