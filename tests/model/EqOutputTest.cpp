@@ -4,6 +4,7 @@
 // large for a bitmap.
 #include "EqLayoutTestSupport.h"
 
+#include "model/EqDraw.h"
 #include "model/EqOutput.h"
 #include "platform/AppContext.h"
 #include "platform/gdiplus/Graphics.h"
@@ -13,7 +14,9 @@
 #include <QImage>
 #include <QPainter>
 
+#include <algorithm>
 #include <cmath>
+#include <functional>
 #include <stdexcept>
 #include <vector>
 
@@ -161,6 +164,71 @@ TEST_F(EqOutputTest, OutputPassesGiveTheSizesBack) {
     EXPECT_THROW(DrawEquation(context, {0, 0}, g, &eq, 3.0f, false, false), std::runtime_error);
     EXPECT_EQ(eq.settings.fontSize, fontSize);
     EXPECT_EQ(eq.settings.size2, size2);
+}
+
+// Every entry point lends its context for the pass only: afterwards, and
+// after a pass that fails, the equation holds none, and a context lent
+// around the call comes back.
+TEST_F(EqOutputTest, PassesLendTheirContextOnlyForThePass) {
+    addLines(2);
+    EqElement* head = eq.lines[0];
+    const std::pair<const char*, std::function<void()>> passes[] = {
+        {"LayoutLines", [&] { LayoutLines(context, &eq, nullptr, 1.0f, 0, false); }},
+        {"LayoutElement", [&] { LayoutElement(context, head, nullptr, 1.0f, 0); }},
+        {"LayoutForOutput", [&] { gp::RecordingGraphics g; LayoutForOutput(context, &g, &eq, {0, 0}, 1.0f); }},
+        {"DrawElement", [&] { gp::RecordingGraphics g; DrawElement(context, head, g, 0, 50, nullptr, 1.0f, false); }},
+        {"DrawEquation", [&] { gp::RecordingGraphics g; DrawEquation(context, {0, 0}, g, &eq, 1.0f, false, false); }},
+        {"DrawEquationPicture", [&] { gp::RecordingGraphics g; DrawEquationPicture(context, g, &eq, 1.0f); }},
+        {"DrawEquationView", [&] { DrawEquationView(context, {0, 0, 400, 300}, &eq, nullptr, 1.0f, false, nullptr); }},
+    };
+    FailingMeasurer failing;
+    RenderContext failingContext = context;
+    failingContext.measurer = &failing;
+    for (const auto& [name, pass] : passes) {
+        SCOPED_TRACE(name);
+        pass();
+        EXPECT_EQ(eq.renderContext, nullptr);
+        {
+            const RenderScope outer(&eq, failingContext);
+            pass();
+            EXPECT_EQ(eq.renderContext, &failingContext);
+        }
+        EXPECT_EQ(eq.renderContext, nullptr);
+    }
+    EXPECT_THROW(LayoutLines(failingContext, &eq, nullptr, 1.0f, 0, false), std::runtime_error);
+    EXPECT_EQ(eq.renderContext, nullptr);
+}
+
+// A calculation result is filled with the context's result colour when its
+// option word asks for it, except in a metafile when it asks for none there.
+TEST_F(EqOutputTest, ResultFillFollowsTheContextsOptions) {
+    EqElement* line = b.line();
+    EqElement* result = b.add(line, EqTypeCalcResult, 1);
+    b.text(EqBuilder::arg(result, 0), u"3.5", EqTypeCharUpright);
+    context.resultBackColour = 0x123456;
+    const gp::ARGB fill = gp::ArgbFromColorref(0x123456);
+    struct Case {
+        uint32_t options;
+        bool metafile;
+        bool filled;
+    };
+    const Case cases[] = {
+        {OptFillResultBox, false, true},
+        {0, false, false},
+        {OptFillResultBox | OptNoResultFillInMetafile, false, true},
+        {OptFillResultBox | OptNoResultFillInMetafile, true, false},
+        {OptFillResultBox, true, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << std::hex << c.options << (c.metafile ? " metafile" : ""));
+        context.options = c.options;
+        eq.outlineText = c.metafile ? 1 : 0;
+        gp::RecordingGraphics g;
+        DrawEquation(context, {0, 0}, g, &eq, 1.0f, false, false);
+        const bool found = std::any_of(g.ops.begin(), g.ops.end(),
+                                       [&](const auto& op) { return op.kind == "fill" && op.colour == fill; });
+        EXPECT_EQ(found, c.filled);
+    }
 }
 
 TEST_F(EqOutputTest, DrawEquationDrawsFromTheOriginAndFramesOnRequest) {
