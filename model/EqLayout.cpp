@@ -4,8 +4,8 @@
 #include "EqFonts.h"
 #include "EqMeasure.h"
 #include "EqModel.h"
-#include "RenderContext.h"
 #include "EqTypes.h"
+#include "RenderContext.h"
 #include "ShapeObject.h"
 
 #include <algorithm>

@@ -1,6 +1,6 @@
-// The text measuring seam, glyph symbols from the pass's library, the factors measuring and
-// drawing share, and the measurers of characters, spaces, glyph symbols and
-// calculation results.
+// The text measuring seam, glyph symbols from the pass's library, the factors
+// measuring and drawing share, and the measurers of characters, spaces, glyph
+// symbols and calculation results.
 #include "EqMeasure.h"
 
 #include "CalcFormat.h"
@@ -321,8 +321,7 @@ void MeasureSpace(EqElement* e, gp::Graphics* g, float s, uint8_t) {
     EqModel* eq = e->owner;
     const float S = baseSize(e) * s;
     e->fontSize = S;
-    const TextMeasure m =
-        MeasureText(eq, g, e->font, QStringLiteral("M"), S, gp::FontStyleItalic);
+    const TextMeasure m = MeasureText(eq, g, e->font, QStringLiteral("M"), S, gp::FontStyleItalic);
     const float W = m.ink.width;
     const float margin = eq ? eq->fontMetrics[MetricMargin] : 0.0f;
     e->ascent = e->descent = m.boxHeight / 2 - margin * S;

@@ -56,7 +56,8 @@ TextMeasure MeasureText(EqModel* eq, gp::Graphics* graphics, const EqFont* famil
 // ---- glyph symbols
 
 // Gives an element of type 6, 8 or 624-643 without an outline a copy of the
-// glyph symbol ch (1-based) of the pass's library. Returns whether the element has one.
+// glyph symbol ch (1-based) of the pass's library. Returns whether the element
+// has one.
 bool EnsureGlyphPath(EqElement* e);
 
 // ---- factors shared by measuring and drawing

@@ -38,10 +38,10 @@ struct RenderContext {
 
     bool option(uint32_t bit) const { return (options & bit) != 0; }
 
-    // The symbol library read from the program's data folder ("Dat/KwSLData.dat";
-    // empty when it cannot be read), the font measurer (FontTextMeasurer), the
-    // default option word and result colour, and no drawing lock. The library
-    // is owned by the context and its copies.
+    // The symbol library read from the program's data folder
+    // ("Dat/KwSLData.dat"; empty when it cannot be read), the font measurer
+    // (FontTextMeasurer), the default option word and result colour, and no
+    // drawing lock. The library is owned by the context and its copies.
     static RenderContext FromDataFolder();
 
 private:
@@ -73,7 +73,8 @@ inline const RenderContext* PassContext(const EqModel* eq) {
     return eq->renderContext;
 }
 
-// The symbol library of the pass the element's equation is in (null without one).
+// The symbol library of the pass the element's equation is in (null without
+// one).
 inline const SymbolLibrary* PassSymbols(const EqElement* e) {
     const RenderContext* context = e ? PassContext(e->owner) : nullptr;
     return context ? context->symbols : nullptr;
