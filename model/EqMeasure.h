@@ -21,7 +21,6 @@ class Graphics;
 }
 
 class EqModel;
-class SymbolLibrary;
 struct EqElement;
 struct EqFont;
 
