@@ -69,13 +69,13 @@ void runStage(benchmark::State& state, Stage stage) {
     RecordingMessageSink sink;
     ScopedMessageSink scoped(&sink);
     const EqLayoutSettings style = defaults();
-    const RenderContext context = RenderContext::FromDataFolder();
+    const RenderContext render = RenderContext::FromDataFolder();
     {
         // Loads the fonts before timing.
         EqModel eq{style};
         ReadLaTeXDocument(formulas.front(), &eq);
         gp::RecordingGraphics g;
-        DrawEquationPicture(context, g, &eq, 1.0f);
+        DrawEquationPicture(render, g, &eq, 1.0f);
     }
     // One equation for all: reading clears it first. (Making an equation
     // sets up its fonts, which costs more than reading a formula.)
@@ -89,11 +89,11 @@ void runStage(benchmark::State& state, Stage stage) {
             if (ReadLaTeXDocument(tex, &eq)) ++converted;
             if (stage == ReadLayout) {
                 gp::RecordingGraphics g;
-                LayoutForOutput(context, &g, &eq, {0, 0}, 1.0f);
+                LayoutForOutput(render, &g, &eq, {0, 0}, 1.0f);
                 benchmark::DoNotOptimize(eq.widestLine);
             } else if (stage == ReadLayoutDraw) {
                 gp::RecordingGraphics g;
-                const EqPictureMetrics m = DrawEquationPicture(context, g, &eq, 1.0f);
+                const EqPictureMetrics m = DrawEquationPicture(render, g, &eq, 1.0f);
                 benchmark::DoNotOptimize(m.width);
                 ops += g.ops.size();
             }

@@ -72,7 +72,7 @@ EqLayoutSettings builtInStyle() {
 // The pixel size of a picture: its extent rounded up, at least one pixel.
 int pixels(float extent) { return std::isfinite(extent) && extent > 1 ? int(std::ceil(extent)) : 1; }
 
-bool writePng(const RenderContext& context, EqModel* eq, float scale, const EqPictureMetrics& m, const QString& path) {
+bool writePng(const RenderContext& render, EqModel* eq, float scale, const EqPictureMetrics& m, const QString& path) {
     QImage image(pixels(m.width), pixels(m.height), QImage::Format_ARGB32_Premultiplied);
     if (image.isNull()) return false;
     image.fill(Qt::transparent);
@@ -80,12 +80,12 @@ bool writePng(const RenderContext& context, EqModel* eq, float scale, const EqPi
         gp::PainterGraphics g(&image);
         g.SetSmoothingMode(gp::SmoothingModeAntiAlias);
         g.SetTextRenderingHint(gp::TextRenderingHintAntiAlias);
-        DrawEquationPicture(context, g, eq, scale);
+        DrawEquationPicture(render, g, eq, scale);
     }
     return image.save(path, "PNG");
 }
 
-bool writeSvg(const RenderContext& context, EqModel* eq, float scale, const EqPictureMetrics& m, const QString& path) {
+bool writeSvg(const RenderContext& render, EqModel* eq, float scale, const EqPictureMetrics& m, const QString& path) {
     QSvgGenerator svg;
     svg.setFileName(path);
     svg.setSize(QSize(pixels(m.width), pixels(m.height)));
@@ -96,7 +96,7 @@ bool writeSvg(const RenderContext& context, EqModel* eq, float scale, const EqPi
         if (!g.painter()->isActive()) return false;
         g.SetSmoothingMode(gp::SmoothingModeAntiAlias);
         g.SetTextRenderingHint(gp::TextRenderingHintAntiAlias);
-        DrawEquationPicture(context, g, eq, scale);
+        DrawEquationPicture(render, g, eq, scale);
     }
     return QFileInfo(path).size() > 0;
 }
@@ -132,12 +132,12 @@ int runRender(const QStringList& arguments) {
     }
 
     // A first pass that keeps nothing gives the picture's size.
-    const RenderContext context = RenderContext::FromDataFolder();
+    const RenderContext render = RenderContext::FromDataFolder();
     gp::RecordingGraphics measuring;
-    const EqPictureMetrics m = DrawEquationPicture(context, measuring, &eq, args.scale);
+    const EqPictureMetrics m = DrawEquationPicture(render, measuring, &eq, args.scale);
 
-    const bool written = svg ? writeSvg(context, &eq, args.scale, m, args.output)
-                             : writePng(context, &eq, args.scale, m, args.output);
+    const bool written = svg ? writeSvg(render, &eq, args.scale, m, args.output)
+                             : writePng(render, &eq, args.scale, m, args.output);
     if (!written) {
         printError(QStringLiteral("eqtool: cannot write %1").arg(args.output));
         return 1;
