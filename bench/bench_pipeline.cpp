@@ -8,6 +8,7 @@
 #include "model/EqLayoutSettings.h"
 #include "model/EqModel.h"
 #include "model/EqOutput.h"
+#include "model/RenderContext.h"
 #include "platform/gdiplus/Graphics.h"
 #include "tex/LaTeX.h"
 #include "tex/TeXCode.h"
@@ -68,12 +69,13 @@ void runStage(benchmark::State& state, Stage stage) {
     CTeXCode names;
     TeXReadContext context;
     context.names = &names;
+    const RenderContext render = RenderContext::FromDataFolder();
     {
         // Loads the fonts before timing.
         EqModel eq{style};
         ReadLaTeXDocument(formulas.front(), &eq, context);
         gp::RecordingGraphics g;
-        DrawEquationPicture(g, &eq, 1.0f);
+        DrawEquationPicture(render, g, &eq, 1.0f);
     }
     // One equation for all: reading clears it first. (Making an equation
     // sets up its fonts, which costs more than reading a formula.)
@@ -87,11 +89,11 @@ void runStage(benchmark::State& state, Stage stage) {
             if (ReadLaTeXDocument(tex, &eq, context)) ++converted;
             if (stage == ReadLayout) {
                 gp::RecordingGraphics g;
-                LayoutForOutput(&g, &eq, {0, 0}, 1.0f);
+                LayoutForOutput(render, &g, &eq, {0, 0}, 1.0f);
                 benchmark::DoNotOptimize(eq.widestLine);
             } else if (stage == ReadLayoutDraw) {
                 gp::RecordingGraphics g;
-                const EqPictureMetrics m = DrawEquationPicture(g, &eq, 1.0f);
+                const EqPictureMetrics m = DrawEquationPicture(render, g, &eq, 1.0f);
                 benchmark::DoNotOptimize(m.width);
                 ops += g.ops.size();
             }

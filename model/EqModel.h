@@ -13,7 +13,8 @@
 
 namespace toliva {
 
-struct EqFontState;  // model/EqFonts.h
+struct EqFontState;    // model/EqFonts.h
+struct RenderContext;  // model/RenderContext.h
 
 struct LinePlacement {
     EqElement* head = nullptr;
@@ -69,6 +70,9 @@ public:
     bool fontsPending = true;
     // The loaded font families (model/EqFonts.h), set up by SetupEquationFonts.
     std::shared_ptr<EqFontState> fonts;
+    // The context of the layout or drawing pass under way (RenderScope); not
+    // part of the content, so swap leaves it in place.
+    const RenderContext* renderContext = nullptr;
 };
 
 void DeleteEqModel(EqModel* eq);

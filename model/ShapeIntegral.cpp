@@ -9,6 +9,7 @@
 #include "model/EqTypes.h"
 #include "model/GlyphOutline.h"
 #include "model/ShapeBuilders.h"
+#include "model/RenderContext.h"
 #include "model/SymbolLibrary.h"
 #include "platform/gdiplus/Brush.h"
 #include "platform/gdiplus/Graphics.h"
@@ -121,7 +122,8 @@ void CKwEE_O_integral::BuildSign() {
     const EqElement* e = element;
     const StyleFactors& f = kStyleFactors[style];
     path.Reset();
-    if (GlyphOutline* outline = LayoutSymbolLibrary().outline(f.outline))
+    const SymbolLibrary* library = PassSymbols(e);
+    if (GlyphOutline* outline = library ? library->outline(f.outline) : nullptr)
         GetGlyphPath(*outline, path, sp(e, 18) * size, -f.slant);
     gp::RectF b = path.GetBounds();
     if (f.widen > 0) {

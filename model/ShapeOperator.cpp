@@ -6,6 +6,7 @@
 #include "model/EqMeasure.h"
 #include "model/EqModel.h"
 #include "model/EqTypes.h"
+#include "model/RenderContext.h"
 #include "model/SymbolLibrary.h"
 #include "platform/gdiplus/Graphics.h"
 
@@ -26,13 +27,10 @@ bool StartsUnaryContext(const EqElement* p) {
            IsArrowSymbolType(p) || IsExtArrowType(p);
 }
 
-CKwEE_O_Operator::CKwEE_O_Operator() {
-    const SymbolLibrary& library = LayoutSymbolLibrary();
-    table = library.operators.get();
-    tableCount = table ? library.operatorCount : 0;
-}
+CKwEE_O_Operator::CKwEE_O_Operator() = default;
 
-CKwEE_O_Operator::CKwEE_O_Operator(const OperatorDrawRecord* t, int count) : table(t), tableCount(t ? count : 0) {}
+CKwEE_O_Operator::CKwEE_O_Operator(const OperatorDrawRecord* t, int count)
+    : table(t), tableCount(t ? count : 0), m_ownTable(true) {}
 
 const OperatorDrawRecord* CKwEE_O_Operator::record() const {
     return FindOperatorRecord(table, tableCount, recordIndex);
@@ -41,6 +39,11 @@ const OperatorDrawRecord* CKwEE_O_Operator::record() const {
 void CKwEE_O_Operator::Layout(EqElement* e, gp::Graphics* graphics, float s, uint8_t flag) {
     CKwEE_O::Layout(e, graphics, s, flag);
     if (!e || !e->owner) return;
+    if (!m_ownTable) {
+        const SymbolLibrary* library = PassSymbols(e);
+        table = library ? library->operators.get() : nullptr;
+        tableCount = table ? library->operatorCount : 0;
+    }
     const EqLayoutSettings& st = e->owner->settings;
     auto spacing = [&](int i) { return st.spacing[size_t(i)]; };
 

@@ -1,6 +1,8 @@
 // Drawn on a raster surface, the ink of an element stays inside the drawn box
 // that the dispatcher records for it, for the structure types that have no
 // shape object, alone and beside neighbours.
+#include "EqLayoutTestSupport.h"
+
 #include "model/EqBuilder.h"
 #include "model/EqDraw.h"
 #include "model/EqLayout.h"
@@ -87,7 +89,7 @@ std::string drawAndCheck(const InkCase& c, Place place) {
     EqElement* e = b.add(line, c.type, c.chains, c.ch);
     for (int i = 0; i < c.chains; ++i) b.text(EqBuilder::arg(e, i), c.content, EqTypeCharItalic);
     if (place == Place::First || place == Place::Middle) SetPhantomKind(b.text(line, u"y"), PhantomFull, false);
-    LayoutLines(&eq, nullptr, 1.0f, 0, false);
+    LayoutLines(test::programContext(), &eq, nullptr, 1.0f, 0, false);
     eq.outputMode = 1;
     eq.markHighlight = 0;
     eq.phantomColour = 0x00FFFFFF;
@@ -97,7 +99,7 @@ std::string drawAndCheck(const InkCase& c, Place place) {
     {
         gp::PainterGraphics g(&image);
         g.SetSmoothingMode(gp::SmoothingModeAntiAlias);
-        DrawElement(line, g, kX, kY, nullptr, 1.0f, false);
+        DrawElement(test::programContext(), line, g, kX, kY, nullptr, 1.0f, false);
         if (!g.GetTransform().IsIdentity()) return "the world transform was left changed";
         if (g.GetLastStatus() != gp::Ok) return "a drawing call failed";
     }

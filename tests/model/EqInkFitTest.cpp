@@ -3,6 +3,8 @@
 // outline arrows, arrow pairs under their texts, nested bevelled fractions.
 // Also: the font cache survives a process that exits with its application
 // still alive.
+#include "EqLayoutTestSupport.h"
+
 #include "model/EqBuilder.h"
 #include "model/EqDraw.h"
 #include "model/EqLayout.h"
@@ -83,7 +85,7 @@ public:
     }
 
     const QImage& draw() {
-        LayoutLines(&m_eq, nullptr, 1.0f, 0, false);
+        LayoutLines(test::programContext(), &m_eq, nullptr, 1.0f, 0, false);
         m_eq.outputMode = 1;
         m_eq.markHighlight = 0;
         m_eq.phantomColour = 0x00FFFFFF;
@@ -91,7 +93,7 @@ public:
         m_image.fill(Qt::transparent);
         gp::PainterGraphics g(&m_image);
         g.SetSmoothingMode(gp::SmoothingModeAntiAlias);
-        DrawElement(m_line, g, kX, kY, nullptr, 1.0f, false);
+        DrawElement(test::programContext(), m_line, g, kX, kY, nullptr, 1.0f, false);
         return m_image;
     }
 

@@ -161,7 +161,7 @@ TEST_F(BracketLayoutTest, OuterGapsByNeighbour) {
     // First and last inside another bracket: the small gaps.
     EqElement* outer = b.add(b.line(), 337, 1);
     EqElement* inner = bracket(EqBuilder::arg(outer, 0), 338, u"x");
-    LayoutLines(&eq, nullptr, 1.0f, 0, false);
+    LayoutLines(context, &eq, nullptr, 1.0f, 0, false);
 
     EXPECT_FLOAT_EQ(bracketOf(middle)->left.outerGap, full);
     EXPECT_FLOAT_EQ(bracketOf(middle)->right.outerGap, full);
@@ -200,7 +200,7 @@ TEST_F(BracketLayoutTest, FixedCodeWithoutKindStillSetsItsHeight) {
 TEST_F(BracketLayoutTest, CodesKeepingThePreviousHeightStartFromTheContent) {
     EqElement* keeping = bracket(line, 336, u"x", 0xA1A2);
     EqElement* stretchy = bracket(b.line(), 337, u"x");
-    LayoutLines(&eq, nullptr, 1.0f, 0, false);
+    LayoutLines(context, &eq, nullptr, 1.0f, 0, false);
     EXPECT_FLOAT_EQ(bracketOf(keeping)->left.height, bracketOf(stretchy)->left.height);
     EXPECT_FLOAT_EQ(bracketOf(keeping)->right.height, bracketOf(keeping)->left.height + 0.1f * S());
     EXPECT_FLOAT_EQ(keeping->ascent, stretchy->ascent);
@@ -211,7 +211,7 @@ TEST_F(BracketLayoutTest, UnusuallyTurnedSquareBracketsGetInnerGaps) {
     EqElement* e = bracket(line, 347, u"x");  // ] x ]
     EqElement* f = bracket(b.line(), 348, u"x");  // ] x [
     EqElement* g = bracket(b.line(), 338, u"x");  // [ x ]
-    LayoutLines(&eq, nullptr, 1.0f, 0, false);
+    LayoutLines(context, &eq, nullptr, 1.0f, 0, false);
     const float gap = 0.09f * S();
     EXPECT_FLOAT_EQ(bracketOf(e)->left.innerGap, gap);
     EXPECT_FLOAT_EQ(bracketOf(e)->right.innerGap, 0.0f);
@@ -239,7 +239,7 @@ TEST_F(BracketLayoutTest, LoneBraceAroundAMatrixIsNested) {
     b.text(EqBuilder::arg(m, 1), u"y");
     EqElement* plain = b.add(b.line(), 355, 1);
     b.text(EqBuilder::arg(plain, 0), u"x");
-    LayoutLines(&eq, nullptr, 1.0f, 0, false);
+    LayoutLines(context, &eq, nullptr, 1.0f, 0, false);
     const CKwEE_O_Bracket* o = bracketOf(e);
     EXPECT_TRUE(o->nested);
     EXPECT_FALSE(bracketOf(plain)->nested);
@@ -321,7 +321,7 @@ std::string drawBetweenNeighbours(const DrawCase& c) {
         b.text(EqBuilder::arg(e, 0), u"x", EqTypeCharItalic);
     }
     SetPhantomKind(b.text(line, u"b"), PhantomFull, false);
-    LayoutLines(&eq, nullptr, 1.0f, 0, false);
+    LayoutLines(test::programContext(), &eq, nullptr, 1.0f, 0, false);
     eq.outputMode = 1;
     eq.markHighlight = 0;
     eq.phantomColour = 0x00FFFFFF;
@@ -331,7 +331,7 @@ std::string drawBetweenNeighbours(const DrawCase& c) {
     {
         gp::PainterGraphics g(&image);
         g.SetSmoothingMode(gp::SmoothingModeAntiAlias);
-        DrawElement(line, g, kX, kY, nullptr, 1.0f, false);
+        DrawElement(test::programContext(), line, g, kX, kY, nullptr, 1.0f, false);
         if (!g.GetTransform().IsIdentity()) return "the world transform was left changed";
     }
     const InkReport r = countInk(image, e->rect);

@@ -48,7 +48,7 @@ TEST_F(MatrixLayoutTest, OneCellIsItsCellPlusMarginsAndGaps) {
     b.text(line2, u"a");
     EqElement* between = matrix(line2, EqTypeMatrixColumn, {u"x"});
     b.text(line2, u"b");
-    LayoutLines(&eq, nullptr, 1.0f, 0, false);
+    LayoutLines(context, &eq, nullptr, 1.0f, 0, false);
     EXPECT_FLOAT_EQ(alone->width, cellWidth(alone, 0) + 2 * outer());
     EXPECT_FLOAT_EQ(between->width,
                     cellWidth(between, 0) + 2 * outer() + (spacing(1) + 0.12f) * S() + (spacing(1) + 0.08f) * S());
@@ -100,7 +100,7 @@ TEST_F(MatrixLayoutTest, RowGapByClass) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.gapClass);
         EqElement* e = matrix(b.line(), EqTypeMatrixColumn, {u"x", u"y"}, uint16_t(c.gapClass << 8));
-        LayoutLines(&eq, nullptr, 1.0f, 0, false);
+        LayoutLines(context, &eq, nullptr, 1.0f, 0, false);
         const CKwEE_O_Matrix* o = matrixOf(e);
         EXPECT_FLOAT_EQ(o->rowGap, c.gap);
         EXPECT_FLOAT_EQ(e->ascent + e->descent, o->totalHeight + c.gap);
@@ -136,7 +136,7 @@ TEST_F(MatrixLayoutTest, CountsBeyondTheChainsAreCutDown) {
     // No chains at all.
     EqElement* empty = b.add(b.line(), EqTypeMatrix, 0);
     empty->payload = {2, 2};
-    LayoutLines(&eq, nullptr, 1.0f, 0, false);
+    LayoutLines(context, &eq, nullptr, 1.0f, 0, false);
     EXPECT_EQ(matrixOf(e)->columns, 3);
     EXPECT_EQ(matrixOf(e)->rows, 1);
     EXPECT_EQ(matrixOf(zero)->columns, 1);
@@ -184,7 +184,7 @@ protected:
         EqElement* e = matrix(l, EqTypeMatrix, {u"a", u"b", u"c", u"d"});
         SetMatrixShape(2, e, 2);
         setRules(e, masks);
-        LayoutLines(&eq, nullptr, 1.0f, 0, false);
+        LayoutLines(context, &eq, nullptr, 1.0f, 0, false);
         m = matrixOf(e);
         gp::RecordingGraphics g;
         DrawElement(l, g, 0, 100, nullptr, 1.0f, false);
@@ -256,7 +256,7 @@ std::string inkOutsideBox(const InkCase& c) {
     if (c.type == EqTypeMatrix) SetMatrixShape(2, e, 2);
     if (c.ruled) setRules(e, {0, 0, 0, 0, ~0u, ~0u, 0, ~0u});
     SetPhantomKind(b.text(line, u"b"), PhantomFull, false);
-    LayoutLines(&eq, nullptr, 1.0f, 0, false);
+    LayoutLines(test::programContext(), &eq, nullptr, 1.0f, 0, false);
     eq.outputMode = 1;
     eq.phantomColour = 0x00FFFFFF;
 
@@ -265,7 +265,7 @@ std::string inkOutsideBox(const InkCase& c) {
     {
         gp::PainterGraphics g(&image);
         g.SetSmoothingMode(gp::SmoothingModeAntiAlias);
-        DrawElement(line, g, 200, 300, nullptr, 1.0f, false);
+        DrawElement(test::programContext(), line, g, 200, 300, nullptr, 1.0f, false);
     }
     const gp::RectF box = e->rect;
     constexpr float tolerance = 1.5f;
@@ -322,7 +322,7 @@ TEST(MatrixPicture, RuledMatrixInBrackets) {
     setRules(m, {0, 0b10, 0, 0, 0b11, 0b11, 0, 0});
 
     gp::RecordingGraphics measuring;
-    const EqPictureMetrics pm = DrawEquationPicture(measuring, &eq, 4.0f);
+    const EqPictureMetrics pm = DrawEquationPicture(test::programContext(), measuring, &eq, 4.0f);
     ASSERT_GT(pm.width, 100.0f);
     QImage image(int(pm.width) + 1, int(pm.height) + 1, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::white);
@@ -330,7 +330,7 @@ TEST(MatrixPicture, RuledMatrixInBrackets) {
         gp::PainterGraphics g(&image);
         g.SetSmoothingMode(gp::SmoothingModeAntiAlias);
         g.SetTextRenderingHint(gp::TextRenderingHintAntiAlias);
-        DrawEquationPicture(g, &eq, 4.0f);
+        DrawEquationPicture(test::programContext(), g, &eq, 4.0f);
     }
     const QString dir = qEnvironmentVariable("TOLIVA_SHAPE_PNG_DIR");
     if (!dir.isEmpty()) image.save(QDir(dir).filePath(QStringLiteral("matrix_ruled.png")));

@@ -51,9 +51,8 @@ protected:
         set(kEquals, 1.2f, 1, 0x11, {strokeLine(-0.5f, -0.2f, 0.5f, -0.2f), strokeLine(-0.5f, 0.2f, 0.5f, 0.2f)});
         set(kNotEqual, 1.2f, 1, 0x11, {strokeLine(-0.5f, -0.2f, 0.5f, -0.2f), strokeLine(-0.5f, 0.2f, 0.5f, 0.2f)});
         set(kTilde, 1, 1, 0x00, {strokeLine(-0.5f, 0, 0.5f, 0)});
-        SetLayoutSymbolLibrary(&library);
+        context.symbols = &library;
     }
-    ~OperatorTest() override { SetLayoutSymbolLibrary(nullptr); }
 
     float unit(float wf) const { return wf * spacing(37) * S(); }
     float gap(bool besideOperator = false) const {
@@ -78,7 +77,7 @@ TEST_F(OperatorTest, GapsByPlaceAndNeighbour) {
     EqElement* l3 = b.line();
     b.text(l3, u"c", EqTypeCharItalic);
     EqElement* last = b.add(l3, kEquals);
-    LayoutLines(&eq, nullptr, 1.0f, 0, false);
+    LayoutLines(context, &eq, nullptr, 1.0f, 0, false);
 
     EXPECT_FLOAT_EQ(plus->xOffset, gap());
     EXPECT_FLOAT_EQ(plus->width, gap() + unit(1) + gap(true));  // the minus after it is an operator
@@ -295,14 +294,14 @@ TEST(OperatorPicture, OperatorsAndBrackets) {
     b.text(EqBuilder::arg(inner, 0), u"y", EqTypeCharItalic);
 
     gp::RecordingGraphics measuring;
-    const EqPictureMetrics pm = DrawEquationPicture(measuring, &eq, 4.0f);
+    const EqPictureMetrics pm = DrawEquationPicture(test::programContext(), measuring, &eq, 4.0f);
     QImage image(int(pm.width) + 1, int(pm.height) + 1, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::white);
     {
         gp::PainterGraphics g(&image);
         g.SetSmoothingMode(gp::SmoothingModeAntiAlias);
         g.SetTextRenderingHint(gp::TextRenderingHintAntiAlias);
-        DrawEquationPicture(g, &eq, 4.0f);
+        DrawEquationPicture(test::programContext(), g, &eq, 4.0f);
     }
     const QString dir = qEnvironmentVariable("TOLIVA_SHAPE_PNG_DIR");
     if (!dir.isEmpty()) image.save(QDir(dir).filePath(QStringLiteral("operators_brackets.png")));
