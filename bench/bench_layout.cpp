@@ -5,6 +5,7 @@
 #include "model/EqFonts.h"
 #include "model/EqLayout.h"
 #include "model/EqModel.h"
+#include "model/RenderContext.h"
 #include "tests/common/ModelFixtures.h"
 
 #include <benchmark/benchmark.h>
@@ -50,9 +51,10 @@ void BM_LayoutLine(benchmark::State& state) {
     EqElement* line = b.line();
     while (countElements(line) < state.range(0)) addGroup(b, line, 3);
     const int n = countElements(line);
-    LayoutLines(&eq, nullptr, 1.0f, 0, false);  // loads the fonts
+    const RenderContext context = RenderContext::FromDataFolder();
+    LayoutLines(context, &eq, nullptr, 1.0f, 0, false);  // loads the fonts
     for (auto _ : state) {
-        LayoutLines(&eq, nullptr, 1.0f, 0, false);
+        LayoutLines(context, &eq, nullptr, 1.0f, 0, false);
         benchmark::DoNotOptimize(line->chainWidth);
     }
     state.counters["elements"] = n;

@@ -8,9 +8,10 @@
 #include "model/EqLayoutSettings.h"
 #include "model/EqModel.h"
 #include "model/EqOutput.h"
-#include "platform/MessageSink.h"
+#include "model/RenderContext.h"
 #include "platform/gdiplus/Graphics.h"
-#include "tex/LaTeXReader.h"
+#include "tex/LaTeX.h"
+#include "tex/TeXCode.h"
 #include "tests/common/ModelFixtures.h"
 #include "tests/common/TestSupport.h"
 
@@ -35,16 +36,17 @@ void runStage(benchmark::State& state, Stage stage) {
         state.SkipWithError(("no formulas in " + test::corpusFolder().toStdString()).c_str());
         return;
     }
-    // Overflow warnings go nowhere.
-    RecordingMessageSink sink;
-    ScopedMessageSink scoped(&sink);
     const EqLayoutSettings style = test::builtInStyle();
+    CTeXCode names;
+    TeXReadContext context;
+    context.names = &names;
+    const RenderContext render = RenderContext::FromDataFolder();
     {
         // Loads the fonts before timing.
         EqModel eq{style};
-        ReadLaTeXDocument(formulas.front().tex, &eq);
+        ReadLaTeXDocument(formulas.front().tex, &eq, context);
         gp::RecordingGraphics g;
-        DrawEquationPicture(g, &eq, 1.0f);
+        DrawEquationPicture(render, g, &eq, 1.0f);
     }
     // One equation for all: reading clears it first. (Making an equation
     // sets up its fonts, which costs more than reading a formula.)
@@ -55,14 +57,14 @@ void runStage(benchmark::State& state, Stage stage) {
         converted = 0;
         ops = 0;
         for (const test::CorpusFormula& formula : formulas) {
-            if (ReadLaTeXDocument(formula.tex, &eq)) ++converted;
+            if (ReadLaTeXDocument(formula.tex, &eq, context)) ++converted;
             if (stage == ReadLayout) {
                 gp::RecordingGraphics g;
-                LayoutForOutput(&g, &eq, {0, 0}, 1.0f);
+                LayoutForOutput(render, &g, &eq, {0, 0}, 1.0f);
                 benchmark::DoNotOptimize(eq.widestLine);
             } else if (stage == ReadLayoutDraw) {
                 gp::RecordingGraphics g;
-                const EqPictureMetrics m = DrawEquationPicture(g, &eq, 1.0f);
+                const EqPictureMetrics m = DrawEquationPicture(render, g, &eq, 1.0f);
                 benchmark::DoNotOptimize(m.width);
                 ops += g.ops.size();
             }

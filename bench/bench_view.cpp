@@ -7,6 +7,7 @@
 #include "model/EqLayout.h"
 #include "model/EqModel.h"
 #include "model/EqOutput.h"
+#include "model/RenderContext.h"
 #include "tests/common/ModelFixtures.h"
 
 #include <benchmark/benchmark.h>
@@ -43,6 +44,7 @@ void addLine(EqBuilder& b, int k) {
 }
 
 struct ViewFixture {
+    RenderContext context = RenderContext::FromDataFolder();
     EqModel eq{test::builtInStyle()};
     QImage dc;
     gp::RectF view;
@@ -54,7 +56,7 @@ struct ViewFixture {
         for (int k = 0; k < kLines; ++k) addLine(b, k);
         SetEquationCaret(&eq, nullptr);
         MeasureFontMetrics(nullptr, &eq);
-        LayoutLines(&eq, nullptr, kScale, 0, false);
+        LayoutLines(context, &eq, nullptr, kScale, 0, false);
         float height = 0, width = 0;
         for (const EqElement* head : eq.lines) {
             height += head->chainAscent + head->chainDescent + eq.settings.spacing[0] * eq.settings.fontSize * kScale;
@@ -68,7 +70,7 @@ struct ViewFixture {
     }
     void redraw() {
         QPainter painter(&dc);
-        DrawEquationView(view, &eq, &painter, kScale, true, nullptr);
+        DrawEquationView(context, view, &eq, &painter, kScale, true, nullptr);
     }
 };
 
@@ -80,7 +82,7 @@ void BM_ViewAfterEdit(benchmark::State& state) {
     for (auto _ : state) {
         edited->ch = edited->ch == u'y' ? u'z' : u'y';
         InvalidateLineCache(&f.eq, edited);
-        LayoutLines(&f.eq, nullptr, kScale, 0, true);
+        LayoutLines(f.context, &f.eq, nullptr, kScale, 0, true);
         f.redraw();
         benchmark::DoNotOptimize(f.dc.constBits());
     }

@@ -3,6 +3,7 @@
 
 #include "model/EqLayoutSettings.h"
 #include "model/EqMeasure.h"
+#include "model/RenderContext.h"
 #include "platform/MessageSink.h"
 #include "tests/common/ModelFixtures.h"
 
@@ -31,6 +32,17 @@ public:
         return m;
     }
 };
+
+// The program's symbol library with fixed text boxes, built on first use.
+inline const RenderContext& boxMeasuredContext() {
+    static BoxMeasurer measurer;
+    static const RenderContext context = [] {
+        RenderContext c = RenderContext::FromDataFolder();
+        c.measurer = &measurer;
+        return c;
+    }();
+    return context;
+}
 
 // Per-user data in a scratch folder (a stream may ask for the defaults file),
 // and message boxes silenced.

@@ -6,8 +6,8 @@
 #include "model/EqModel.h"
 #include "model/EqStream.h"
 #include "platform/MessageSink.h"
-#include "tex/LaTeXReader.h"
-#include "tex/LaTeXWriter.h"
+#include "tex/LaTeX.h"
+#include "tex/TeXCode.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -59,22 +59,26 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ScopedMessageSink guard(&sink);
     sink.shown.clear();
 
+    static CTeXCode names;
+    TeXReadContext readContext;
+    readContext.names = &names;
+    TeXWriteContext writeContext;
+    writeContext.names = &names;
+    writeContext.delimiters = LaTeXNoDelimiters;
+
     const QString text = QString::fromUtf8(reinterpret_cast<const char*>(data), qsizetype(size));
     EqModel eq(style());
     LaTeXReadResult r;
-    const bool ok = ReadLaTeXDocument(text, &eq, &r);
+    const bool ok = ReadLaTeXDocument(text, &eq, readContext, &r);
     check(ok == r.ok && !eq.lines.empty());
-    check(sink.shown.size() == (r.overflow ? 1u : 0u));
+    check(sink.shown.empty());
+    check(r.notes.items.size() == (r.overflow ? 1u : 0u));
     checkTree(eq);
     EquationToBytes(&eq);
 
-    QString written;
-    for (size_t i = 0; i < eq.lines.size(); ++i) {
-        if (i) written += QStringLiteral("\n\\\\\n");
-        written += LaTeXLineText(eq.lines[i]);
-    }
+    const QString written = EquationToLaTeX(eq, writeContext);
     EqModel again(style());
-    ReadLaTeXDocument(written, &again, nullptr);
+    ReadLaTeXDocument(written, &again, readContext, nullptr);
     checkTree(again);
     return 0;
 }

@@ -20,8 +20,7 @@ using namespace toliva::fuzz;
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     useScratchHomeAndSilence();
-    static BoxMeasurer measurer;
-    static ScopedTextMeasurer scoped(&measurer);
+    boxMeasuredContext();
     return 0;
 }
 
@@ -30,7 +29,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     EqModel eq(builtInStyle());
     if (!LoadEquationAtomically(&eq, bytes, false)) return 0;
     for (float scale : {1.0f, 0.3f}) {
-        LayoutLines(&eq, nullptr, scale, 0, false);
+        LayoutLines(boxMeasuredContext(), &eq, nullptr, scale, 0, false);
         PlaceEquationLines(&eq, 0, 0, scale);
         AlignEquationLines(&eq, 0, 0, 400, 300);
         for (const LinePlacement& p : eq.placements) {

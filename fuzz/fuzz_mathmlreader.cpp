@@ -5,8 +5,8 @@
 #include "model/EqStream.h"
 #include "FuzzSupport.h"
 #include "platform/MessageSink.h"
-#include "tex/MathMLReader.h"
-#include "tex/MathMLWriter.h"
+#include "model/SymbolLibrary.h"
+#include "tex/MathML.h"
 
 #include <QByteArray>
 #include <QTemporaryDir>
@@ -43,7 +43,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (EquationToBytes(&back) != saved) __builtin_trap();
 
     // Its MathML reads again.
-    const QByteArray again = EquationToMathML(&eq).toUtf8();
+    static const SymbolLibrary& symbols = *[] {
+        auto* library = new SymbolLibrary;
+        LoadSymbolLibrary(*library);
+        return library;
+    }();
+    TeXWriteContext context;
+    context.symbols = &symbols;
+    const QByteArray again = EquationToMathML(eq, context).toUtf8();
     MathMLReader second;
     ReadMathML(second, again.constData(), size_t(again.size()), style);
     return 0;

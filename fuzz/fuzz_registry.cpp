@@ -1,7 +1,7 @@
 // Feeds bytes as the registry database file: the store and the typed reads
 // must fail softly on any file (foreign schema, odd column types, damage).
 #include "platform/RegistryStore.h"
-#include "uikit/RegKey.h"
+#include "platform/RegKey.h"
 
 #include <QDir>
 #include <QFile>

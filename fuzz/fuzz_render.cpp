@@ -28,8 +28,7 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
     useScratchHomeAndSilence();
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     new QGuiApplication(*argc, *argv);
-    static BoxMeasurer measurer;
-    static ScopedTextMeasurer scoped(&measurer);
+    boxMeasuredContext();
 
     // The application goes at exit, which also releases the fonts that the
     // runs loaded.
@@ -43,19 +42,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!LoadEquationAtomically(&eq, bytes, false)) return 0;
     const float fontSize = eq.settings.fontSize, size2 = eq.settings.size2;
 
+    const RenderContext& context = boxMeasuredContext();
     gp::RecordingGraphics recording;
-    DrawEquationPicture(recording, &eq, 1.5f);
-    DrawEquation({3, 4}, recording, &eq, 0.5f, true, true);
+    DrawEquationPicture(context, recording, &eq, 1.5f);
+    DrawEquation(context, {3, 4}, recording, &eq, 0.5f, true, true);
     if (eq.settings.fontSize != fontSize || eq.settings.size2 != size2) __builtin_trap();
 
     QImage dc(160, 120, QImage::Format_ARGB32_Premultiplied);
     dc.fill(Qt::white);
     QPainter painter(&dc);
-    LayoutLines(&eq, nullptr, 1.0f, 0, false);
+    LayoutLines(context, &eq, nullptr, 1.0f, 0, false);
     const EqElement* keep = eq.lines.empty() ? nullptr : eq.lines.back()->next;
-    for (float top : {0.0f, -40.0f, 0.0f}) DrawEquationView({0, top, 160, 120}, &eq, &painter, 1.0f, true, keep);
+    for (float top : {0.0f, -40.0f, 0.0f})
+        DrawEquationView(context, {0, top, 160, 120}, &eq, &painter, 1.0f, true, keep);
     if (!eq.lines.empty()) InvalidateLineCache(&eq, eq.lines.front());
-    LayoutLines(&eq, nullptr, 1.0f, 0, true);
-    DrawEquationView({0, 0, 160, 120}, &eq, &painter, 1.0f, true, keep);
+    LayoutLines(context, &eq, nullptr, 1.0f, 0, true);
+    DrawEquationView(context, {0, 0, 160, 120}, &eq, &painter, 1.0f, true, keep);
     return 0;
 }

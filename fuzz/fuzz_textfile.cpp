@@ -1,5 +1,5 @@
 // Feeds bytes to the decoding of whole text files (code page 936 lines).
-#include "uikit/Utilities.h"
+#include "platform/Utilities.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,30 +1,23 @@
 #include "EqBuilder.h"
 
 #include "EqModel.h"
+#include "EqTreeOps.h"
 
 namespace toliva {
 
 EqElement* EqBuilder::line() {
-    auto* head = new EqElement(m_eq);
-    head->type = EqTypeChainHead;
+    EqElement* head = NewChildChain(nullptr, m_eq, ChainDetached);
     m_eq->lines.push_back(head);
     return head;
 }
 
 EqElement* EqBuilder::add(EqElement* chain, int32_t type, int nChildren, uint16_t ch) {
-    EqElement* last = FindChainEnd(chain);
+    // The equation's current colour, not the colour of the element before.
     auto* e = new EqElement(m_eq);
     e->type = type;
     e->ch = ch;
-    e->parent = last->parent;
-    e->prev = last;
-    last->next = e;
-    for (int i = 0; i < nChildren; ++i) {
-        auto* head = new EqElement(m_eq);
-        head->type = EqTypeChainHead;
-        head->parent = e;
-        e->children.push_back(head);
-    }
+    LinkAfter(FindChainEnd(chain), e);
+    for (int i = 0; i < nChildren; ++i) NewChildChain(e, m_eq, ChainAppend);
     return e;
 }
 

@@ -2,6 +2,7 @@
 
 #include "model/EqDrawers.h"
 #include "model/EqTypeRoutes.h"
+#include "model/RenderContext.h"
 #include "model/ShapeObject.h"
 #include "platform/gdiplus/Brush.h"
 
@@ -101,6 +102,12 @@ void DrawElement(EqElement* e, gp::Graphics& g, float x, float y, const gp::Rect
         lineBox = &cur->origin;
         x += cur->width;
     }
+}
+
+void DrawElement(const RenderContext& context, EqElement* e, gp::Graphics& g, float x, float y,
+                 const gp::RectF* lineBox, float scale, bool script) {
+    const RenderScope pass(e ? e->owner : nullptr, context);
+    DrawElement(e, g, x, y, lineBox, scale, script);
 }
 
 void DrawChain(EqElement* head, gp::Graphics& g, float x, float y, float scale, bool script) {

@@ -25,6 +25,7 @@ class Graphics;
 }
 
 struct EqElement;
+struct RenderContext;
 
 // Colours of the editing marks.
 constexpr gp::ARGB kMarkHighlightColour = 0x3264FA0E;
@@ -39,8 +40,13 @@ constexpr gp::ARGB kMarkedTextColour = 0xFFFF0000;
 // nesting level (raised to the equation's minimum scale); script is set for
 // content in a reduced script position. On every element drawn, rect becomes
 // its drawn box and origin its line box. A null element draws nothing.
+// Drawing reads the context lent to the element's equation (RenderContext.h),
+// so this form serves the drawers within a pass.
 void DrawElement(EqElement* e, gp::Graphics& g, float x, float y, const gp::RectF* lineBox, float scale,
                  bool script);
+// The same as a pass of its own: lends the context to e's equation for the call.
+void DrawElement(const RenderContext& context, EqElement* e, gp::Graphics& g, float x, float y,
+                 const gp::RectF* lineBox, float scale, bool script);
 
 // Draws a child chain from its head; a missing chain (null) draws nothing.
 void DrawChain(EqElement* head, gp::Graphics& g, float x, float y, float scale, bool script);

@@ -4,9 +4,9 @@
 #include "model/EqFonts.h"
 #include "model/EqLayout.h"
 #include "model/GlyphOutline.h"
+#include "model/RenderContext.h"
 #include "model/ShapeObject.h"
 #include "model/ShapeAccent.h"
-#include "platform/AppContext.h"
 #include "platform/gdiplus/Brush.h"
 #include "platform/gdiplus/Font.h"
 #include "platform/gdiplus/GraphicsPath.h"
@@ -172,9 +172,10 @@ void DrawCalcResult(EqElement* e, gp::Graphics& g, float x, float y, float scale
     if (e->next) available -= 0.1f * size;
     EqElement* chain = ChildChain(e, 0);
     if (chain) SetPhantomKind(chain, int8_t(e->phantomKind()), true);
-    const AppContext& ctx = app();
-    if (ctx.option(OptFillResultBox) && !(eq->outlineText && ctx.option(OptNoResultFillInMetafile)))
-        g.FillRectangle(gp::SolidBrush(gp::ArgbFromColorref(app().resultBackColour)), e->rect);
+    const RenderContext* context = PassContext(eq);
+    if (context && context->option(OptFillResultBox) &&
+        !(eq->outlineText && context->option(OptNoResultFillInMetafile)))
+        g.FillRectangle(gp::SolidBrush(gp::ArgbFromColorref(context->resultBackColour)), e->rect);
     DrawChain(chain, g, x + e->xOffset + available / 2 - W(chain) / 2, y, scale, script);
 }
 

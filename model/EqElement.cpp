@@ -224,8 +224,9 @@ void SetMatrixShape(int count1, EqElement* e, int count2) {
     auto& p = e->payload;
     if (e->type == EqTypeMatrix) p.erase(p.begin(), p.begin() + std::min<size_t>(2, p.size()));
     if (count1 > 1 && count2 > 1) {
-        p.insert(p.begin(), {uint8_t(count2), uint8_t(count1)});
+        p.insert(p.begin(), 2, 0);
         e->type = EqTypeMatrix;
+        SetMatrixCounts(e, count2, count1);
         return;
     }
     if (count1 == 1 && count2 == 1) {
@@ -252,6 +253,28 @@ void SetMatrixRules(EqElement* e, const uint8_t record[32]) {
     if (e->payload.size() > keep) e->payload.resize(keep);
     if (!record || std::all_of(record, record + 32, [](uint8_t b) { return b == 0; })) return;
     e->payload.insert(e->payload.end(), record, record + 32);
+}
+
+void SetMatrixCounts(EqElement* e, int rows, int columns) {
+    if (!e || e->type != EqTypeMatrix) return;
+    if (e->payload.size() < 2) e->payload.resize(2);
+    e->payload[0] = uint8_t(rows);
+    e->payload[1] = uint8_t(columns);
+}
+
+void SetMatrixRuleBit(uint8_t record[32], int mask, int bit) {
+    if (!record || mask < 0 || mask > 7 || bit < 0 || bit >= 32) return;
+    record[4 * mask + bit / 8] |= uint8_t(1u << (bit % 8));
+}
+
+uint32_t MatrixRuleMask(const MatrixShape& shape, int mask) {
+    if (mask < 0 || mask > 7) return 0;
+    const uint8_t* b = shape.rules + 4 * mask;
+    return uint32_t(b[0]) | uint32_t(b[1]) << 8 | uint32_t(b[2]) << 16 | uint32_t(b[3]) << 24;
+}
+
+void AddAccentMark(EqElement* e, uint8_t mark) {
+    if (e) e->payload.push_back(mark);
 }
 
 MatrixShape GetMatrixShape(const EqElement* e) {

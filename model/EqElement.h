@@ -125,6 +125,17 @@ struct MatrixShape {
 void SetMatrixShape(int count1, EqElement* e, int count2);
 void SetMatrixRules(EqElement* e, const uint8_t record[32]);
 MatrixShape GetMatrixShape(const EqElement* e);
+// The row and column counts of a general matrix (371): the first two payload
+// bytes, ahead of the rule record. Other types count their child chains.
+void SetMatrixCounts(EqElement* e, int rows, int columns);
+// Sets bit of rule mask (0-7) in a rule record; bits outside 0-31 are ignored.
+void SetMatrixRuleBit(uint8_t record[32], int mask, int bit);
+// Rule mask (0-7) of a shape's rule record.
+uint32_t MatrixRuleMask(const MatrixShape& shape, int mask);
+
+// Accent marks of a character or glyph symbol: one payload byte per mark, in
+// the order they apply (see model/ShapeAccent.h for the codes).
+void AddAccentMark(EqElement* e, uint8_t mark);
 
 // Structural equality of two elements and everything below them: type,
 // character, payload, glyph and every child chain element by element.

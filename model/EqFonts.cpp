@@ -4,13 +4,10 @@
 #include "EqSpacing.h"
 
 #include "platform/Folders.h"
-#include "platform/MessageSink.h"
 #include "platform/gdiplus/Graphics.h"
 #include "platform/gdiplus/GraphicsPath.h"
-#include "uikit/LangTable.h"
-#include "uikit/Utilities.h"
+#include "platform/Utilities.h"
 
-#include <atomic>
 #include <cmath>
 #include <map>
 #include <mutex>
@@ -25,22 +22,9 @@ const QString kSerifFamilyName = QStringLiteral("Times New Roman");
 constexpr uint16_t kMathOnlyCodes[] = {0x2111, 0x2118, 0x2135, 0x211C, 0x2207, 0x2A3F, 0xF0FE};
 constexpr uint16_t kSerifOnlyInMath = 0x03D0;
 
-std::atomic<bool> g_missingFontShown{false};
-
 QString& fontFolderOverride() {
     static QString folder;
     return folder;
-}
-
-// A missing font file set is reported once per run: every new equation would
-// otherwise show the same message again.
-void reportMissingFonts() {
-    if (g_missingFontShown.exchange(true)) return;
-    QString text = LangText(QStringLiteral("LANG_07.xml"), QStringLiteral("gMSG_1"), 2);
-    if (text.isEmpty())
-        text = QStringLiteral("The equation fonts could not be loaded.|Times New Roman is used instead.");
-    text.replace(QLatin1Char('|'), QLatin1Char('\n'));
-    showMessage(text, MB_OK | MB_ICONWARNING);
 }
 
 const EqFont* serifFallback() {
@@ -95,8 +79,13 @@ QStringList MathFontFiles(int sizeMode) {
     return files;
 }
 
+EqNotes TakeEquationNotes(EqModel* eq) { return eq->fonts ? eq->fonts->notes.take() : EqNotes(); }
+
 void ReleaseEquationFonts(EqModel* eq) {
-    if (eq->fonts) *eq->fonts = EqFontState();
+    if (!eq->fonts) return;
+    EqNotes notes = eq->fonts->notes.take();
+    *eq->fonts = EqFontState();
+    eq->fonts->notes = std::move(notes);
 }
 
 void SetupEquationFonts(EqModel* eq) {
@@ -115,7 +104,8 @@ void SetupEquationFonts(EqModel* eq) {
     eq->fontKinds[FontKindMain] = eq->fontKinds[FontKindSecond] = eq->fontKinds[FontKindText] = FontKindNamed;
 
     const bool mathLoaded =
-        LoadPrivateFamily(MathFontFiles(s.options[EqLayoutSettings::OptFontSizeMode]), st.mathCollection, &st.mathFamily);
+        LoadPrivateFamily(MathFontFiles(s.options[EqLayoutSettings::OptFontSizeMode]), st.mathCollection, &st.mathFamily,
+                          &st.notes);
     st.serifFamily = serifFallback();
 
     QString mainName;
@@ -156,7 +146,7 @@ void ResetLayoutSettings(EqModel* eq) {
 }
 
 bool LoadPrivateFamily(const QStringList& files, std::unique_ptr<gp::PrivateFontCollection>& collection,
-                       const EqFont** family) {
+                       const EqFont** family, EqNotes* notes) {
     if (*family) return true;
     if (!gp::FontEngineAvailable()) return false;
     if (!collection) collection = std::make_unique<gp::PrivateFontCollection>();
@@ -167,24 +157,24 @@ bool LoadPrivateFamily(const QStringList& files, std::unique_ptr<gp::PrivateFont
             return true;
         }
     }
-    reportMissingFonts();
+    if (notes) notes->add(EqNoteKind::MissingFonts);
     *family = serifFallback();
     return false;
 }
 
-void ResetFontNotices() { g_missingFontShown = false; }
-
 void UseSansFamily(EqModel* eq) {
     ensureFonts(eq);
     EqFontState& st = EquationFonts(eq);
-    LoadPrivateFamily({PrivateFontFolder() + QStringLiteral("cmss.ttf")}, st.sansCollection, &st.sansFamily);
+    LoadPrivateFamily({PrivateFontFolder() + QStringLiteral("cmss.ttf")}, st.sansCollection, &st.sansFamily,
+                      &st.notes);
     st.currentFamily = st.sansFamily;
 }
 
 void UseMonoFamily(EqModel* eq) {
     ensureFonts(eq);
     EqFontState& st = EquationFonts(eq);
-    LoadPrivateFamily({PrivateFontFolder() + QStringLiteral("cmtt.ttf")}, st.monoCollection, &st.monoFamily);
+    LoadPrivateFamily({PrivateFontFolder() + QStringLiteral("cmtt.ttf")}, st.monoCollection, &st.monoFamily,
+                      &st.notes);
     st.currentFamily = st.monoFamily;
 }
 

@@ -4,6 +4,7 @@
 // measuring one character and the equation's font metrics.
 #pragma once
 
+#include "model/EqNotes.h"
 #include "platform/gdiplus/Font.h"
 
 #include <QString>
@@ -62,10 +63,18 @@ struct EqFontState {
     const EqFont* monoFamily = nullptr;
     // Centred, near line alignment: used for measuring characters.
     gp::StringFormat stringFormat;
+    // What loading the equation's style and fonts reported (missing fonts, a
+    // newer version, a damaged defaults file) since the caller last took the
+    // notes; kept when the families are released.
+    EqNotes notes;
 };
 
 // The equation's font state (created empty on first use).
 EqFontState& EquationFonts(EqModel* eq);
+// The notes loading the equation's style and fonts left (EqFontState::notes),
+// leaving none. Callers show them after a load or a layout; fonts load on
+// first use, so a layout can add the missing-font note.
+EqNotes TakeEquationNotes(EqModel* eq);
 
 // The folder of the program's own font files ("Fonts/" beside the program).
 QString PrivateFontFolder();
@@ -89,12 +98,10 @@ void ReleaseEquationFonts(EqModel* eq);
 
 // Nothing when *family is set. Otherwise adds the files to the collection
 // (created when there is none) and takes its first family. When it holds
-// none, the missing-font message is shown (once per run), *family becomes
+// none, the missing-font note goes to notes (when given), *family becomes
 // "Times New Roman" (or the generic serif family) and the result is false.
 bool LoadPrivateFamily(const QStringList& files, std::unique_ptr<gp::PrivateFontCollection>& collection,
-                       const EqFont** family);
-// Forgets that the missing-font message was shown (a new run, for tests).
-void ResetFontNotices();
+                       const EqFont** family, EqNotes* notes);
 
 // Load "Fonts/cmss.ttf" or "Fonts/cmtt.ttf" on first use and make that
 // family current.

@@ -6,6 +6,7 @@
 #include "EqModel.h"
 #include "EqTypeRoutes.h"
 #include "EqTypes.h"
+#include "RenderContext.h"
 #include "ShapeObject.h"
 
 #include <algorithm>
@@ -116,6 +117,11 @@ int LayoutElement(EqElement* e, gp::Graphics* graphics, float scale, uint8_t fla
     return e->phantomKind();
 }
 
+int LayoutElement(const RenderContext& context, EqElement* e, gp::Graphics* graphics, float scale, uint8_t flag) {
+    const RenderScope pass(e ? e->owner : nullptr, context);
+    return LayoutElement(e, graphics, scale, flag);
+}
+
 void SumChainMetrics(const EqElement* first, float* descent, float* ascent, float* width) {
     for (const EqElement* e = first; e; e = e->next) {
         *width += e->width;
@@ -169,8 +175,10 @@ EqElement* FindPlainCharBack(EqElement* e) {
     return e;
 }
 
-void LayoutLines(EqModel* eq, gp::Graphics* graphics, float scale, int skipCount, bool keepCached) {
+void LayoutLines(const RenderContext& context, EqModel* eq, gp::Graphics* graphics, float scale, int skipCount,
+                 bool keepCached) {
     if (!eq) return;
+    const RenderScope pass(eq, context);
     const EqLayoutSettings& s = eq->settings;
     eq->minScale = s.fontSize > 0 ? s.size2 * scale / s.fontSize : 0.0f;
     if (skipCount < 0) return;

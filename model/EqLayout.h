@@ -17,6 +17,7 @@ class Graphics;
 
 class EqModel;
 struct EqElement;
+struct RenderContext;
 
 // The measurer of a type code's family (EqTypeRoutes.h); computed shapes
 // measure through LayoutShapeObject.
@@ -29,8 +30,11 @@ Measurer MeasurerOf(int32_t type);
 // equation's minimum scale. flag is 1 for script content (scripts, limits,
 // small-fraction parts), 0 otherwise; measurers pass it on. graphics may be
 // null (measuring then uses a scratch surface). Returns the element's
-// phantom kind.
+// phantom kind. Measuring reads the context lent to the element's equation
+// (RenderContext.h), so this form serves the measurers within a pass.
 int LayoutElement(EqElement* e, gp::Graphics* graphics, float scale, uint8_t flag);
+// The same as a pass of its own: lends the context to e's equation for the call.
+int LayoutElement(const RenderContext& context, EqElement* e, gp::Graphics* graphics, float scale, uint8_t flag);
 
 // From first along next: *width += width; *ascent and *descent become the
 // larger of themselves and each element's (starting values are the caller's).
@@ -61,7 +65,8 @@ EqElement* FindPlainCharBack(EqElement* e);
 // Lays out every line after the first skipCount ones (a negative count lays
 // out none) at the scale, flag 0; with keepCached, lines that still hold a
 // cached bitmap are skipped. Sets the equation's minimum scale first.
-void LayoutLines(EqModel* eq, gp::Graphics* graphics, float scale, int skipCount, bool keepCached);
+void LayoutLines(const RenderContext& context, EqModel* eq, gp::Graphics* graphics, float scale, int skipCount,
+                 bool keepCached);
 
 // ---- character kerning (em)
 

@@ -1,11 +1,11 @@
 #include "EqLayoutSettings.h"
 
+#include "EqFonts.h"
 #include "EqModel.h"
+#include "EqNotes.h"
 #include "EqSpacing.h"
 #include "platform/AppContext.h"
 #include "platform/Archive.h"
-#include "platform/MessageSink.h"
-#include "uikit/LangTable.h"
 
 #include <cmath>
 
@@ -55,9 +55,10 @@ void applyClamps(EqLayoutSettings& s) {
     if (version < 14) sp[SpacingSmallGroupScale] = 0.8f;
 }
 
-void warnNewerVersion() {
-    LangTable table(app().languageCode(), QStringLiteral("LANG_07.xml"));
-    LangMessageBox(table, QStringLiteral("gMSG_1"), 3, MB_OK | MB_ICONWARNING);
+// Where the notes of a call go: the caller's list, else the equation's.
+EqNotes* notesFor(EqModel* equation, EqNotes* notes) {
+    if (notes) return notes;
+    return equation ? &EquationFonts(equation).notes : nullptr;
 }
 
 void writeRecord(EqLayoutSettings& s, Archive& ar) {
@@ -83,7 +84,7 @@ void readRecord(EqLayoutSettings& s, Archive& ar, EqModel* equation) {
     ar.readBytes(r.options.data(), qint64(r.options.size()));
 
     if (equation && equation->warnNewerVersion && r.options[EqLayoutSettings::OptVersion] > EqLayoutSettings::kVersion)
-        warnNewerVersion();
+        EquationFonts(equation).notes.add(EqNoteKind::NewerVersion);
 
     for (int32_t& v : r.ints) v = ar.readI32();
     for (gp::ARGB& c : r.colours) c = gp::ArgbFromColorref(ar.readU32());
@@ -108,8 +109,6 @@ FileRead readFile(EqModel* equation, const QString& path, EqLayoutSettings& s) {
     }
 }
 
-void reportDamagedFile(const QString& path) { showMessage(QStringLiteral("failed to open file : ") + path); }
-
 }  // namespace
 
 EqLayoutSettings::EqLayoutSettings() { colours.fill(0xFF000000); }
@@ -132,14 +131,14 @@ void SerializeLayoutSettings(EqLayoutSettings& s, Archive& ar, EqModel* equation
         readRecord(s, ar, equation);
 }
 
-bool ReadLayoutSettingsFile(EqModel* equation, const QString& path, EqLayoutSettings& s) {
+bool ReadLayoutSettingsFile(EqModel* equation, const QString& path, EqLayoutSettings& s, EqNotes* notes) {
     switch (readFile(equation, path, s)) {
     case FileRead::Ok:
         return true;
     case FileRead::CannotOpen:
         return false;
     case FileRead::Damaged:
-        reportDamagedFile(path);
+        if (EqNotes* to = notesFor(equation, notes)) to->add(EqNoteKind::DamagedFile, path);
         return false;
     }
     return false;
@@ -162,17 +161,12 @@ QString UserLayoutSettingsPath() {
     return context.userFolder + QStringLiteral("KwELayout.dat");
 }
 
-bool LoadUserLayoutDefaults(EqModel* equation, EqLayoutSettings& s) {
-    // Every new equation comes through here; a damaged file is worth one message.
-    static bool damageReported = false;
-
+bool LoadUserLayoutDefaults(EqModel* equation, EqLayoutSettings& s, EqNotes* notes) {
     const QString path = UserLayoutSettingsPath();
     const FileRead result = readFile(equation, path, s);
     if (result == FileRead::Ok) return true;
-    if (result == FileRead::Damaged && !damageReported) {
-        damageReported = true;
-        reportDamagedFile(path);
-    }
+    if (result == FileRead::Damaged)
+        if (EqNotes* to = notesFor(equation, notes)) to->add(EqNoteKind::DamagedDefaults, path);
     SetDefaultLayoutSettings(s);
     if (equation) SetupEquationFonts(equation);
     return false;

@@ -12,6 +12,7 @@ namespace toliva {
 
 class Archive;
 class EqModel;
+struct EqNotes;
 
 struct EqLayoutSettings {
     static constexpr int kVersion = 16;
@@ -39,12 +40,17 @@ void SetDefaultLayoutSettings(EqLayoutSettings& s);
 
 // Writes or reads one record. After a read the record's clamps are applied,
 // sizes and spacings that are not finite (or sizes not positive) take their
-// defaults, and the equation's fonts are set up; equation may be null.
+// defaults, and the equation's fonts are set up; equation may be null. A
+// record of a newer version read into an equation that asks for the warning
+// (warnNewerVersion) adds the newer-version note to the equation's notes
+// (TakeEquationNotes, model/EqFonts.h), once per read.
 void SerializeLayoutSettings(EqLayoutSettings& s, Archive& ar, EqModel* equation);
 
-// Reads a settings file. False without a message when the file cannot be
-// opened; false with the "failed to open file : " message when it is damaged.
-bool ReadLayoutSettingsFile(EqModel* equation, const QString& path, EqLayoutSettings& s);
+// Reads a settings file. False without a note when the file cannot be
+// opened; false with the damaged-file note (its path as argument) when it is
+// damaged. Notes go to notes, or, when that is null, to the equation's notes.
+bool ReadLayoutSettingsFile(EqModel* equation, const QString& path, EqLayoutSettings& s,
+                            EqNotes* notes = nullptr);
 // Writes a settings file (temporary file renamed over the old one); false when
 // it cannot be written.
 bool WriteLayoutSettingsFile(EqModel* equation, const QString& path, EqLayoutSettings& s);
@@ -54,8 +60,10 @@ QString UserLayoutSettingsPath();
 
 // The defaults of a new equation: reads the per-user "KwELayout.dat", or, when
 // that fails, takes the built-in defaults (and sets the fonts up). A damaged
-// file is reported once per run, not for every new equation. Returns whether
-// the file was read.
-bool LoadUserLayoutDefaults(EqModel* equation, EqLayoutSettings& s);
+// file gives the damaged-defaults note (its path as argument), which callers
+// show once per run (EqNoteRun), not for every new equation. Notes go to
+// notes, or, when that is null, to the equation's notes. Returns whether the
+// file was read.
+bool LoadUserLayoutDefaults(EqModel* equation, EqLayoutSettings& s, EqNotes* notes = nullptr);
 
 }  // namespace toliva

@@ -1,12 +1,13 @@
-// The text measuring seam, the glyph library hook, the factors measuring and
-// drawing share, and the measurers of characters, spaces, glyph symbols and
-// calculation results.
+// The text measuring seam, glyph symbols from the pass's library, the factors
+// measuring and drawing share, and the measurers of characters, spaces, glyph
+// symbols and calculation results.
 #include "EqMeasure.h"
 
 #include "CalcFormat.h"
 #include "EqFonts.h"
 #include "EqMeasureInternal.h"
 #include "GlyphOutline.h"
+#include "RenderContext.h"
 #include "ShapeObject.h"
 #include "SymbolLibrary.h"
 
@@ -95,8 +96,6 @@ private:
     std::unordered_map<MeasureKey, TextMeasure, MeasureKeyHash> m_cache;
 };
 
-TextMeasurer* g_installed = nullptr;
-
 }  // namespace
 
 TextMeasurer& FontTextMeasurer() {
@@ -104,34 +103,21 @@ TextMeasurer& FontTextMeasurer() {
     return measurer;
 }
 
-TextMeasurer& CurrentTextMeasurer() { return g_installed ? *g_installed : FontTextMeasurer(); }
-
-ScopedTextMeasurer::ScopedTextMeasurer(TextMeasurer* measurer) : m_previous(g_installed) { g_installed = measurer; }
-
-ScopedTextMeasurer::~ScopedTextMeasurer() { g_installed = m_previous; }
-
-// ---- symbol library
-
-namespace {
-const SymbolLibrary* g_library = nullptr;
+TextMeasure MeasureText(EqModel* eq, gp::Graphics* graphics, const EqFont* family, const QString& text, float emSize,
+                        int style) {
+    const RenderContext* context = PassContext(eq);
+    return context ? context->measurer->Measure(eq, graphics, family, text, emSize, style) : TextMeasure{};
 }
 
-const SymbolLibrary& LayoutSymbolLibrary() {
-    if (g_library) return *g_library;
-    static SymbolLibrary fromFile;
-    static std::once_flag once;
-    std::call_once(once, [] { LoadSymbolLibrary(fromFile); });
-    return fromFile;
-}
-
-void SetLayoutSymbolLibrary(const SymbolLibrary* library) { g_library = library; }
+// ---- glyph symbols
 
 bool EnsureGlyphPath(EqElement* e) {
     if (!e) return false;
     if (e->glyph) return true;
     const int32_t t = e->type;
     if (t != EqTypeGlyphSymbol && t != EqTypeGlyphSymbolBold && !IsExtArrowGlyphType(t)) return false;
-    const GlyphOutline* source = LayoutSymbolLibrary().glyph(e->ch);
+    const SymbolLibrary* library = PassSymbols(e);
+    const GlyphOutline* source = library ? library->glyph(e->ch) : nullptr;
     if (!source) return false;
     auto copy = std::make_unique<GlyphOutline>();
     CopyGlyph(*copy, *source);
@@ -268,7 +254,7 @@ void MeasureCharElement(EqElement* e, gp::Graphics* g, float s, uint8_t flag) {
     e->fontSize = emSize;
     const int style = IsDigitElement(e) || !isChar ? gp::FontStyleRegular : styleOfType(e->type);
 
-    const TextMeasure m = CurrentTextMeasurer().Measure(eq, g, e->font, QString(QChar(code)), emSize, style);
+    const TextMeasure m = MeasureText(eq, g, e->font, QString(QChar(code)), emSize, style);
     const float k = flag ? SpacingOf(e, SpacingScriptWiden) : 1.0f;
     const float B = m.boxWidth * k;
     const float x = m.ink.x * k;
@@ -335,8 +321,7 @@ void MeasureSpace(EqElement* e, gp::Graphics* g, float s, uint8_t) {
     EqModel* eq = e->owner;
     const float S = baseSize(e) * s;
     e->fontSize = S;
-    const TextMeasure m =
-        CurrentTextMeasurer().Measure(eq, g, e->font, QStringLiteral("M"), S, gp::FontStyleItalic);
+    const TextMeasure m = MeasureText(eq, g, e->font, QStringLiteral("M"), S, gp::FontStyleItalic);
     const float W = m.ink.width;
     const float margin = eq ? eq->fontMetrics[MetricMargin] : 0.0f;
     e->ascent = e->descent = m.boxHeight / 2 - margin * S;

@@ -3,9 +3,9 @@
 // LayoutElement (EqLayout.h). The layout dispatcher picks the measurer by
 // type code; the functions are public for the shape objects and for tests.
 //
-// Text is measured through a TextMeasurer. The default one measures with the
-// equation's fonts; tests install one with fixed boxes to check the layout
-// arithmetic exactly.
+// Text is measured through the TextMeasurer of the pass's RenderContext. The
+// font measurer measures with the equation's fonts; tests pass one with fixed
+// boxes to check the layout arithmetic exactly.
 #pragma once
 
 #include "platform/gdiplus/GpTypes.h"
@@ -21,7 +21,6 @@ class Graphics;
 }
 
 class EqModel;
-class SymbolLibrary;
 struct EqElement;
 struct EqFont;
 
@@ -45,33 +44,19 @@ public:
                                 float emSize, int style) = 0;
 };
 
-// The measurer layout uses: the installed one, else the font measurer.
-TextMeasurer& CurrentTextMeasurer();
 // The font measurer (measures remembered per family, text, size and style).
 TextMeasurer& FontTextMeasurer();
 
-// Installs a measurer for the lifetime of the object (tests).
-class ScopedTextMeasurer {
-public:
-    explicit ScopedTextMeasurer(TextMeasurer* measurer);
-    ~ScopedTextMeasurer();
-    ScopedTextMeasurer(const ScopedTextMeasurer&) = delete;
-    ScopedTextMeasurer& operator=(const ScopedTextMeasurer&) = delete;
+// Measures with the measurer of the pass eq is in (RenderContext.h); an
+// empty measure without an equation.
+TextMeasure MeasureText(EqModel* eq, gp::Graphics* graphics, const EqFont* family, const QString& text, float emSize,
+                        int style);
 
-private:
-    TextMeasurer* m_previous;
-};
-
-// ---- the symbol library that glyph symbols take their outlines from
-
-// The library installed by the application, else the one read from the
-// program's data folder on first use (empty when it cannot be read).
-const SymbolLibrary& LayoutSymbolLibrary();
-// Installs the application's library (null: back to the data folder's).
-void SetLayoutSymbolLibrary(const SymbolLibrary* library);
+// ---- glyph symbols
 
 // Gives an element of type 6, 8 or 624-643 without an outline a copy of the
-// library's glyph symbol ch (1-based). Returns whether the element has one.
+// glyph symbol ch (1-based) of the pass's library. Returns whether the element
+// has one.
 bool EnsureGlyphPath(EqElement* e);
 
 // ---- factors shared by measuring and drawing

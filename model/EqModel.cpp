@@ -1,21 +1,13 @@
 #include "EqModel.h"
 #include "EqSpacing.h"
 
-#include "platform/AppContext.h"
-
 #include <QImage>
-#include <QStringList>
 
 #include <algorithm>
 #include <utility>
 
 namespace toliva {
 namespace {
-
-LaTeXLineWriter& lineWriter() {
-    static LaTeXLineWriter writer;
-    return writer;
-}
 
 // Sets owner on every element of the given lines and their child chains.
 void reown(const std::vector<EqElement*>& lines, EqModel* owner) {
@@ -213,44 +205,6 @@ void AlignEquationLines(EqModel* eq, float x, float y, float width, float height
     default:
         break;
     }
-}
-
-void SetLaTeXLineWriter(LaTeXLineWriter writer) { lineWriter() = std::move(writer); }
-
-bool ToLaTeX(const EqModel* eq, QString* out, int delimiterMode, bool refuseEmpty) {
-    if (refuseEmpty && IsEquationEmpty(eq)) return false;
-    const LaTeXLineWriter& writer = lineWriter();
-    if (!writer) return false;
-    QString open;
-    QString close;
-    switch (delimiterMode) {
-    case 1:
-        open = QStringLiteral("$\n");
-        close = QStringLiteral("\n$\n");
-        break;
-    case 2:
-        open = QStringLiteral("\\[\n");
-        close = QStringLiteral("\n\\]\n");
-        break;
-    case 3:
-        open = QStringLiteral("\\(\n");
-        close = QStringLiteral("\n\\)\n");
-        break;
-    case 4:
-        break;
-    default:
-        open = QStringLiteral("$$\n");
-        close = QStringLiteral("\n$$\n");
-        break;
-    }
-    if (!app().option(OptKeepDelimiterLineFeeds)) {
-        open.remove(QLatin1Char('\n'));
-        close.remove(QLatin1Char('\n'));
-    }
-    QStringList parts;
-    for (const EqElement* head : eq->lines) parts << writer(head);
-    if (out) *out = open + parts.join(QStringLiteral("\n\\\\\n")) + close;
-    return true;
 }
 
 }  // namespace toliva

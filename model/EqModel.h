@@ -13,7 +13,8 @@
 
 namespace toliva {
 
-struct EqFontState;  // model/EqFonts.h
+struct EqFontState;    // model/EqFonts.h
+struct RenderContext;  // model/RenderContext.h
 
 struct LinePlacement {
     EqElement* head = nullptr;
@@ -69,6 +70,9 @@ public:
     bool fontsPending = true;
     // The loaded font families (model/EqFonts.h), set up by SetupEquationFonts.
     std::shared_ptr<EqFontState> fonts;
+    // The context of the layout or drawing pass under way (RenderScope); not
+    // part of the content, so swap leaves it in place.
+    const RenderContext* renderContext = nullptr;
 };
 
 void DeleteEqModel(EqModel* eq);
@@ -94,14 +98,5 @@ void AlignEquationLines(EqModel* eq, float x, float y, float width, float height
 
 // Loads the fonts of the equation's style (model/EqFonts.h).
 void SetupEquationFonts(EqModel* eq);
-
-// Writes one line as LaTeX. The LaTeX writer installs itself here.
-using LaTeXLineWriter = std::function<QString(const EqElement* lineHead)>;
-void SetLaTeXLineWriter(LaTeXLineWriter writer);
-
-// The equation as LaTeX text with the delimiters of mode (0 $$, 1 $, 2 \[,
-// 3 \(, 4 none). False when refuseEmpty and the equation is empty, or when no
-// line writer is installed.
-bool ToLaTeX(const EqModel* eq, QString* out, int delimiterMode, bool refuseEmpty);
 
 }  // namespace toliva

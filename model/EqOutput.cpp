@@ -6,7 +6,7 @@
 #include "model/EqLayout.h"
 #include "model/EqModel.h"
 #include "model/EqSpacing.h"
-#include "platform/AppContext.h"
+#include "model/RenderContext.h"
 #include "platform/gdiplus/Brush.h"
 #include "platform/gdiplus/Graphics.h"
 #include "platform/gdiplus/Pen.h"
@@ -50,7 +50,9 @@ private:
 // the editing view.
 class SpaceMarkerFlag {
 public:
-    explicit SpaceMarkerFlag(EqModel* eq) : m_eq(eq) { eq->flag1 = app().option(OptShowSpaceMarks) ? 1 : 0; }
+    SpaceMarkerFlag(EqModel* eq, const RenderContext& context) : m_eq(eq) {
+        eq->flag1 = context.option(OptShowSpaceMarks) ? 1 : 0;
+    }
     ~SpaceMarkerFlag() { m_eq->flag1 = 0; }
     SpaceMarkerFlag(const SpaceMarkerFlag&) = delete;
     SpaceMarkerFlag& operator=(const SpaceMarkerFlag&) = delete;
@@ -70,7 +72,7 @@ bool holdsElement(const EqElement* head, const EqElement* e) {
 // The cached bitmap of a line: the line drawn at the scale it was laid out
 // at, with its baseline at chainAscent and its start at x = 0, on the
 // background colour. Null when the bitmap cannot be made.
-std::unique_ptr<QImage> renderLineBitmap(EqModel* eq, EqElement* head, float scale) {
+std::unique_ptr<QImage> renderLineBitmap(const RenderContext& context, EqModel* eq, EqElement* head, float scale) {
     const double w = std::ceil(double(head->chainWidth) + double(eq->settings.fontSize));
     const double h = std::ceil(double(head->chainAscent) + double(head->chainDescent) + 2);
     if (!(w >= 1 && h >= 1 && w <= kMaxLineBitmapSide && h <= kMaxLineBitmapSide && w * h <= kMaxLineBitmapPixels))
@@ -79,7 +81,8 @@ std::unique_ptr<QImage> renderLineBitmap(EqModel* eq, EqElement* head, float sca
     if (image->isNull()) return nullptr;
     const gp::ARGB background = eq->settings.colours[EqLayoutSettings::ColourBackground];
     image->fill(QColor::fromRgba(background));
-    std::lock_guard<std::recursive_mutex> lock(app().drawingLock);
+    std::unique_lock<std::recursive_mutex> lock;
+    if (context.drawingLock) lock = std::unique_lock<std::recursive_mutex>(*context.drawingLock);
     gp::PainterGraphics g(image.get());
     g.SetSmoothingMode(gp::SmoothingModeAntiAlias);
     g.SetTextRenderingHint(gp::TextRenderingHintAntiAlias);
@@ -124,7 +127,9 @@ void drawDottedRule(QPainter* dc, int y, int length) {
 
 }  // namespace
 
-void LayoutForOutput(gp::Graphics* graphics, EqModel* eq, gp::PointF origin, float scale) {
+void LayoutForOutput(const RenderContext& context, gp::Graphics* graphics, EqModel* eq, gp::PointF origin,
+                     float scale) {
+    const RenderScope pass(eq, context);
     eq->outputMode = 1;
     eq->phantomColour = 0x00FFFFFF;
     MeasureFontMetrics(graphics, eq);
@@ -135,16 +140,18 @@ void LayoutForOutput(gp::Graphics* graphics, EqModel* eq, gp::PointF origin, flo
     AlignEquationLines(eq, origin.x, origin.y, eq->widestLine, eq->totalHeight);
 }
 
-void DrawEquation(gp::PointF origin, gp::Graphics& graphics, EqModel* eq, float scale, bool highlightMarks,
-                  bool frame) {
+void DrawEquation(const RenderContext& context, gp::PointF origin, gp::Graphics& graphics, EqModel* eq, float scale,
+                  bool highlightMarks, bool frame) {
+    const RenderScope pass(eq, context);
     ScaledSizes sizes(eq, scale);
-    LayoutForOutput(&graphics, eq, origin, 1.0f);
+    LayoutForOutput(context, &graphics, eq, origin, 1.0f);
     eq->markHighlight = highlightMarks ? 1 : 0;
     if (frame) graphics.DrawRectangle(gp::Pen(0xFFFFFFFF, 0.25f), 0, 0, eq->widestLine, eq->totalHeight);
     drawPlacedLines(graphics, eq, 0, 0);
 }
 
-EqPictureMetrics DrawEquationPicture(gp::Graphics& graphics, EqModel* eq, float scale) {
+EqPictureMetrics DrawEquationPicture(const RenderContext& context, gp::Graphics& graphics, EqModel* eq, float scale) {
+    const RenderScope pass(eq, context);
     eq->markHighlight = 0;
     ScaledSizes sizes(eq, scale);
     const float S = eq->settings.fontSize;
@@ -153,10 +160,10 @@ EqPictureMetrics DrawEquationPicture(gp::Graphics& graphics, EqModel* eq, float 
     const float right = (SpacingOf(eq, SpacingPictureMarginRight) + 0.1f) * S;
     const float bottom = (SpacingOf(eq, SpacingPictureMarginBottom) + 0.1f) * S;
 
-    LayoutForOutput(&graphics, eq, {0, 0}, 1.0f);
+    LayoutForOutput(context, &graphics, eq, {0, 0}, 1.0f);
 
     float base = 0;
-    if (eq->placements.size() > 1 && app().option(OptHalfHeightBaseline)) base = eq->totalHeight / 2;
+    if (eq->placements.size() > 1 && context.option(OptHalfHeightBaseline)) base = eq->totalHeight / 2;
     else if (!eq->placements.empty()) base = eq->placements.back().y;
 
     EqPictureMetrics m;
@@ -178,13 +185,14 @@ EqPictureMetrics DrawEquationPicture(gp::Graphics& graphics, EqModel* eq, float 
     return m;
 }
 
-bool DrawEquationView(const gp::RectF& view, EqModel* eq, QPainter* dc, float scale, bool separators,
-                      const EqElement* keepVisible) {
+bool DrawEquationView(const RenderContext& context, const gp::RectF& view, EqModel* eq, QPainter* dc, float scale,
+                      bool separators, const EqElement* keepVisible) {
+    const RenderScope pass(eq, context);
     eq->outputMode = 0;
     eq->phantomColour = eq->settings.colours[EqLayoutSettings::ColourPhantom];
     eq->markHighlight = 1;
     eq->viewLineGap = SpacingOf(eq, SpacingLineGap) * eq->settings.fontSize * scale;
-    SpaceMarkerFlag spaceMarks(eq);
+    SpaceMarkerFlag spaceMarks(eq, context);
 
     PlaceEquationLines(eq, view.x, view.y, scale);
     AlignEquationLines(eq, view.x, view.y, view.width, view.height);
@@ -202,7 +210,7 @@ bool DrawEquationView(const gp::RectF& view, EqModel* eq, QPainter* dc, float sc
             if (holdsElement(head, keepVisible)) shown = false;
             continue;
         }
-        if (!head->lineBitmap) head->lineBitmap = renderLineBitmap(eq, head, scale);
+        if (!head->lineBitmap) head->lineBitmap = renderLineBitmap(context, eq, head, scale);
         if (head->lineBitmap) {
             moveLineTo(head, p);
             if (dc) BlitLineBitmap(head, dc, {p.x, p.y});

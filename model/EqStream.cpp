@@ -1,6 +1,7 @@
 #include "EqStream.h"
 
 #include "EqElement.h"
+#include "EqFonts.h"
 #include "EqModel.h"
 #include "GlyphOutline.h"
 #include "platform/Archive.h"
@@ -157,16 +158,23 @@ void LoadEquation(EqModel* eq, Archive& ar, bool markMode) {
 bool LoadEquationAtomically(EqModel* eq, const QByteArray& bytes, bool markMode) {
     EqModel scratch(eq->settings);
     copyViewState(scratch, *eq);
+    bool read = true;
     try {
         Archive ar(bytes);
         LoadEquation(&scratch, ar, markMode);
     } catch (const ArchiveException&) {
-        return false;
+        read = false;
     }
-    eq->swap(scratch);
-    SetupEquationFonts(eq);
-    eq->needsLayout = 1;
-    return true;
+    // What the read reported reaches eq whether or not eq takes the result.
+    EqNotes notes = TakeEquationNotes(eq);
+    notes.add(TakeEquationNotes(&scratch));
+    if (read) {
+        eq->swap(scratch);
+        SetupEquationFonts(eq);
+        eq->needsLayout = 1;
+    }
+    EquationFonts(eq).notes.add(notes);
+    return read;
 }
 
 QByteArray EquationToBytes(EqModel* eq, bool markMode) {

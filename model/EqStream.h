@@ -23,6 +23,8 @@ void SaveEquation(EqModel* eq, Archive& ar, bool markMode = false);
 // an archive exception the elements read so far stay in eq and the exception
 // propagates. The elements follow the layout of the stream's own version even
 // when the style is replaced by the per-user defaults (own-style marker 0xFF).
+// What the read reports (a newer version, a damaged defaults file, missing
+// fonts) goes to the equation's notes (TakeEquationNotes, model/EqFonts.h).
 void LoadEquation(EqModel* eq, Archive& ar, bool markMode = false);
 
 void SaveChain(const EqElement* first, Archive& ar, bool markMode);
@@ -32,7 +34,8 @@ void LoadChain(EqElement* first, Archive& ar, bool markMode, int depth = 0);
 
 // For callers that must not lose data (open, paste, undo): reads into a
 // scratch equation and swaps it into eq only when the whole stream was read.
-// Returns false (eq untouched) on a damaged stream.
+// Returns false (eq untouched) on a damaged stream. The notes of the read go
+// to eq's notes either way.
 bool LoadEquationAtomically(EqModel* eq, const QByteArray& bytes, bool markMode = false);
 
 QByteArray EquationToBytes(EqModel* eq, bool markMode = false);

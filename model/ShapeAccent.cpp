@@ -249,13 +249,12 @@ void CKwEE_O_Accent::LayoutAccent(gp::Graphics* graphics, float sz, const QStrin
         topOffset = gap - symbolBox.y;
         bottomOffset = symbolBox.height + 2 * gap - topOffset;
     } else {
-        TextMeasurer& measurer = CurrentTextMeasurer();
         const int style = fontStyleOf(e->type);
-        const TextMeasure m = measurer.Measure(e->owner, graphics, e->font, text, sz, style);
+        const TextMeasure m = MeasureText(e->owner, graphics, e->font, text, sz, style);
         symbolBox = m.ink;
         // Capitals carry their marks at one height: that of "A".
         if (!text.isEmpty() && isCapital(text.at(0).unicode())) {
-            const TextMeasure a = measurer.Measure(e->owner, graphics, e->font, QStringLiteral("A"), sz, style);
+            const TextMeasure a = MeasureText(e->owner, graphics, e->font, QStringLiteral("A"), sz, style);
             symbolBox.y = a.ink.y;
             symbolBox.height = a.ink.height;
         }

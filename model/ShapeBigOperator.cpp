@@ -9,6 +9,7 @@
 #include "model/EqSpacing.h"
 #include "model/EqTypes.h"
 #include "model/GlyphOutline.h"
+#include "model/RenderContext.h"
 #include "model/SymbolLibrary.h"
 #include "platform/gdiplus/Brush.h"
 #include "platform/gdiplus/Graphics.h"
@@ -88,7 +89,8 @@ void CKwEE_O_SPB::BuildSymbol() {
     GlyphOutline* outline = e->glyph.get();
     if (!outline) {
         const uint8_t option = e->owner ? e->owner->settings.options[1] : 0;
-        outline = LayoutSymbolLibrary().outline(BigOperatorOutlineIndex(e->type, option));
+        const SymbolLibrary* library = PassSymbols(e);
+        outline = library ? library->outline(BigOperatorOutlineIndex(e->type, option)) : nullptr;
     }
     if (outline) GetGlyphPath(*outline, path, symbolSize, 0);
     box = path.GetBounds();

@@ -10,6 +10,7 @@
 #include "model/EqTypes.h"
 #include "model/GlyphOutline.h"
 #include "model/ShapeBuilders.h"
+#include "model/RenderContext.h"
 #include "model/SymbolLibrary.h"
 #include "platform/gdiplus/Brush.h"
 #include "platform/gdiplus/Graphics.h"
@@ -120,7 +121,8 @@ void CKwEE_O_integral::BuildSign() {
     const EqElement* e = element;
     const StyleFactors& f = kStyleFactors[style];
     path.Reset();
-    if (GlyphOutline* outline = LayoutSymbolLibrary().outline(f.outline))
+    const SymbolLibrary* library = PassSymbols(e);
+    if (GlyphOutline* outline = library ? library->outline(f.outline) : nullptr)
         GetGlyphPath(*outline, path, SpacingOf(e, SpacingIntegralSignSize) * size, -f.slant);
     gp::RectF b = path.GetBounds();
     if (f.widen > 0) {

@@ -7,6 +7,7 @@
 #include "model/EqModel.h"
 #include "model/EqSpacing.h"
 #include "model/EqTypes.h"
+#include "model/RenderContext.h"
 #include "model/SymbolLibrary.h"
 #include "platform/gdiplus/Graphics.h"
 
@@ -27,13 +28,10 @@ bool StartsUnaryContext(const EqElement* p) {
            IsArrowSymbolType(p) || IsExtArrowType(p);
 }
 
-CKwEE_O_Operator::CKwEE_O_Operator() {
-    const SymbolLibrary& library = LayoutSymbolLibrary();
-    table = library.operators.get();
-    tableCount = table ? library.operatorCount : 0;
-}
+CKwEE_O_Operator::CKwEE_O_Operator() = default;
 
-CKwEE_O_Operator::CKwEE_O_Operator(const OperatorDrawRecord* t, int count) : table(t), tableCount(t ? count : 0) {}
+CKwEE_O_Operator::CKwEE_O_Operator(const OperatorDrawRecord* t, int count)
+    : table(t), tableCount(t ? count : 0), m_ownTable(true) {}
 
 const OperatorDrawRecord* CKwEE_O_Operator::record() const {
     return FindOperatorRecord(table, tableCount, recordIndex);
@@ -42,6 +40,11 @@ const OperatorDrawRecord* CKwEE_O_Operator::record() const {
 void CKwEE_O_Operator::Layout(EqElement* e, gp::Graphics* graphics, float s, uint8_t flag) {
     CKwEE_O::Layout(e, graphics, s, flag);
     if (!e || !e->owner) return;
+    if (!m_ownTable) {
+        const SymbolLibrary* library = PassSymbols(e);
+        table = library ? library->operators.get() : nullptr;
+        tableCount = table ? library->operatorCount : 0;
+    }
     const EqLayoutSettings& st = e->owner->settings;
 
     if (e->type == kNegatedEqualsType) {

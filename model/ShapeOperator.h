@@ -21,7 +21,7 @@ constexpr uint16_t kNegatedOperatorChar = 0xEEFF;
 
 class CKwEE_O_Operator final : public CKwEE_O {
 public:
-    // Takes the operator table of the symbol library layout uses.
+    // Takes the operator table of the pass's symbol library when laid out.
     CKwEE_O_Operator();
     // Takes the given table of count records (tests, previews).
     CKwEE_O_Operator(const OperatorDrawRecord* table, int count);
@@ -43,6 +43,9 @@ public:
 
     const OperatorDrawRecord* table = nullptr;
     int tableCount = 0;
+
+private:
+    bool m_ownTable = false;  // given a table, rather than the library's
 };
 
 // Whether a minus after this element is a unary minus (narrowed when the

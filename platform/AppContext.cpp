@@ -1,16 +1,16 @@
 #include "AppContext.h"
 
 #include "Folders.h"
-#include "RegistryStore.h"
+#include "RegKey.h"
 
 namespace toliva {
 namespace {
 
-std::optional<uint32_t> readDword(const QString& key, const QString& name) {
-    auto v = RegistryStore::instance().query(key, name);
-    if (!v || v->type != REG_DWORD || v->data.size() != 4) return std::nullopt;
-    const auto* p = reinterpret_cast<const uint8_t*>(v->data.constData());
-    return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
+int readDword(const QString& subkey, const QString& name, int def) {
+    RegKey key;
+    int value = def;
+    if (OpenRegKey(subkey, key)) ReadRegDword(key, name, value, def);
+    return value;
 }
 
 }  // namespace
@@ -32,9 +32,9 @@ void AppContext::createUserFolders() {
 
 void AppContext::loadOptions() {
     const QString settings = QStringLiteral("Software\\Toliva\\AppSettings");
-    options = readDword(settings, QStringLiteral("dw1")).value_or(kDefaultOptions);
-    texDelimCode = int(readDword(settings, QStringLiteral("TeXDelimCode")).value_or(0));
-    lanSel = int(readDword(QStringLiteral("Software\\Toliva\\Language"), QStringLiteral("LanSel")).value_or(1));
+    options = uint32_t(readDword(settings, QStringLiteral("dw1"), int(kDefaultOptions)));
+    texDelimCode = readDword(settings, QStringLiteral("TeXDelimCode"), 0);
+    lanSel = readDword(QStringLiteral("Software\\Toliva\\Language"), QStringLiteral("LanSel"), 1);
 }
 
 }  // namespace toliva

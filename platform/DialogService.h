@@ -1,7 +1,7 @@
 // Every modal picker of the system (file open and save, colour, font, folder)
-// goes through one replaceable service. Without an installed one the widget
-// dialogs of Qt are shown (and every picker answers Cancel when the program
-// has no QApplication); tests install a ScriptedDialogService that records
+// goes through one replaceable service. The programs install the Qt dialogs
+// (QtDialogService of the UI kit) at start; without an installed service every
+// picker answers Cancel. Tests install a ScriptedDialogService that records
 // each request and answers from a queue.
 #pragma once
 
@@ -72,25 +72,10 @@ public:
     virtual bool pickFolder(const FolderDialogRequest& request, QString* folder) = 0;
 };
 
-// The service in use: the installed one, else the Qt dialogs.
+// The service in use: the installed one, else one that answers Cancel.
 DialogService& dialogService();
-// Installs a service (not owned); nullptr restores the Qt dialogs.
+// Installs a service (not owned); nullptr restores the one that answers Cancel.
 void setDialogService(DialogService* service);
-
-// The Qt dialogs, shown modally over the owner.
-class QtDialogService : public DialogService {
-public:
-    bool pickFile(const FileDialogRequest& request, QString* path) override;
-    bool pickColour(const ColourDialogRequest& request, ColourDialogResult* out) override;
-    bool pickFont(const FontDialogRequest& request, FontDialogResult* out) override;
-    bool pickFolder(const FolderDialogRequest& request, QString* folder) override;
-};
-
-// Qt's name filters for a Windows filter ("Toliva Hotkeys (*.hks)|*.hks|" gives
-// "Toliva Hotkeys (*.hks)"). Empty for an empty filter.
-QStringList QtNameFilters(const QString& windowsFilter);
-// The default extension without "*." or ".".
-QString BareExtension(const QString& extension);
 
 // A service for tests: records every request and answers from a script.
 class ScriptedDialogService : public DialogService {

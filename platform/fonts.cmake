@@ -1,48 +1,106 @@
-# The font files the programs load: every file of the font table in
-# gdiplus/FontMap.cpp must be installed, and the program's own font files
-# ("Fonts/N_00/Toliva.ttf", "Fonts/cmss.ttf", ...) are copied beside the
-# programs under their own names. The table stays the one place that names
-# them: its rows are read here.
-set(TOLIVA_FONT_MAP ${CMAKE_CURRENT_LIST_DIR}/gdiplus/FontMap.cpp)
-set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${TOLIVA_FONT_MAP})
+# The font table (data/sources/fonts.tsv) is the one place that names the font
+# files. From it, at configure time:
+#  - every file of the table must be installed;
+#  - the program's own font files ("Fonts/N_00/Toliva.ttf", "Fonts/cmss.ttf",
+#    ...) are copied beside the programs under their own names;
+#  - FontMapRows.inc, the table gdiplus/FontMap.cpp includes, is written into
+#    the build folder.
+set(TOLIVA_FONT_TABLE ${CMAKE_SOURCE_DIR}/data/sources/fonts.tsv)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${TOLIVA_FONT_TABLE})
 
-set(_font_file_re "\"(fonts-[a-z0-9-]+)\", *\"(/[^\"]+)\"")
-file(STRINGS ${TOLIVA_FONT_MAP} _font_rows REGEX "${_font_file_re}")
-if(NOT _font_rows)
-  message(FATAL_ERROR "No font rows found in ${TOLIVA_FONT_MAP}")
-endif()
+set(_font_styles regular bold italic bold-italic)
+set(_font_style_names FontStyleRegular FontStyleBold FontStyleItalic FontStyleBoldItalic)
+
+file(STRINGS ${TOLIVA_FONT_TABLE} _font_lines ENCODING UTF-8)
 set(_font_missing)
-foreach(row IN LISTS _font_rows)
-  string(REGEX MATCH "${_font_file_re}" _ "${row}")
-  if(NOT EXISTS "${CMAKE_MATCH_2}")
-    list(APPEND _font_missing "${CMAKE_MATCH_2} (Debian package ${CMAKE_MATCH_1})")
+set(_font_outputs)
+set(_own_rows)
+set(_system_rows)
+set(_line_no 0)
+foreach(line IN LISTS _font_lines)
+  math(EXPR _line_no "${_line_no} + 1")
+  if(line MATCHES "^#" OR line MATCHES "^[ \t]*$")
+    continue()
+  endif()
+  string(REPLACE "\t" ";" fields "${line}")
+  list(LENGTH fields _count)
+  if(NOT _count EQUAL 6)
+    message(FATAL_ERROR "${TOLIVA_FONT_TABLE}:${_line_no}: six tab-separated columns expected, found ${_count}")
+  endif()
+  list(GET fields 0 _kind)
+  list(GET fields 1 _name)
+  list(GET fields 2 _family)
+  list(GET fields 3 _style)
+  list(GET fields 4 _package)
+  list(GET fields 5 _file)
+  list(FIND _font_styles "${_style}" _style_index)
+  if(_style_index LESS 0)
+    message(FATAL_ERROR "${TOLIVA_FONT_TABLE}:${_line_no}: unknown style \"${_style}\" (${_font_styles})")
+  endif()
+  list(GET _font_style_names ${_style_index} _style_name)
+  if(_family STREQUAL "-")
+    set(_family "")
+  endif()
+  foreach(text IN ITEMS "${_name}" "${_family}" "${_package}" "${_file}")
+    if(text MATCHES "[\"\\\\]")
+      message(FATAL_ERROR "${TOLIVA_FONT_TABLE}:${_line_no}: quotes and backslashes are not allowed: ${text}")
+    endif()
+  endforeach()
+  if(NOT IS_ABSOLUTE "${_file}")
+    message(FATAL_ERROR "${TOLIVA_FONT_TABLE}:${_line_no}: the installed file must be an absolute path: ${_file}")
+  endif()
+  if(NOT EXISTS "${_file}")
+    list(APPEND _font_missing "${_file} (Debian package ${_package})")
+  endif()
+  set(_row "    {\"${_name}\", \"${_family}\", ${_style_name}, \"${_package}\", \"${_file}\"},\n")
+
+  if(_kind STREQUAL "own")
+    if(NOT _name MATCHES "^Fonts/")
+      message(FATAL_ERROR "${TOLIVA_FONT_TABLE}:${_line_no}: the program's own font files live below Fonts/: ${_name}")
+    endif()
+    string(APPEND _own_rows "${_row}")
+    set(_out ${CMAKE_BINARY_DIR}/bin/${_name})
+    get_filename_component(_out_dir ${_out} DIRECTORY)
+    add_custom_command(OUTPUT ${_out}
+      COMMAND ${CMAKE_COMMAND} -E make_directory ${_out_dir}
+      COMMAND ${CMAKE_COMMAND} -E copy ${_file} ${_out}
+      DEPENDS ${_file}
+      COMMENT "Placing ${_name}"
+      VERBATIM)
+    list(APPEND _font_outputs ${_out})
+  elseif(_kind STREQUAL "system")
+    if(NOT _family STREQUAL "")
+      message(FATAL_ERROR "${TOLIVA_FONT_TABLE}:${_line_no}: system rows have no family of their own (\"-\")")
+    endif()
+    string(APPEND _system_rows "${_row}")
+  else()
+    message(FATAL_ERROR "${TOLIVA_FONT_TABLE}:${_line_no}: kind is \"own\" or \"system\", not \"${_kind}\"")
   endif()
 endforeach()
+
 if(_font_missing)
   list(REMOVE_DUPLICATES _font_missing)
   list(JOIN _font_missing "\n  " _font_missing_text)
   message(FATAL_ERROR "Font files are missing; install their packages (tools/install-deps.sh):\n  ${_font_missing_text}")
 endif()
-
-set(_private_re "^ *\\{\"(Fonts/[^\"]+)\", *\"[^\"]*\", *[A-Za-z]+, *\"[^\"]+\", *\"(/[^\"]+)\"\\}")
-file(STRINGS ${TOLIVA_FONT_MAP} _private_rows REGEX "${_private_re}")
-set(_font_outputs)
-foreach(row IN LISTS _private_rows)
-  string(REGEX MATCH "${_private_re}" _ "${row}")
-  set(_out ${CMAKE_BINARY_DIR}/bin/${CMAKE_MATCH_1})
-  set(_src ${CMAKE_MATCH_2})
-  get_filename_component(_out_dir ${_out} DIRECTORY)
-  add_custom_command(OUTPUT ${_out}
-    COMMAND ${CMAKE_COMMAND} -E make_directory ${_out_dir}
-    COMMAND ${CMAKE_COMMAND} -E copy ${_src} ${_out}
-    DEPENDS ${_src}
-    COMMENT "Placing ${CMAKE_MATCH_1}"
-    VERBATIM)
-  list(APPEND _font_outputs ${_out})
-endforeach()
-if(NOT _font_outputs)
-  message(FATAL_ERROR "No program font files found in ${TOLIVA_FONT_MAP}")
+if(NOT _font_outputs OR NOT _system_rows)
+  message(FATAL_ERROR "${TOLIVA_FONT_TABLE} needs both own and system rows")
 endif()
+
+set(TOLIVA_FONT_TABLE_INC_DIR ${CMAKE_BINARY_DIR}/generated/fonts)
+file(CONFIGURE OUTPUT ${TOLIVA_FONT_TABLE_INC_DIR}/FontMapRows.inc
+  CONTENT "// Generated by platform/fonts.cmake from data/sources/fonts.tsv; edit that file.
+// clang-format off
+const FontMapRow kPrivateRows[] = {
+@_own_rows@};
+
+const FontMapRow kInstalledRows[] = {
+@_system_rows@};
+// clang-format on
+"
+  @ONLY)
+target_include_directories(toliva_platform PRIVATE ${TOLIVA_FONT_TABLE_INC_DIR})
+
 add_custom_target(toliva_fonts ALL DEPENDS ${_font_outputs})
 # Every program that draws text finds its fonts in place.
 add_dependencies(toliva_platform toliva_fonts)

@@ -1,5 +1,7 @@
 // The TeX name table: LaTeX command names (without the backslash) bound to
 // symbol keys {kind, value1, value2}, read lazily from "Dat/KwTLData.dat".
+// The program makes one table and hands it to the converters in their
+// context (tex/TeXContext.h).
 //
 // File format (little-endian): int32 entry count N; for each of the 53
 // first-letter buckets (0-25 'A'-'Z', 26-51 'a'-'z', 52 everything else)
@@ -10,6 +12,8 @@
 // value1; 4 character in value2; 6 character in value1; 13 glyph index in
 // value1. Other kinds are found by name only.
 #pragma once
+
+#include "model/EqNotes.h"
 
 #include <QByteArray>
 #include <QString>
@@ -52,11 +56,11 @@ public:
     CTeXCode& operator=(const CTeXCode&) = delete;
 
     // Reads the file once. A file that cannot be opened leaves the table
-    // unloaded without a message (the next lookup tries again); a short or
-    // damaged file shows "failed to open file : " and the path once and keeps
-    // the entries read so far.
+    // unloaded without a note (the next lookup tries again); a short or
+    // damaged file keeps the entries read so far and leaves the damaged-file
+    // note with the path (TakeNotes), once.
     void LoadTeXNameTable();
-    // The same from bytes already in memory; the path only goes into the message.
+    // The same from bytes already in memory; the path only goes into the note.
     void LoadTeXNameTableFromBytes(const QByteArray& bytes, const QString& pathForMessage);
 
     // Finds the first entry of exactly this name in its first-letter bucket.
@@ -77,6 +81,11 @@ public:
 
     // The "TeX : ..." hint of a symbol key, or an empty text.
     QString TeXHintText(int kind, int code, int ch);
+
+    // What loading the table reported since the caller last took the notes;
+    // the table loads on the first lookup, so callers take them after a
+    // conversion and show them.
+    EqNotes TakeNotes() { return m_notes.take(); }
 
     bool loaded() const { return m_loaded; }
     int count() const { return int(m_entries.size()); }
@@ -101,9 +110,12 @@ private:
     std::vector<TeXReverseEntry> m_charNames;
     std::vector<TeXReverseEntry> m_glyphNames;
     bool m_reverseBuilt = false;
+    EqNotes m_notes;
 };
 
-// The one table of the run ("Dat/KwTLData.dat" in the program folder).
-CTeXCode& texCode();
+// The file form of a table of these entries: each first-letter bucket holds
+// its entries in the given order; a bucket without entries records the index
+// where it would start. The one writer of "Dat/KwTLData.dat" (gentexnames).
+QByteArray WriteTeXNameTable(const std::vector<TeXNameEntry>& entries);
 
 }  // namespace toliva

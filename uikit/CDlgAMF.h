@@ -21,8 +21,8 @@
 #include "platform/MessageSink.h"
 #include "uikit/CKwEMF_GPL.h"
 #include "uikit/KitDialogs.h"
+#include "uikit/WindowMessages.h"
 
-#include <QEvent>
 #include <QString>
 #include <QStringList>
 #include <QWidget>
@@ -39,44 +39,6 @@ class QPlainTextEdit;
 namespace toliva {
 
 class CKwPGL;
-
-// ---- numbered messages between the kit's dialogs and their owners
-inline constexpr int WM_COMMAND = 0x0111;
-inline constexpr int WM_PROPERTY_ITEM_CLICK = 0x1F59;
-inline constexpr int WM_PROPERTY_OPTION_CHOSEN = 0x1F5A;
-inline constexpr int WM_SETTINGS_DIALOG_BUTTON = 0x1F5B;
-inline constexpr int WM_PROPERTY_GRID_POSTED = 0x1F5E;
-inline constexpr int WM_PROPERTY_ITEM_CHANGED = 0x1F5F;
-
-// What a window implements to receive messages. Sent messages arrive here at
-// once; posted ones arrive as WindowMessageEvent through the window's event(),
-// which hands them on with DispatchPostedMessage.
-class MessageTarget {
-public:
-    virtual ~MessageTarget() = default;
-    virtual intptr_t OnWindowMessage(int message, intptr_t wParam, intptr_t lParam) = 0;
-};
-
-// A posted message.
-class WindowMessageEvent : public QEvent {
-public:
-    WindowMessageEvent(int message, intptr_t wParam, intptr_t lParam);
-    // The event type, registered once.
-    static QEvent::Type eventType();
-
-    int message;
-    intptr_t wParam;
-    intptr_t lParam;
-};
-
-// Calls the target's OnWindowMessage at once; 0 when the target is null or no
-// MessageTarget.
-intptr_t SendWindowMessage(QObject* target, int message, intptr_t wParam, intptr_t lParam);
-// Queues a WindowMessageEvent to the target; nothing for a null target.
-void PostWindowMessage(QObject* target, int message, intptr_t wParam, intptr_t lParam);
-// For a window's event(): when event is a posted message, hands it to handler
-// and returns true.
-bool DispatchPostedMessage(QEvent* event, MessageTarget* handler);
 
 class CDlgAMF : public QWidget, public MessageTarget {
     Q_OBJECT

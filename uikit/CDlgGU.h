@@ -13,6 +13,7 @@
 
 #include "uikit/CDlgAMF.h"
 #include "uikit/CKwPGL.h"
+#include "uikit/WindowMessages.h"
 
 #include <QDialog>
 #include <QRect>

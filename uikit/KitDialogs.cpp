@@ -1,7 +1,7 @@
 #include "uikit/KitDialogs.h"
 
 #include "platform/DialogService.h"
-#include "uikit/RegKey.h"
+#include "platform/RegKey.h"
 
 #include <QFileInfo>
 

@@ -1,28 +1,12 @@
-// Small free functions that every window uses: where the program and the
-// per-user data lie, the interface font, splitting two-part texts and reading
-// whole text files.
+// Small free functions that every window uses: the interface font. The
+// folder and text-file helpers are in platform/Utilities.h.
 #pragma once
 
-#include <QByteArray>
+#include "platform/Utilities.h"
+
 #include <QString>
-#include <QStringList>
 
 namespace toliva {
-
-// The folder of the program, with a trailing '/'. Data files beside the
-// program are found as this folder plus a relative name ("Languages/", "Dat/").
-QString GetModuleFolder();
-// The same; when list is given, the program's full path is first put at its head.
-QString GetModuleFolder(QStringList* list);
-// The program folder, with a trailing '/'.
-QString GetAppDirectory();
-
-// Creates <user data>/first and <user data>/first/second (an existing folder
-// is no error). firstPath gets the first folder with a trailing '/', secondPath
-// the second one, with a trailing '/' when trailingSlash is set. Either out
-// pointer may be null. Returns whether both folders exist afterwards.
-bool MakeAppDataFolder(const QString& first, const QString& second, bool trailingSlash, QString* firstPath,
-                       QString* secondPath);
 
 // The operating system's major version. This system always reports a current
 // version (10), so the modern interface font is used.
@@ -31,19 +15,5 @@ unsigned GetWindowsMajorVersion();
 QString UIFontNameFor(unsigned majorVersion);
 // The interface font of this system.
 QString GetUIFontName();
-
-// Sets *first to the whole text. When the text holds a '|' after its first
-// character, *first becomes the part before the first '|' and *second the part
-// after it; otherwise *second is left as it was.
-void SplitAtBar(const QString& text, QString* first, QString* second);
-
-// The text that ReadTextFile makes of a file's bytes: the bytes are simplified-
-// Chinese text (code page 936); "\r\n" counts as one line end, and every line,
-// the last one too, is followed by "\n".
-QString DecodeTextFile(const QByteArray& bytes);
-// Reads a whole text file (see DecodeTextFile) into *out, which is emptied
-// first. Returns whether the text is non-empty; a file that cannot be opened
-// gives false and an empty text.
-bool ReadTextFile(const QString& path, QString* out);
 
 }  // namespace toliva

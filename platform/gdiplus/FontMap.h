@@ -1,9 +1,9 @@
 // The one table of fonts: which Debian font file stands in for each family
 // the system names and for each of the program's own font files.
 //
-// platform/fonts.cmake reads the rows of FontMap.cpp to place the program's
-// own font files beside the programs and to check that every file of the
-// table is installed, so the rows keep their one-line form.
+// The rows live in data/sources/fonts.tsv; platform/fonts.cmake checks that
+// every file is installed, places the program's own font files beside the
+// programs and writes the rows FontMap.cpp includes.
 #pragma once
 
 #include <QPainterPath>

@@ -7,6 +7,7 @@
 #include "model/EqLayout.h"
 #include "model/EqModel.h"
 #include "model/EqOutput.h"
+#include "model/RenderContext.h"
 #include "platform/gdiplus/Graphics.h"
 
 #include <QDir>
@@ -65,44 +66,47 @@ inline std::string inkComplaint(const InkCount& c, const gp::RectF& box) {
            std::to_string(box.bottom());
 }
 
-// Lays out the equation's lines at scale 1 and sets it up as a picture is
-// drawn: output mode (full phantoms keep their boxes and draw no ink), no
-// mark highlight, a transparent phantom colour.
-inline void layoutForInkCheck(EqModel& eq) {
-    LayoutLines(&eq, nullptr, 1.0f, 0, false);
+// Lays out the equation's lines at scale 1 with the context and sets it up as
+// a picture is drawn: output mode (full phantoms keep their boxes and draw no
+// ink), no mark highlight, a transparent phantom colour.
+inline void layoutForInkCheck(const RenderContext& context, EqModel& eq) {
+    LayoutLines(context, &eq, nullptr, 1.0f, 0, false);
     eq.outputMode = 1;
     eq.markHighlight = 0;
     eq.phantomColour = 0x00FFFFFF;
 }
 
-// One line drawn antialiased at scale 1 with its baseline start at (x, y), and
-// what drawing left behind.
+// One line drawn antialiased at scale 1 with the context, its baseline start
+// at (x, y), and what drawing left behind.
 struct InkDrawing {
     QImage image;
     bool transformKept = true;  // the world transform came back unchanged
     bool statusOk = true;       // no drawing call failed
 };
 
-inline InkDrawing drawLineInk(EqElement* line, int width, int height, float x, float y) {
+inline InkDrawing drawLineInk(const RenderContext& context, EqElement* line, int width, int height, float x,
+                              float y) {
     InkDrawing d;
     d.image = QImage(width, height, QImage::Format_ARGB32_Premultiplied);
     d.image.fill(Qt::transparent);
     {
         gp::PainterGraphics g(&d.image);
         g.SetSmoothingMode(gp::SmoothingModeAntiAlias);
-        DrawElement(line, g, x, y, nullptr, 1.0f, false);
+        DrawElement(context, line, g, x, y, nullptr, 1.0f, false);
         d.transformKept = g.GetTransform().IsIdentity();
         d.statusOk = g.GetLastStatus() == gp::Ok;
     }
     return d;
 }
 
-// The equation drawn as a picture at the scale on white, antialiased (text
-// too); with TOLIVA_SHAPE_PNG_DIR set the picture is kept there under the
-// name for a look. metrics (if given) gets the picture's metrics.
-inline QImage drawPicture(EqModel& eq, float scale, const QString& keepAs, EqPictureMetrics* metrics = nullptr) {
+// The equation drawn as a picture with the context at the scale on white,
+// antialiased (text too); with TOLIVA_SHAPE_PNG_DIR set the picture is kept
+// there under the name for a look. metrics (if given) gets the picture's
+// metrics.
+inline QImage drawPicture(const RenderContext& context, EqModel& eq, float scale, const QString& keepAs,
+                          EqPictureMetrics* metrics = nullptr) {
     gp::RecordingGraphics measuring;
-    const EqPictureMetrics pm = DrawEquationPicture(measuring, &eq, scale);
+    const EqPictureMetrics pm = DrawEquationPicture(context, measuring, &eq, scale);
     if (metrics) *metrics = pm;
     QImage image(int(pm.width) + 1, int(pm.height) + 1, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::white);
@@ -110,7 +114,7 @@ inline QImage drawPicture(EqModel& eq, float scale, const QString& keepAs, EqPic
         gp::PainterGraphics g(&image);
         g.SetSmoothingMode(gp::SmoothingModeAntiAlias);
         g.SetTextRenderingHint(gp::TextRenderingHintAntiAlias);
-        DrawEquationPicture(g, &eq, scale);
+        DrawEquationPicture(context, g, &eq, scale);
     }
     const QString dir = qEnvironmentVariable("TOLIVA_SHAPE_PNG_DIR");
     if (!dir.isEmpty()) image.save(QDir(dir).filePath(keepAs));

@@ -6,7 +6,27 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include <cstdlib>
+#include <cstring>
+
 namespace toliva::test {
+
+bool installRequired() {
+    const char* required = std::getenv("TOLIVA_REQUIRE_INSTALLED");
+    if (required && *required) return std::strcmp(required, "0") != 0;
+    const char* ci = std::getenv("CI");
+    return ci && std::strcmp(ci, "true") == 0;
+}
+
+::testing::TestPartResult::Type missingInstallResult() {
+    return installRequired() ? ::testing::TestPartResult::kFatalFailure : ::testing::TestPartResult::kSkip;
+}
+
+const char* missingInstallNote() {
+    return installRequired() ? "Missing under .ci/run, where everything tools/install-deps.sh installs and the formula "
+                               "corpus beside the checkout must be present"
+                             : "";
+}
 
 ScratchFolder::ScratchFolder() {
     QTemporaryDir dir(QDir::tempPath() + QStringLiteral("/toliva-test-XXXXXX"));

@@ -4,9 +4,25 @@
 #include <QByteArray>
 #include <QString>
 
+#include <gtest/gtest.h>
+
 #include <vector>
 
+// Ends a test that needs a tool or file tools/install-deps.sh installs (or the
+// formula corpus beside the checkout) when it is missing: a skip on a
+// developer's machine, a failure under .ci/run, where everything must be
+// present. The message streams like GTEST_SKIP's:
+//   if (pandoc.isEmpty()) TOLIVA_SKIP_UNLESS_CI() << "pandoc is not on PATH";
+#define TOLIVA_SKIP_UNLESS_CI()                                                                \
+    return GTEST_MESSAGE_(::toliva::test::missingInstallNote(), ::toliva::test::missingInstallResult())
+
 namespace toliva::test {
+
+// True under .ci/run: TOLIVA_REQUIRE_INSTALLED=1, or CI=true where that variable is unset.
+bool installRequired();
+// What TOLIVA_SKIP_UNLESS_CI reports: a failure when installRequired(), else a skip.
+::testing::TestPartResult::Type missingInstallResult();
+const char* missingInstallNote();
 
 // A fresh empty folder for one test, removed with the object.
 class ScratchFolder {

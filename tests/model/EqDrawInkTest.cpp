@@ -1,6 +1,8 @@
 // Drawn on a raster surface, the ink of an element stays inside the drawn box
 // that the dispatcher records for it, for the structure types that have no
 // shape object, alone and beside neighbours.
+#include "EqLayoutTestSupport.h"
+
 #include "model/EqBuilder.h"
 #include "model/EqDraw.h"
 #include "model/EqLayout.h"
@@ -55,8 +57,8 @@ std::string drawAndCheck(const InkCase& c, Place place) {
     EqElement* e = b.add(line, c.type, c.chains, c.ch);
     for (int i = 0; i < c.chains; ++i) b.text(EqBuilder::arg(e, i), c.content, EqTypeCharItalic);
     if (place == Place::First || place == Place::Middle) SetPhantomKind(b.text(line, u"y"), PhantomFull, false);
-    test::layoutForInkCheck(eq);
-    const test::InkDrawing d = test::drawLineInk(line, kImageWidth, kImageHeight, kX, kY);
+    test::layoutForInkCheck(test::programContext(), eq);
+    const test::InkDrawing d = test::drawLineInk(test::programContext(), line, kImageWidth, kImageHeight, kX, kY);
     if (!d.transformKept) return "the world transform was left changed";
     if (!d.statusOk) return "a drawing call failed";
     return test::inkComplaint(test::countInk(d.image, e->rect), e->rect);

@@ -1,6 +1,8 @@
 // The draw dispatcher and the drawers on the recording back end: phantoms in
 // editing and output, the editing marks, fraction bars beside neighbours,
 // enclosure fills, colours by role, damaged trees and long chains.
+#include "EqLayoutTestSupport.h"
+
 #include "model/EqBuilder.h"
 #include "model/EqDraw.h"
 #include "model/EqLayout.h"
@@ -47,8 +49,10 @@ protected:
         eq.phantomColour = kPhantom;
     }
 
-    void layout() { LayoutLines(&eq, nullptr, 1.0f, 0, false); }
-    void draw(gp::Graphics& g, EqElement* line, float x = 10) { DrawElement(line, g, x, kY, nullptr, 1.0f, false); }
+    void layout() { LayoutLines(test::programContext(), &eq, nullptr, 1.0f, 0, false); }
+    void draw(gp::Graphics& g, EqElement* line, float x = 10) {
+        DrawElement(test::programContext(), line, g, x, kY, nullptr, 1.0f, false);
+    }
     void useOutputMode() {
         eq.outputMode = 1;
         eq.markHighlight = 0;
@@ -86,13 +90,13 @@ TEST_F(DrawTest, PhantomKindsDrawMarksWhileEditingAndNothingVisibleInOutput) {
         EqElement* x = mb.text(line, u"x", EqTypeCharItalic);
         EqElement* after = mb.text(line, u"y", EqTypeCharItalic);
         SetPhantomKind(x, c.kind, false);
-        LayoutLines(&model, nullptr, 1.0f, 0, false);
+        LayoutLines(test::programContext(), &model, nullptr, 1.0f, 0, false);
         model.outputMode = c.output;
         model.markHighlight = !c.output;
         model.phantomColour = c.output ? kInvisible : kPhantom;
 
         RecordingGraphics g;
-        DrawElement(line, g, 10, kY, nullptr, 1.0f, false);
+        DrawElement(test::programContext(), line, g, 10, kY, nullptr, 1.0f, false);
         // The phantom's ops come first; the last op is the neighbour's text.
         ASSERT_FALSE(g.ops.empty());
         EXPECT_EQ(g.ops.back().kind + ':' + g.ops.back().shape, "fill:text");
@@ -256,10 +260,10 @@ TEST_F(DrawTest, FractionBarIsShortenedOnTheSidesThatHaveANeighbour) {
         mb.text(EqBuilder::arg(frac, 0), u"1");
         mb.text(EqBuilder::arg(frac, 1), u"2");
         mb.text(line, c.after);
-        LayoutLines(&model, nullptr, 1.0f, 0, false);
+        LayoutLines(test::programContext(), &model, nullptr, 1.0f, 0, false);
 
         RecordingGraphics g;
-        DrawElement(line, g, 10, kY, nullptr, 1.0f, false);
+        DrawElement(test::programContext(), line, g, 10, kY, nullptr, 1.0f, false);
         const float size = model.settings.fontSize;
         const float rule = model.settings.spacing[SpacingRuleThickness] * size;
         const float side =
@@ -330,9 +334,9 @@ TEST_F(DrawTest, ColourBoxesFillWithTheirColourAndHatchOverATransparentBackgroun
         EqElement* box = mb.add(line, c.type, 1);
         mb.text(EqBuilder::arg(box, 0), u"x", EqTypeCharItalic);
         SetBoxColour(box, 0x302010);  // COLORREF
-        LayoutLines(&model, nullptr, 1.0f, 0, false);
+        LayoutLines(test::programContext(), &model, nullptr, 1.0f, 0, false);
         RecordingGraphics g;
-        DrawElement(line, g, 10, kY, nullptr, 1.0f, false);
+        DrawElement(test::programContext(), line, g, 10, kY, nullptr, 1.0f, false);
         EXPECT_EQ(test::recordedShapes(g), c.drawn);
         if (*c.fill) {
             EXPECT_EQ(g.ops[0].brush, c.fill);
@@ -403,11 +407,11 @@ TEST_F(DrawTest, StructuresMissingChainsDrawWhatTheyHave) {
         EqElement* e = mb.add(line, c.type, c.chains);
         for (int i = 0; i < c.chains; ++i) mb.text(EqBuilder::arg(e, i), u"a");
         EqElement* after = mb.text(line, u"z");
-        LayoutLines(&model, nullptr, 1.0f, 0, false);
+        LayoutLines(test::programContext(), &model, nullptr, 1.0f, 0, false);
         for (EqElement* head : e->children) head->rect = {-1, -1, -1, -1};
 
         RecordingGraphics g;
-        DrawElement(line, g, 10, kY, nullptr, 1.0f, false);
+        DrawElement(test::programContext(), line, g, 10, kY, nullptr, 1.0f, false);
         EXPECT_EQ(g.GetLastStatus(), gp::Ok);
         // Every chain present was drawn once, and the line went on.
         for (EqElement* head : e->children) EXPECT_NE(head->rect.x, -1);

@@ -3,6 +3,8 @@
 // outline arrows, arrow pairs under their texts, nested bevelled fractions.
 // Also: the font cache survives a process that exits with its application
 // still alive.
+#include "EqLayoutTestSupport.h"
+
 #include "model/EqBuilder.h"
 #include "model/EqDraw.h"
 #include "model/EqLayout.h"
@@ -82,8 +84,8 @@ public:
     }
 
     const QImage& draw() {
-        test::layoutForInkCheck(m_eq);
-        m_image = test::drawLineInk(m_line, kImageWidth, kImageHeight, kX, kY).image;
+        test::layoutForInkCheck(test::programContext(), m_eq);
+        m_image = test::drawLineInk(test::programContext(), m_line, kImageWidth, kImageHeight, kX, kY).image;
         return m_image;
     }
 

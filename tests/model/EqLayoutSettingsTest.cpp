@@ -2,6 +2,7 @@
 
 #include "model/EqFonts.h"
 #include "model/EqModel.h"
+#include "model/EqNotes.h"
 #include "model/EqSpacing.h"
 #include "platform/Archive.h"
 #include "platform/MessageSink.h"
@@ -123,27 +124,38 @@ INSTANTIATE_TEST_SUITE_P(Table, SettingsOldVersion,
                          ::testing::Values(VersionCase{1, 0xFFD3D3D3, 0.8f}, VersionCase{2, 0xFF123456, 0.8f},
                                            VersionCase{13, 0xFF123456, 0.8f}, VersionCase{14, 0xFF123456, 0.5f}));
 
-TEST(EqLayoutSettings, NewerVersionWarnsOnlyWhenAskedAndStillReads) {
+TEST(EqLayoutSettings, NewerVersionNotesOnlyWhenAskedOncePerReadAndStillReads) {
     EqLayoutSettings s = test::builtInStyle();
     s.fontSize = 20;
     QByteArray bytes = recordBytes(s);
     bytes[optionAt(31)] = char(17);
 
+    RecordingMessageSink sink;
+    ScopedMessageSink guard(&sink);
     EqModel eq{test::builtInStyle()};
-    for (uint8_t warn : {0, 1}) {
-        RecordingMessageSink sink;
-        ScopedMessageSink guard(&sink);
+    TakeEquationNotes(&eq);
+    EqNoteRun run;
+    for (uint8_t warn : {0, 1, 1}) {
         eq.warnNewerVersion = warn;
         const EqLayoutSettings back = readRecord(bytes, &eq);
         EXPECT_EQ(back.options[31], 17);
         EXPECT_EQ(back.fontSize, 20);
-        ASSERT_EQ(sink.shown.size(), size_t(warn));
+        const EqNotes notes = TakeEquationNotes(&eq);
+        ASSERT_EQ(notes.items.size(), size_t(warn));
         if (warn) {
-            EXPECT_TRUE(sink.shown[0].text.contains(QStringLiteral("newer version")))
-                << sink.shown[0].text.toStdString();
-            EXPECT_FALSE(sink.shown[0].text.contains(QLatin1Char('|')));
+            // Every read that meets a newer record shows the warning.
+            EXPECT_EQ(notes.items[0].kind, EqNoteKind::NewerVersion);
+            EXPECT_TRUE(run.admit(notes.items[0]));
+            const QString text = NoteText(notes.items[0]);
+            EXPECT_TRUE(text.contains(QStringLiteral("newer version"))) << text.toStdString();
+            EXPECT_FALSE(text.contains(QLatin1Char('|')));
         }
     }
+    // A second record of the same read adds nothing.
+    readRecord(bytes, &eq);
+    readRecord(bytes, &eq);
+    EXPECT_EQ(TakeEquationNotes(&eq).items.size(), 1u);
+    EXPECT_TRUE(sink.shown.empty());
 }
 
 TEST(EqLayoutSettings, UnusableSizesAndSpacingsTakeDefaults) {
@@ -201,23 +213,35 @@ TEST_F(SettingsFile, WriteThenRead) {
 
 TEST_F(SettingsFile, MissingFileIsSilent) {
     EqLayoutSettings s = test::builtInStyle();
-    EXPECT_FALSE(ReadLayoutSettingsFile(nullptr, folder.file(QStringLiteral("none.dat")), s));
+    EqNotes notes;
+    EXPECT_FALSE(ReadLayoutSettingsFile(nullptr, folder.file(QStringLiteral("none.dat")), s, &notes));
+    EXPECT_TRUE(notes.empty());
     EXPECT_TRUE(sink.shown.empty());
 }
 
-TEST_F(SettingsFile, DamagedFileIsReportedWithItsPath) {
+TEST_F(SettingsFile, DamagedFileIsNotedWithItsPath) {
     const QString path = folder.file(QStringLiteral("KwELayout.dat"));
     const QByteArray good = recordBytes(test::builtInStyle());
+    EqNoteRun run;
     for (int size : {0, 1, 3, 100, kRecordSize - 1}) {
-        sink.shown.clear();
         ASSERT_TRUE(test::writeFile(path, good.left(size)));
         EqLayoutSettings s;
         s.fontSize = 99;
-        EXPECT_FALSE(ReadLayoutSettingsFile(nullptr, path, s)) << size;
+        EqNotes notes;
+        EXPECT_FALSE(ReadLayoutSettingsFile(nullptr, path, s, &notes)) << size;
         EXPECT_EQ(s.fontSize, 99) << size;
-        ASSERT_EQ(sink.shown.size(), 1u) << size;
-        EXPECT_EQ(sink.shown[0].text, QStringLiteral("failed to open file : ") + path);
+        ASSERT_EQ(notes.items.size(), 1u) << size;
+        EXPECT_EQ(notes.items[0].kind, EqNoteKind::DamagedFile);
+        EXPECT_EQ(NoteText(notes.items[0]), QStringLiteral("failed to open file : ") + path);
+        EXPECT_TRUE(run.admit(notes.items[0])) << size;  // every damaged read shows
     }
+    // Without a list the note goes to the equation.
+    EqModel eq{test::builtInStyle()};
+    TakeEquationNotes(&eq);
+    EqLayoutSettings s;
+    EXPECT_FALSE(ReadLayoutSettingsFile(&eq, path, s));
+    EXPECT_TRUE(TakeEquationNotes(&eq).contains(EqNoteKind::DamagedFile));
+    EXPECT_TRUE(sink.shown.empty());
 }
 
 TEST_F(SettingsFile, WriteFailureReturnsFalse) {
@@ -246,17 +270,30 @@ TEST_F(SettingsFile, UserDefaultsFile) {
         EXPECT_EQ(eq.currentColour, 0xFF102030u);
     }
 
-    // Damaged: defaults, and one message however many equations are made.
+    // Damaged: defaults, and a note for every equation that a run shows once
+    // however many equations are made.
     ASSERT_TRUE(test::writeFile(path, test::fromHex("FF FE FF 05")));
-    EXPECT_FALSE(LoadUserLayoutDefaults(nullptr, s));
+    EqNotes notes;
+    EXPECT_FALSE(LoadUserLayoutDefaults(nullptr, s, &notes));
     EXPECT_EQ(s, test::builtInStyle());
+    ASSERT_EQ(notes.items.size(), 1u);
+    EXPECT_EQ(notes.items[0].kind, EqNoteKind::DamagedDefaults);
+    EXPECT_EQ(NoteText(notes.items[0]), QStringLiteral("failed to open file : ") + path);
+    EqNoteRun run;
+    int admitted = run.admit(notes.items[0]);
     {
         EqModel a;
         EqModel b;
         EXPECT_EQ(a.settings, test::builtInStyle());
+        for (EqModel* eq : {&a, &b}) {
+            const EqNotes taken = TakeEquationNotes(eq);
+            ASSERT_TRUE(taken.contains(EqNoteKind::DamagedDefaults));
+            for (const EqNote& n : taken.items)
+                if (n.kind == EqNoteKind::DamagedDefaults) admitted += run.admit(n);
+        }
     }
-    ASSERT_EQ(sink.shown.size(), 1u);
-    EXPECT_EQ(sink.shown[0].text, QStringLiteral("failed to open file : ") + path);
+    EXPECT_EQ(admitted, 1);
+    EXPECT_TRUE(sink.shown.empty());
     QFile::remove(path);
 }
 

@@ -56,7 +56,7 @@ TEST_F(EqLayoutTest, PhantomsKeepWidthOrHeightByKind) {
         mb.text(EqBuilder::arg(ph, 0), u"x");
         mb.text(EqBuilder::arg(ph, 1), u"y");
         SetPhantomKind(ph, c.kind, false);
-        LayoutElement(l, nullptr, 1.0f, 0);
+        LayoutElement(context, l, nullptr, 1.0f, 0);
         const float fullWidth = 0.65f * S();
         const float fullAscent = 1.225f * S();
         EXPECT_FLOAT_EQ(ph->width, c.keepsWidth ? fullWidth : 0.01f);
@@ -210,8 +210,8 @@ TEST_F(EqLayoutTest, KerningReachesTheWidths) {
         EqElement* l2 = mb.line();
         mb.text(l1, c.kerned, c.type);
         mb.text(l2, c.plain, c.type);
-        LayoutElement(l1, nullptr, 1.0f, 0);
-        LayoutElement(l2, nullptr, 1.0f, 0);
+        LayoutElement(context, l1, nullptr, 1.0f, 0);
+        LayoutElement(context, l2, nullptr, 1.0f, 0);
         EXPECT_NEAR(l1->next->width - l2->next->width, c.difference * S(), 1e-4);
     }
 }
@@ -307,19 +307,19 @@ TEST_F(EqLayoutTest, LayoutLinesSkipsAndKeepsCaches) {
     b.text(second, u"b");
     b.text(third, u"c");
 
-    LayoutLines(&eq, nullptr, 2.0f, -1, false);
+    LayoutLines(context, &eq, nullptr, 2.0f, -1, false);
     EXPECT_FLOAT_EQ(eq.minScale, eq.settings.size2 * 2 / eq.settings.fontSize);
     EXPECT_EQ(line->chainWidth, 0.0f);
     EXPECT_EQ(third->chainWidth, 0.0f);
 
-    LayoutLines(&eq, nullptr, 1.0f, 1, false);
+    LayoutLines(context, &eq, nullptr, 1.0f, 1, false);
     EXPECT_EQ(line->chainWidth, 0.0f);
     EXPECT_GT(second->chainWidth, 0.0f);
     EXPECT_GT(third->chainWidth, 0.0f);
 
     second->lineBitmap = std::make_unique<QImage>(1, 1, QImage::Format_ARGB32);
     const float kept = second->chainWidth;
-    LayoutLines(&eq, nullptr, 2.0f, 0, true);
+    LayoutLines(context, &eq, nullptr, 2.0f, 0, true);
     EXPECT_GT(line->chainWidth, 0.0f);
     EXPECT_FLOAT_EQ(second->chainWidth, kept);
     EXPECT_FLOAT_EQ(third->chainWidth, 2 * kept);
@@ -336,7 +336,7 @@ TEST_F(EqLayoutTest, AlignsTwoLinesAtTheirEqualsSigns) {
     b.text(second, u"bc", EqTypeCharItalic);
     b.add(second, 1049);
     b.text(second, u"d", EqTypeCharItalic);
-    LayoutLines(&eq, nullptr, 1.0f, 0, false);
+    LayoutLines(context, &eq, nullptr, 1.0f, 0, false);
     PlaceEquationLines(&eq, 0, 0, 1.0f);
     AlignEquationLines(&eq, 0, 0, 0, 0);
     ASSERT_EQ(eq.placements.size(), 2u);
@@ -365,7 +365,7 @@ TEST_F(EqLayoutTest, ChildChainAccessGuardsMissingChains) {
 
 // The font measurer: real fonts give boxes, the same each time.
 TEST(EqLayoutFonts, MeasuresWithTheEquationFonts) {
-    if (!gp::FontEngineAvailable()) GTEST_SKIP() << "no font engine";
+    ASSERT_TRUE(gp::FontEngineAvailable()) << "tests/common/TestMain.cpp makes the application the font engine needs";
     EqModel eq(test::builtInStyle());
     EqBuilder b(&eq);
     EqElement* line = b.line();
@@ -373,13 +373,13 @@ TEST(EqLayoutFonts, MeasuresWithTheEquationFonts) {
     b.add(line, 1042);
     b.text(line, u"12");
     b.add(line, 102);
-    LayoutLines(&eq, nullptr, 1.0f, 0, false);
+    LayoutLines(test::programContext(), &eq, nullptr, 1.0f, 0, false);
     const float width = line->chainWidth;
     EXPECT_GT(width, 0.0f);
     EXPECT_GT(line->chainAscent, 0.0f);
     for (EqElement* e = line->next; e; e = e->next) EXPECT_TRUE(std::isfinite(e->width));
     EXPECT_GT(FindChainEnd(line)->width, 0.0f);  // the em space
-    LayoutLines(&eq, nullptr, 1.0f, 0, false);
+    LayoutLines(test::programContext(), &eq, nullptr, 1.0f, 0, false);
     EXPECT_FLOAT_EQ(line->chainWidth, width);
 }
 

@@ -1,5 +1,6 @@
 // A text measurer with fixed boxes, so layout arithmetic can be checked
-// exactly, and a small fixture around an equation with the built-in style.
+// exactly, the layout contexts the tests pass, and a small fixture around an
+// equation with the built-in style.
 #pragma once
 
 #include "model/EqBuilder.h"
@@ -8,6 +9,7 @@
 #include "model/EqMeasure.h"
 #include "model/EqModel.h"
 #include "model/GlyphOutline.h"
+#include "model/RenderContext.h"
 #include "model/SymbolLibrary.h"
 #include "model/EqSpacing.h"
 #include "tests/common/ModelFixtures.h"
@@ -41,12 +43,26 @@ public:
     int calls = 0;
 };
 
+// The program's symbol library and the font measurer, read once per test
+// program.
+inline const RenderContext& programContext() {
+    static const RenderContext context = RenderContext::FromDataFolder();
+    return context;
+}
+
+// The program's symbol library with the given measurer.
+inline RenderContext contextWith(TextMeasurer& measurer) {
+    RenderContext context = programContext();
+    context.measurer = &measurer;
+    return context;
+}
+
 // Lets layout go down to the style's minimum size, as laying out lines does.
 inline void allowMinimumScale(EqModel& eq) { eq.minScale = eq.settings.size2 / eq.settings.fontSize; }
 
 class FixedBoxLayoutTest : public ::testing::Test {
 protected:
-    FixedBoxLayoutTest() : eq(builtInStyle()), b(&eq), scoped(&measurer) {
+    FixedBoxLayoutTest() : eq(builtInStyle()), b(&eq), context(contextWith(measurer)), pass(&eq, context) {
         line = b.line();
         allowMinimumScale(eq);
     }
@@ -61,7 +77,8 @@ protected:
     EqModel eq;
     EqBuilder b;
     FixedBoxMeasurer measurer;
-    ScopedTextMeasurer scoped;
+    RenderContext context;
+    RenderScope pass;  // lends the context to eq for the whole test
     EqElement* line = nullptr;
 };
 
@@ -80,9 +97,8 @@ class RectangleLibraryLayoutTest : public FixedBoxLayoutTest {
 protected:
     explicit RectangleLibraryLayoutTest(int records) {
         for (int i = 0; i < records; ++i) library.outlines.push_back(rectangleOutline(recordWidth(i), 100));
-        SetLayoutSymbolLibrary(&library);
+        context.symbols = &library;
     }
-    ~RectangleLibraryLayoutTest() override { SetLayoutSymbolLibrary(nullptr); }
 
     static float recordWidth(int i) { return 30.0f + 2.0f * float(i); }
 

@@ -112,7 +112,7 @@ TEST_F(EqMeasureTest, CharacterWidthsByNeighbours) {
         std::vector<EqElement*> made;
         for (auto [type, ch] : c.chars) made.push_back(mb.text(l, std::u16string(1, ch), type));
         if (c.tail) mb.add(l, c.tail, c.tail == 128 ? 2 : 1);
-        LayoutElement(l, nullptr, 1.0f, 0);
+        LayoutElement(context, l, nullptr, 1.0f, 0);
         EXPECT_NEAR(made[size_t(c.at)]->width, c.width * S(), kTol);
         EXPECT_NEAR(made[size_t(c.at)]->xOffset, c.xOffset * S(), kTol);
         EXPECT_NEAR(made[size_t(c.at)]->ascent, 0.6f * S(), kTol);
@@ -275,7 +275,7 @@ TEST_F(EqMeasureTest, SuperscriptAndSubscript) {
     b2.text(l2, u"T", EqTypeCharItalic);
     EqElement* sub = b2.add(l2, 174, 1);
     b2.text(EqBuilder::arg(sub, 0), u"i");
-    LayoutElement(l2, nullptr, 1.0f, 0);
+    LayoutElement(context, l2, nullptr, 1.0f, 0);
     const float kern = 0.12f * S();
     EXPECT_NEAR(sub->xOffset, -kern, kTol);
     EXPECT_NEAR(
@@ -383,7 +383,7 @@ TEST_F(EqMeasureTest, ExtensibleArrowBoxes) {
     EqElement* l2 = b2.line();
     EqElement* under = b2.add(l2, 634, 1);
     b2.text(EqBuilder::arg(under, 0), u"a");
-    LayoutElement(l2, nullptr, 1.0f, 0);
+    LayoutElement(context, l2, nullptr, 1.0f, 0);
     EXPECT_NEAR(under->ascent, 0.25f * S(), kTol);
     EXPECT_NEAR(under->descent, h + scriptCharHeight(), kTol);
     EXPECT_NEAR(under->width, 1.2f * S(), kTol);  // the outline arrows' least width
@@ -404,7 +404,7 @@ TEST_F(EqMeasureTest, MissingChainsMeasureAsEmpty) {
             EqElement* e = mb.add(l, type, chains);
             for (EqElement* c : e->children) mb.text(c, u"x");
             mb.text(l, u"b", EqTypeCharItalic);
-            LayoutElement(l, nullptr, 1.0f, 0);
+            LayoutElement(context, l, nullptr, 1.0f, 0);
             EXPECT_TRUE(std::isfinite(e->width));
             EXPECT_TRUE(std::isfinite(e->ascent));
             EXPECT_TRUE(std::isfinite(e->descent));
@@ -475,10 +475,7 @@ TEST_F(EqMeasureTest, GlyphSymbolsFromTheLibrary) {
         g->charCode = int16_t(i + 1);
         lib.glyphs.push_back(std::move(g));
     }
-    SetLayoutSymbolLibrary(&lib);
-    struct Restore {
-        ~Restore() { SetLayoutSymbolLibrary(nullptr); }
-    } restore;
+    context.symbols = &lib;
     struct Case {
         int32_t type;
         uint16_t ch;

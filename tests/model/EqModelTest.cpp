@@ -276,68 +276,6 @@ TEST_F(EqModelAlignTest, CentreAndRightUseTheWiderOfAreaAndWidestLine) {
     }
 }
 
-class EqModelLaTeXTest : public EqModelTest {
-protected:
-    EqModelLaTeXTest() : savedOptions(app().options) {
-        SetLaTeXLineWriter([](const EqElement* head) {
-            QString text;
-            for (const EqElement* e = head->next; e; e = e->next) text += QChar(e->ch);
-            return text;
-        });
-    }
-    ~EqModelLaTeXTest() override {
-        SetLaTeXLineWriter(nullptr);
-        app().options = savedOptions;
-    }
-
-    void addLine(const std::u16string& text) {
-        EqElement* e = AddEmptyLine(&eq);
-        for (char16_t c : text) e = test::append(e, EqTypeCharItalic, c);
-    }
-
-    uint32_t savedOptions;
-};
-
-TEST_F(EqModelLaTeXTest, DelimitersByMode) {
-    addLine(u"a=b");
-    addLine(u"c");
-    struct Case {
-        int mode;
-        bool keepLineFeeds;
-        const char* expected;
-    };
-    const std::vector<Case> cases = {
-        {2, false, "\\[a=b\n\\\\\nc\\]"},
-        {2, true, "\\[\na=b\n\\\\\nc\n\\]\n"},
-        {0, false, "$$a=b\n\\\\\nc$$"},
-        {1, false, "$a=b\n\\\\\nc$"},
-        {1, true, "$\na=b\n\\\\\nc\n$\n"},
-        {3, false, "\\(a=b\n\\\\\nc\\)"},
-        {4, true, "a=b\n\\\\\nc"},
-        {7, true, "$$\na=b\n\\\\\nc\n$$\n"},
-    };
-    for (const Case& c : cases) {
-        app().options = c.keepLineFeeds ? AppContext::kDefaultOptions | OptKeepDelimiterLineFeeds
-                                        : AppContext::kDefaultOptions & ~uint32_t(OptKeepDelimiterLineFeeds);
-        QString text;
-        ASSERT_TRUE(ToLaTeX(&eq, &text, c.mode, true));
-        EXPECT_EQ(text, QString::fromUtf8(c.expected)) << c.mode << " " << c.keepLineFeeds;
-    }
-}
-
-TEST_F(EqModelLaTeXTest, EmptyEquationAndMissingWriter) {
-    app().options &= ~uint32_t(OptKeepDelimiterLineFeeds);
-    AddEmptyLine(&eq);
-    QString text = QStringLiteral("unchanged");
-    EXPECT_FALSE(ToLaTeX(&eq, &text, 1, true));
-    EXPECT_EQ(text, QStringLiteral("unchanged"));
-    EXPECT_TRUE(ToLaTeX(&eq, &text, 1, false));
-    EXPECT_EQ(text, QStringLiteral("$$"));
-
-    SetLaTeXLineWriter(nullptr);
-    EXPECT_FALSE(ToLaTeX(&eq, &text, 1, false));
-}
-
 TEST(EqModelSwap, ExchangesContentAndReownsEveryElement) {
     EqLayoutSettings redSettings = test::builtInStyle();
     redSettings.colours[EqLayoutSettings::ColourText] = 0xFFFF0000;

@@ -4,6 +4,7 @@
 // large for a bitmap.
 #include "EqLayoutTestSupport.h"
 
+#include "model/EqDraw.h"
 #include "model/EqOutput.h"
 #include "model/EqSpacing.h"
 #include "platform/AppContext.h"
@@ -14,7 +15,9 @@
 #include <QImage>
 #include <QPainter>
 
+#include <algorithm>
 #include <cmath>
+#include <functional>
 #include <stdexcept>
 #include <vector>
 
@@ -23,19 +26,9 @@ namespace {
 
 using test::FixedBoxMeasurer;
 
-// Keeps the application's option word for one test.
-class ScopedOptions {
-public:
-    explicit ScopedOptions(uint32_t options) : m_saved(app().options) { app().options = options; }
-    ~ScopedOptions() { app().options = m_saved; }
-
-private:
-    uint32_t m_saved;
-};
-
 class EqOutputTest : public ::testing::Test {
 protected:
-    EqOutputTest() : eq(test::builtInStyle()), b(&eq), scoped(&measurer) {}
+    EqOutputTest() : eq(test::builtInStyle()), b(&eq), context(test::contextWith(measurer)) {}
 
     // n lines of "x+y" with a fraction a/b in every second one.
     void addLines(int n) {
@@ -56,11 +49,11 @@ protected:
     EqModel eq;
     EqBuilder b;
     FixedBoxMeasurer measurer;
-    ScopedTextMeasurer scoped;
+    RenderContext context;
 };
 
 TEST_F(EqOutputTest, PictureHasTheStyleMarginsAroundTheLaidOutLines) {
-    ScopedOptions options(0);
+    context.options = 0;
     addLines(1);
     eq.settings.spacing[SpacingPictureMarginLeft] = 0.11f, eq.settings.spacing[SpacingPictureMarginTop] = 0.22f;
     eq.settings.spacing[SpacingPictureMarginRight] = 0.33f, eq.settings.spacing[SpacingPictureMarginBottom] = 0.44f;
@@ -68,7 +61,7 @@ TEST_F(EqOutputTest, PictureHasTheStyleMarginsAroundTheLaidOutLines) {
     const float S = eq.settings.fontSize * scale;
 
     gp::RecordingGraphics g;
-    const EqPictureMetrics m = DrawEquationPicture(g, &eq, scale);
+    const EqPictureMetrics m = DrawEquationPicture(context, g, &eq, scale);
 
     const EqElement* head = eq.lines[0];
     ASSERT_GT(eq.widestLine, 0);
@@ -89,8 +82,8 @@ TEST_F(EqOutputTest, PictureHasTheStyleMarginsAroundTheLaidOutLines) {
 TEST_F(EqOutputTest, PictureScalesWithTheScale) {
     addLines(2);
     gp::RecordingGraphics g;
-    const EqPictureMetrics one = DrawEquationPicture(g, &eq, 1.0f);
-    const EqPictureMetrics three = DrawEquationPicture(g, &eq, 3.0f);
+    const EqPictureMetrics one = DrawEquationPicture(context, g, &eq, 1.0f);
+    const EqPictureMetrics three = DrawEquationPicture(context, g, &eq, 3.0f);
     EXPECT_NEAR(three.width, 3 * one.width, 0.02f * one.width);
     EXPECT_NEAR(three.height, 3 * one.height, 0.02f * one.height);
     EXPECT_NEAR(three.axis, 3 * one.axis, 0.05f * std::abs(one.axis) + 0.1f);
@@ -101,26 +94,26 @@ TEST_F(EqOutputTest, BaselineOfSeveralLinesIsAtHalfHeightOnlyWhenAsked) {
     gp::RecordingGraphics g;
     const float top = eq.settings.fontSize * 4 * spacing(SpacingPictureMarginTop);
     {
-        ScopedOptions options(OptHalfHeightBaseline);
-        const EqPictureMetrics m = DrawEquationPicture(g, &eq, 4.0f);
+        context.options = OptHalfHeightBaseline;
+        const EqPictureMetrics m = DrawEquationPicture(context, g, &eq, 4.0f);
         EXPECT_NEAR(m.baseline(), top + eq.totalHeight / 2, 1e-3);
     }
     {
-        ScopedOptions options(0);
-        const EqPictureMetrics m = DrawEquationPicture(g, &eq, 4.0f);
+        context.options = 0;
+        const EqPictureMetrics m = DrawEquationPicture(context, g, &eq, 4.0f);
         EXPECT_NEAR(m.baseline(), top + eq.placements.back().y, 1e-3);
         EXPECT_GT(m.baseline(), top + eq.totalHeight / 2);  // the last line is the lowest
     }
 }
 
 TEST_F(EqOutputTest, HalfHeightOptionLeavesOneLineOnItsBaseline) {
-    ScopedOptions options(OptHalfHeightBaseline);
+    context.options = OptHalfHeightBaseline;
     addLines(1);
     b.text(eq.lines[0], u"g", EqTypeCharItalic);
     EqElement* frac = b.add(eq.lines[0], EqTypeFraction, 2);  // makes the line unsymmetric
     b.text(EqBuilder::arg(frac, 0), u"a", EqTypeCharItalic);
     gp::RecordingGraphics g;
-    const EqPictureMetrics m = DrawEquationPicture(g, &eq, 2.0f);
+    const EqPictureMetrics m = DrawEquationPicture(context, g, &eq, 2.0f);
     EXPECT_NEAR(m.baseline(), eq.settings.fontSize * 2 * spacing(SpacingPictureMarginTop) + eq.placements[0].y, 1e-3);
 }
 
@@ -132,7 +125,7 @@ TEST_F(EqOutputTest, BackgroundIsTransparentWithStyleInteger5) {
         image.fill(Qt::transparent);
         {
             gp::PainterGraphics g(&image);
-            DrawEquationPicture(g, &eq, 1.0f);
+            DrawEquationPicture(context, g, &eq, 1.0f);
         }
         const QRgb corner = image.pixel(0, 0);
         if (transparent) EXPECT_EQ(qAlpha(corner), 0);
@@ -152,10 +145,10 @@ TEST_F(EqOutputTest, OutputPassesGiveTheSizesBack) {
     addLines(2);
     const float fontSize = eq.settings.fontSize, size2 = eq.settings.size2;
     gp::RecordingGraphics g;
-    DrawEquationPicture(g, &eq, 3.0f);
+    DrawEquationPicture(context, g, &eq, 3.0f);
     EXPECT_EQ(eq.settings.fontSize, fontSize);
     EXPECT_EQ(eq.settings.size2, size2);
-    DrawEquation({5, 5}, g, &eq, 2.0f, true, true);
+    DrawEquation(context, {5, 5}, g, &eq, 2.0f, true, true);
     EXPECT_EQ(eq.settings.fontSize, fontSize);
     EXPECT_EQ(eq.settings.size2, size2);
     EXPECT_EQ(eq.markHighlight, 1);
@@ -164,27 +157,92 @@ TEST_F(EqOutputTest, OutputPassesGiveTheSizesBack) {
     // behind to be saved, and no cache drawn at the scaled size.
     for (EqElement* head : eq.lines) head->lineBitmap = std::make_unique<QImage>(4, 4, QImage::Format_ARGB32);
     FailingMeasurer failing;
-    ScopedTextMeasurer scope(&failing);
-    EXPECT_THROW(DrawEquationPicture(g, &eq, 3.0f), std::runtime_error);
+    context.measurer = &failing;
+    EXPECT_THROW(DrawEquationPicture(context, g, &eq, 3.0f), std::runtime_error);
     EXPECT_EQ(eq.settings.fontSize, fontSize);
     EXPECT_EQ(eq.settings.size2, size2);
     for (EqElement* head : eq.lines) EXPECT_FALSE(head->lineBitmap);
-    EXPECT_THROW(DrawEquation({0, 0}, g, &eq, 3.0f, false, false), std::runtime_error);
+    EXPECT_THROW(DrawEquation(context, {0, 0}, g, &eq, 3.0f, false, false), std::runtime_error);
     EXPECT_EQ(eq.settings.fontSize, fontSize);
     EXPECT_EQ(eq.settings.size2, size2);
+}
+
+// Every entry point lends its context for the pass only: afterwards, and
+// after a pass that fails, the equation holds none, and a context lent
+// around the call comes back.
+TEST_F(EqOutputTest, PassesLendTheirContextOnlyForThePass) {
+    addLines(2);
+    EqElement* head = eq.lines[0];
+    const std::pair<const char*, std::function<void()>> passes[] = {
+        {"LayoutLines", [&] { LayoutLines(context, &eq, nullptr, 1.0f, 0, false); }},
+        {"LayoutElement", [&] { LayoutElement(context, head, nullptr, 1.0f, 0); }},
+        {"LayoutForOutput", [&] { gp::RecordingGraphics g; LayoutForOutput(context, &g, &eq, {0, 0}, 1.0f); }},
+        {"DrawElement", [&] { gp::RecordingGraphics g; DrawElement(context, head, g, 0, 50, nullptr, 1.0f, false); }},
+        {"DrawEquation", [&] { gp::RecordingGraphics g; DrawEquation(context, {0, 0}, g, &eq, 1.0f, false, false); }},
+        {"DrawEquationPicture", [&] { gp::RecordingGraphics g; DrawEquationPicture(context, g, &eq, 1.0f); }},
+        {"DrawEquationView", [&] { DrawEquationView(context, {0, 0, 400, 300}, &eq, nullptr, 1.0f, false, nullptr); }},
+    };
+    FailingMeasurer failing;
+    RenderContext failingContext = context;
+    failingContext.measurer = &failing;
+    for (const auto& [name, pass] : passes) {
+        SCOPED_TRACE(name);
+        pass();
+        EXPECT_EQ(eq.renderContext, nullptr);
+        {
+            const RenderScope outer(&eq, failingContext);
+            pass();
+            EXPECT_EQ(eq.renderContext, &failingContext);
+        }
+        EXPECT_EQ(eq.renderContext, nullptr);
+    }
+    EXPECT_THROW(LayoutLines(failingContext, &eq, nullptr, 1.0f, 0, false), std::runtime_error);
+    EXPECT_EQ(eq.renderContext, nullptr);
+}
+
+// A calculation result is filled with the context's result colour when its
+// option word asks for it, except in a metafile when it asks for none there.
+TEST_F(EqOutputTest, ResultFillFollowsTheContextsOptions) {
+    EqElement* line = b.line();
+    EqElement* result = b.add(line, EqTypeCalcResult, 1);
+    b.text(EqBuilder::arg(result, 0), u"3.5", EqTypeCharUpright);
+    context.resultBackColour = 0x123456;
+    const gp::ARGB fill = gp::ArgbFromColorref(0x123456);
+    struct Case {
+        uint32_t options;
+        bool metafile;
+        bool filled;
+    };
+    const Case cases[] = {
+        {OptFillResultBox, false, true},
+        {0, false, false},
+        {OptFillResultBox | OptNoResultFillInMetafile, false, true},
+        {OptFillResultBox | OptNoResultFillInMetafile, true, false},
+        {OptFillResultBox, true, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << std::hex << c.options << (c.metafile ? " metafile" : ""));
+        context.options = c.options;
+        eq.outlineText = c.metafile ? 1 : 0;
+        gp::RecordingGraphics g;
+        DrawEquation(context, {0, 0}, g, &eq, 1.0f, false, false);
+        const bool found = std::any_of(g.ops.begin(), g.ops.end(),
+                                       [&](const auto& op) { return op.kind == "fill" && op.colour == fill; });
+        EXPECT_EQ(found, c.filled);
+    }
 }
 
 TEST_F(EqOutputTest, DrawEquationDrawsFromTheOriginAndFramesOnRequest) {
     addLines(2);
     eq.settings.options[EqLayoutSettings::OptLineAlignment] = 0;  // left
     gp::RecordingGraphics plain;
-    DrawEquation({30, 40}, plain, &eq, 2.0f, false, false);
+    DrawEquation(context, {30, 40}, plain, &eq, 2.0f, false, false);
     EXPECT_NEAR(eq.lines[0]->origin.x, 30, 1e-3);
     EXPECT_NEAR(eq.lines[0]->origin.y, 40, 1e-3);
     EXPECT_EQ(eq.markHighlight, 0);
 
     gp::RecordingGraphics framed;
-    DrawEquation({30, 40}, framed, &eq, 2.0f, false, true);
+    DrawEquation(context, {30, 40}, framed, &eq, 2.0f, false, true);
     ASSERT_FALSE(framed.ops.empty());
     const auto& frame = framed.ops.front();
     EXPECT_EQ(frame.kind, "stroke");
@@ -201,10 +259,10 @@ protected:
 
     EqViewTest() : dc(600, 2000, QImage::Format_ARGB32_Premultiplied) { dc.fill(Qt::white); }
 
-    void layout() { LayoutLines(&eq, nullptr, kScale, 0, true); }
+    void layout() { LayoutLines(context, &eq, nullptr, kScale, 0, true); }
     bool draw(gp::RectF view, const EqElement* keep = nullptr, bool separators = false) {
         QPainter painter(&dc);
-        return DrawEquationView(view, &eq, &painter, kScale, separators, keep);
+        return DrawEquationView(context, view, &eq, &painter, kScale, separators, keep);
     }
     std::vector<qint64> cacheKeys() const {
         std::vector<qint64> keys;

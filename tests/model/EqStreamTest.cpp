@@ -2,6 +2,7 @@
 
 #include "model/EqBuilder.h"
 #include "model/EqDump.h"
+#include "model/EqFonts.h"
 #include "model/EqModel.h"
 #include "model/GlyphOutline.h"
 #include "model/EqSpacing.h"
@@ -502,6 +503,36 @@ TEST(EqStream, MillionElementChain) {
     EXPECT_EQ(chainLength(back.lines[0]), kCount + 1);
     EXPECT_EQ(FindChainEnd(back.lines[0])->ch, u'a' + (kCount - 1) % 26);
     EXPECT_EQ(EquationToBytes(&back), bytes);
+}
+
+// What a read notes reaches the equation whether or not the read succeeds,
+// and notes the caller has not taken yet survive the exchange.
+TEST(EqStream, NotesOfAReadReachTheEquation) {
+    QByteArray newer = settingsRecord(test::builtInStyle(), 17);
+    {
+        Archive ar(&newer, Archive::Store);  // appends
+        ar.writeI32(0);
+    }
+    Eq eq;
+    eq.warnNewerVersion = 1;
+    AddEmptyLine(&eq);
+    TakeEquationNotes(&eq);
+    EquationFonts(&eq).notes.add(EqNoteKind::DamagedFile, QStringLiteral("pending"));
+    ASSERT_TRUE(LoadEquationAtomically(&eq, newer));
+    EqNotes notes = TakeEquationNotes(&eq);
+    EXPECT_EQ(notes.items, (std::vector<EqNote>{{EqNoteKind::DamagedFile, QStringLiteral("pending")},
+                                                {EqNoteKind::NewerVersion, QString()}}));
+
+    AddEmptyLine(&eq);
+    const size_t lines = eq.lines.size();
+    EXPECT_FALSE(LoadEquationAtomically(&eq, newer.left(newer.size() - 2)));
+    EXPECT_EQ(eq.lines.size(), lines);
+    notes = TakeEquationNotes(&eq);
+    EXPECT_TRUE(notes.contains(EqNoteKind::NewerVersion));
+
+    eq.warnNewerVersion = 0;
+    ASSERT_TRUE(LoadEquationAtomically(&eq, newer));
+    EXPECT_FALSE(TakeEquationNotes(&eq).contains(EqNoteKind::NewerVersion));
 }
 
 // ---- the own-style marker ---------------------------------------------------

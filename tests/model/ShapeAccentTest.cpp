@@ -103,7 +103,7 @@ public:
 
 TEST_F(AccentTest, CapitalsCarryTheirMarksAtTheHeightOfA) {
     LetterHeights heights;
-    ScopedTextMeasurer scoped(&heights);
+    context.measurer = &heights;
     EqElement* a = accented(u'A', EqTypeCharUpright, {1});
     EqElement* h = accented(u'H', EqTypeCharUpright, {1});
     EqElement* q = accented(u'Q', EqTypeCharUpright, {1});
@@ -160,10 +160,7 @@ TEST_F(AccentTest, GlyphSymbolRunsShiftLikeCapitals) {
         g->m[2] = 20;
         library.glyphs.push_back(std::move(g));
     }
-    SetLayoutSymbolLibrary(&library);
-    struct Restore {
-        ~Restore() { SetLayoutSymbolLibrary(nullptr); }
-    } restore;
+    context.symbols = &library;
 
     struct Case {
         uint16_t code;

@@ -164,7 +164,7 @@ TEST_F(BracketLayoutTest, OuterGapsByNeighbour) {
     // First and last inside another bracket: the small gaps.
     EqElement* outer = b.add(b.line(), 337, 1);
     EqElement* inner = bracket(EqBuilder::arg(outer, 0), 338, u"x");
-    LayoutLines(&eq, nullptr, 1.0f, 0, false);
+    LayoutLines(context, &eq, nullptr, 1.0f, 0, false);
 
     EXPECT_FLOAT_EQ(bracketOf(middle)->left.outerGap, full);
     EXPECT_FLOAT_EQ(bracketOf(middle)->right.outerGap, full);
@@ -203,7 +203,7 @@ TEST_F(BracketLayoutTest, FixedCodeWithoutKindStillSetsItsHeight) {
 TEST_F(BracketLayoutTest, CodesKeepingThePreviousHeightStartFromTheContent) {
     EqElement* keeping = bracket(line, 336, u"x", 0xA1A2);
     EqElement* stretchy = bracket(b.line(), 337, u"x");
-    LayoutLines(&eq, nullptr, 1.0f, 0, false);
+    LayoutLines(context, &eq, nullptr, 1.0f, 0, false);
     EXPECT_FLOAT_EQ(bracketOf(keeping)->left.height, bracketOf(stretchy)->left.height);
     EXPECT_FLOAT_EQ(bracketOf(keeping)->right.height, bracketOf(keeping)->left.height + 0.1f * S());
     EXPECT_FLOAT_EQ(keeping->ascent, stretchy->ascent);
@@ -214,7 +214,7 @@ TEST_F(BracketLayoutTest, UnusuallyTurnedSquareBracketsGetInnerGaps) {
     EqElement* e = bracket(line, 347, u"x");  // ] x ]
     EqElement* f = bracket(b.line(), 348, u"x");  // ] x [
     EqElement* g = bracket(b.line(), 338, u"x");  // [ x ]
-    LayoutLines(&eq, nullptr, 1.0f, 0, false);
+    LayoutLines(context, &eq, nullptr, 1.0f, 0, false);
     const float gap = 0.09f * S();
     EXPECT_FLOAT_EQ(bracketOf(e)->left.innerGap, gap);
     EXPECT_FLOAT_EQ(bracketOf(e)->right.innerGap, 0.0f);
@@ -242,7 +242,7 @@ TEST_F(BracketLayoutTest, LoneBraceAroundAMatrixIsNested) {
     b.text(EqBuilder::arg(m, 1), u"y");
     EqElement* plain = b.add(b.line(), 355, 1);
     b.text(EqBuilder::arg(plain, 0), u"x");
-    LayoutLines(&eq, nullptr, 1.0f, 0, false);
+    LayoutLines(context, &eq, nullptr, 1.0f, 0, false);
     const CKwEE_O_Bracket* o = bracketOf(e);
     EXPECT_TRUE(o->nested);
     EXPECT_FALSE(bracketOf(plain)->nested);
@@ -298,8 +298,8 @@ std::string drawBetweenNeighbours(const DrawCase& c) {
         b.text(EqBuilder::arg(e, 0), u"x", EqTypeCharItalic);
     }
     SetPhantomKind(b.text(line, u"b"), PhantomFull, false);
-    test::layoutForInkCheck(eq);
-    const test::InkDrawing d = test::drawLineInk(line, kImageWidth, kImageHeight, kX, kY);
+    test::layoutForInkCheck(test::programContext(), eq);
+    const test::InkDrawing d = test::drawLineInk(test::programContext(), line, kImageWidth, kImageHeight, kX, kY);
     if (!d.transformKept) return "the world transform was left changed";
     const test::InkCount r = test::countInk(d.image, e->rect);
     if (r.inside == 0) return "no ink";

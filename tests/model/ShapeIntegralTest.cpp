@@ -85,7 +85,7 @@ TEST_F(IntegralTest, MultipleSignsAddTheirSteps) {
 
 TEST_F(IntegralTest, AMissingOutlineStillTakesTheIntegrandsSize) {
     SymbolLibrary empty;
-    SetLayoutSymbolLibrary(&empty);
+    context.symbols = &empty;
     EqElement* e = integral(288);
     layout();
     const EqElement* integrand = b.arg(e, 0);

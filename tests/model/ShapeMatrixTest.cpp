@@ -51,7 +51,7 @@ TEST_F(MatrixLayoutTest, OneCellIsItsCellPlusMarginsAndGaps) {
     b.text(line2, u"a");
     EqElement* between = matrix(line2, EqTypeMatrixColumn, {u"x"});
     b.text(line2, u"b");
-    LayoutLines(&eq, nullptr, 1.0f, 0, false);
+    LayoutLines(context, &eq, nullptr, 1.0f, 0, false);
     EXPECT_FLOAT_EQ(alone->width, cellWidth(alone, 0) + 2 * outer());
     EXPECT_FLOAT_EQ(between->width, cellWidth(between, 0) + 2 * outer() + (spacing(SpacingElementGap) + 0.12f) * S() +
                                         (spacing(SpacingElementGap) + 0.08f) * S());
@@ -103,7 +103,7 @@ TEST_F(MatrixLayoutTest, RowGapByClass) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.gapClass);
         EqElement* e = matrix(b.line(), EqTypeMatrixColumn, {u"x", u"y"}, uint16_t(c.gapClass << 8));
-        LayoutLines(&eq, nullptr, 1.0f, 0, false);
+        LayoutLines(context, &eq, nullptr, 1.0f, 0, false);
         const CKwEE_O_Matrix* o = matrixOf(e);
         EXPECT_FLOAT_EQ(o->rowGap, c.gap);
         EXPECT_FLOAT_EQ(e->ascent + e->descent, o->totalHeight + c.gap);
@@ -139,7 +139,7 @@ TEST_F(MatrixLayoutTest, CountsBeyondTheChainsAreCutDown) {
     // No chains at all.
     EqElement* empty = b.add(b.line(), EqTypeMatrix, 0);
     empty->payload = {2, 2};
-    LayoutLines(&eq, nullptr, 1.0f, 0, false);
+    LayoutLines(context, &eq, nullptr, 1.0f, 0, false);
     EXPECT_EQ(matrixOf(e)->columns, 3);
     EXPECT_EQ(matrixOf(e)->rows, 1);
     EXPECT_EQ(matrixOf(zero)->columns, 1);
@@ -187,7 +187,7 @@ protected:
         EqElement* e = matrix(l, EqTypeMatrix, {u"a", u"b", u"c", u"d"});
         SetMatrixShape(2, e, 2);
         setRules(e, masks);
-        LayoutLines(&eq, nullptr, 1.0f, 0, false);
+        LayoutLines(context, &eq, nullptr, 1.0f, 0, false);
         m = matrixOf(e);
         gp::RecordingGraphics g;
         DrawElement(l, g, 0, 100, nullptr, 1.0f, false);
@@ -255,8 +255,8 @@ std::string inkOutsideBox(const InkCase& c) {
     if (c.type == EqTypeMatrix) SetMatrixShape(2, e, 2);
     if (c.ruled) setRules(e, {0, 0, 0, 0, ~0u, ~0u, 0, ~0u});
     SetPhantomKind(b.text(line, u"b"), PhantomFull, false);
-    test::layoutForInkCheck(eq);
-    const test::InkDrawing d = test::drawLineInk(line, 800, 600, 200, 300);
+    test::layoutForInkCheck(test::programContext(), eq);
+    const test::InkDrawing d = test::drawLineInk(test::programContext(), line, 800, 600, 200, 300);
     const test::InkCount r = test::countInk(d.image, e->rect);
     if (r.inside == 0) return "no ink";
     return test::inkComplaint(r, e->rect);
@@ -300,7 +300,7 @@ TEST(MatrixPicture, RuledMatrixInBrackets) {
     setRules(m, {0, 0b10, 0, 0, 0b11, 0b11, 0, 0});
 
     EqPictureMetrics pm;
-    const QImage image = test::drawPicture(eq, 4.0f, QStringLiteral("matrix_ruled.png"), &pm);
+    const QImage image = test::drawPicture(test::programContext(), eq, 4.0f, QStringLiteral("matrix_ruled.png"), &pm);
     ASSERT_GT(pm.width, 100.0f);
 
     // The cells and the rules lie inside the bracket's box.

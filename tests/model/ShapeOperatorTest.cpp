@@ -54,9 +54,8 @@ protected:
         set(kEquals, 1.2f, 1, 0x11, {strokeLine(-0.5f, -0.2f, 0.5f, -0.2f), strokeLine(-0.5f, 0.2f, 0.5f, 0.2f)});
         set(kNotEqual, 1.2f, 1, 0x11, {strokeLine(-0.5f, -0.2f, 0.5f, -0.2f), strokeLine(-0.5f, 0.2f, 0.5f, 0.2f)});
         set(kTilde, 1, 1, 0x00, {strokeLine(-0.5f, 0, 0.5f, 0)});
-        SetLayoutSymbolLibrary(&library);
+        context.symbols = &library;
     }
-    ~OperatorTest() override { SetLayoutSymbolLibrary(nullptr); }
 
     float unit(float wf) const { return wf * spacing(SpacingOperatorUnit) * S(); }
     float gap(bool besideOperator = false) const {
@@ -82,7 +81,7 @@ TEST_F(OperatorTest, GapsByPlaceAndNeighbour) {
     EqElement* l3 = b.line();
     b.text(l3, u"c", EqTypeCharItalic);
     EqElement* last = b.add(l3, kEquals);
-    LayoutLines(&eq, nullptr, 1.0f, 0, false);
+    LayoutLines(context, &eq, nullptr, 1.0f, 0, false);
 
     EXPECT_FLOAT_EQ(plus->xOffset, gap());
     EXPECT_FLOAT_EQ(plus->width, gap() + unit(1) + gap(true));  // the minus after it is an operator
@@ -296,7 +295,7 @@ TEST(OperatorPicture, OperatorsAndBrackets) {
     EqElement* inner = b.add(EqBuilder::arg(frac2, 1), 340, 1);
     b.text(EqBuilder::arg(inner, 0), u"y", EqTypeCharItalic);
 
-    const QImage image = test::drawPicture(eq, 4.0f, QStringLiteral("operators_brackets.png"));
+    const QImage image = test::drawPicture(test::programContext(), eq, 4.0f, QStringLiteral("operators_brackets.png"));
 
     // Each operator of the first line leaves ink inside its box.
     for (EqElement* e = eq.lines[0]->next; e; e = e->next) {

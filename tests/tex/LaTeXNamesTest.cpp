@@ -3,7 +3,7 @@
 // emits is a name the reader finds.
 #include "LaTeXTestTrees.h"
 
-#include "tex/MathMLTables.h"
+#include "MathMLTables.h"
 #include "tex/TeXCode.h"
 
 #include <gtest/gtest.h>
@@ -16,8 +16,8 @@ namespace toliva::test {
 namespace {
 
 bool tableLoaded() {
-    texCode().LoadTeXNameTable();
-    return texCode().loaded();
+    shippedNames().LoadTeXNameTable();
+    return shippedNames().loaded();
 }
 
 // "\name " to "name".
@@ -36,7 +36,7 @@ struct Key {
 };
 
 bool lookup(const QString& name, Key* key) {
-    return texCode().LookupTeXName(name, &key->kind, &key->value1, &key->value2);
+    return shippedNames().LookupTeXName(name, &key->kind, &key->value1, &key->value2);
 }
 
 // The character a key stands for, or 0.
@@ -78,7 +78,7 @@ TEST(LaTeXNamesTest, OperatorNamesReadBack) {
     for (int type = 1042; type <= 1289; ++type) {
         Tree t;
         QString text;
-        WriteLaTeXOperator(t.add(t.line, type), &text);
+        WriteLaTeXOperator(writeContext(), t.add(t.line, type), &text);
         if (!text.startsWith(QLatin1Char('\\')) || text.startsWith(QLatin1String("\\text{"))) continue;
         Key key;
         if (!readsBack(text, {3, type, 0}, &key))
@@ -90,7 +90,7 @@ TEST(LaTeXNamesTest, OperatorNamesReadBack) {
 TEST(LaTeXNamesTest, CharacterNamesReadBack) {
     ASSERT_TRUE(tableLoaded());
     std::set<uint16_t> chars;
-    for (const TeXNameEntry& e : texCode().entries()) {
+    for (const TeXNameEntry& e : shippedNames().entries()) {
         if (e.kind == 4) chars.insert(uint16_t(e.value2));
         if (e.kind == 6) chars.insert(uint16_t(e.value1));
     }
@@ -101,11 +101,11 @@ TEST(LaTeXNamesTest, CharacterNamesReadBack) {
             Tree t;
             EqElement* e = t.add(t.line, type, 0, c);
             int cls = 0;
-            const QString text = WriteLaTeXChar(e, &cls);
+            const QString text = WriteLaTeXChar(writeContext(), e, &cls);
             int tableClass = type;
             QString tableText;
             // Only the names the writer takes from the table; its fixed texts are checked below.
-            if (!texCode().TeXNameOfChar(c, type, &tableClass, &tableText) || text != tableText) continue;
+            if (!shippedNames().TeXNameOfChar(c, type, &tableClass, &tableText) || text != tableText) continue;
             ++checked;
             Key key;
             if (!readsBack(text, {4, 0, c}, &key))
@@ -129,7 +129,7 @@ TEST(LaTeXNamesTest, GlyphNamesReadBack) {
     for (int index = 1; index <= 600; ++index) {
         Tree t;
         QString text;
-        WriteLaTeXGlyph(t.add(t.line, 7, 0, uint16_t(index)), &text);
+        WriteLaTeXGlyph(writeContext(), t.add(t.line, 7, 0, uint16_t(index)), &text);
         if (text.isEmpty()) continue;
         ++checked;
         Key key;
@@ -212,7 +212,6 @@ bool readByFallback(const QString& name) {
 
 TEST(LaTeXNamesTest, EveryEmittedCommandIsKnown) {
     ASSERT_TRUE(tableLoaded());
-    RegisterLaTeXLineWriter();
     std::set<QString> names;
     collectCommands(sweep(), &names);
     for (const char* name : {"left", "right", "middle", "Biggl", "begin", "end", "hline", "hdashline", "\\", "frac",

@@ -3,7 +3,8 @@
 #include "LaTeXReaderTestSupport.h"
 
 #include "platform/MessageSink.h"
-#include "tex/LaTeXReader.h"
+#include "TeXTestContext.h"
+#include "tex/LaTeX.h"
 
 #include <gtest/gtest.h>
 
@@ -19,11 +20,7 @@ struct ReaderCase {
 
 class LaTeXReaderTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        SetTeXLabelSource([] { return QStringList{QStringLiteral("other"), QStringLiteral("pyth")}; });
-    }
-    void TearDown() override { SetTeXLabelSource({}); }
-
+    const TeXReadContext m_context = readContext({QStringLiteral("other"), QStringLiteral("pyth")});
     RecordingMessageSink m_sink;
     ScopedMessageSink m_guard{&m_sink};
 };
@@ -1001,7 +998,7 @@ TEST_F(LaTeXReaderTest, BuildsTheTree) {
         const QString latex = QString::fromUtf16(c.latex);
         EqModel eq(builtInStyle());
         LaTeXReadResult r;
-        EXPECT_TRUE(ReadLaTeXDocument(latex, &eq, &r)) << QString::fromUtf16(c.name).toStdString();
+        EXPECT_TRUE(ReadLaTeXDocument(latex, &eq, m_context, &r)) << QString::fromUtf16(c.name).toStdString();
         EXPECT_FALSE(r.error) << QString::fromUtf16(c.name).toStdString() << ": " << r.message.toStdString();
         EXPECT_EQ(readerTree(eq) + QLatin1Char('\n'), QString::fromUtf16(c.tree))
             << QString::fromUtf16(c.name).toStdString();
@@ -1033,7 +1030,7 @@ TEST_F(LaTeXReaderTest, ReportsWhatDoesNotConvert) {
         const QString latex = QString::fromUtf16(f.latex);
         EqModel eq(builtInStyle());
         LaTeXReadResult r;
-        const bool ok = ReadLaTeXDocument(latex, &eq, &r);
+        const bool ok = ReadLaTeXDocument(latex, &eq, m_context, &r);
         EXPECT_EQ(ok, f.lines > 0) << latex.toStdString();
         EXPECT_EQ(r.message, QString::fromUtf16(f.message)) << latex.toStdString();
         EXPECT_EQ(r.position, f.position) << latex.toStdString();
@@ -1048,28 +1045,36 @@ TEST_F(LaTeXReaderTest, MatricesAreCappedAt255RowsOrColumns) {
     for (int i = 0; i < 255; ++i) rows += QStringLiteral("a\\\\");
     EqModel eq(builtInStyle());
     LaTeXReadResult r;
-    EXPECT_TRUE(ReadLaTeXDocument(rows + QStringLiteral("\\end{matrix}"), &eq, &r));
+    EXPECT_TRUE(ReadLaTeXDocument(rows + QStringLiteral("\\end{matrix}"), &eq, m_context, &r));
     ASSERT_EQ(eq.lines[0]->next->type, EqTypeMatrixColumn);
     EXPECT_EQ(eq.lines[0]->next->children.size(), 255u);
 
-    EXPECT_FALSE(ReadLaTeXDocument(rows + QStringLiteral("a\\end{matrix}"), &eq, &r));
+    EXPECT_FALSE(ReadLaTeXDocument(rows + QStringLiteral("a\\end{matrix}"), &eq, m_context, &r));
     EXPECT_EQ(r.message, QStringLiteral("more than 255 rows or columns"));
 
     QString columns = QStringLiteral("\\begin{matrix}a");
     for (int i = 0; i < 255; ++i) columns += QStringLiteral("&a");
-    EXPECT_FALSE(ReadLaTeXDocument(columns + QStringLiteral("\\end{matrix}"), &eq, &r));
+    EXPECT_FALSE(ReadLaTeXDocument(columns + QStringLiteral("\\end{matrix}"), &eq, m_context, &r));
     EXPECT_TRUE(r.error);
 }
 
-TEST_F(LaTeXReaderTest, LongTextIsCutAtTheTokenCapWithOneMessage) {
+TEST_F(LaTeXReaderTest, LongTextIsCutAtTheTokenCapWithOneNote) {
     EqModel eq(builtInStyle());
     LaTeXReadResult r;
-    // Two segments over the cap: the message is shown once.
+    // Two segments over the cap: the result holds the note once, for the
+    // caller to show; the reader shows nothing.
     const QString x(5000, QLatin1Char('x'));
-    EXPECT_TRUE(ReadLaTeXDocument(QLatin1Char('$') + x + QStringLiteral("$ $") + x + QLatin1Char('$'), &eq, &r));
+    EXPECT_TRUE(ReadLaTeXDocument(QLatin1Char('$') + x + QStringLiteral("$ $") + x + QLatin1Char('$'), &eq, m_context, &r));
     EXPECT_TRUE(r.overflow);
     EXPECT_FALSE(r.error);
-    EXPECT_EQ(m_sink.shown.size(), 1u);
+    ASSERT_EQ(r.notes.items.size(), 1u);
+    EXPECT_EQ(r.notes.items[0].kind, EqNoteKind::FormulaCut);
+    EXPECT_FALSE(NoteText(r.notes.items[0]).isEmpty());
+    EXPECT_TRUE(m_sink.shown.empty());
+    // A text within the cap has no note.
+    EXPECT_TRUE(ReadLaTeXDocument(QStringLiteral("$x$"), &eq, m_context, &r));
+    EXPECT_TRUE(r.notes.empty());
+    EXPECT_TRUE(ReadLaTeXDocument(QLatin1Char('$') + x + QStringLiteral("$ $") + x + QLatin1Char('$'), &eq, m_context, &r));
     ASSERT_EQ(eq.lines.size(), 2u);
     int count = 0;
     for (const EqElement* e = eq.lines[0]->next; e; e = e->next) ++count;
@@ -1083,7 +1088,7 @@ TEST_F(LaTeXReaderTest, DeepNestingFailsWithoutExhaustingTheStack) {
         const QString text = QString(depth, QLatin1Char('{')) + QLatin1Char('x') + QString(depth, QLatin1Char('}'));
         EqModel eq(builtInStyle());
         LaTeXReadResult r;
-        const bool ok = ReadLaTeXDocument(text, &eq, &r);
+        const bool ok = ReadLaTeXDocument(text, &eq, m_context, &r);
         EXPECT_EQ(ok, depth <= kLaTeXMaxNesting) << depth;
         if (!ok) EXPECT_EQ(r.message, QStringLiteral("nested too deeply")) << depth;
     }
@@ -1093,7 +1098,7 @@ TEST_F(LaTeXReaderTest, DeepNestingFailsWithoutExhaustingTheStack) {
         for (int i = 0; i < 3000; ++i) text += QString::fromLatin1(command) + QLatin1Char(' ');
         EqModel eq(builtInStyle());
         LaTeXReadResult r;
-        EXPECT_FALSE(ReadLaTeXDocument(text + QLatin1Char('x'), &eq, &r)) << command;
+        EXPECT_FALSE(ReadLaTeXDocument(text + QLatin1Char('x'), &eq, m_context, &r)) << command;
         EXPECT_EQ(r.message, QStringLiteral("nested too deeply")) << command;
         EXPECT_TRUE(IsEquationEmpty(&eq)) << command;
     }
@@ -1101,28 +1106,27 @@ TEST_F(LaTeXReaderTest, DeepNestingFailsWithoutExhaustingTheStack) {
     QString flat;
     for (int i = 0; i < 3000; ++i) flat += QStringLiteral("\\alpha ");
     EqModel eq(builtInStyle());
-    EXPECT_TRUE(ReadLaTeXDocument(flat, &eq, nullptr));
+    EXPECT_TRUE(ReadLaTeXDocument(flat, &eq, m_context, nullptr));
 }
 
 TEST_F(LaTeXReaderTest, ReadIntoKeepsTheEquationWhenNothingConverts) {
     EqModel eq(builtInStyle());
-    ASSERT_TRUE(ReadLaTeXDocument(QStringLiteral("a+b"), &eq, nullptr));
+    ASSERT_TRUE(ReadLaTeXDocument(QStringLiteral("a+b"), &eq, m_context, nullptr));
     const QString before = readerTree(eq);
     for (const char* text : {"\\left( x", "", "$$$$", "\\displaystyle"}) {
-        const LaTeXReadResult r = ReadLaTeXInto(QString::fromLatin1(text), &eq);
+        const LaTeXReadResult r = ReadLaTeXInto(QString::fromLatin1(text), &eq, m_context);
         EXPECT_FALSE(r.ok) << text;
         EXPECT_FALSE(r.message.isEmpty()) << text;
         EXPECT_EQ(readerTree(eq), before) << text;
     }
-    const LaTeXReadResult r = ReadLaTeXInto(QStringLiteral("\\frac{1}{2}"), &eq);
+    const LaTeXReadResult r = ReadLaTeXInto(QStringLiteral("\\frac{1}{2}"), &eq, m_context);
     EXPECT_TRUE(r.ok);
     EXPECT_EQ(eq.lines[0]->next->type, 128);
 }
 
 TEST_F(LaTeXReaderTest, WithoutLabelsAMacroIsItsName) {
-    SetTeXLabelSource({});
     EqModel eq(builtInStyle());
-    ReadLaTeXDocument(QStringLiteral("\\pyth"), &eq, nullptr);
+    ReadLaTeXDocument(QStringLiteral("\\pyth"), &eq, readContext(), nullptr);
     EXPECT_EQ(readerTree(eq), QStringLiteral("line 0\n  type=1 ch=0070 'p'\n  type=1 ch=0079 'y'\n"
                                              "  type=1 ch=0074 't'\n  type=1 ch=0068 'h'"));
 }

@@ -4,7 +4,7 @@
 
 #include "model/EqDump.h"
 #include "platform/MessageSink.h"
-#include "tex/LaTeXReader.h"
+#include "tex/LaTeX.h"
 
 #include <gtest/gtest.h>
 
@@ -314,16 +314,11 @@ void roughen(EqElement* head, std::mt19937& rng) {
 QString readBack(const QString& latex, QString* dump = nullptr) {
     Tree t;
     LaTeXReadResult r;
-    ReadLaTeXDocument(latex, &t.eq, &r);
+    ReadLaTeXDocument(latex, &t.eq, readContext(), &r);
     EXPECT_TRUE(r.ok && !r.error && !r.overflow) << r.message.toStdString() << " at " << r.position << " in\n"
                                                << latex.toStdString();
     if (dump) *dump = DumpEquation(t.eq);
-    QString out;
-    for (size_t i = 0; i < t.eq.lines.size(); ++i) {
-        if (i) out += QStringLiteral("\n\\\\\n");
-        out += LaTeXLineText(t.eq.lines[i]);
-    }
-    return out;
+    return EquationToLaTeX(t.eq, writeContext(LaTeXNoDelimiters));
 }
 
 TEST(LaTeXRoundTripTest, GeneratedTreesReadBackToTheSameText) {

@@ -4,7 +4,8 @@
 #include "model/EqBuilder.h"
 #include "model/EqLayoutSettings.h"
 #include "model/EqModel.h"
-#include "tex/LaTeXWriter.h"
+#include "LaTeXWriter.h"
+#include "TeXTestContext.h"
 #include "tests/common/ModelFixtures.h"
 
 #include <initializer_list>
@@ -37,7 +38,7 @@ struct Tree {
         for (std::u16string_view a : args) text(arg(e, i++), a);
         return e;
     }
-    QString latex() const { return LaTeXLineText(line); }
+    QString latex() const { return LaTeXChainText(writeContext(), line); }
 };
 
 }  // namespace toliva::test

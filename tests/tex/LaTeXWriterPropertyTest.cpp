@@ -194,7 +194,6 @@ TEST(LaTeXWriterPropertyTest, NestingCheckerCatchesFaults) {
 }
 
 TEST(LaTeXWriterPropertyTest, RandomTreesNest) {
-    RegisterLaTeXLineWriter();
     int failures = 0;
     for (unsigned seed = 1; seed <= 3000 && failures < 5; ++seed) {
         Tree t;

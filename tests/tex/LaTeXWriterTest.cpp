@@ -2,6 +2,7 @@
 #include "LaTeXTestTrees.h"
 
 #include "model/EqDump.h"
+#include "tex/LaTeX.h"
 #include "tex/TeXCode.h"
 
 #include <gtest/gtest.h>
@@ -21,7 +22,6 @@ struct Case {
 };
 
 void runCases(const std::vector<Case>& cases) {
-    RegisterLaTeXLineWriter();
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         Tree t;
@@ -549,7 +549,7 @@ TEST(LaTeXWriterTest, OperatorWithoutNameWritesNothing) {
     for (int type = 1044; type <= 1289 && !unnamed; ++type) {
         QString name;
         if (type != 1049 && type != 1060 && type != 1061 && type != 1104 && type != 1105 &&
-            !texCode().TeXNameOfOperator(type, &name))
+            !shippedNames().TeXNameOfOperator(type, &name))
             unnamed = type;
     }
     if (!unnamed) GTEST_SKIP() << "every operator has a name";
@@ -560,7 +560,6 @@ TEST(LaTeXWriterTest, OperatorWithoutNameWritesNothing) {
 }
 
 TEST(LaTeXWriterTest, WritingLeavesTheModelAlone) {
-    RegisterLaTeXLineWriter();
     Tree t;
     t.text(t.line, u"x");
     EqElement* sub = t.add(t.line, 174, 1);
@@ -579,7 +578,7 @@ TEST(LaTeXWriterTest, OneElementWithoutContinuing) {
     SetElementColour(x, kRed, true);
     SetPhantomKind(x, 3, true);
     QString out;
-    WriteLaTeX(x, &out, false, false);
+    WriteLaTeX(writeContext(), x, &out, false, false);
     EXPECT_EQ(out, uR"({\color{red} \phantom{xy}})");
 }
 
@@ -601,29 +600,36 @@ TEST(LaTeXWriterTest, FunctionNamesSkipCommandNames) {
 }
 
 TEST(LaTeXWriterTest, WholeEquation) {
-    RegisterLaTeXLineWriter();
     struct Delimiters {
         int mode;
+        bool lineFeeds;
         const char16_t* expected;
     };
     {
+        // An empty equation gives the delimiters alone; a copy command asks
+        // IsEquationEmpty before it writes.
         Tree t;
-        QString out;
-        ASSERT_TRUE(ToLaTeX(&t.eq, &out, 0, false));
-        EXPECT_EQ(out, u"$$$$");
-        EXPECT_FALSE(ToLaTeX(&t.eq, &out, 0, true));
+        EXPECT_TRUE(IsEquationEmpty(&t.eq));
+        EXPECT_EQ(EquationToLaTeX(t.eq, writeContext(0)), u"$$$$");
+        TeXWriteContext feeds = writeContext(1);
+        feeds.delimiterLineFeeds = true;
+        EXPECT_EQ(EquationToLaTeX(t.eq, feeds), u"$\n\n$\n");
     }
     const Delimiters cases[] = {
-        {0, u"$$a\n\\\\\nb$$"}, {1, u"$a\n\\\\\nb$"},     {2, u"\\[a\n\\\\\nb\\]"},
-        {3, u"\\(a\n\\\\\nb\\)"}, {4, u"a\n\\\\\nb"}, {7, u"$$a\n\\\\\nb$$"},
+        {0, false, u"$$a\n\\\\\nb$$"},         {1, false, u"$a\n\\\\\nb$"},
+        {2, false, u"\\[a\n\\\\\nb\\]"},       {3, false, u"\\(a\n\\\\\nb\\)"},
+        {4, false, u"a\n\\\\\nb"},             {7, false, u"$$a\n\\\\\nb$$"},
+        {0, true, u"$$\na\n\\\\\nb\n$$\n"},     {1, true, u"$\na\n\\\\\nb\n$\n"},
+        {2, true, u"\\[\na\n\\\\\nb\n\\]\n"},   {3, true, u"\\(\na\n\\\\\nb\n\\)\n"},
+        {4, true, u"a\n\\\\\nb"},              {7, true, u"$$\na\n\\\\\nb\n$$\n"},
     };
     for (const Delimiters& c : cases) {
         Tree t;
         t.text(t.line, u"a");
         t.text(t.b.line(), u"b");
-        QString out;
-        ASSERT_TRUE(ToLaTeX(&t.eq, &out, c.mode, true));
-        EXPECT_EQ(out, QString::fromUtf16(c.expected)) << c.mode;
+        TeXWriteContext context = writeContext(c.mode);
+        context.delimiterLineFeeds = c.lineFeeds;
+        EXPECT_EQ(EquationToLaTeX(t.eq, context), QString::fromUtf16(c.expected)) << c.mode << " " << c.lineFeeds;
     }
 }
 

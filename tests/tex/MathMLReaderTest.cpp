@@ -1,6 +1,6 @@
 // The MathML reader: MathML and the tree it gives, what is reported when
 // nothing converts, and inputs that must not exhaust the stack.
-#include "tex/MathMLReader.h"
+#include "tex/MathML.h"
 
 #include "model/EqDump.h"
 #include "model/EqModel.h"

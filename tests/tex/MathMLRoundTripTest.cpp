@@ -3,9 +3,8 @@
 // element types with the same MathML); from then on reading and writing are
 // a fixed point. Trees of the types MathML carries exactly come back as
 // written already at the first reading.
-#include "tex/MathMLReader.h"
-#include "tex/MathMLTables.h"
-#include "tex/MathMLWriter.h"
+#include "MathMLTables.h"
+#include "tex/MathML.h"
 
 #include "model/EqBuilder.h"
 #include "model/EqDump.h"
@@ -347,7 +346,7 @@ std::vector<Sample> samples() {
     return s;
 }
 
-QString mathml(const EqModel& eq) { return EquationToMathML(&eq, pugi::format_raw | pugi::format_no_declaration); }
+QString mathml(const EqModel& eq) { return EquationToMathML(eq, TeXWriteContext(), pugi::format_raw | pugi::format_no_declaration); }
 
 // Reads MathML back; null when it converts to nothing.
 std::unique_ptr<EqModel> readBack(const QString& text, QString* message) {

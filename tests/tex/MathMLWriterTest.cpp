@@ -1,5 +1,8 @@
 // The MathML writer: trees and the MathML they give.
-#include "tex/MathMLWriter.h"
+#include "MathMLWriter.h"
+#include "model/GlyphOutline.h"
+#include "model/SymbolLibrary.h"
+#include "tex/MathML.h"
 
 #include "model/EqBuilder.h"
 #include "model/EqModel.h"
@@ -19,8 +22,9 @@ const std::string kOpen = "<math xmlns=\"http://www.w3.org/1998/Math/MathML\">";
 const std::string kClose = "</math>";
 
 // The content of the "math" root, without formatting.
-std::string body(const EqModel& eq) {
-    const std::string text = EquationToMathML(&eq, pugi::format_raw | pugi::format_no_declaration).toStdString();
+std::string body(const EqModel& eq, const TeXWriteContext& context = TeXWriteContext()) {
+    const std::string text =
+        EquationToMathML(eq, context, pugi::format_raw | pugi::format_no_declaration).toStdString();
     if (text == kOpen.substr(0, kOpen.size() - 1) + "/>") return "";
     if (text.size() < kOpen.size() + kClose.size() || text.compare(0, kOpen.size(), kOpen) != 0 ||
         text.compare(text.size() - kClose.size(), kClose.size(), kClose) != 0)
@@ -356,10 +360,10 @@ INSTANTIATE_TEST_SUITE_P(Groups, MathMLWriterCases, ::testing::ValuesIn(kGroups)
 
 TEST(MathMLWriter, EmptyEquationIsAnEmptyRoot) {
     EqModel eq(test::builtInStyle());
-    const QString text = EquationToMathML(&eq);
+    const QString text = EquationToMathML(eq, TeXWriteContext());
     EXPECT_EQ(text.toStdString(), "<?xml version=\"1.0\"?>\n<math xmlns=\"http://www.w3.org/1998/Math/MathML\" />\n");
     AddEmptyLine(&eq);
-    EXPECT_EQ(EquationToMathML(&eq), text);
+    EXPECT_EQ(EquationToMathML(eq, TeXWriteContext()), text);
 }
 
 TEST(MathMLWriter, LinesShareOneRoot) {
@@ -369,7 +373,7 @@ TEST(MathMLWriter, LinesShareOneRoot) {
     b.text(b.line(), u"b", EqTypeCharItalic);
     EXPECT_EQ(body(eq), mi("a") + mi("b"));
     // The default save: declaration, one element per line, tab indentation.
-    EXPECT_EQ(EquationToMathML(&eq).toStdString(),
+    EXPECT_EQ(EquationToMathML(eq, TeXWriteContext()).toStdString(),
               "<?xml version=\"1.0\"?>\n" + kOpen + "\n\t<mi>a</mi>\n\t<mi>b</mi>\n" + kClose + "\n");
 }
 
@@ -380,7 +384,7 @@ TEST(MathMLWriter, WritingOneElementAlone) {
     EqElement* x = b.text(line, u"x", EqTypeCharItalic);
     b.text(line, u"y", EqTypeCharItalic);
     pugi::xml_document doc;
-    WriteMathMLChain(x, doc.append_child("mrow"), false);
+    WriteMathMLChain(TeXWriteContext(), x, doc.append_child("mrow"), false);
     xml_string_writer sink;
     doc.save(sink, "", pugi::format_raw | pugi::format_no_declaration);
     EXPECT_EQ(sink.result, "<mrow><mi>x</mi></mrow>");
@@ -390,10 +394,13 @@ TEST(MathMLWriter, GlyphCharacterFromTheSymbolLibrary) {
     EqModel eq(test::builtInStyle());
     EqBuilder b(&eq);
     b.add(b.line(), EqTypeGlyphSymbol, 0, 320);
-    SetMathMLGlyphCharProvider([](int index) { return index == 320 ? uint16_t(0x2606) : uint16_t(0); });
-    const std::string withLibrary = body(eq);
-    SetMathMLGlyphCharProvider(nullptr);
-    EXPECT_EQ(withLibrary, "<mo>☆</mo>");
+    SymbolLibrary library;
+    library.glyphs.resize(320);
+    library.glyphs[319] = std::make_unique<GlyphOutline>();
+    library.glyphs[319]->charCode = int16_t(0x2606);
+    TeXWriteContext context;
+    context.symbols = &library;
+    EXPECT_EQ(body(eq, context), "<mo>☆</mo>");
     EXPECT_EQ(body(eq), "<mo/>");
 }
 

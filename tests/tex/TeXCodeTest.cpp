@@ -1,6 +1,6 @@
-// The TeX name table reader: lookups by name in first-letter buckets, the
-// reverse lookups, the hint texts, and the handling of missing, short and
-// damaged files.
+// The TeX name table: its writer's file layout and round trip, lookups by
+// name in first-letter buckets, the reverse lookups, the hint texts, and the
+// handling of missing, short and damaged files.
 #include "tex/TeXCode.h"
 
 #include "TestSupport.h"
@@ -10,7 +10,9 @@
 
 #include <QtEndian>
 
+#include <algorithm>
 #include <functional>
+#include <iterator>
 #include <vector>
 
 namespace toliva::test {
@@ -21,37 +23,28 @@ struct Row {
     int kind, value1, value2;
 };
 
-void putI32(QByteArray* out, int32_t v) {
-    char b[4];
-    qToLittleEndian(v, b);
-    out->append(b, 4);
+std::vector<TeXNameEntry> entriesOf(const std::vector<Row>& rows) {
+    std::vector<TeXNameEntry> entries;
+    for (const Row& r : rows) {
+        TeXNameEntry e;
+        e.kind = r.kind;
+        e.value1 = r.value1;
+        e.value2 = r.value2;
+        const std::u16string name(r.name);
+        std::copy(name.begin(), name.begin() + std::min<size_t>(name.size(), CTeXCode::kNameUnits), e.name);
+        entries.push_back(e);
+    }
+    return entries;
 }
 
 // The file form of a table: rows grouped by first letter, in row order inside a group.
-QByteArray tableBytes(const std::vector<Row>& rows) {
-    std::vector<std::vector<const Row*>> buckets(CTeXCode::kBuckets);
-    for (const Row& r : rows) buckets[CTeXCode::BucketOf(r.name[0])].push_back(&r);
-    QByteArray out;
-    putI32(&out, int32_t(rows.size()));
-    int32_t start = 0;
-    for (const auto& b : buckets) {
-        putI32(&out, int32_t(b.size()));
-        putI32(&out, start);
-        start += int32_t(b.size());
-    }
-    for (const auto& b : buckets) {
-        for (const Row* r : b) {
-            putI32(&out, r->kind);
-            putI32(&out, r->value1);
-            putI32(&out, r->value2);
-            const std::u16string name(r->name);
-            for (int k = 0; k < CTeXCode::kNameUnits; ++k) {
-                const char16_t c = k < int(name.size()) ? name[size_t(k)] : u'\0';
-                out.append(char(c & 0xFF)).append(char(c >> 8));
-            }
-        }
-    }
-    return out;
+QByteArray tableBytes(const std::vector<Row>& rows) { return WriteTeXNameTable(entriesOf(rows)); }
+
+int32_t i32At(const QByteArray& bytes, int offset) { return qFromLittleEndian<int32_t>(bytes.constData() + offset); }
+
+bool sameEntry(const TeXNameEntry& a, const TeXNameEntry& b) {
+    return a.kind == b.kind && a.value1 == b.value1 && a.value2 == b.value2 &&
+           std::equal(std::begin(a.name), std::end(a.name), std::begin(b.name));
 }
 
 void setI32(QByteArray* bytes, int offset, int32_t v) { qToLittleEndian(v, bytes->data() + offset); }
@@ -91,9 +84,63 @@ protected:
         return k;
     }
     QString damagedMessage() const { return QStringLiteral("failed to open file : ") + path; }
+    // The texts of the notes the table has left so far; the table itself
+    // shows nothing (sink stays empty).
+    const std::vector<QString>& noted() {
+        if (table)
+            for (const EqNote& n : table->TakeNotes().items) notes.push_back(NoteText(n));
+        EXPECT_TRUE(sink.shown.empty());
+        return notes;
+    }
+
+    std::vector<QString> notes;
 
     std::unique_ptr<CTeXCode> table;
 };
+
+TEST(TeXNameTableWriterTest, WritesTheFileLayout) {
+    // Out of bucket order on purpose: "beta", "Alpha", "alpha".
+    const QByteArray bytes = tableBytes({{u"beta", 4, 0, 0x03B2}, {u"Alpha", 4, 1, 0x0391}, {u"alpha", 4, 0, 0x03B1}});
+    ASSERT_EQ(bytes.size(), CTeXCode::kHeaderBytes + 3 * CTeXCode::kEntryBytes);
+    EXPECT_EQ(i32At(bytes, 0), 3);
+    struct Bucket {
+        int bucket, size, start;
+    };
+    for (const Bucket& b : {Bucket{0, 1, 0}, Bucket{1, 0, 1}, Bucket{26, 1, 1}, Bucket{27, 1, 2}, Bucket{28, 0, 3},
+                            Bucket{52, 0, 3}}) {
+        EXPECT_EQ(i32At(bytes, bucketSizeOffset(b.bucket)), b.size) << b.bucket;
+        EXPECT_EQ(i32At(bytes, bucketStartOffset(b.bucket)), b.start) << b.bucket;
+    }
+    // The last entry: "beta", its key, its name zero-padded to 32 units.
+    const int at = CTeXCode::kHeaderBytes + 2 * CTeXCode::kEntryBytes;
+    EXPECT_EQ(i32At(bytes, at), 4);
+    EXPECT_EQ(i32At(bytes, at + 4), 0);
+    EXPECT_EQ(i32At(bytes, at + 8), 0x03B2);
+    EXPECT_EQ(bytes.mid(at + 12, 10), QByteArray("b\0e\0t\0a\0\0\0", 10));
+    EXPECT_EQ(bytes.mid(at + 12 + 8), QByteArray(2 * CTeXCode::kNameUnits - 8, '\0'));
+}
+
+TEST(TeXNameTableWriterTest, WhatIsWrittenReadsBack) {
+    // A name of the full 32 units has no terminator.
+    std::vector<Row> rows = kSample;
+    rows.push_back({u"abcdefghijklmnopqrstuvwxyzABCDEF", 3, 7, 8});
+    const std::vector<TeXNameEntry> written = entriesOf(rows);
+    CTeXCode table;
+    table.LoadTeXNameTableFromBytes(WriteTeXNameTable(written), QStringLiteral("memory"));
+    ASSERT_TRUE(table.loaded());
+    ASSERT_EQ(table.count(), int(written.size()));
+    // The same entries, bucket by bucket, in the given order inside a bucket.
+    std::vector<TeXNameEntry> expected = written;
+    std::stable_sort(expected.begin(), expected.end(), [](const TeXNameEntry& a, const TeXNameEntry& b) {
+        return CTeXCode::BucketOf(a.name[0]) < CTeXCode::BucketOf(b.name[0]);
+    });
+    for (size_t i = 0; i < expected.size(); ++i)
+        EXPECT_TRUE(sameEntry(table.entries()[i], expected[i])) << table.entries()[i].nameText().toStdString();
+    for (const TeXNameEntry& e : written) {
+        int kind = 0, value1 = 0, value2 = 0;
+        ASSERT_TRUE(table.LookupTeXName(e.nameText(), &kind, &value1, &value2)) << e.nameText().toStdString();
+    }
+}
 
 TEST(TeXCodeBucketTest, BucketsAreUpperLowerAndTheRest) {
     EXPECT_EQ(CTeXCode::BucketOf(u'A'), 0);
@@ -106,7 +153,7 @@ TEST(TeXCodeBucketTest, BucketsAreUpperLowerAndTheRest) {
 
 TEST_F(TeXCodeTest, NamesFindTheirKeys) {
     load(tableBytes(kSample));
-    EXPECT_TRUE(sink.shown.empty());
+    EXPECT_TRUE(noted().empty());
     EXPECT_EQ(table->count(), int(kSample.size()));
     for (const Row& r : kSample) EXPECT_EQ(lookup(r.name), (Key{r.kind, r.value1, r.value2})) << QString::fromUtf16(r.name).toStdString();
     // Names beginning with a digit or a symbol live in the last bucket.
@@ -186,6 +233,7 @@ TEST_F(TeXCodeTest, AMissingFileFailsQuietlyAndIsTriedAgain) {
     EXPECT_TRUE(t.LookupTeXName(QStringLiteral("alpha"), &kind, &v1, &v2));
     EXPECT_TRUE(t.loaded());
     EXPECT_TRUE(sink.shown.empty());
+    EXPECT_TRUE(t.TakeNotes().empty());
 }
 
 TEST_F(TeXCodeTest, AShortFileKeepsTheEntriesRead) {
@@ -198,18 +246,18 @@ TEST_F(TeXCodeTest, AShortFileKeepsTheEntriesRead) {
     };
     for (const Case c : {Case{0, 0}, Case{3, 0}, Case{header - 1, 0}, Case{header, 0}, Case{header + entryBytes - 1, 0},
                          Case{header + 5 * entryBytes + 40, 5}, Case{int(full.size()) - 1, int(kSample.size()) - 1}}) {
-        sink.shown.clear();
+        notes.clear();
         load(full.left(c.size));
         EXPECT_TRUE(table->loaded()) << c.size;
         EXPECT_EQ(table->count(), c.entries) << c.size;  // not the count the header claims
-        ASSERT_EQ(sink.shown.size(), 1u) << c.size;
-        EXPECT_EQ(sink.shown[0].text, damagedMessage());
-        // Every lookup stays inside what was read, and no second message comes.
+        ASSERT_EQ(noted().size(), 1u) << c.size;
+        EXPECT_EQ(noted()[0], damagedMessage());
+        // Every lookup stays inside what was read, and no second note comes.
         for (const Row& r : kSample) lookup(r.name);
         QString text;
         for (int type = 1040; type < 1050; ++type) table->TeXNameOfOperator(type, &text);
         table->TeXHintText(6, 0x2202, 0);
-        EXPECT_EQ(sink.shown.size(), 1u) << c.size;
+        EXPECT_EQ(noted().size(), 1u) << c.size;
     }
     // The entries read in full are found: here the two upper-case names.
     load(full.left(header + 2 * entryBytes));
@@ -242,15 +290,15 @@ TEST_F(TeXCodeTest, CountsAndBucketsAreCheckedAgainstTheFile) {
          {u"alpha", u"beta", u"cdot"}, {}},
     };
     for (const Case& c : cases) {
-        sink.shown.clear();
+        notes.clear();
         QByteArray bytes = tableBytes(rows);
         c.damage(&bytes);
         load(bytes);
         EXPECT_EQ(table->count(), c.entries) << c.what;
         for (const char16_t* name : c.found) EXPECT_NE(lookup(name).kind, -2) << c.what;
         for (const char16_t* name : c.lost) EXPECT_EQ(lookup(name).kind, -2) << c.what;
-        ASSERT_EQ(sink.shown.size(), 1u) << c.what;
-        EXPECT_EQ(sink.shown[0].text, damagedMessage()) << c.what;
+        ASSERT_EQ(noted().size(), 1u) << c.what;
+        EXPECT_EQ(noted()[0], damagedMessage()) << c.what;
     }
 }
 
@@ -391,12 +439,16 @@ TEST_F(TeXCodeTest, HintTexts) {
             << c.kind << " " << c.code << " " << c.ch;
 }
 
-TEST_F(TeXCodeTest, LoadingFromBytesNamesThePathInTheMessage) {
+TEST_F(TeXCodeTest, LoadingFromBytesNamesThePathInTheNote) {
     CTeXCode t;
     t.LoadTeXNameTableFromBytes(tableBytes(kSample).left(100), QStringLiteral("where"));
     EXPECT_TRUE(t.loaded());
-    ASSERT_EQ(sink.shown.size(), 1u);
-    EXPECT_EQ(sink.shown[0].text, QStringLiteral("failed to open file : where"));
+    const EqNotes taken = t.TakeNotes();
+    ASSERT_EQ(taken.items.size(), 1u);
+    EXPECT_EQ(taken.items[0].kind, EqNoteKind::DamagedFile);
+    EXPECT_EQ(NoteText(taken.items[0]), QStringLiteral("failed to open file : where"));
+    EXPECT_TRUE(t.TakeNotes().empty());
+    EXPECT_TRUE(sink.shown.empty());
 }
 
 }  // namespace

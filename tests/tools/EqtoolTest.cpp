@@ -1,9 +1,14 @@
 // eqtool as a program: its commands over the golden streams.
 #include "TestSupport.h"
+#include "model/EqLayoutSettings.h"
+#include "model/EqModel.h"
+#include "model/EqStream.h"
+#include "tests/common/ModelFixtures.h"
 
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 
@@ -97,6 +102,35 @@ TEST(Eqtool, DamagedAndMissingFilesFail) {
         EXPECT_EQ(r.exitCode, 1);
         EXPECT_TRUE(r.err.contains(QLatin1String("cannot read"))) << r.err.toStdString();
     }
+}
+
+// What the libraries note while eqtool works shows on standard error, once:
+// a damaged defaults file that a stream's own-style marker makes it read,
+// and LaTeX text cut at the token cap.
+TEST(Eqtool, NotesShowOnStandardErrorOnce) {
+    test::ScratchFolder folder;
+    const QString defaults = UserLayoutSettingsPath();
+    ASSERT_TRUE(test::writeFile(defaults, test::fromHex("FF FE FF 05")));
+    EqLayoutSettings style = test::builtInStyle();
+    style.options[EqLayoutSettings::OptOwnStyle] = 0xFF;
+    EqModel eq(style);
+    AddEmptyLine(&eq);
+    const QString marked = folder.file(QStringLiteral("own-style.eqs"));
+    ASSERT_TRUE(test::writeFile(marked, EquationToBytes(&eq)));
+
+    ToolRun r = eqtool({QStringLiteral("dump"), marked});
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(r.err.count(QStringLiteral("failed to open file : ") + defaults), 1) << r.err.toStdString();
+    QFile::remove(defaults);
+    r = eqtool({QStringLiteral("dump"), marked});
+    EXPECT_FALSE(r.err.contains(QLatin1String("failed to open file"))) << r.err.toStdString();
+
+    const QString x(5000, QLatin1Char('x'));
+    r = eqtool({QStringLiteral("from-latex"), QLatin1Char('$') + x + QStringLiteral("$ $") + x + QLatin1Char('$'),
+                QStringLiteral("-o"), folder.file(QStringLiteral("long.eqs"))});
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(r.err.count(QStringLiteral("The formula is too long and was cut.\nOnly its first part was read.")), 1)
+        << r.err.toStdString();
 }
 
 TEST(Eqtool, EmptyWritesTheNewEquation) {

@@ -3,7 +3,7 @@
 #include "platform/DialogService.h"
 #include "platform/RegistryStore.h"
 #include "tests/common/TestSupport.h"
-#include "uikit/RegKey.h"
+#include "platform/RegKey.h"
 
 #include <gtest/gtest.h>
 

@@ -4,7 +4,8 @@
 #include "model/EqModel.h"
 #include "model/EqStream.h"
 #include "platform/Archive.h"
-#include "tex/LaTeXReader.h"
+#include "tex/LaTeX.h"
+#include "tex/TeXCode.h"
 
 namespace toliva::eqtool {
 
@@ -23,7 +24,13 @@ int runFromLatex(const QStringList& arguments) {
     EqLayoutSettings style;
     SetDefaultLayoutSettings(style);
     EqModel eq(style);
-    const LaTeXReadResult r = ReadLaTeXInto(args[0], &eq);
+    CTeXCode names;
+    TeXReadContext context;
+    context.names = &names;
+    const LaTeXReadResult r = ReadLaTeXInto(args[0], &eq, context);
+    showNotes(r.notes);
+    showNotes(names.TakeNotes());
+    showNotes(&eq);
     if (!r.message.isEmpty())
         printError(QStringLiteral("eqtool: %1 at %2").arg(r.message).arg(r.position));
     if (!r.ok) return 1;

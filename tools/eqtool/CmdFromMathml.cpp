@@ -4,7 +4,7 @@
 #include "model/EqModel.h"
 #include "model/EqStream.h"
 #include "platform/Archive.h"
-#include "tex/MathMLReader.h"
+#include "tex/MathML.h"
 
 namespace toliva::eqtool {
 

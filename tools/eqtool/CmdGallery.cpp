@@ -14,6 +14,7 @@
 #include "model/EqModel.h"
 #include "model/EqOutput.h"
 #include "model/GlyphOutline.h"
+#include "model/RenderContext.h"
 #include "model/SymbolLibrary.h"
 #include "platform/gdiplus/Graphics.h"
 
@@ -116,7 +117,7 @@ struct Range {
 
 class SampleBuilder {
 public:
-    explicit SampleBuilder(EqModel* eq) : m_b(eq) {}
+    SampleBuilder(EqModel* eq, const SymbolLibrary& library) : m_b(eq), m_library(library) {}
 
     // Appends a sample of the type with what it needs around it (the base
     // of a script, letters around a space unless the caller puts its own)
@@ -161,28 +162,24 @@ private:
         }
     }
 
-    static void setUp(EqElement* e) {
+    void setUp(EqElement* e) const {
         if (e->type == EqTypeCalcResult) SetCalcResult(e, {3.14159265358979, 0, 0, 0});
         if (e->type == EqTypeSpaceCustom) {
             e->ch = 8;  // centimetres
             SetSpaceAmount(e, 1.0f);
         }
         if (IsColourBoxType(e->type)) SetBoxColour(e, 0x80E0FF);
-        if (e->type == EqTypeUserSymbol) {
-            if (const GlyphOutline* g = LayoutSymbolLibrary().glyph(e->ch)) {
-                e->glyph = std::make_unique<GlyphOutline>();
-                CopyGlyph(*e->glyph, *g);
-            }
-        }
+        if (e->type == EqTypeUserSymbol) giveOwnOutline(e, m_library, e->ch);
     }
 
     EqBuilder m_b;
+    const SymbolLibrary& m_library;
 };
 
 EqLayoutSettings builtInStyle() { return galleryStyle(); }
 
-void buildSample(EqModel* eq, int32_t type, Setting setting) {
-    SampleBuilder sb(eq);
+void buildSample(EqModel* eq, const SymbolLibrary& library, int32_t type, Setting setting) {
+    SampleBuilder sb(eq, library);
     EqBuilder& b = sb.builder();
     EqElement* line = b.line();
     switch (setting) {
@@ -226,13 +223,13 @@ using Shot = GalleryShot;
 
 int pixels(float extent) { return std::isfinite(extent) && extent > 1 ? int(std::ceil(extent)) : 1; }
 
-Shot renderPicture(EqModel* eq) { return renderGalleryPicture(eq, kScale); }
+Shot renderPicture(const RenderContext& context, EqModel* eq) { return renderGalleryPicture(context, eq, kScale); }
 
 // The editing view shows what output hides: the phantom marks.
-Shot renderView(EqModel* eq) {
+Shot renderView(const RenderContext& context, EqModel* eq) {
     constexpr float margin = 6;
     MeasureFontMetrics(nullptr, eq);
-    LayoutLines(eq, nullptr, kScale, 0, false);
+    LayoutLines(context, eq, nullptr, kScale, 0, false);
     const EqElement* head = eq->lines.front();
     const float w = head->chainWidth + eq->settings.fontSize + 2 * margin;
     const float h = head->chainAscent + head->chainDescent + 2 + 2 * margin;
@@ -240,8 +237,9 @@ Shot renderView(EqModel* eq) {
     shot.image = QImage(pixels(w), pixels(h), QImage::Format_ARGB32_Premultiplied);
     shot.image.fill(Qt::white);
     QPainter painter(&shot.image);
-    DrawEquationView({margin, margin, w - margin, h - margin}, eq, &painter, kScale, false, nullptr);
+    DrawEquationView(context, {margin, margin, w - margin, h - margin}, eq, &painter, kScale, false, nullptr);
     shot.baseline = margin + head->chainAscent;
+    showNotes(eq);
     return shot;
 }
 
@@ -263,17 +261,18 @@ EqLayoutSettings galleryStyle() {
     return s;
 }
 
-GalleryShot renderGalleryPicture(EqModel* eq, float scale) {
+GalleryShot renderGalleryPicture(const RenderContext& context, EqModel* eq, float scale) {
     gp::RecordingGraphics measuring;
-    const EqPictureMetrics m = DrawEquationPicture(measuring, eq, scale);
+    const EqPictureMetrics m = DrawEquationPicture(context, measuring, eq, scale);
     GalleryShot shot;
     shot.image = QImage(pixels(m.width), pixels(m.height), QImage::Format_ARGB32_Premultiplied);
     shot.image.fill(Qt::transparent);
     gp::PainterGraphics g(&shot.image);
     g.SetSmoothingMode(gp::SmoothingModeAntiAlias);
     g.SetTextRenderingHint(gp::TextRenderingHintAntiAlias);
-    DrawEquationPicture(g, eq, scale);
+    DrawEquationPicture(context, g, eq, scale);
     shot.baseline = m.baseline();
+    showNotes(eq);
     return shot;
 }
 
@@ -344,14 +343,15 @@ int runGallery(const QStringList& args) {
         printError(QStringLiteral("eqtool: cannot create %1").arg(args[0]));
         return 1;
     }
+    const RenderContext context = RenderContext::FromDataFolder();
     const std::vector<TypeEntry> types = galleryTypes();
     std::vector<std::vector<Shot>> shots(types.size());
     int written = 0;
     for (size_t i = 0; i < types.size(); ++i) {
         for (int s = 0; s < SettingCount; ++s) {
             EqModel eq(builtInStyle());
-            buildSample(&eq, types[i].type, Setting(s));
-            Shot shot = s == Phantom ? renderView(&eq) : renderPicture(&eq);
+            buildSample(&eq, *context.symbols, types[i].type, Setting(s));
+            Shot shot = s == Phantom ? renderView(context, &eq) : renderPicture(context, &eq);
             const QString name = QStringLiteral("%1-%2.png")
                                      .arg(types[i].type, 4, 10, QLatin1Char('0'))
                                      .arg(QLatin1String(kSettingNames[s]));
@@ -372,7 +372,7 @@ int runGallery(const QStringList& args) {
                  .arg(written)
                  .arg(types.size())
                  .arg(sheetPath));
-    return writeShapeGallery(dir) ? 0 : 1;
+    return writeShapeGallery(context, dir) ? 0 : 1;
 }
 
 }  // namespace toliva::eqtool

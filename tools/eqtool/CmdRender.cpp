@@ -6,8 +6,10 @@
 #include "model/EqModel.h"
 #include "model/EqOutput.h"
 #include "model/EqStream.h"
+#include "model/RenderContext.h"
 #include "platform/gdiplus/Graphics.h"
-#include "tex/LaTeXReader.h"
+#include "tex/LaTeX.h"
+#include "tex/TeXCode.h"
 
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -71,7 +73,7 @@ EqLayoutSettings builtInStyle() {
 // The pixel size of a picture: its extent rounded up, at least one pixel.
 int pixels(float extent) { return std::isfinite(extent) && extent > 1 ? int(std::ceil(extent)) : 1; }
 
-bool writePng(EqModel* eq, float scale, const EqPictureMetrics& m, const QString& path) {
+bool writePng(const RenderContext& render, EqModel* eq, float scale, const EqPictureMetrics& m, const QString& path) {
     QImage image(pixels(m.width), pixels(m.height), QImage::Format_ARGB32_Premultiplied);
     if (image.isNull()) return false;
     image.fill(Qt::transparent);
@@ -79,12 +81,12 @@ bool writePng(EqModel* eq, float scale, const EqPictureMetrics& m, const QString
         gp::PainterGraphics g(&image);
         g.SetSmoothingMode(gp::SmoothingModeAntiAlias);
         g.SetTextRenderingHint(gp::TextRenderingHintAntiAlias);
-        DrawEquationPicture(g, eq, scale);
+        DrawEquationPicture(render, g, eq, scale);
     }
     return image.save(path, "PNG");
 }
 
-bool writeSvg(EqModel* eq, float scale, const EqPictureMetrics& m, const QString& path) {
+bool writeSvg(const RenderContext& render, EqModel* eq, float scale, const EqPictureMetrics& m, const QString& path) {
     QSvgGenerator svg;
     svg.setFileName(path);
     svg.setSize(QSize(pixels(m.width), pixels(m.height)));
@@ -95,7 +97,7 @@ bool writeSvg(EqModel* eq, float scale, const EqPictureMetrics& m, const QString
         if (!g.painter()->isActive()) return false;
         g.SetSmoothingMode(gp::SmoothingModeAntiAlias);
         g.SetTextRenderingHint(gp::TextRenderingHintAntiAlias);
-        DrawEquationPicture(g, eq, scale);
+        DrawEquationPicture(render, g, eq, scale);
     }
     return QFileInfo(path).size() > 0;
 }
@@ -118,23 +120,34 @@ int runRender(const QStringList& arguments) {
     EqModel eq(builtInStyle());
     if (args.hasLatex) {
         // Read into a scratch equation; nothing is drawn when nothing converts.
-        const LaTeXReadResult r = ReadLaTeXInto(args.latex, &eq);
+        CTeXCode names;
+        TeXReadContext context;
+        context.names = &names;
+        const LaTeXReadResult r = ReadLaTeXInto(args.latex, &eq, context);
+        showNotes(r.notes);
+        showNotes(names.TakeNotes());
+        showNotes(&eq);
         if (!r.message.isEmpty()) printError(QStringLiteral("eqtool: %1 at %2").arg(r.message).arg(r.position));
         if (!r.ok) return 1;
     } else {
         QByteArray bytes;
         if (!readWholeFile(args.stream, &bytes)) return 1;
-        if (!LoadEquationAtomically(&eq, bytes, args.markMode)) {
+        const bool read = LoadEquationAtomically(&eq, bytes, args.markMode);
+        showNotes(&eq);
+        if (!read) {
             printError(QStringLiteral("eqtool: %1: damaged equation stream").arg(args.stream));
             return 1;
         }
     }
 
     // A first pass that keeps nothing gives the picture's size.
+    const RenderContext render = RenderContext::FromDataFolder();
     gp::RecordingGraphics measuring;
-    const EqPictureMetrics m = DrawEquationPicture(measuring, &eq, args.scale);
+    const EqPictureMetrics m = DrawEquationPicture(render, measuring, &eq, args.scale);
 
-    const bool written = svg ? writeSvg(&eq, args.scale, m, args.output) : writePng(&eq, args.scale, m, args.output);
+    const bool written = svg ? writeSvg(render, &eq, args.scale, m, args.output)
+                             : writePng(render, &eq, args.scale, m, args.output);
+    showNotes(&eq);
     if (!written) {
         printError(QStringLiteral("eqtool: cannot write %1").arg(args.output));
         return 1;

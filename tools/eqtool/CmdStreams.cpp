@@ -21,7 +21,9 @@ EqLayoutSettings builtInStyle() {
 
 bool loadFile(const QString& path, bool markMode, EqModel* eq, QByteArray* bytes) {
     if (!readWholeFile(path, bytes)) return false;
-    if (!LoadEquationAtomically(eq, *bytes, markMode)) {
+    const bool read = LoadEquationAtomically(eq, *bytes, markMode);
+    showNotes(eq);
+    if (!read) {
         printError(QStringLiteral("eqtool: %1: damaged equation stream").arg(path));
         return false;
     }

@@ -6,6 +6,11 @@
 #include <QString>
 #include <QStringList>
 
+namespace toliva {
+class EqModel;
+struct EqNotes;
+}  // namespace toliva
+
 namespace toliva::eqtool {
 
 struct Command {
@@ -38,5 +43,11 @@ void printError(const QString& text);
 bool readWholeFile(const QString& path, QByteArray* bytes);
 // Takes "--marks" out of args; true when it was there.
 bool takeMarksOption(QStringList& args);
+// Shows notes through the message sink (standard error here), each text from
+// its language file; a note of a once-per-run kind shows the first time only.
+void showNotes(const EqNotes& notes);
+// Shows and takes what loading and laying out eq reported, and what loading
+// the TeX name table reported.
+void showNotes(EqModel* eq);
 
 }  // namespace toliva::eqtool

@@ -11,6 +11,7 @@
 #include "model/EqMeasure.h"
 #include "model/EqModel.h"
 #include "model/GlyphOutline.h"
+#include "model/RenderContext.h"
 #include "model/SymbolLibrary.h"
 
 #include <QDir>
@@ -106,13 +107,6 @@ void tallContent(EqBuilder& b, EqElement* chain, int level) {
         for (int i = 0; i < n; ++i) math(b, EqBuilder::arg(m, i), std::u16string(1, char16_t(u'1' + i)));
         break;
     }
-    }
-}
-
-void giveOwnOutline(EqElement* e, int glyphCode) {
-    if (const GlyphOutline* g = LayoutSymbolLibrary().glyph(glyphCode)) {
-        e->glyph = std::make_unique<GlyphOutline>();
-        CopyGlyph(*e->glyph, *g);
     }
 }
 
@@ -462,7 +456,6 @@ void integral(EqBuilder& b, EqElement* chain, int32_t type, bool nest, int limit
 
 void bigOperator(EqBuilder& b, EqElement* chain, int32_t type, bool nest, int limits = 2) {
     EqElement* e = b.add(chain, type, limits + 1);
-    if (IsOwnOutlineBigOperatorType(type)) giveOwnOutline(e, 19);
     if (limits == 2) math(b, EqBuilder::arg(e, 0), u"n");
     if (limits >= 1) math(b, EqBuilder::arg(e, limits - 1), u"i=1");
     EqElement* body = EqBuilder::arg(e, limits);
@@ -694,12 +687,22 @@ void buildSample(EqModel* eq, const ShapeSample& s, ShapeSetting setting) {
     }
 }
 
-GalleryShot renderSample(const ShapeSample& s, ShapeSetting setting) {
+// Big operators of the kinds that carry their own outline get the library's
+// double-struck R.
+void giveBigOperatorsOutlines(EqElement* e, const SymbolLibrary& library) {
+    for (; e; e = e->next) {
+        if (IsOwnOutlineBigOperatorType(e->type)) giveOwnOutline(e, library, 19);
+        for (EqElement* c : e->children) giveBigOperatorsOutlines(c, library);
+    }
+}
+
+GalleryShot renderSample(const RenderContext& context, const ShapeSample& s, ShapeSetting setting) {
     EqLayoutSettings style = galleryStyle();
     if (s.style) s.style(style);
     EqModel eq(style);
     buildSample(&eq, s, setting);
-    return renderGalleryPicture(&eq, kScale);
+    for (EqElement* line : eq.lines) giveBigOperatorsOutlines(line, *context.symbols);
+    return renderGalleryPicture(context, &eq, kScale);
 }
 
 constexpr int kLabelWidth = 230;
@@ -781,7 +784,14 @@ void buildRuledMatrix(EqModel* eq) {
 
 }  // namespace
 
-bool writeShapeGallery(const QDir& dir) {
+void giveOwnOutline(EqElement* e, const SymbolLibrary& library, int glyphCode) {
+    if (const GlyphOutline* g = library.glyph(glyphCode)) {
+        e->glyph = std::make_unique<GlyphOutline>();
+        CopyGlyph(*e->glyph, *g);
+    }
+}
+
+bool writeShapeGallery(const RenderContext& context, const QDir& dir) {
     const ShapeFamily families[] = {accentFamily(),        bracketFamily(),      bracketSizeFamily(),
                                     matrixFamily(),        integralFamily(false), integralFamily(true),
                                     bigOperatorFamily(),   operatorFamily(),     chemFamily()};
@@ -790,7 +800,7 @@ bool writeShapeGallery(const QDir& dir) {
         std::vector<std::array<GalleryShot, ShapeSettingCount>> shots(f.samples.size());
         for (size_t i = 0; i < f.samples.size(); ++i) {
             for (int s = 0; s < ShapeSettingCount; ++s) {
-                GalleryShot shot = renderSample(f.samples[i], ShapeSetting(s));
+                GalleryShot shot = renderSample(context, f.samples[i], ShapeSetting(s));
                 const QString name =
                     QStringLiteral("%1-%2.png").arg(f.samples[i].key, QLatin1String(kShapeSettingNames[s]));
                 if (!save(shot.image, dir.filePath(name))) return false;
@@ -807,7 +817,8 @@ bool writeShapeGallery(const QDir& dir) {
     for (auto [name, build] : showcases) {
         EqModel eq(galleryStyle());
         build(&eq);
-        if (!save(renderGalleryPicture(&eq, kShowcaseScale).image, dir.filePath(QLatin1String(name)))) return false;
+        if (!save(renderGalleryPicture(context, &eq, kShowcaseScale).image, dir.filePath(QLatin1String(name))))
+            return false;
     }
     printOut(QStringLiteral("%1 shape pictures, %2 contact sheets contact-sheet-<family>.png, 2 showcases\n")
                  .arg(written)

@@ -12,6 +12,9 @@ class QRect;
 
 namespace toliva {
 class EqModel;
+class SymbolLibrary;
+struct EqElement;
+struct RenderContext;
 }
 
 namespace toliva::eqtool {
@@ -25,7 +28,10 @@ struct GalleryShot {
 // The built-in style every sample starts from.
 EqLayoutSettings galleryStyle();
 // Draws the equation as an output picture on a transparent background.
-GalleryShot renderGalleryPicture(EqModel* eq, float scale);
+GalleryShot renderGalleryPicture(const RenderContext& context, EqModel* eq, float scale);
+// Gives the element its own copy of the library's glyph symbol (1-based);
+// nothing when the library lacks it.
+void giveOwnOutline(EqElement* e, const SymbolLibrary& library, int glyphCode);
 // One contact sheet cell: the picture fitted into the cell, its outline and
 // the baseline as a tick on each side.
 void drawGalleryCell(QPainter& p, const QRect& cell, const GalleryShot& shot);
@@ -34,6 +40,6 @@ void drawGalleryCell(QPainter& p, const QRect& cell, const GalleryShot& shot);
 // sheet per family ("contact-sheet-<family>.png") and the two showcase
 // pictures into dir, and prints a summary; false (with a message) when a
 // file cannot be written.
-bool writeShapeGallery(const QDir& dir);
+bool writeShapeGallery(const RenderContext& context, const QDir& dir);
 
 }  // namespace toliva::eqtool

@@ -3,7 +3,9 @@
 
 #include "model/EqModel.h"
 #include "model/EqStream.h"
-#include "tex/LaTeXWriter.h"
+#include "platform/AppContext.h"
+#include "tex/LaTeX.h"
+#include "tex/TeXCode.h"
 
 namespace toliva::eqtool {
 
@@ -27,13 +29,20 @@ int runLatex(const QStringList& arguments) {
     EqModel eq(style);
     QByteArray bytes;
     if (!readWholeFile(args[0], &bytes)) return 1;
-    if (!LoadEquationAtomically(&eq, bytes, markMode)) {
+    const bool read = LoadEquationAtomically(&eq, bytes, markMode);
+    showNotes(&eq);
+    if (!read) {
         printError(QStringLiteral("eqtool: %1: damaged equation stream").arg(args[0]));
         return 1;
     }
-    RegisterLaTeXLineWriter();
-    QString text;
-    ToLaTeX(&eq, &text, mode, false);
+    CTeXCode names;
+    TeXWriteContext context;
+    context.names = &names;
+    context.delimiters = mode;
+    context.delimiterLineFeeds = app().option(OptKeepDelimiterLineFeeds);
+    QString text = EquationToLaTeX(eq, context);
+    showNotes(&eq);
+    showNotes(names.TakeNotes());
     if (!text.endsWith(QLatin1Char('\n'))) text += QLatin1Char('\n');
     printOut(text);
     return 0;

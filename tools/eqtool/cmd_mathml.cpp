@@ -3,7 +3,8 @@
 
 #include "model/EqModel.h"
 #include "model/EqStream.h"
-#include "tex/MathMLWriter.h"
+#include "model/SymbolLibrary.h"
+#include "tex/MathML.h"
 
 namespace toliva::eqtool {
 
@@ -18,11 +19,17 @@ int runMathml(const QStringList& arguments) {
     EqLayoutSettings style;
     SetDefaultLayoutSettings(style);
     EqModel eq(style);
-    if (!LoadEquationAtomically(&eq, bytes, markMode)) {
+    const bool read = LoadEquationAtomically(&eq, bytes, markMode);
+    showNotes(&eq);
+    if (!read) {
         printError(QStringLiteral("eqtool: %1: damaged equation stream").arg(args[0]));
         return 1;
     }
-    printOut(EquationToMathML(&eq));  // ends with a line feed
+    SymbolLibrary symbols;
+    LoadSymbolLibrary(symbols);
+    TeXWriteContext context;
+    context.symbols = &symbols;
+    printOut(EquationToMathML(eq, context));  // ends with a line feed
     return 0;
 }
 

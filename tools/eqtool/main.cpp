@@ -1,6 +1,11 @@
 // eqtool: a command-line harness over the equation libraries.
 #include "Commands.h"
 
+#include "model/EqFonts.h"
+#include "model/EqNotes.h"
+#include "platform/MessageSink.h"
+#include "tex/TeXCode.h"
+
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QFile>
@@ -59,6 +64,19 @@ bool readWholeFile(const QString& path, QByteArray* bytes) {
 }
 
 bool takeMarksOption(QStringList& args) { return args.removeAll(QStringLiteral("--marks")) > 0; }
+
+void showNotes(const EqNotes& notes) {
+    static EqNoteRun run;
+    for (const EqNote& note : notes.items) {
+        if (!run.admit(note)) continue;
+        const unsigned flags = NoteTextSource(note.kind).warning ? MB_OK | MB_ICONWARNING : MB_OK;
+        messageSink().show(NoteText(note), QString(), flags, nullptr);
+    }
+}
+
+void showNotes(EqModel* eq) {
+    showNotes(TakeEquationNotes(eq));
+}
 
 int runMain(int argc, char** argv) {
     // The sheet commands draw text, which needs a GUI application; without a

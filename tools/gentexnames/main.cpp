@@ -7,17 +7,19 @@
 // Lines that begin with '#' and hold no tab are comments; blank lines are
 // skipped. Numbers are decimal or 0x-hexadecimal.
 //
-// Output (little-endian): int32 entry count; for each of the 53 first-letter
-// buckets (A-Z, a-z, everything else) int32 size and int32 index of its first
-// entry; then the entries, bucket by bucket, in source order inside a bucket,
-// 76 bytes each: int32 kind, value1, value2, 32 UTF-16 units of the name,
-// zero-padded.
+// Output: the file form of tex/TeXCode.h (WriteTeXNameTable), the entries in
+// source order inside each first-letter bucket.
 //
 // The source is refused (exit status 1, nothing written) when a line is
 // malformed, a name is empty, longer than 32 UTF-16 units or holds a
 // backslash (only the line-break name, a single backslash, may), a line
 // repeats an earlier one exactly, or a name repeats an earlier name without
 // the comment "reverse only" that marks a second key of the same symbol.
+#include "tex/TeXCode.h"
+
+#include <QByteArray>
+
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
@@ -31,8 +33,7 @@
 
 namespace {
 
-constexpr int kBuckets = 53;
-constexpr size_t kNameUnits = 32;
+constexpr size_t kNameUnits = toliva::CTeXCode::kNameUnits;
 
 struct Entry {
     std::u16string name;
@@ -105,22 +106,6 @@ bool toUtf16(const std::string& in, std::u16string* out) {
         }
     }
     return true;
-}
-
-int bucketOf(char16_t first) {
-    if (first >= u'A' && first <= u'Z') return first - u'A';
-    if (first >= u'a' && first <= u'z') return 26 + (first - u'a');
-    return 52;
-}
-
-void putI32(std::string* out, int32_t v) {
-    const uint32_t u = uint32_t(v);
-    for (int k = 0; k < 4; ++k) out->push_back(char((u >> (8 * k)) & 0xFF));
-}
-
-void putU16(std::string* out, char16_t v) {
-    out->push_back(char(v & 0xFF));
-    out->push_back(char((v >> 8) & 0xFF));
 }
 
 }  // namespace
@@ -225,26 +210,19 @@ int main(int argc, char** argv) {
         return 1;
     }
 
-    // Group by first letter, keeping source order inside a group.
-    std::vector<std::vector<const Entry*>> buckets(kBuckets);
-    for (const Entry& e : entries) buckets[bucketOf(e.name[0])].push_back(&e);
-
-    std::string bytes;
-    putI32(&bytes, int32_t(entries.size()));
-    int32_t start = 0;
-    for (const auto& b : buckets) {
-        putI32(&bytes, int32_t(b.size()));
-        putI32(&bytes, start);
-        start += int32_t(b.size());
+    // The table's own writer groups the entries by first letter, keeping
+    // source order inside a group.
+    std::vector<toliva::TeXNameEntry> table;
+    table.reserve(entries.size());
+    for (const Entry& e : entries) {
+        toliva::TeXNameEntry t;
+        t.kind = e.kind;
+        t.value1 = e.value1;
+        t.value2 = e.value2;
+        std::copy(e.name.begin(), e.name.end(), t.name);
+        table.push_back(t);
     }
-    for (const auto& b : buckets) {
-        for (const Entry* e : b) {
-            putI32(&bytes, e->kind);
-            putI32(&bytes, e->value1);
-            putI32(&bytes, e->value2);
-            for (size_t k = 0; k < kNameUnits; ++k) putU16(&bytes, k < e->name.size() ? e->name[k] : u'\0');
-        }
-    }
+    const QByteArray bytes = toliva::WriteTeXNameTable(table);
 
     // Write beside the target and rename, so a failed write leaves no half file.
     const std::string temp = outputPath + ".tmp";

@@ -1,0 +1,41 @@
+// Small free functions: where the program and the per-user data lie,
+// splitting two-part texts and reading whole text files. No widgets here;
+// the interface font is in the UI kit.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+namespace toliva {
+
+// The folder of the program, with a trailing '/'. Data files beside the
+// program are found as this folder plus a relative name ("Languages/", "Dat/").
+QString GetModuleFolder();
+// The same; when list is given, the program's full path is first put at its head.
+QString GetModuleFolder(QStringList* list);
+// The program folder, with a trailing '/'.
+QString GetAppDirectory();
+
+// Creates <user data>/first and <user data>/first/second (an existing folder
+// is no error). firstPath gets the first folder with a trailing '/', secondPath
+// the second one, with a trailing '/' when trailingSlash is set. Either out
+// pointer may be null. Returns whether both folders exist afterwards.
+bool MakeAppDataFolder(const QString& first, const QString& second, bool trailingSlash, QString* firstPath,
+                       QString* secondPath);
+
+// Sets *first to the whole text. When the text holds a '|' after its first
+// character, *first becomes the part before the first '|' and *second the part
+// after it; otherwise *second is left as it was.
+void SplitAtBar(const QString& text, QString* first, QString* second);
+
+// The text that ReadTextFile makes of a file's bytes: the bytes are simplified-
+// Chinese text (code page 936); "\r\n" counts as one line end, and every line,
+// the last one too, is followed by "\n".
+QString DecodeTextFile(const QByteArray& bytes);
+// Reads a whole text file (see DecodeTextFile) into *out, which is emptied
+// first. Returns whether the text is non-empty; a file that cannot be opened
+// gives false and an empty text.
+bool ReadTextFile(const QString& path, QString* out);
+
+}  // namespace toliva

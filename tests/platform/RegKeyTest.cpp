@@ -1,0 +1,202 @@
+#include "platform/RegKey.h"
+
+#include "tests/common/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+namespace toliva {
+namespace {
+
+const QString kRoot = QStringLiteral("Software\\Toliva\\RegKeyTest");
+
+class RegKeyTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        store().deleteKey(kRoot);
+        ASSERT_TRUE(OpenRegKey(kRoot, key));
+    }
+    static RegistryStore& store() { return RegistryStore::instance(); }
+
+    RegKey key;
+};
+
+TEST_F(RegKeyTest, StringsRoundTripCutTo260Characters) {
+    struct Case {
+        QString text;
+        qsizetype stored;
+    } cases[] = {
+        {QString(), 0},
+        {QString::fromUtf8("x² ∑ 数学"), 7},
+        {QString(127, 'a'), 127},
+        {QString(128, 'b'), 128},  // longer than a 256-byte buffer
+        {QString(200, 'c'), 200},
+        {QString(260, 'd'), 260},
+        {QString(300, 'e'), 260},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text.size());
+        ASSERT_TRUE(WriteRegString(key, "Title", c.text));
+        auto raw = store().query(kRoot, "Title");
+        ASSERT_TRUE(raw);
+        EXPECT_EQ(raw->type, REG_SZ);
+        EXPECT_EQ(raw->data.size(), (c.stored + 1) * 2);  // counts the terminator
+
+        QString back;
+        EXPECT_TRUE(ReadRegString(key, "Title", back, "default"));
+        EXPECT_EQ(back, c.text.left(c.stored));
+    }
+}
+
+TEST_F(RegKeyTest, StringLongerThanAWriteCanStoreReadsAsDefault) {
+    ASSERT_TRUE(store().set(kRoot, "Long", REG_SZ, RegistryStore::encodeString(QString(261, 'x'))));
+    QString back;
+    EXPECT_FALSE(ReadRegString(key, "Long", back, "dflt"));
+    EXPECT_EQ(back, "dflt");
+}
+
+TEST_F(RegKeyTest, WrongTypeOrSizeCountsAsMissing) {
+    struct Case {
+        const char* what;
+        uint32_t type;
+        QByteArray data;
+    } cases[] = {
+        {"string", REG_SZ, RegistryStore::encodeString("5")},
+        {"short dword", REG_DWORD, test::fromHex("01 00")},
+        {"long dword", REG_DWORD, test::fromHex("01 00 00 00 00 00 00 00")},
+        {"binary", REG_BINARY, test::fromHex("01 00 00 00")},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_TRUE(store().set(kRoot, "V", c.type, c.data));
+        int i = 0;
+        float f = 0;
+        EXPECT_FALSE(ReadRegDword(key, "V", i, 42));
+        EXPECT_EQ(i, 42);
+        EXPECT_EQ(key.lastType, c.type);
+        EXPECT_FALSE(ReadRegFloat(key, "V", f, 2.5f));
+        EXPECT_EQ(f, 2.5f);
+        EXPECT_TRUE(ReadRegBool(key, "V", true));
+        EXPECT_FALSE(ReadRegBool(key, "V", false));
+    }
+
+    ASSERT_TRUE(WriteRegDword(key, "N", 7));
+    QString s;
+    EXPECT_FALSE(ReadRegString(key, "N", s, "dflt"));
+    EXPECT_EQ(s, "dflt");
+    EXPECT_EQ(key.lastType, REG_DWORD);
+}
+
+TEST_F(RegKeyTest, MissingValueGivesDefault) {
+    QString s;
+    int i = 0;
+    float f = 0;
+    EXPECT_FALSE(ReadRegString(key, "None", s, "d"));
+    EXPECT_EQ(s, "d");
+    EXPECT_FALSE(ReadRegDword(key, "None", i, -3));
+    EXPECT_EQ(i, -3);
+    EXPECT_FALSE(ReadRegFloat(key, "None", f, 0.25f));
+    EXPECT_EQ(f, 0.25f);
+    EXPECT_TRUE(ReadRegBool(key, "None", true));
+    EXPECT_EQ(key.lastType, REG_DWORD);  // the expected type stays
+}
+
+TEST_F(RegKeyTest, FloatTravelsAsItsBits) {
+    ASSERT_TRUE(WriteRegDword(key, "EEScale", 0x3FC00000));
+    float f = 0;
+    EXPECT_TRUE(ReadRegFloat(key, "EEScale", f, 4.0f));
+    EXPECT_EQ(f, 1.5f);
+
+    ASSERT_TRUE(WriteRegFloat(key, "UIScale", 1.5f));
+    auto raw = store().query(kRoot, "UIScale");
+    ASSERT_TRUE(raw);
+    EXPECT_EQ(raw->type, REG_DWORD);
+    EXPECT_EQ(raw->data, test::fromHex("00 00 C0 3F"));
+    int bits = 0;
+    EXPECT_TRUE(ReadRegDword(key, "UIScale", bits, 0));
+    EXPECT_EQ(bits, 0x3FC00000);
+}
+
+TEST_F(RegKeyTest, DwordsAndBools) {
+    int i = 0;
+    ASSERT_TRUE(WriteRegDword(key, "Neg", -1));
+    EXPECT_TRUE(ReadRegDword(key, "Neg", i, 0));
+    EXPECT_EQ(i, -1);
+    EXPECT_EQ(store().query(kRoot, "Neg")->data, test::fromHex("FF FF FF FF"));
+
+    ASSERT_TRUE(WriteRegBool(key, "On", true));
+    EXPECT_EQ(store().query(kRoot, "On")->data, RegistryStore::encodeDword(1));
+    EXPECT_TRUE(ReadRegBool(key, "On", false));
+    ASSERT_TRUE(WriteRegBool(key, "On", false));
+    EXPECT_FALSE(ReadRegBool(key, "On", true));
+    ASSERT_TRUE(WriteRegDword(key, "On", 7));
+    EXPECT_TRUE(ReadRegBool(key, "On", false));
+}
+
+TEST_F(RegKeyTest, MissingPathIsCreatedWithParentsAndUsableAtOnce) {
+    const QString deep = kRoot + "\\Dlgs\\MemoEdit\\Extra";
+    ASSERT_FALSE(store().keyExists(kRoot + "\\Dlgs"));
+    RegKey k;
+    ASSERT_TRUE(OpenRegKey(deep, k));
+    EXPECT_TRUE(k.opened);
+    EXPECT_TRUE(store().keyExists(kRoot + "\\Dlgs"));
+    EXPECT_TRUE(store().keyExists(kRoot + "\\Dlgs\\MemoEdit"));
+    EXPECT_TRUE(WriteRegString(k, "DFTitle", "Memo"));
+
+    // Other spelling of the key and the value name.
+    RegKey other;
+    ASSERT_TRUE(OpenRegKey(deep.toUpper(), other));
+    QString s;
+    EXPECT_TRUE(ReadRegString(other, "dftitle", s, QString()));
+    EXPECT_EQ(s, "Memo");
+    EXPECT_EQ(store().subkeys(kRoot), QStringList{"Dlgs"});
+}
+
+TEST_F(RegKeyTest, ClosedKeyReadsDefaultsAndRefusesWrites) {
+    ASSERT_TRUE(WriteRegDword(key, "N", 5));
+    CloseRegKey(key);
+    EXPECT_FALSE(key.opened);
+    int i = 0;
+    EXPECT_FALSE(ReadRegDword(key, "N", i, 9));
+    EXPECT_EQ(i, 9);
+    EXPECT_FALSE(WriteRegDword(key, "N", 6));
+
+    RegKey never;
+    EXPECT_FALSE(WriteRegString(never, "S", "x"));
+    EXPECT_FALSE(ReadRegBool(never, "N", false));
+}
+
+TEST_F(RegKeyTest, KeyThatCannotBeOpenedReadsDefaultsAndRefusesWrites) {
+    CloseRegKey(key);
+    test::ScratchFolder folder;
+    ASSERT_TRUE(test::writeFile(folder.file("file"), "x"));
+    const QByteArray oldHome = qgetenv("TOLIVA_HOME");
+    // A registry folder below a plain file can never be created.
+    setenv("TOLIVA_HOME", folder.file("file/home").toLocal8Bit().constData(), 1);
+    RegistryStore::resetInstance();
+
+    RegKey k;
+    EXPECT_FALSE(OpenRegKey(kRoot, k));
+    EXPECT_FALSE(k.opened);
+    QString s;
+    int i = 0;
+    float f = 0;
+    EXPECT_FALSE(ReadRegString(k, "S", s, "d"));
+    EXPECT_EQ(s, "d");
+    EXPECT_FALSE(ReadRegDword(k, "I", i, 3));
+    EXPECT_EQ(i, 3);
+    EXPECT_FALSE(ReadRegFloat(k, "F", f, 1.0f));
+    EXPECT_EQ(f, 1.0f);
+    EXPECT_TRUE(ReadRegBool(k, "B", true));
+    EXPECT_FALSE(WriteRegString(k, "S", "x"));
+    EXPECT_FALSE(WriteRegDword(k, "I", 1));
+    EXPECT_FALSE(WriteRegBool(k, "B", true));
+    EXPECT_FALSE(WriteRegFloat(k, "F", 1.0f));
+
+    setenv("TOLIVA_HOME", oldHome.constData(), 1);
+    RegistryStore::resetInstance();
+}
+
+}  // namespace
+}  // namespace toliva

@@ -1,0 +1,77 @@
+// MathML: reading MathML presentation markup (from the clipboard or a dropped
+// data object) as a new equation, and writing an equation as a MathML
+// document. The writer's symbol library comes in a context (tex/TeXContext.h).
+//
+// Every "math" element of a read document, at any depth, becomes one line.
+// Elements the reader does not know are transparent (their children are read
+// in their place) and content it cannot map falls back to plain characters.
+// The reader builds a new equation and never touches the caller's: a caller
+// that replaces or extends an equation swaps the result in when it is ok.
+#pragma once
+
+#include "model/EqModel.h"
+#include "tex/TeXContext.h"
+
+#include <QString>
+
+#include <pugixml.hpp>
+
+#include <cstddef>
+#include <memory>
+
+namespace toliva {
+
+// Reader state: the parsed document of the last read, kept until the next
+// read or FreeMathMLDocument.
+class MathMLReader {
+public:
+    MathMLReader();
+    ~MathMLReader();
+    MathMLReader(const MathMLReader&) = delete;
+    MathMLReader& operator=(const MathMLReader&) = delete;
+
+    // The document of the last read; null when there is none.
+    pugi::xml_document* document() const { return m_document.get(); }
+    // Deletes the previous document and starts an empty one.
+    pugi::xml_document& newDocument();
+    void freeDocument() { m_document.reset(); }
+
+private:
+    std::unique_ptr<pugi::xml_document> m_document;
+};
+
+struct MathMLReadResult {
+    // Null when nothing converted.
+    std::unique_ptr<EqModel> equation;
+    // True when an equation was built (it may still have lost parts: see
+    // message).
+    bool ok = false;
+    // Why nothing converted, or which parts were left out; empty when the
+    // whole text converted.
+    QString message;
+};
+
+// Nesting deeper than this is left out (and reported).
+constexpr int kMaxMathMLDepth = 200;
+// Tables are cut to this many rows and columns (and the cut reported).
+constexpr int kMaxMathMLTableSize = 255;
+
+// Parses the buffer (UTF-8 or UTF-16; the parser detects which) and converts
+// it. Nothing is built when the buffer does not parse, holds no "math"
+// element, or converts to an empty equation. The first form builds the
+// equation with the per-user default style, the second with the given one.
+MathMLReadResult ReadMathML(MathMLReader& reader, const void* data, size_t size);
+MathMLReadResult ReadMathML(MathMLReader& reader, const void* data, size_t size, const EqLayoutSettings& style);
+// Deletes the parsed document, if any.
+void FreeMathMLDocument(MathMLReader& reader);
+
+// The whole equation as a MathML document: an XML declaration and a "math"
+// root in the MathML namespace. saveFlags are pugixml format flags; the
+// default is the library's own (declaration, tab indentation). Every line is
+// written into the one root, one after the other; characters that need
+// escaping are written as numeric character references (&#60;), never as
+// named entities.
+QString EquationToMathML(const EqModel& eq, const TeXWriteContext& context,
+                         unsigned int saveFlags = pugi::format_default);
+
+}  // namespace toliva

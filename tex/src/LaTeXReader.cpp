@@ -1,0 +1,215 @@
+// The LaTeX reader's driver: math segments of a text, one segment into
+// lines, and the merge of half brackets.
+#include "LaTeXReader.h"
+
+#include "LaTeXTokens.h"
+#include "model/EqElement.h"
+#include "model/EqFonts.h"
+#include "model/EqModel.h"
+#include "model/EqTreeOps.h"
+
+#include <vector>
+
+namespace toliva {
+namespace {
+
+const QString kTooDeep = QStringLiteral("nested too deeply");
+
+
+// ---- Segments -------------------------------------------------------------------
+
+struct Mark {
+    int pos;
+    int code;  // 1 \(  2 \)  3 \[  4 \]  5 $$  6 $
+};
+
+struct Segment {
+    int start;
+    int length;
+};
+
+std::vector<Segment> splitSegments(QStringView text) {
+    const int n = int(text.size());
+    std::vector<Mark> marks;
+    for (int i = 0; i < n;) {
+        const char16_t c = text[i].unicode();
+        if (c == u'\\' && i + 1 < n) {
+            switch (text[i + 1].unicode()) {
+            case u'(': marks.push_back({i, 1}); break;
+            case u')': if (i != 0) marks.push_back({i, 2}); break;
+            case u'[': marks.push_back({i, 3}); break;
+            case u']': if (i != 0) marks.push_back({i, 4}); break;
+            default: break;
+            }
+            i += 2;  // an escaped character ("\$", "\\") is no delimiter
+        } else if (c == u'$') {
+            const bool twice = i + 1 < n && text[i + 1] == u'$';
+            marks.push_back({i, twice ? 5 : 6});
+            i += twice ? 2 : 1;
+        } else {
+            ++i;
+        }
+    }
+    if (marks.size() < 2) return {{0, n}};
+    std::vector<Segment> segments;
+    for (size_t k = 0; k < marks.size();) {
+        const Mark open = marks[k];
+        if (open.code == 2 || open.code == 4) {
+            ++k;
+            continue;
+        }
+        const int closing = open.code == 1 ? 2 : open.code == 3 ? 4 : open.code;
+        size_t j = k + 1;
+        while (j < marks.size() && marks[j].code != closing) ++j;
+        if (j == marks.size()) {
+            ++k;
+            continue;
+        }
+        const int start = open.pos + (open.code == 6 ? 1 : 2);
+        if (marks[j].pos - start >= 1) segments.push_back({start, marks[j].pos - start});
+        k = j + 1;
+    }
+    return segments;
+}
+
+// ---- Half brackets --------------------------------------------------------------
+
+uint8_t leftByte(const EqElement* e) { return uint8_t(e->ch >> 8); }
+uint8_t rightByte(const EqElement* e) { return uint8_t(e->ch & 0xFF); }
+
+// A left-only bracket whose chain starts with a right-only bracket: the
+// outer one takes the inner one's content and right side; what followed the
+// inner one inside moves out after the outer one.
+bool mergeOnce(EqElement* outer) {
+    if (outer->type != 336 || outer->children.size() != 1 || rightByte(outer) != 0) return false;
+    EqElement* oldHead = outer->children[0];
+    EqElement* inner = oldHead->next;
+    if (!inner || inner->type != 336 || inner->children.size() != 1 || leftByte(inner) != 0) return false;
+
+    outer->ch = uint16_t((outer->ch & 0xFF00) | rightByte(inner));
+    EqElement* content = inner->children[0];
+    inner->children.clear();
+    SetChainParent(content, outer);
+    outer->children[0] = content;
+
+    EqElement* following = inner->next;
+    UnlinkElement(inner);
+    if (following) InsertRunAfter(outer, DetachRun(following));
+    DeleteEqElement(inner);
+    DeleteEqElement(oldHead);
+    return true;
+}
+
+}  // namespace
+
+namespace latex {
+
+void MergeHalfBrackets(EqElement* lineHead) {
+    std::vector<EqElement*> heads{lineHead};
+    while (!heads.empty()) {
+        EqElement* head = heads.back();
+        heads.pop_back();
+        for (EqElement* e = head; e; e = e->next) {
+            while (mergeOnce(e)) {
+            }
+            for (EqElement* child : e->children) heads.push_back(child);
+        }
+    }
+}
+
+}  // namespace latex
+
+bool ReadLaTeXSegment(EqModel* eq, const TeXReadContext& context, LaTeXReadResult* result, QStringView segment,
+                      int offset) {
+    LaTeXReadResult local;
+    LaTeXReadResult& r = result ? *result : local;
+    latex::TokenTree tree;
+    latex::SegmentError error;
+    int truncatedAt = -1;
+    latex::TokenizeLaTeX(tree, segment, context, &truncatedAt, &error);
+    if (!error.failed) latex::RunLaTeXTreePasses(tree, segment, &error);
+    for (const QString& name : error.unknown)
+        if (!r.unknown.contains(name)) r.unknown << name;
+    if (error.failed) {
+        r.error = true;
+        if (r.message.isEmpty()) {
+            r.message = error.message;
+            r.position = offset + error.position;
+        }
+        return false;
+    }
+    error.unknown.clear();
+    const size_t lines = eq->lines.size();
+    const bool built = latex::BuildLaTeXLine(eq, tree, segment, &error);
+    for (const QString& name : error.unknown)
+        if (!r.unknown.contains(name)) r.unknown << name;
+    if (!built) {
+        while (eq->lines.size() > lines) {
+            DeleteEqElement(eq->lines.back());
+            eq->lines.pop_back();
+        }
+        eq->caret = nullptr;
+        r.error = true;
+        if (r.message.isEmpty()) {
+            r.message = kTooDeep;
+            r.position = offset;
+        }
+        return false;
+    }
+    if (truncatedAt >= 0) {
+        r.overflow = true;
+        if (r.message.isEmpty()) {
+            r.message = QStringLiteral("only the first %1 tokens were read").arg(kLaTeXTokenCap);
+            r.position = offset + truncatedAt;
+        }
+    }
+    return true;
+}
+
+bool ReadLaTeXDocument(const QString& text, EqModel* eq, const TeXReadContext& context, LaTeXReadResult* result) {
+    LaTeXReadResult local;
+    LaTeXReadResult& r = result ? *result : local;
+    r = LaTeXReadResult();
+    ClearEquation(eq);
+    for (const Segment& s : splitSegments(text)) {
+        ++r.segments;
+        if (ReadLaTeXSegment(eq, context, &r, QStringView(text).mid(s.start, s.length), s.start)) ++r.converted;
+    }
+    if (r.overflow) r.notes.add(EqNoteKind::FormulaCut);
+    if (eq->lines.empty()) {
+        AddEmptyLine(eq);
+        r.ok = false;
+        if (r.message.isEmpty()) {
+            r.message = QStringLiteral("no formula in the text");
+            r.position = 0;
+        }
+        return false;
+    }
+    for (EqElement* line : eq->lines) latex::MergeHalfBrackets(line);
+    SetEquationCaret(eq, nullptr);
+    r.ok = true;
+    return true;
+}
+
+LaTeXReadResult ReadLaTeXInto(const QString& text, EqModel* eq, const TeXReadContext& context) {
+    LaTeXReadResult r;
+    EqModel scratch(eq->settings);
+    ReadLaTeXDocument(text, &scratch, context, &r);
+    // A text that gives nothing to show leaves the equation as it was.
+    if (r.ok && IsEquationEmpty(&scratch)) {
+        r.ok = false;
+        if (r.message.isEmpty()) {
+            r.message = QStringLiteral("no formula in the text");
+            r.position = 0;
+        }
+    }
+    if (r.ok) {
+        // Notes the caller has not taken yet stay with eq.
+        const EqNotes pending = TakeEquationNotes(eq);
+        eq->swap(scratch);
+        EquationFonts(eq).notes.add(pending);
+    }
+    return r;
+}
+
+}  // namespace toliva
