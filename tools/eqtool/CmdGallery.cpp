@@ -344,7 +344,7 @@ QImage contactSheet(const std::vector<TypeEntry>& types, const std::vector<std::
 }  // namespace
 
 int runGallery(const QStringList& args) {
-    if (args.size() != 1) return kUsageError;
+    if (args.size() != 1 || args[0].isEmpty()) return kUsageError;
     if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
         printError(QStringLiteral("eqtool: gallery needs the font engine of a GUI application"));
         return 1;
