@@ -231,6 +231,8 @@ TEST(SafeFile, FileNamesRoundTripByteForByte) {
     for (const Case& c : cases) {
         const QString name = DecodeFileName(c.native);
         EXPECT_EQ(EncodeFileName(name), c.native) << c.native.toHex().constData();
-        if (c.utf8) EXPECT_EQ(name, QFile::decodeName(c.native)) << c.native.toHex().constData();
+        if (c.utf8) {
+            EXPECT_EQ(name, QFile::decodeName(c.native)) << c.native.toHex().constData();
+        }
     }
 }
