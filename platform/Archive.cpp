@@ -1,15 +1,16 @@
 #include "Archive.h"
 
-#include <QFile>
-#include <QSaveFile>
+#include "SafeFile.h"
 
 #include <cstring>
 
 namespace toliva {
 
-FileException::FileException(Cause cause, const QString& path)
-    : std::runtime_error((cause == CannotOpen ? "cannot open " : "cannot write ") + path.toStdString()),
-      m_cause(cause), m_path(path) {}
+FileException::FileException(Cause cause, const QString& path, const QString& reason)
+    : std::runtime_error(
+          (QLatin1String(cause == CannotOpen ? "cannot open " : "cannot write ") + path + QLatin1String(": ") + reason)
+              .toStdString()),
+      m_cause(cause), m_path(path), m_reason(reason) {}
 
 Archive::Archive(Mode mode) : m_mode(mode) {}
 
@@ -29,10 +30,11 @@ Archive::~Archive() = default;
 Archive Archive::openFile(const QString& path, Mode mode) {
     Archive ar(mode);
     ar.m_buf = &ar.m_own;
+    if (path.isEmpty()) throw FileException(FileException::CannotOpen, path, QStringLiteral("no file name"));
     if (mode == Load) {
-        QFile f(path);
-        if (!f.open(QIODevice::ReadOnly)) throw FileException(FileException::CannotOpen, path);
-        ar.m_own = f.readAll();
+        QString reason;
+        if (!ReadFileCapped(path, kMaxInputFileBytes, &ar.m_own, &reason))
+            throw FileException(FileException::CannotOpen, path, reason);
     } else {
         ar.m_path = path;
     }
@@ -42,9 +44,8 @@ Archive Archive::openFile(const QString& path, Mode mode) {
 void Archive::close() {
     if (m_mode != Store || m_path.isEmpty() || m_closed) return;
     m_closed = true;
-    QSaveFile f(m_path);
-    if (!f.open(QIODevice::WriteOnly)) throw FileException(FileException::CannotOpen, m_path);
-    if (f.write(*m_buf) != m_buf->size() || !f.commit()) throw FileException(FileException::CannotWrite, m_path);
+    QString reason;
+    if (!WriteFileSafely(m_path, *m_buf, &reason)) throw FileException(FileException::CannotWrite, m_path, reason);
 }
 
 qint64 Archive::bytesLeft() const {

@@ -31,16 +31,21 @@ private:
     Cause m_cause;
 };
 
+// what() reads "cannot open PATH: REASON" or "cannot write PATH: REASON".
 class FileException : public std::runtime_error {
 public:
     enum Cause { CannotOpen, CannotWrite };
-    FileException(Cause cause, const QString& path);
+    FileException(Cause cause, const QString& path, const QString& reason);
     Cause cause() const { return m_cause; }
     const QString& path() const { return m_path; }
+    // What went wrong: the system's reason ("No space left on device"), or a
+    // limit reached, with the sizes.
+    const QString& reason() const { return m_reason; }
 
 private:
     Cause m_cause;
     QString m_path;
+    QString m_reason;
 };
 
 class Archive {
@@ -51,8 +56,10 @@ public:
     Archive(QByteArray* buffer, Mode mode);
     // Over read-only bytes (loading only).
     explicit Archive(const QByteArray& bytes);
-    // Over a file: loading reads it whole, storing writes it on close() through
-    // a temporary file renamed over the old one. Throws FileException.
+    // Over a file: loading reads it whole (at most kMaxInputFileBytes,
+    // platform/SafeFile.h), storing writes it on close() with WriteFileSafely:
+    // a failed write keeps the old file. Throws FileException; an empty path
+    // is refused.
     static Archive openFile(const QString& path, Mode mode);
 
     Archive(Archive&&) noexcept;
@@ -94,8 +101,9 @@ public:
     QByteArray readByteArray(qint64 size);
     QString readString();
 
-    // Storing over a file: writes the file (temporary file, then rename).
-    // Throws FileException when it cannot. Does nothing in other modes.
+    // Storing over a file: writes the file (WriteFileSafely). Throws
+    // FileException, with the reason, when it cannot; the old file then stays
+    // as it was. Does nothing in other modes.
     void close();
 
 private:

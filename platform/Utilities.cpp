@@ -1,9 +1,9 @@
 #include "platform/Utilities.h"
 
 #include "platform/Folders.h"
+#include "platform/SafeFile.h"
 #include "platform/TextCodec.h"
 
-#include <QFile>
 
 namespace toliva {
 
@@ -53,8 +53,8 @@ QString DecodeTextFile(const QByteArray& bytes) {
 
 bool ReadTextFile(const QString& path, QString* out) {
     QString text;
-    QFile file(path);
-    if (file.open(QIODevice::ReadOnly)) text = DecodeTextFile(file.readAll());
+    QByteArray bytes;
+    if (ReadFileCapped(path, kMaxInputFileBytes, &bytes, nullptr)) text = DecodeTextFile(bytes);
     const bool nonEmpty = !text.isEmpty();
     if (out) *out = std::move(text);
     return nonEmpty;

@@ -34,8 +34,9 @@ void SplitAtBar(const QString& text, QString* first, QString* second);
 // the last one too, is followed by "\n".
 QString DecodeTextFile(const QByteArray& bytes);
 // Reads a whole text file (see DecodeTextFile) into *out, which is emptied
-// first. Returns whether the text is non-empty; a file that cannot be opened
-// gives false and an empty text.
+// first. Returns whether the text is non-empty; a file that cannot be opened,
+// or is larger than kMaxInputFileBytes (platform/SafeFile.h), gives false and
+// an empty text.
 bool ReadTextFile(const QString& path, QString* out);
 
 }  // namespace toliva

@@ -1,20 +1,35 @@
 #include "Bitmap.h"
 
+#include <cmath>
+
 namespace toliva::gp {
 
-namespace {
-
-// Keeps one bitmap below 1 GiB of pixels.
-constexpr qint64 kMaxPixels = qint64(1) << 28;
-
-}  // namespace
+bool PicturePixelSize(double width, double height, QSize* size, QString* reason) {
+    if (!std::isfinite(width) || !std::isfinite(height)) {
+        if (reason) *reason = QStringLiteral("the picture's size is not finite (%1 x %2)").arg(width).arg(height);
+        return false;
+    }
+    const double w = std::max(1.0, std::ceil(width));
+    const double h = std::max(1.0, std::ceil(height));
+    if (w * h > double(kMaxBitmapPixels)) {
+        if (reason)
+            *reason = QStringLiteral("the picture would be %1 x %2 pixels, more than the limit of %3 pixels")
+                          .arg(w, 0, 'g', 12)
+                          .arg(h, 0, 'g', 12)
+                          .arg(kMaxBitmapPixels);
+        return false;
+    }
+    // Both sides are now at most kMaxBitmapPixels.
+    if (size) *size = QSize(int(w), int(h));
+    return true;
+}
 
 Bitmap::Bitmap(int width, int height) {
     if (width <= 0 || height <= 0) {
         m_status = InvalidParameter;
         return;
     }
-    if (qint64(width) * height > kMaxPixels) {
+    if (qint64(width) * height > kMaxBitmapPixels) {
         m_status = OutOfMemory;
         return;
     }

@@ -7,8 +7,20 @@
 #include "platform/gdiplus/GpTypes.h"
 
 #include <QImage>
+#include <QSize>
+#include <QString>
 
 namespace toliva::gp {
+
+// The most pixels one bitmap or picture may hold: 2^28, 1 GiB at 32 bits a
+// pixel. Bitmaps, and every picture a render or export draws, keep to it.
+constexpr qint64 kMaxBitmapPixels = qint64(1) << 28;
+
+// The pixel size of a picture width x height pixels large: each side rounded
+// up, at least one pixel. A side that is not finite, or more pixels than
+// kMaxBitmapPixels, gives false and, in *reason (may be null), the size asked
+// for and the limit. Nothing is converted to an integer before it is known to fit.
+bool PicturePixelSize(double width, double height, QSize* size, QString* reason);
 
 class Bitmap {
 public:

@@ -148,8 +148,17 @@ TEST(Archive, FileErrorsCarryThePath) {
     } catch (const FileException& e) {
         EXPECT_EQ(e.path(), missing);
         EXPECT_EQ(e.cause(), FileException::CannotOpen);
+        EXPECT_EQ(e.reason(), QStringLiteral("No such file or directory"));
+        EXPECT_EQ(QString::fromUtf8(e.what()), QStringLiteral("cannot open %1: No such file or directory").arg(missing));
     }
-    Archive out = Archive::openFile(dir.file("no/such/folder/x.bin"), Archive::Store);
+    const QString unwritable = dir.file("no/such/folder/x.bin");
+    Archive out = Archive::openFile(unwritable, Archive::Store);
     out.writeU8(1);
-    EXPECT_THROW(out.close(), FileException);
+    try {
+        out.close();
+        FAIL() << "no exception";
+    } catch (const FileException& e) {
+        EXPECT_EQ(e.cause(), FileException::CannotWrite);
+        EXPECT_EQ(QString::fromUtf8(e.what()), QStringLiteral("cannot write %1: No such file or directory").arg(unwritable));
+    }
 }

@@ -1,3 +1,4 @@
+#include "platform/gdiplus/Bitmap.h"
 #include "platform/gdiplus/Graphics.h"
 #include "platform/gdiplus/GraphicsPath.h"
 #include "tests/common/RecordingChecks.h"
@@ -276,6 +277,37 @@ TEST(Graphics, GradientsBlendAcrossTheirRectangle) {
     });
     EXPECT_GT(qRed(radial.pixel(20, 20)), 230);
     EXPECT_GT(qBlue(radial.pixel(20, 1)), 200);
+}
+
+// A picture's pixel size: rounded up, at least one pixel, and refused (with
+// the size in the message) when not finite or over the limit, before any
+// conversion to an integer.
+TEST(Bitmap, PicturePixelSizeKeepsToTheLimit) {
+    const double inf = std::numeric_limits<double>::infinity();
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    struct Case {
+        double width, height;
+        QSize size;  // empty when refused
+        const char* reason;
+    };
+    const Case cases[] = {
+        {10.2, 3, QSize(11, 3), ""},
+        {0.2, -5, QSize(1, 1), ""},
+        {16384, 16384, QSize(16384, 16384), ""},
+        {16385, 16384, QSize(), "the picture would be 16385 x 16384 pixels, more than the limit of 268435456 pixels"},
+        {1e30, 10, QSize(), "the picture would be 1e+30 x 10 pixels, more than the limit of 268435456 pixels"},
+        {100000039.5, 77, QSize(), "the picture would be 100000040 x 77 pixels, more than the limit of 268435456 pixels"},
+        {inf, 10, QSize(), "the picture's size is not finite (inf x 10)"},
+        {10, nan, QSize(), "the picture's size is not finite (10 x nan)"},
+    };
+    for (const Case& c : cases) {
+        QSize size;
+        QString reason;
+        EXPECT_EQ(PicturePixelSize(c.width, c.height, &size, &reason), !c.size.isEmpty()) << c.width;
+        EXPECT_EQ(size, c.size) << c.width;
+        EXPECT_EQ(reason, QLatin1String(c.reason)) << c.width;
+    }
+    EXPECT_EQ(Bitmap(16385, 16384).GetLastStatus(), OutOfMemory);
 }
 
 TEST(Graphics, ImagesCopyAsBlocksInSourceModeAndClearFillsEverything) {

@@ -2,13 +2,13 @@
 // style, integral, big operator and operator is drawn in each setting, the
 // family contact sheets and the showcases are written, and no shape picture
 // comes out blank.
+#include "EqtoolRun.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <QDir>
 #include <QImage>
-#include <QProcess>
 #include <QRegularExpression>
 
 #include <set>
@@ -16,22 +16,9 @@
 namespace toliva {
 namespace {
 
-struct GalleryRun {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
+using GalleryRun = test::ToolRun;
 
-GalleryRun runGallery(const QString& dir) {
-    QProcess p;
-    p.start(QStringLiteral(EQTOOL_PATH), {QStringLiteral("gallery"), dir});
-    GalleryRun r;
-    if (!p.waitForFinished(-1) || p.exitStatus() != QProcess::NormalExit) return r;
-    r.exitCode = p.exitCode();
-    r.out = QString::fromUtf8(p.readAllStandardOutput());
-    r.err = QString::fromUtf8(p.readAllStandardError());
-    return r;
-}
+GalleryRun runGallery(const QString& dir) { return test::eqtool({QStringLiteral("gallery"), dir}); }
 
 // Some pixel is dark and not transparent.
 bool hasInk(const QImage& picture) {

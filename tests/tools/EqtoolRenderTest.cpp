@@ -1,5 +1,6 @@
 // eqtool render: a stored equation drawn to PNG and SVG, with the picture's
 // measurements printed.
+#include "EqtoolRun.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -8,29 +9,14 @@
 #include <QFileInfo>
 #include <QImage>
 #include <QMap>
-#include <QProcess>
 
 #include <cmath>
 
 namespace toliva {
 namespace {
 
-struct ToolOutput {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
-
-ToolOutput eqtool(const QStringList& args) {
-    QProcess p;
-    p.start(QStringLiteral(EQTOOL_PATH), args);
-    ToolOutput r;
-    if (!p.waitForFinished(-1) || p.exitStatus() != QProcess::NormalExit) return r;
-    r.exitCode = p.exitCode();
-    r.out = QString::fromUtf8(p.readAllStandardOutput());
-    r.err = QString::fromUtf8(p.readAllStandardError());
-    return r;
-}
+using test::eqtool;
+using test::ToolRun;
 
 QString stream(const char* name) {
     return QFileInfo(QStringLiteral(__FILE__))
@@ -58,7 +44,7 @@ bool hasInk(const QImage& image) {
 TEST(EqtoolRender, WritesAPngOfThePrintedSize) {
     test::ScratchFolder dir;
     const QString png = dir.file(QStringLiteral("fields.png"));
-    const ToolOutput r = eqtool({QStringLiteral("render"), QStringLiteral("--stream"), stream("fields.eqs"),
+    const ToolRun r = eqtool({QStringLiteral("render"), QStringLiteral("--stream"), stream("fields.eqs"),
                                  QStringLiteral("-o"), png, QStringLiteral("--scale"), QStringLiteral("4")});
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
     const QMap<QString, double> m = measurements(r.out);
@@ -73,7 +59,7 @@ TEST(EqtoolRender, WritesAPngOfThePrintedSize) {
     EXPECT_TRUE(hasInk(image));
 
     // Twice the scale, twice the picture.
-    const ToolOutput twice = eqtool({QStringLiteral("render"), QStringLiteral("--stream"), stream("fields.eqs"),
+    const ToolRun twice = eqtool({QStringLiteral("render"), QStringLiteral("--stream"), stream("fields.eqs"),
                               QStringLiteral("-o"), png, QStringLiteral("--scale"), QStringLiteral("8")});
     ASSERT_EQ(twice.exitCode, 0);
     EXPECT_NEAR(measurements(twice.out).value(QStringLiteral("width")), 2 * m.value(QStringLiteral("width")),
@@ -83,7 +69,7 @@ TEST(EqtoolRender, WritesAPngOfThePrintedSize) {
 TEST(EqtoolRender, WritesAnSvg) {
     test::ScratchFolder dir;
     const QString svg = dir.file(QStringLiteral("style.svg"));
-    const ToolOutput r =
+    const ToolRun r =
         eqtool({QStringLiteral("render"), QStringLiteral("--stream"), stream("style.eqs"), QStringLiteral("-o"), svg});
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
     const QByteArray text = test::readFile(svg);
@@ -112,7 +98,7 @@ TEST(EqtoolRender, RefusesBadArguments) {
         {{QStringLiteral("--stream"), dir.file(QStringLiteral("missing.eqs")), QStringLiteral("-o"), out}, 1},
     };
     for (const Case& c : cases) {
-        const ToolOutput r = eqtool(QStringList{QStringLiteral("render")} << c.args);
+        const ToolRun r = eqtool(QStringList{QStringLiteral("render")} << c.args);
         EXPECT_EQ(r.exitCode, c.exitCode) << c.args.join(QLatin1Char(' ')).toStdString();
     }
     EXPECT_FALSE(QFileInfo::exists(out));
@@ -120,7 +106,7 @@ TEST(EqtoolRender, RefusesBadArguments) {
     // A damaged stream is refused, not drawn.
     const QString damaged = dir.file(QStringLiteral("damaged.eqs"));
     ASSERT_TRUE(test::writeFile(damaged, test::readFile(in).left(40)));
-    const ToolOutput r =
+    const ToolRun r =
         eqtool({QStringLiteral("render"), QStringLiteral("--stream"), damaged, QStringLiteral("-o"), out});
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_TRUE(r.err.contains(QLatin1String("damaged"))) << r.err.toStdString();
@@ -130,7 +116,7 @@ TEST(EqtoolRender, RefusesBadArguments) {
 TEST(EqtoolRender, DrawsLaTeXText) {
     test::ScratchFolder dir;
     const QString png = dir.file(QStringLiteral("frac.png"));
-    const ToolOutput r = eqtool({QStringLiteral("render"), QStringLiteral("--latex"),
+    const ToolRun r = eqtool({QStringLiteral("render"), QStringLiteral("--latex"),
                                  QStringLiteral("\\frac{a}{b}+\\sqrt{x}"), QStringLiteral("-o"), png});
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
     const QMap<QString, double> m = measurements(r.out);
@@ -139,7 +125,7 @@ TEST(EqtoolRender, DrawsLaTeXText) {
     EXPECT_EQ(image.width(), int(std::ceil(m.value(QStringLiteral("width")) - 0.005)));
     EXPECT_TRUE(hasInk(image));
     // A fraction stands taller than one line of text.
-    const ToolOutput plain = eqtool({QStringLiteral("render"), QStringLiteral("--latex"), QStringLiteral("ab"),
+    const ToolRun plain = eqtool({QStringLiteral("render"), QStringLiteral("--latex"), QStringLiteral("ab"),
                                      QStringLiteral("-o"), dir.file(QStringLiteral("ab.png"))});
     ASSERT_EQ(plain.exitCode, 0) << plain.err.toStdString();
     EXPECT_GT(m.value(QStringLiteral("height")), measurements(plain.out).value(QStringLiteral("height")));
@@ -148,7 +134,7 @@ TEST(EqtoolRender, DrawsLaTeXText) {
     // Nothing, an empty formula, groups nested too deeply.
     const QString deep = QString(300, QLatin1Char('{')) + QLatin1Char('x') + QString(300, QLatin1Char('}'));
     for (const QString& text : {QString(), QStringLiteral("$$"), deep}) {
-        const ToolOutput bad =
+        const ToolRun bad =
             eqtool({QStringLiteral("render"), QStringLiteral("--latex"), text, QStringLiteral("-o"), none});
         EXPECT_EQ(bad.exitCode, 1) << text.left(20).toStdString();
         EXPECT_FALSE(bad.err.trimmed().isEmpty()) << text.left(20).toStdString();
@@ -156,7 +142,7 @@ TEST(EqtoolRender, DrawsLaTeXText) {
     EXPECT_FALSE(QFileInfo::exists(none));
 
     // One source only.
-    const ToolOutput both = eqtool({QStringLiteral("render"), QStringLiteral("--stream"), stream("fields.eqs"),
+    const ToolRun both = eqtool({QStringLiteral("render"), QStringLiteral("--stream"), stream("fields.eqs"),
                                     QStringLiteral("--latex"), QStringLiteral("x"), QStringLiteral("-o"), none});
     EXPECT_EQ(both.exitCode, 2);
 }
@@ -164,7 +150,7 @@ TEST(EqtoolRender, DrawsLaTeXText) {
 // Every drawer in every setting, under the sanitizers of the test build.
 TEST(EqtoolGallery, DrawsEveryTypeAndAContactSheet) {
     test::ScratchFolder dir;
-    const ToolOutput r = eqtool({QStringLiteral("gallery"), dir.path()});
+    const ToolRun r = eqtool({QStringLiteral("gallery"), dir.path()});
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
     const QStringList pictures = QDir(dir.path()).entryList({QStringLiteral("*.png")}, QDir::Files);
     EXPECT_GE(pictures.size(), 5 * 170 + 1);

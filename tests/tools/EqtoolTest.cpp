@@ -1,4 +1,5 @@
 // eqtool as a program: its commands over the golden streams.
+#include "EqtoolRun.h"
 #include "TestSupport.h"
 #include "model/EqLayoutSettings.h"
 #include "model/EqModel.h"
@@ -10,27 +11,12 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
 
 namespace toliva {
 namespace {
 
-struct ToolRun {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
-
-ToolRun eqtool(const QStringList& args) {
-    QProcess p;
-    p.start(QStringLiteral(EQTOOL_PATH), args);
-    ToolRun r;
-    if (!p.waitForFinished(-1) || p.exitStatus() != QProcess::NormalExit) return r;
-    r.exitCode = p.exitCode();
-    r.out = QString::fromUtf8(p.readAllStandardOutput());
-    r.err = QString::fromUtf8(p.readAllStandardError());
-    return r;
-}
+using test::eqtool;
+using test::ToolRun;
 
 QDir streams() { return QDir(QFileInfo(QStringLiteral(__FILE__)).dir().filePath(QStringLiteral("../data/streams"))); }
 

@@ -142,8 +142,8 @@ bool writePicture(const QByteArray& metafile, const QSizeF& size, const QString&
         }
         picture.SerializeMetafile(ar);
         ar.close();
-    } catch (const std::exception&) {
-        fail(QStringLiteral("%1: cannot write").arg(outPath));
+    } catch (const std::exception& e) {
+        fail(QStringLiteral("%1: cannot write: %2").arg(outPath, QString::fromUtf8(e.what())));
         return false;
     }
     // What was written must read back as a picture that draws.

@@ -127,7 +127,7 @@ std::vector<Cell> cells() {
 }  // namespace
 
 int runBuildersSheet(const QStringList& args) {
-    if (args.size() != 2 || args[0] != u"-o") return kUsageError;
+    if (args.size() != 2 || args[0] != u"-o" || args[1].isEmpty()) return kUsageError;
     if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
         printError(QStringLiteral("eqtool: builders-sheet needs the font engine of a GUI application"));
         return 1;
@@ -159,11 +159,7 @@ int runBuildersSheet(const QStringList& args) {
             g.ResetTransform();
         }
     }
-    if (!image.save(args[1], "PNG")) {
-        printError(QStringLiteral("eqtool: cannot write %1").arg(args[1]));
-        return 1;
-    }
-    return 0;
+    return writePngFile(args[1], image) ? 0 : 1;
 }
 
 }  // namespace toliva::eqtool

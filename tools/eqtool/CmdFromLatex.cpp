@@ -3,7 +3,6 @@
 
 #include "model/EqModel.h"
 #include "model/EqStream.h"
-#include "platform/Archive.h"
 #include "tex/LaTeX.h"
 #include "tex/TeXCode.h"
 
@@ -18,7 +17,7 @@ int runFromLatex(const QStringList& arguments) {
     if (at < 0 || at + 1 >= args.size()) return kUsageError;
     const QString output = args[at + 1];
     args.remove(at, 2);
-    if (args.size() != 1) return kUsageError;
+    if (args.size() != 1 || output.isEmpty()) return kUsageError;
 
     // The built-in style: the output must not depend on the user's defaults.
     EqLayoutSettings style;
@@ -34,15 +33,7 @@ int runFromLatex(const QStringList& arguments) {
     if (!r.message.isEmpty())
         printError(QStringLiteral("eqtool: %1 at %2").arg(r.message).arg(r.position));
     if (!r.ok) return 1;
-    try {
-        Archive ar = Archive::openFile(output, Archive::Store);
-        SaveEquation(&eq, ar);
-        ar.close();
-    } catch (const FileException&) {
-        printError(QStringLiteral("eqtool: cannot write %1").arg(output));
-        return 1;
-    }
-    return 0;
+    return writeEquationFile(&eq, output) ? 0 : 1;
 }
 
 }  // namespace toliva::eqtool

@@ -16,6 +16,7 @@
 #include "model/GlyphOutline.h"
 #include "model/RenderContext.h"
 #include "model/SymbolLibrary.h"
+#include "platform/gdiplus/Bitmap.h"
 #include "platform/gdiplus/Graphics.h"
 
 #include <QDir>
@@ -221,7 +222,15 @@ void buildSample(EqModel* eq, const SymbolLibrary& library, int32_t type, Settin
 
 using Shot = GalleryShot;
 
-int pixels(float extent) { return std::isfinite(extent) && extent > 1 ? int(std::ceil(extent)) : 1; }
+// A picture of width x height pixels, rounded up; a null image, with the
+// reason printed, when it is over the picture limit.
+QImage pictureImage(float width, float height) {
+    QSize size;
+    QString reason;
+    if (gp::PicturePixelSize(width, height, &size, &reason)) return QImage(size, QImage::Format_ARGB32_Premultiplied);
+    printError(QStringLiteral("eqtool: %1").arg(reason));
+    return QImage();
+}
 
 Shot renderPicture(const RenderContext& context, EqModel* eq) { return renderGalleryPicture(context, eq, kScale); }
 
@@ -234,7 +243,8 @@ Shot renderView(const RenderContext& context, EqModel* eq) {
     const float w = head->chainWidth + eq->settings.fontSize + 2 * margin;
     const float h = head->chainAscent + head->chainDescent + 2 + 2 * margin;
     Shot shot;
-    shot.image = QImage(pixels(w), pixels(h), QImage::Format_ARGB32_Premultiplied);
+    shot.image = pictureImage(w, h);
+    if (shot.image.isNull()) return shot;
     shot.image.fill(Qt::white);
     QPainter painter(&shot.image);
     DrawEquationView(context, {margin, margin, w - margin, h - margin}, eq, &painter, kScale, false, nullptr);
@@ -265,7 +275,8 @@ GalleryShot renderGalleryPicture(const RenderContext& context, EqModel* eq, floa
     gp::RecordingGraphics measuring;
     const EqPictureMetrics m = DrawEquationPicture(context, measuring, eq, scale);
     GalleryShot shot;
-    shot.image = QImage(pixels(m.width), pixels(m.height), QImage::Format_ARGB32_Premultiplied);
+    shot.image = pictureImage(m.width, m.height);
+    if (shot.image.isNull()) return shot;
     shot.image.fill(Qt::transparent);
     gp::PainterGraphics g(&shot.image);
     g.SetSmoothingMode(gp::SmoothingModeAntiAlias);
@@ -333,7 +344,7 @@ QImage contactSheet(const std::vector<TypeEntry>& types, const std::vector<std::
 }  // namespace
 
 int runGallery(const QStringList& args) {
-    if (args.size() != 1) return kUsageError;
+    if (args.size() != 1 || args[0].isEmpty()) return kUsageError;
     if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
         printError(QStringLiteral("eqtool: gallery needs the font engine of a GUI application"));
         return 1;
@@ -355,19 +366,13 @@ int runGallery(const QStringList& args) {
             const QString name = QStringLiteral("%1-%2.png")
                                      .arg(types[i].type, 4, 10, QLatin1Char('0'))
                                      .arg(QLatin1String(kSettingNames[s]));
-            if (!shot.image.save(dir.filePath(name), "PNG")) {
-                printError(QStringLiteral("eqtool: cannot write %1").arg(dir.filePath(name)));
-                return 1;
-            }
+            if (!writePngFile(dir.filePath(name), shot.image)) return 1;
             ++written;
             shots[i].push_back(std::move(shot));
         }
     }
     const QString sheetPath = dir.filePath(QStringLiteral("contact-sheet.png"));
-    if (!contactSheet(types, shots).save(sheetPath, "PNG")) {
-        printError(QStringLiteral("eqtool: cannot write %1").arg(sheetPath));
-        return 1;
-    }
+    if (!writePngFile(sheetPath, contactSheet(types, shots))) return 1;
     printOut(QStringLiteral("%1 pictures of %2 element types, contact sheet %3\n")
                  .arg(written)
                  .arg(types.size())

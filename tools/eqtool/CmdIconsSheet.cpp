@@ -98,10 +98,7 @@ int runIconsSheet(const QStringList& args) {
         printOut(QStringLiteral("%1,%2 %3\n").arg(column + 1).arg(row + 1).arg(name));
     }
     painter.end();
-    if (!sheet.save(output, "PNG")) {
-        printError(QStringLiteral("eqtool: cannot write %1").arg(output));
-        return 1;
-    }
+    if (!writePngFile(output, sheet)) return 1;
     return failures == 0 ? 0 : 1;
 }
 

@@ -7,17 +7,16 @@
 #include "model/EqOutput.h"
 #include "model/EqStream.h"
 #include "model/RenderContext.h"
+#include "platform/gdiplus/Bitmap.h"
 #include "platform/gdiplus/Graphics.h"
 #include "tex/LaTeX.h"
 #include "tex/TeXCode.h"
 
-#include <QFileInfo>
+#include <QBuffer>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 #include <QSvgGenerator>
-
-#include <cmath>
 
 namespace toliva::eqtool {
 namespace {
@@ -70,12 +69,15 @@ EqLayoutSettings builtInStyle() {
     return s;
 }
 
-// The pixel size of a picture: its extent rounded up, at least one pixel.
-int pixels(float extent) { return std::isfinite(extent) && extent > 1 ? int(std::ceil(extent)) : 1; }
-
-bool writePng(const RenderContext& render, EqModel* eq, float scale, const EqPictureMetrics& m, const QString& path) {
-    QImage image(pixels(m.width), pixels(m.height), QImage::Format_ARGB32_Premultiplied);
-    if (image.isNull()) return false;
+// Each writer prints what went wrong.
+bool writePng(const RenderContext& render, EqModel* eq, float scale, QSize size, const QString& path) {
+    QImage image(size, QImage::Format_ARGB32_Premultiplied);
+    if (image.isNull()) {
+        printError(QStringLiteral("eqtool: not enough memory for a picture of %1 x %2 pixels")
+                       .arg(size.width())
+                       .arg(size.height()));
+        return false;
+    }
     image.fill(Qt::transparent);
     {
         gp::PainterGraphics g(&image);
@@ -83,23 +85,30 @@ bool writePng(const RenderContext& render, EqModel* eq, float scale, const EqPic
         g.SetTextRenderingHint(gp::TextRenderingHintAntiAlias);
         DrawEquationPicture(render, g, eq, scale);
     }
-    return image.save(path, "PNG");
+    return writePngFile(path, image);
 }
 
-bool writeSvg(const RenderContext& render, EqModel* eq, float scale, const EqPictureMetrics& m, const QString& path) {
+// Drawn into memory first, then written whole.
+bool writeSvg(const RenderContext& render, EqModel* eq, float scale, QSize size, const QString& path) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
     QSvgGenerator svg;
-    svg.setFileName(path);
-    svg.setSize(QSize(pixels(m.width), pixels(m.height)));
-    svg.setViewBox(QRectF(0, 0, pixels(m.width), pixels(m.height)));
+    svg.setOutputDevice(&buffer);
+    svg.setSize(size);
+    svg.setViewBox(QRectF(QPointF(0, 0), QSizeF(size)));
     svg.setTitle(QStringLiteral("equation"));
     {
         gp::PainterGraphics g(static_cast<QPaintDevice*>(&svg));
-        if (!g.painter()->isActive()) return false;
+        if (!g.painter()->isActive()) {
+            printError(QStringLiteral("eqtool: the SVG generator cannot start"));
+            return false;
+        }
         g.SetSmoothingMode(gp::SmoothingModeAntiAlias);
         g.SetTextRenderingHint(gp::TextRenderingHintAntiAlias);
         DrawEquationPicture(render, g, eq, scale);
     }
-    return QFileInfo(path).size() > 0;
+    return writeWholeFile(path, bytes);
 }
 
 }  // namespace
@@ -144,14 +153,18 @@ int runRender(const QStringList& arguments) {
     const RenderContext render = RenderContext::FromDataFolder();
     gp::RecordingGraphics measuring;
     const EqPictureMetrics m = DrawEquationPicture(render, measuring, &eq, args.scale);
-
-    const bool written = svg ? writeSvg(render, &eq, args.scale, m, args.output)
-                             : writePng(render, &eq, args.scale, m, args.output);
-    showNotes(&eq);
-    if (!written) {
-        printError(QStringLiteral("eqtool: cannot write %1").arg(args.output));
+    QSize size;
+    QString reason;
+    if (!gp::PicturePixelSize(m.width, m.height, &size, &reason)) {
+        showNotes(&eq);
+        printError(QStringLiteral("eqtool: %1").arg(reason));
         return 1;
     }
+
+    const bool written = svg ? writeSvg(render, &eq, args.scale, size, args.output)
+                             : writePng(render, &eq, args.scale, size, args.output);
+    showNotes(&eq);
+    if (!written) return 1;
     printOut(QStringLiteral("width %1\nheight %2\nbaseline %3\naxis %4\n")
                  .arg(m.width, 0, 'f', 2)
                  .arg(m.height, 0, 'f', 2)

@@ -4,9 +4,6 @@
 #include "model/EqDump.h"
 #include "model/EqModel.h"
 #include "model/EqStream.h"
-#include "platform/Archive.h"
-
-#include <QFile>
 
 namespace toliva::eqtool {
 namespace {
@@ -73,18 +70,10 @@ int runRoundtrip(const QStringList& arguments) {
 }
 
 int runEmpty(const QStringList& args) {
-    if (args.size() != 2 || args[0] != QLatin1String("-o")) return kUsageError;
+    if (args.size() != 2 || args[0] != QLatin1String("-o") || args[1].isEmpty()) return kUsageError;
     EqModel eq(builtInStyle());
     AddEmptyLine(&eq);
-    try {
-        Archive ar = Archive::openFile(args[1], Archive::Store);
-        SaveEquation(&eq, ar);
-        ar.close();
-    } catch (const FileException&) {
-        printError(QStringLiteral("eqtool: cannot write %1").arg(args[1]));
-        return 1;
-    }
-    return 0;
+    return writeEquationFile(&eq, args[1]) ? 0 : 1;
 }
 
 }  // namespace toliva::eqtool

@@ -23,7 +23,6 @@
 #include "tools/gensymlib/SymlibSources.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QImage>
@@ -192,10 +191,11 @@ public:
 
     QPainter& painter() { return m_painter; }
     gp::Graphics& graphics() { return *m_graphics; }
+    // Ends drawing; the sheet as a PNG file.
     bool save(const QString& path) {
         m_graphics.reset();
         m_painter.end();
-        return m_image.save(path);
+        return writePngFile(path, m_image);
     }
 
 private:
@@ -333,19 +333,14 @@ int runSymlibSheet(const QStringList& argsIn) {
     if (glyphRows) drawGlyphs(sheet, c, lib, row * kColumns);
     row += glyphRows;
     if (operatorRows) drawOperators(sheet, c, lib, row * kColumns, &scores);
-    if (!sheet.save(output)) {
-        printError(QStringLiteral("eqtool: cannot write %1").arg(output));
-        return 1;
-    }
+    if (!sheet.save(output)) return 1;
 
     std::sort(scores.begin(), scores.end());
     if (!scoresPath.isEmpty()) {
-        QFile f(scoresPath);
-        if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-            printError(QStringLiteral("eqtool: cannot write %1").arg(scoresPath));
-            return 1;
-        }
-        for (const auto& [score, type] : scores) f.write(QStringLiteral("%1\t%2\n").arg(type).arg(score, 0, 'f', 3).toUtf8());
+        QByteArray text;
+        for (const auto& [score, type] : scores)
+            text += QStringLiteral("%1\t%2\n").arg(type).arg(score, 0, 'f', 3).toUtf8();
+        if (!writeWholeFile(scoresPath, text)) return 1;
     }
     if (!scores.empty()) {
         double sum = 0;

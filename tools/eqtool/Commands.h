@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+class QImage;
+
 namespace toliva {
 class EqModel;
 struct EqNotes;
@@ -23,6 +25,10 @@ struct Command {
 
 constexpr int kUsageError = 2;
 
+// Arguments reach the commands decoded by DecodeFileName (platform/SafeFile.h),
+// so a file name that is not UTF-8 opens the file it names; the commands open
+// and write files only through the helpers below and platform/Archive.h.
+
 int runDump(const QStringList& args);
 int runRoundtrip(const QStringList& args);
 int runEmpty(const QStringList& args);
@@ -39,8 +45,15 @@ int runFromMathml(const QStringList& args);
 // Helpers shared by the commands.
 void printOut(const QString& text);
 void printError(const QString& text);
-// Reads a whole file; false (with a message) when it cannot be read.
+// Reads a whole file of at most kMaxInputFileBytes (platform/SafeFile.h);
+// false, with a message saying why, when it cannot be read.
 bool readWholeFile(const QString& path, QByteArray* bytes);
+// Write a whole file with WriteFileSafely (the old file stays unless the new
+// one is written in full); false, with a message saying why, when they cannot.
+bool writeWholeFile(const QString& path, const QByteArray& bytes);
+bool writePngFile(const QString& path, const QImage& image);
+// Writes eq as an equation stream (writeWholeFile); false with a message.
+bool writeEquationFile(EqModel* eq, const QString& path);
 // Takes "--marks" out of args; true when it was there.
 bool takeMarksOption(QStringList& args);
 // Shows notes through the message sink (standard error here), each text from

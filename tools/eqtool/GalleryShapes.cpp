@@ -741,12 +741,6 @@ QImage familySheet(const ShapeFamily& f, const std::vector<std::array<GallerySho
     return sheet;
 }
 
-bool save(const QImage& image, const QString& path) {
-    if (image.save(path, "PNG")) return true;
-    printError(QStringLiteral("eqtool: cannot write %1").arg(path));
-    return false;
-}
-
 // ---- showcases
 
 // x = (-b +- sqrt(b^2 - 4ac)) / 2a
@@ -803,12 +797,12 @@ bool writeShapeGallery(const RenderContext& context, const QDir& dir) {
                 GalleryShot shot = renderSample(context, f.samples[i], ShapeSetting(s));
                 const QString name =
                     QStringLiteral("%1-%2.png").arg(f.samples[i].key, QLatin1String(kShapeSettingNames[s]));
-                if (!save(shot.image, dir.filePath(name))) return false;
+                if (!writePngFile(dir.filePath(name), shot.image)) return false;
                 ++written;
                 shots[i][size_t(s)] = std::move(shot);
             }
         }
-        if (!save(familySheet(f, shots), dir.filePath(QStringLiteral("contact-sheet-%1.png").arg(f.key))))
+        if (!writePngFile(dir.filePath(QStringLiteral("contact-sheet-%1.png").arg(f.key)), familySheet(f, shots)))
             return false;
     }
 
@@ -817,7 +811,7 @@ bool writeShapeGallery(const RenderContext& context, const QDir& dir) {
     for (auto [name, build] : showcases) {
         EqModel eq(galleryStyle());
         build(&eq);
-        if (!save(renderGalleryPicture(context, &eq, kShowcaseScale).image, dir.filePath(QLatin1String(name))))
+        if (!writePngFile(dir.filePath(QLatin1String(name)), renderGalleryPicture(context, &eq, kShowcaseScale).image))
             return false;
     }
     printOut(QStringLiteral("%1 shape pictures, %2 contact sheets contact-sheet-<family>.png, 2 showcases\n")

@@ -3,15 +3,18 @@
 
 #include "model/EqFonts.h"
 #include "model/EqNotes.h"
+#include "model/EqStream.h"
+#include "platform/Archive.h"
 #include "platform/MessageSink.h"
+#include "platform/SafeFile.h"
 #include "tex/TeXCode.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
-#include <QFile>
 
 #include <cstdio>
 #include <iterator>
+#include <new>
 
 namespace toliva::eqtool {
 namespace {
@@ -54,13 +57,35 @@ void printOut(const QString& text) {
 void printError(const QString& text) { std::fprintf(stderr, "%s\n", text.toUtf8().constData()); }
 
 bool readWholeFile(const QString& path, QByteArray* bytes) {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) {
-        printError(QStringLiteral("eqtool: cannot read %1").arg(path));
+    QString reason;
+    if (ReadFileCapped(path, kMaxInputFileBytes, bytes, &reason)) return true;
+    printError(QStringLiteral("eqtool: cannot read %1: %2").arg(path, reason));
+    return false;
+}
+
+bool writeWholeFile(const QString& path, const QByteArray& bytes) {
+    QString reason;
+    if (WriteFileSafely(path, bytes, &reason)) return true;
+    printError(QStringLiteral("eqtool: cannot write %1: %2").arg(path, reason));
+    return false;
+}
+
+bool writePngFile(const QString& path, const QImage& image) {
+    QString reason;
+    if (WritePngFileSafely(path, image, &reason)) return true;
+    printError(QStringLiteral("eqtool: cannot write %1: %2").arg(path, reason));
+    return false;
+}
+
+bool writeEquationFile(EqModel* eq, const QString& path) {
+    QByteArray bytes;
+    try {
+        bytes = EquationToBytes(eq);
+    } catch (const ArchiveException& e) {
+        printError(QStringLiteral("eqtool: the equation cannot be stored: %1").arg(QString::fromUtf8(e.what())));
         return false;
     }
-    *bytes = f.readAll();
-    return true;
+    return writeWholeFile(path, bytes);
 }
 
 bool takeMarksOption(QStringList& args) { return args.removeAll(QStringLiteral("--marks")) > 0; }
@@ -83,7 +108,9 @@ int runMain(int argc, char** argv) {
     // display it runs on the offscreen platform.
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication application(argc, argv);
-    QStringList args = QCoreApplication::arguments().mid(1);
+    // Not QCoreApplication::arguments(): its decoding alters names that are not UTF-8.
+    QStringList args;
+    for (int i = 1; i < argc; ++i) args << DecodeFileName(argv[i]);
     if (args.isEmpty()) return usage();
     const QString name = args.takeFirst();
     if (name == QLatin1String("--help") || name == QLatin1String("help")) {
@@ -100,4 +127,11 @@ int runMain(int argc, char** argv) {
 
 }  // namespace toliva::eqtool
 
-int main(int argc, char** argv) { return toliva::eqtool::runMain(argc, argv); }
+int main(int argc, char** argv) {
+    try {
+        return toliva::eqtool::runMain(argc, argv);
+    } catch (const std::bad_alloc&) {
+        toliva::eqtool::printError(QStringLiteral("eqtool: out of memory"));
+        return 1;
+    }
+}

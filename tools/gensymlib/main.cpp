@@ -220,8 +220,8 @@ int run(const QStringList& args) {
         Archive ar = Archive::openFile(output, Archive::Store);
         WriteSymbolLibrary(ar, library);
         ar.close();
-    } catch (const FileException&) {
-        return failWith(QStringLiteral("cannot write ") + output);
+    } catch (const FileException& e) {
+        return failWith(QString::fromUtf8(e.what()));
     }
     return 0;
 }

@@ -15,6 +15,7 @@
 // backslash (only the line-break name, a single backslash, may), a line
 // repeats an earlier one exactly, or a name repeats an earlier name without
 // the comment "reverse only" that marks a second key of the same symbol.
+#include "platform/SafeFile.h"
 #include "tex/TeXCode.h"
 
 #include <QByteArray>
@@ -224,19 +225,10 @@ int main(int argc, char** argv) {
     }
     const QByteArray bytes = toliva::WriteTeXNameTable(table);
 
-    // Write beside the target and rename, so a failed write leaves no half file.
-    const std::string temp = outputPath + ".tmp";
-    {
-        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        if (!out || !out.write(bytes.data(), std::streamsize(bytes.size())) || !out.flush()) {
-            std::cerr << temp << ": cannot write\n";
-            std::remove(temp.c_str());
-            return 1;
-        }
-    }
-    if (std::rename(temp.c_str(), outputPath.c_str()) != 0) {
-        std::cerr << outputPath << ": cannot replace\n";
-        std::remove(temp.c_str());
+    // A failed write leaves the old table as it was.
+    QString reason;
+    if (!toliva::WriteFileSafely(toliva::DecodeFileName(outputPath), bytes, &reason)) {
+        std::cerr << outputPath << ": cannot write: " << reason.toStdString() << "\n";
         return 1;
     }
     return 0;
