@@ -3,6 +3,7 @@
 
 #include "model/EqFonts.h"
 #include "model/EqNotes.h"
+#include "platform/AppContext.h"
 #include "platform/MessageSink.h"
 #include "tex/TeXCode.h"
 
@@ -83,6 +84,11 @@ int runMain(int argc, char** argv) {
     // display it runs on the offscreen platform.
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication application(argc, argv);
+    // Options and language come from the registry; what opening it found
+    // (a damaged database put aside) is shown once.
+    app().loadOptions();
+    for (const StartupNote& note : app().takeStartupNotes())
+        messageSink().show(StartupNoteText(note), QString(), MB_OK | MB_ICONWARNING, nullptr);
     QStringList args = QCoreApplication::arguments().mid(1);
     if (args.isEmpty()) return usage();
     const QString name = args.takeFirst();
