@@ -33,11 +33,27 @@ const char* const kSchema =
 // replaces it).
 RegWriteResult refusedBy(sqlite3* db) { return {false, QString::fromUtf8(sqlite3_errmsg(db))}; }
 
-// Result codes that blame the file itself rather than the folder, the disk
-// or another process: such a file will never work again.
+// Whether a result code of opening and checking blames the file itself (it
+// is damaged, no database, or of a foreign shape: it will never work) rather
+// than the folder, the disk, the memory or another process.
 bool isDamageCode(int code) {
-    code &= 0xFF;
-    return code == SQLITE_CORRUPT || code == SQLITE_NOTADB || code == SQLITE_FORMAT;
+    switch (code & 0xFF) {
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+    case SQLITE_NOMEM:
+    case SQLITE_READONLY:
+    case SQLITE_INTERRUPT:
+    case SQLITE_IOERR:
+    case SQLITE_FULL:
+    case SQLITE_CANTOPEN:
+    case SQLITE_PROTOCOL:
+    case SQLITE_PERM:
+    case SQLITE_AUTH:
+    case SQLITE_ABORT:
+        return false;
+    default:
+        return code != SQLITE_OK;
+    }
 }
 
 // Moves the damaged database and its journals to "<path>.damaged-<UTC time>"
@@ -219,13 +235,14 @@ bool RegistryStore::openFile(int busyTimeoutMs, bool* damaged, QString* reason) 
     }
     if (checked != SQLITE_OK) return fail(checked, finding);
     // The schema, in one transaction that a failure rolls back: it fails for
-    // a folder that cannot be written, and for a file with a foreign schema
-    // (SQLITE_ERROR: a table of another shape stands under one of our names).
+    // a folder that cannot be written (SQLITE_READONLY, SQLITE_CANTOPEN), and
+    // for a file with a foreign schema (SQLITE_ERROR: a table of another
+    // shape stands under one of our names).
     if (const int rc = sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr); rc != SQLITE_OK) return fail(rc, {});
     if (const int rc = sqlite3_exec(db, kSchema, nullptr, nullptr, nullptr); rc != SQLITE_OK) {
         const QString message = QString::fromUtf8(sqlite3_errmsg(db));
         sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
-        return fail(rc == SQLITE_ERROR ? SQLITE_FORMAT : rc, message);
+        return fail(rc, message);
     }
     if (!Statement(db, "SELECT path_folded, parent_folded, path FROM keys LIMIT 0").ok() ||
         !Statement(db, "SELECT key_folded, name_folded, name, type, data FROM vals LIMIT 0").ok()) {
