@@ -62,8 +62,8 @@ bool isDamageCode(int code) {
 // journals: SQLite would replay them into it. Returns the new path, empty
 // when the file could not be moved.
 QString moveAside(const QString& path) {
-    const QString base =
-        path + QStringLiteral(".damaged-") + QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    const QString stamp = QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    const QString base = path + QStringLiteral(".damaged-") + stamp;
     QString target = base;
     for (int n = 2; QFileInfo::exists(target) || QFileInfo::exists(target + QStringLiteral("-wal")); ++n)
         target = base + QLatin1Char('-') + QString::number(n);
@@ -216,9 +216,10 @@ bool RegistryStore::openFile(int busyTimeoutMs, bool* damaged, QString* reason) 
     sqlite3_exec(db, "PRAGMA trusted_schema=OFF", nullptr, nullptr, nullptr);
     // Nothing is written before the file has passed: a damaged one is kept
     // as it was, with its log (closing would delete the log file unless it
-    // is marked persistent until then). First a quick check of every page's structure (not of the
-    // indexes' contents): the database is small, and a damaged one would
-    // otherwise answer reads with defaults and refuse every write for good.
+    // is marked persistent until then). First a quick check of every page's
+    // structure (not of the indexes' contents): the database is small, and a
+    // damaged one would otherwise answer reads with defaults and refuse every
+    // write for good.
     int persistLog = 1;
     sqlite3_file_control(db, "main", SQLITE_FCNTL_PERSIST_WAL, &persistLog);
     int checked = SQLITE_OK;
@@ -331,7 +332,8 @@ RegWriteResult RegistryStore::deleteKey(const QString& key) {
     WriteTransaction tx(m_db);
     if (!tx.active()) return refusedBy(m_db);
     Statement exists(m_db, "SELECT 1 FROM keys WHERE path_folded = ?1");
-    if (const int rc = exists.bind(1, k).step(); rc != SQLITE_ROW) return rc == SQLITE_DONE ? RegWriteResult{} : refusedBy(m_db);
+    if (const int rc = exists.bind(1, k).step(); rc != SQLITE_ROW)
+        return rc == SQLITE_DONE ? RegWriteResult{} : refusedBy(m_db);  // missing, or refused
     // The subtree is the key itself and every path that starts with "key\".
     Statement keys(m_db,
                    "DELETE FROM keys WHERE path_folded = ?1"

@@ -172,8 +172,8 @@ TEST(RegistryStoreOpen, DamagedFileIsMovedAsideAndAFreshOneStarted) {
         ScratchFolder f;
         sqlite3* db = nullptr;
         ASSERT_EQ(sqlite3_open(f.file("f.sqlite").toUtf8().constData(), &db), SQLITE_OK);
-        ASSERT_EQ(sqlite3_exec(db, "CREATE TABLE keys(a, b); INSERT INTO keys VALUES(1, 2);", nullptr, nullptr, nullptr),
-                  SQLITE_OK);
+        const char* sql = "CREATE TABLE keys(a, b); INSERT INTO keys VALUES(1, 2);";
+        ASSERT_EQ(sqlite3_exec(db, sql, nullptr, nullptr, nullptr), SQLITE_OK);
         sqlite3_close(db);
         foreign = test::readFile(f.file("f.sqlite"));
     }
