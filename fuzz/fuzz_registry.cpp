@@ -1,5 +1,9 @@
 // Feeds bytes as the registry database file: the store and the typed reads
-// must fail softly on any file (foreign schema, odd column types, damage).
+// must fail softly on any file (foreign schema, odd column types, damage). A
+// file that does not pass the store's checks must be moved aside untouched,
+// with a fresh database in its place that takes writes, and start-up must
+// report it once.
+#include "platform/AppContext.h"
 #include "platform/RegistryStore.h"
 #include "platform/RegKey.h"
 
@@ -9,6 +13,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <vector>
 #include <unistd.h>
 
 namespace {
@@ -58,6 +63,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
 
     RegistryStore& store = RegistryStore::instance();
+    const RegistryOpenResult opened = store.openResult();
+    // The scratch folder can be written: whatever the file holds, the store opens.
+    if (opened.status == RegistryOpenResult::Failed) std::abort();
+    AppContext context;
+    context.loadOptions();
+    const std::vector<StartupNote> notes = context.takeStartupNotes();
+    if (notes.size() != (opened.status == RegistryOpenResult::Recovered ? 1u : 0u)) std::abort();
+    for (const StartupNote& note : notes) StartupNoteText(note);
+    context.loadOptions();
+    if (!context.takeStartupNotes().empty()) std::abort();
+    if (opened.status == RegistryOpenResult::Recovered) {
+        QFile kept(opened.movedTo);
+        if (!kept.open(QIODevice::ReadOnly) ||
+            kept.readAll() != QByteArray::fromRawData(reinterpret_cast<const char*>(data), qsizetype(size)))
+            std::abort();
+        if (!store.createKey(QStringLiteral("Software\\Toliva\\Fresh"))) std::abort();
+    }
     readEverything(QString(), 0);
     // Writes on whatever opened (a damaged file may refuse them).
     RegKey key;
@@ -68,5 +90,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         ReadRegDword(key, QStringLiteral("V"), v, 0);
     }
     store.deleteKey(QStringLiteral("Software"));
+    for (const QString& name : QDir(home).entryList({QStringLiteral("registry.sqlite.damaged-*")}, QDir::Files))
+        QFile::remove(home + QLatin1Char('/') + name);
     return 0;
 }

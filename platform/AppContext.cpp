@@ -1,7 +1,10 @@
 #include "AppContext.h"
 
 #include "Folders.h"
+#include "LangTable.h"
 #include "RegKey.h"
+
+#include <optional>
 
 namespace toliva {
 namespace {
@@ -13,7 +16,35 @@ int readDword(const QString& subkey, const QString& name, int def) {
     return value;
 }
 
+// The start-up note of the registry's open, if it calls for one.
+std::optional<StartupNote> registryNote(const RegistryOpenResult& opened) {
+    switch (opened.status) {
+    case RegistryOpenResult::Opened:
+        return std::nullopt;
+    case RegistryOpenResult::Recovered:
+        return StartupNote{StartupNote::RegistryDamaged, opened.movedTo};
+    case RegistryOpenResult::Failed:
+        break;
+    }
+    return StartupNote{StartupNote::RegistryUnusable, opened.reason};
+}
+
 }  // namespace
+
+QString StartupNoteText(const StartupNote& note) {
+    struct Source {
+        int item;
+        const char* fallback;
+    };
+    static const Source kDamaged{4, "The settings database was damaged and has been put aside; your settings are "
+                                    "back to their defaults.|The damaged file was kept as:|"};
+    static const Source kUnusable{5, "The settings database cannot be opened, so settings will not be saved.|"};
+    const Source& source = note.kind == StartupNote::RegistryDamaged ? kDamaged : kUnusable;
+    QString text = LangText(QStringLiteral("LANG_07.xml"), QStringLiteral("gMSG_1"), source.item);
+    if (text.isEmpty()) text = QString::fromUtf8(source.fallback);
+    text.replace(QLatin1Char('|'), QLatin1Char('\n'));
+    return text + note.argument;
+}
 
 AppContext& app() {
     static AppContext context;
@@ -35,6 +66,15 @@ void AppContext::loadOptions() {
     options = uint32_t(readDword(settings, QStringLiteral("dw1"), int(kDefaultOptions)));
     texDelimCode = readDword(settings, QStringLiteral("TeXDelimCode"), 0);
     lanSel = readDword(QStringLiteral("Software\\Toliva\\Language"), QStringLiteral("LanSel"), 1);
+    if (registryChecked) return;
+    registryChecked = true;
+    if (auto note = registryNote(RegistryStore::instance().openResult())) startupNotes.push_back(std::move(*note));
+}
+
+std::vector<StartupNote> AppContext::takeStartupNotes() {
+    std::vector<StartupNote> taken;
+    taken.swap(startupNotes);
+    return taken;
 }
 
 }  // namespace toliva

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <mutex>
+#include <vector>
 
 namespace toliva {
 
@@ -31,6 +32,21 @@ enum AppOption : uint32_t {
     OptNoAltTap = 0x800000,
 };
 
+// What start-up found for the user to read: the program shows each note's
+// text (StartupNoteText) through its message sink, once.
+struct StartupNote {
+    enum Kind {
+        RegistryDamaged,   // the settings database was damaged; argument: where it was moved
+        RegistryUnusable,  // the settings database cannot be opened; argument: the reason
+    };
+    Kind kind = RegistryDamaged;
+    QString argument;
+};
+
+// The note's text in the application's language, with '|' turned into line
+// breaks and the argument appended.
+QString StartupNoteText(const StartupNote& note);
+
 struct AppContext {
     static constexpr uint32_t kDefaultOptions = 0x7F9F5;
 
@@ -54,8 +70,16 @@ struct AppContext {
     // Creates the per-user folders ("Toliva", its "Temp", "UserBooks" and
     // "UserBooks/BP") and records them; safe to call again.
     void createUserFolders();
-    // Reads "dw1", "TeXDelimCode" (AppSettings) and "LanSel" (Language) from the registry.
+    // Reads "dw1", "TeXDelimCode" (AppSettings) and "LanSel" (Language) from
+    // the registry. The first call, which opens it, records a start-up note
+    // when the database was damaged (moved aside, a fresh one started) or
+    // cannot be opened.
     void loadOptions();
+    // The start-up notes not shown yet; the list is left empty.
+    std::vector<StartupNote> takeStartupNotes();
+
+    std::vector<StartupNote> startupNotes;
+    bool registryChecked = false;  // the registry's open has been looked at
 };
 
 // The process's application context.

@@ -27,7 +27,10 @@ std::optional<uint32_t> readDword(RegKey& key, const QString& name) {
 
 bool writeValue(RegKey& key, const QString& name, uint32_t type, const QByteArray& data) {
     key.lastType = type;
-    return key.opened && RegistryStore::instance().set(key.path, name, type, data);
+    if (!key.opened) return false;
+    const RegWriteResult written = RegistryStore::instance().set(key.path, name, type, data);
+    key.lastError = written.reason;
+    return written.ok;
 }
 
 }  // namespace
@@ -38,7 +41,13 @@ bool OpenRegKey(const QString& subkey, RegKey& key) {
     CloseRegKey(key);
     key.lastType = REG_SZ;
     RegistryStore& store = RegistryStore::instance();
-    key.opened = store.keyExists(subkey) || store.createKey(subkey);
+    if (store.keyExists(subkey)) {
+        key.opened = true;
+    } else {
+        const RegWriteResult created = store.createKey(subkey);
+        key.opened = created.ok;
+        key.lastError = created.reason;
+    }
     if (key.opened) key.path = subkey;
     return key.opened;
 }
@@ -46,6 +55,7 @@ bool OpenRegKey(const QString& subkey, RegKey& key) {
 void CloseRegKey(RegKey& key) {
     key.opened = false;
     key.path.clear();
+    key.lastError.clear();
 }
 
 bool ReadRegString(RegKey& key, const QString& name, QString& out, const QString& def) {

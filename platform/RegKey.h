@@ -3,7 +3,10 @@
 // Used on the stack: open (creating the key and its parents when missing),
 // a few reads or writes with defaults, close. A key that could not be opened
 // makes every read yield its default (and false) and every write return
-// false. A value of another type or size counts as missing.
+// false. A value of another type or size counts as missing. A write the
+// database refused (locked by another process past the busy timeout,
+// read-only, full) returns false and leaves the database's reason in
+// lastError, for the caller to show.
 //
 // Encodings: strings are REG_SZ (UTF-16LE with terminator); integers,
 // colours (COLORREF 0x00BBGGRR) and booleans (0 or 1) are 4-byte REG_DWORD;
@@ -28,6 +31,7 @@ struct RegKey {
     QString path;              // key path below the user's root; empty when closed
     bool opened = false;       // whether the key could be opened or created
     uint32_t lastType = REG_SZ;  // the expected type, then the type a query found
+    QString lastError;         // why the last open or write failed; empty after a success
 
     RegKey() = default;
     ~RegKey();

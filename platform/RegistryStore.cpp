@@ -2,6 +2,10 @@
 
 #include "Folders.h"
 
+#include <QDateTime>
+#include <QFile>
+#include <QFileInfo>
+
 #include <sqlite3.h>
 
 namespace toliva {
@@ -25,7 +29,52 @@ const char* const kSchema =
     " data BLOB NOT NULL,"
     " PRIMARY KEY(key_folded, name_folded));";
 
-constexpr int kBusyTimeoutMs = 5000;
+// A write the database refused, with its message (read before any rollback
+// replaces it).
+RegWriteResult refusedBy(sqlite3* db) { return {false, QString::fromUtf8(sqlite3_errmsg(db))}; }
+
+// Whether a result code of opening and checking blames the file itself (it
+// is damaged, no database, or of a foreign shape: it will never work) rather
+// than the folder, the disk, the memory or another process.
+bool isDamageCode(int code) {
+    switch (code & 0xFF) {
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+    case SQLITE_NOMEM:
+    case SQLITE_READONLY:
+    case SQLITE_INTERRUPT:
+    case SQLITE_IOERR:
+    case SQLITE_FULL:
+    case SQLITE_CANTOPEN:
+    case SQLITE_PROTOCOL:
+    case SQLITE_PERM:
+    case SQLITE_AUTH:
+    case SQLITE_ABORT:
+        return false;
+    default:
+        return code != SQLITE_OK;
+    }
+}
+
+// Moves the damaged database and its journals to "<path>.damaged-<UTC time>"
+// (with "-wal" and "-journal" beside it, so the copy opens as it was) and
+// drops the shared-memory index. The fresh database must not find the old
+// journals: SQLite would replay them into it. Returns the new path, empty
+// when the file could not be moved.
+QString moveAside(const QString& path) {
+    const QString stamp = QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    const QString base = path + QStringLiteral(".damaged-") + stamp;
+    QString target = base;
+    for (int n = 2; QFileInfo::exists(target) || QFileInfo::exists(target + QStringLiteral("-wal")); ++n)
+        target = base + QLatin1Char('-') + QString::number(n);
+    if (!QFile::rename(path, target)) return {};
+    for (const QLatin1String suffix : {QLatin1String("-wal"), QLatin1String("-journal")}) {
+        if (QFileInfo::exists(path + suffix) && !QFile::rename(path + suffix, target + suffix))
+            QFile::remove(path + suffix);
+    }
+    QFile::remove(path + QStringLiteral("-shm"));
+    return target;
+}
 
 // One prepared statement, finalised with the object.
 class Statement {
@@ -93,12 +142,13 @@ public:
     WriteTransaction& operator=(const WriteTransaction&) = delete;
 
     bool active() const { return m_active; }
-    bool commit() {
-        if (!m_active) return false;
+    RegWriteResult commit() {
+        if (!m_active) return {};
         m_active = false;
-        if (sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK) return true;
+        if (sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK) return {true, {}};
+        RegWriteResult refused = refusedBy(m_db);
         sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
-        return false;
+        return refused;
     }
 
 private:
@@ -125,33 +175,96 @@ std::unique_ptr<RegistryStore>& instanceSlot() {
 
 }  // namespace
 
-RegistryStore::RegistryStore(const QString& dbPath) : m_path(dbPath) {
-    const QByteArray file = dbPath.toUtf8();
-    sqlite3* db = nullptr;
-    const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX;
-    if (dbPath.isEmpty() || sqlite3_open_v2(file.constData(), &db, flags, nullptr) != SQLITE_OK) {
-        sqlite3_close(db);
+RegistryStore::RegistryStore(const QString& dbPath, int busyTimeoutMs) : m_path(dbPath) {
+    bool damaged = false;
+    QString reason;
+    if (openFile(busyTimeoutMs, &damaged, &reason)) {
+        m_openResult.status = RegistryOpenResult::Opened;
         return;
     }
-    sqlite3_busy_timeout(db, kBusyTimeoutMs);
+    m_openResult.reason = reason;
+    if (!damaged) return;  // Failed: the folder, the disk or the moment, not the file
+    m_openResult.movedTo = moveAside(m_path);
+    if (m_openResult.movedTo.isEmpty()) return;
+    QString again;
+    if (openFile(busyTimeoutMs, &damaged, &again))
+        m_openResult.status = RegistryOpenResult::Recovered;
+    else
+        m_openResult.reason = again;
+}
+
+bool RegistryStore::openFile(int busyTimeoutMs, bool* damaged, QString* reason) {
+    *damaged = false;
+    if (m_path.isEmpty()) {
+        *reason = QStringLiteral("no database path");
+        return false;
+    }
+    const QByteArray file = m_path.toUtf8();
+    sqlite3* db = nullptr;
+    const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX;
+    const auto fail = [&](int code, const QString& message) {
+        *damaged = isDamageCode(code);
+        *reason = message.isEmpty() ? QString::fromUtf8(sqlite3_errmsg(db)) : message;
+        sqlite3_close(db);
+        return false;
+    };
+    if (const int rc = sqlite3_open_v2(file.constData(), &db, flags, nullptr); rc != SQLITE_OK) return fail(rc, {});
+    sqlite3_busy_timeout(db, busyTimeoutMs);
     // The file may have been changed by anyone: no schema-defined functions
     // with side effects, no writes that can damage the file's structure.
     sqlite3_db_config(db, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
     sqlite3_exec(db, "PRAGMA trusted_schema=OFF", nullptr, nullptr, nullptr);
+    // Nothing is written before the file has passed: a damaged one is kept
+    // as it was, with its log (closing would delete the log file unless it
+    // is marked persistent until then). First a quick check of every page's
+    // structure (not of the indexes' contents): the database is small, and a
+    // damaged one would otherwise answer reads with defaults and refuse every
+    // write for good.
+    int persistLog = 1;
+    sqlite3_file_control(db, "main", SQLITE_FCNTL_PERSIST_WAL, &persistLog);
+    int checked = SQLITE_OK;
+    QString finding;
+    {
+        Statement check(db, "PRAGMA quick_check(1)");  // finalised before any close
+        if (check.step() != SQLITE_ROW) {
+            checked = sqlite3_extended_errcode(db);
+            finding = QString::fromUtf8(sqlite3_errmsg(db));
+        } else if (check.text(0) != QLatin1String("ok")) {
+            checked = SQLITE_CORRUPT;
+            finding = check.text(0);
+        }
+    }
+    if (checked != SQLITE_OK) return fail(checked, finding);
+    // The schema, in one transaction that a failure rolls back: it fails for
+    // a folder that cannot be written (SQLITE_READONLY, SQLITE_CANTOPEN), and
+    // for a file with a foreign schema (SQLITE_ERROR: a table of another
+    // shape stands under one of our names).
+    if (const int rc = sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr); rc != SQLITE_OK) return fail(rc, {});
+    if (const int rc = sqlite3_exec(db, kSchema, nullptr, nullptr, nullptr); rc != SQLITE_OK) {
+        const QString message = QString::fromUtf8(sqlite3_errmsg(db));
+        sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+        return fail(rc, message);
+    }
+    if (!Statement(db, "SELECT path_folded, parent_folded, path FROM keys LIMIT 0").ok() ||
+        !Statement(db, "SELECT key_folded, name_folded, name, type, data FROM vals LIMIT 0").ok()) {
+        const QString message = QString::fromUtf8(sqlite3_errmsg(db));
+        sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+        return fail(SQLITE_FORMAT, message);
+    }
+    if (const int rc = sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr); rc != SQLITE_OK) {
+        const QString message = QString::fromUtf8(sqlite3_errmsg(db));
+        sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+        return fail(rc, message);
+    }
+    persistLog = 0;
+    sqlite3_file_control(db, "main", SQLITE_FCNTL_PERSIST_WAL, &persistLog);
     // WAL lets readers go on while another process writes. The mode is kept
     // in the file, so a failure here (another process holds the database
     // in the middle of a change) leaves a usable database behind.
     sqlite3_exec(db, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
     sqlite3_exec(db, "PRAGMA synchronous=NORMAL", nullptr, nullptr, nullptr);
-    // The schema step is the first real access: it fails for a folder that
-    // cannot be written, a file that is no database, or a foreign schema.
-    if (sqlite3_exec(db, kSchema, nullptr, nullptr, nullptr) != SQLITE_OK ||
-        !Statement(db, "SELECT path_folded, parent_folded, path FROM keys LIMIT 0").ok() ||
-        !Statement(db, "SELECT key_folded, name_folded, name, type, data FROM vals LIMIT 0").ok()) {
-        sqlite3_close(db);
-        return;
-    }
     m_db = db;
+    return true;
 }
 
 RegistryStore::~RegistryStore() {
@@ -167,6 +280,12 @@ RegistryStore& RegistryStore::instance() {
         slot = std::make_unique<RegistryStore>(folder + QStringLiteral("/registry.sqlite"));
     }
     return *slot;
+}
+
+void RegistryStore::setBusyTimeout(int ms) {
+    if (!m_db) return;
+    std::lock_guard lock(m_mutex);
+    sqlite3_busy_timeout(m_db, ms);
 }
 
 void RegistryStore::resetInstance() {
@@ -185,13 +304,13 @@ bool RegistryStore::keyExists(const QString& key) {
     return st.bind(1, k).step() == SQLITE_ROW;
 }
 
-bool RegistryStore::createKey(const QString& key) {
-    if (!m_db) return false;
+RegWriteResult RegistryStore::createKey(const QString& key) {
+    if (!m_db) return notOpen();
     const QString path = cleanKey(key);
-    if (path.isEmpty()) return true;
+    if (path.isEmpty()) return {true, {}};
     std::lock_guard lock(m_mutex);
     WriteTransaction tx(m_db);
-    if (!tx.active()) return false;
+    if (!tx.active()) return refusedBy(m_db);
     // Every prefix of the path is a key; existing ones keep their spelling.
     const QStringList parts = path.split(QLatin1Char('\\'));
     QString prefix;
@@ -199,21 +318,22 @@ bool RegistryStore::createKey(const QString& key) {
         const QString parent = fold(prefix);
         prefix = prefix.isEmpty() ? part : prefix + QLatin1Char('\\') + part;
         Statement st(m_db, "INSERT OR IGNORE INTO keys(path_folded, parent_folded, path) VALUES(?1, ?2, ?3)");
-        if (!st.bind(1, fold(prefix)).bind(2, parent).bind(3, prefix).run()) return false;
+        if (!st.bind(1, fold(prefix)).bind(2, parent).bind(3, prefix).run()) return refusedBy(m_db);
     }
     return tx.commit();
 }
 
-bool RegistryStore::deleteKey(const QString& key) {
-    if (!m_db) return false;
+RegWriteResult RegistryStore::deleteKey(const QString& key) {
+    if (!m_db) return notOpen();
     const QString k = normaliseKey(key);
-    if (k.isEmpty()) return false;  // the root cannot be deleted
+    if (k.isEmpty()) return {};  // the root cannot be deleted
     const QString below = k + QLatin1Char('\\');
     std::lock_guard lock(m_mutex);
     WriteTransaction tx(m_db);
-    if (!tx.active()) return false;
+    if (!tx.active()) return refusedBy(m_db);
     Statement exists(m_db, "SELECT 1 FROM keys WHERE path_folded = ?1");
-    if (exists.bind(1, k).step() != SQLITE_ROW) return false;
+    if (const int rc = exists.bind(1, k).step(); rc != SQLITE_ROW)
+        return rc == SQLITE_DONE ? RegWriteResult{} : refusedBy(m_db);  // missing, or refused
     // The subtree is the key itself and every path that starts with "key\".
     Statement keys(m_db,
                    "DELETE FROM keys WHERE path_folded = ?1"
@@ -221,7 +341,7 @@ bool RegistryStore::deleteKey(const QString& key) {
     Statement vals(m_db,
                    "DELETE FROM vals WHERE key_folded = ?1"
                    " OR substr(key_folded, 1, length(?2)) = ?2");
-    if (!keys.bind(1, k).bind(2, below).run() || !vals.bind(1, k).bind(2, below).run()) return false;
+    if (!keys.bind(1, k).bind(2, below).run() || !vals.bind(1, k).bind(2, below).run()) return refusedBy(m_db);
     return tx.commit();
 }
 
@@ -248,8 +368,8 @@ std::optional<RegValue> RegistryStore::query(const QString& key, const QString& 
     return RegValue{uint32_t(type), st.blob(1)};
 }
 
-bool RegistryStore::set(const QString& key, const QString& name, uint32_t type, const QByteArray& data) {
-    if (!m_db) return false;
+RegWriteResult RegistryStore::set(const QString& key, const QString& name, uint32_t type, const QByteArray& data) {
+    if (!m_db) return notOpen();
     std::lock_guard lock(m_mutex);
     // One statement, so that the key cannot vanish between check and write.
     Statement st(m_db,
@@ -258,14 +378,23 @@ bool RegistryStore::set(const QString& key, const QString& name, uint32_t type, 
                  " WHERE ?1 = '' OR EXISTS(SELECT 1 FROM keys WHERE path_folded = ?1)"
                  " ON CONFLICT(key_folded, name_folded) DO UPDATE SET type = excluded.type, data = excluded.data");
     st.bind(1, normaliseKey(key)).bind(2, fold(name)).bind(3, name).bind(4, int64_t(type)).bindBlob(5, data);
-    return st.run() && sqlite3_changes(m_db) > 0;
+    return changed(st.run());
 }
 
-bool RegistryStore::deleteValue(const QString& key, const QString& name) {
-    if (!m_db) return false;
+RegWriteResult RegistryStore::deleteValue(const QString& key, const QString& name) {
+    if (!m_db) return notOpen();
     std::lock_guard lock(m_mutex);
     Statement st(m_db, "DELETE FROM vals WHERE key_folded = ?1 AND name_folded = ?2");
-    return st.bind(1, normaliseKey(key)).bind(2, fold(name)).run() && sqlite3_changes(m_db) > 0;
+    return changed(st.bind(1, normaliseKey(key)).bind(2, fold(name)).run());
+}
+
+RegWriteResult RegistryStore::notOpen() const {
+    return {false, m_openResult.reason.isEmpty() ? QStringLiteral("the registry is not open") : m_openResult.reason};
+}
+
+RegWriteResult RegistryStore::changed(bool ran) const {
+    if (!ran) return refusedBy(m_db);
+    return {sqlite3_changes(m_db) > 0, {}};
 }
 
 QStringList RegistryStore::valueNames(const QString& key) {

@@ -1,8 +1,14 @@
 #include "platform/RegKey.h"
 
+#include "platform/AppContext.h"
+
 #include "tests/common/TestSupport.h"
 
 #include <gtest/gtest.h>
+
+#include <QFileInfo>
+
+#include <sqlite3.h>
 
 #include <cstdlib>
 
@@ -196,6 +202,91 @@ TEST_F(RegKeyTest, KeyThatCannotBeOpenedReadsDefaultsAndRefusesWrites) {
 
     setenv("TOLIVA_HOME", oldHome.constData(), 1);
     RegistryStore::resetInstance();
+}
+
+// A write the database refuses (another connection holds the write lock past
+// the busy timeout) returns false and leaves the database's reason in the key.
+TEST_F(RegKeyTest, RefusedWriteLeavesItsReasonInTheKey) {
+    store().setBusyTimeout(50);
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open(store().path().toUtf8().constData(), &other), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+    EXPECT_FALSE(WriteRegDword(key, "N", 1));
+    EXPECT_TRUE(key.lastError.contains("locked")) << key.lastError.toStdString();
+    EXPECT_FALSE(WriteRegString(key, "S", "x"));
+    EXPECT_TRUE(key.lastError.contains("locked")) << key.lastError.toStdString();
+    sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(other);
+    store().setBusyTimeout(RegistryStore::kDefaultBusyTimeoutMs);
+
+    EXPECT_TRUE(WriteRegDword(key, "N", 1));
+    EXPECT_TRUE(key.lastError.isEmpty());
+}
+
+// The registry in a scratch home for one test.
+class ScratchRegistryHome {
+public:
+    explicit ScratchRegistryHome(const QString& home) : m_oldHome(qgetenv("TOLIVA_HOME")) {
+        setenv("TOLIVA_HOME", home.toLocal8Bit().constData(), 1);
+        RegistryStore::resetInstance();
+    }
+    ~ScratchRegistryHome() {
+        setenv("TOLIVA_HOME", m_oldHome.constData(), 1);
+        RegistryStore::resetInstance();
+    }
+
+private:
+    QByteArray m_oldHome;
+};
+
+// Start-up over a damaged registry: the options keep their defaults, one note
+// names the file that was put aside, settings are saved in the fresh database,
+// and neither a second load nor the next run reports anything.
+TEST(AppContextRegistry, DamagedRegistryGivesOneStartupNote) {
+    test::ScratchFolder folder;
+    ScratchRegistryHome home(folder.path());
+    ASSERT_TRUE(test::writeFile(folder.file("registry.sqlite"), QByteArray(4096, 'x')));
+
+    AppContext ctx;
+    ctx.loadOptions();
+    EXPECT_EQ(ctx.options, AppContext::kDefaultOptions);
+    std::vector<StartupNote> notes = ctx.takeStartupNotes();
+    ASSERT_EQ(notes.size(), 1u);
+    EXPECT_EQ(notes[0].kind, StartupNote::RegistryDamaged);
+    EXPECT_EQ(notes[0].argument, RegistryStore::instance().openResult().movedTo);
+    EXPECT_EQ(test::readFile(notes[0].argument), QByteArray(4096, 'x'));
+    const QString text = StartupNoteText(notes[0]);
+    EXPECT_TRUE(text.startsWith("The settings database was damaged")) << text.toStdString();
+    EXPECT_TRUE(text.endsWith(":\n" + notes[0].argument)) << text.toStdString();
+
+    RegKey settings;
+    ASSERT_TRUE(OpenRegKey("Software\\Toliva\\AppSettings", settings));
+    ASSERT_TRUE(WriteRegDword(settings, "TeXDelimCode", 2));
+    ctx.loadOptions();
+    EXPECT_EQ(ctx.texDelimCode, 2);
+    EXPECT_TRUE(ctx.takeStartupNotes().empty());
+
+    RegistryStore::resetInstance();
+    AppContext nextRun;
+    nextRun.loadOptions();
+    EXPECT_EQ(nextRun.texDelimCode, 2);
+    EXPECT_TRUE(nextRun.takeStartupNotes().empty());
+}
+
+TEST(AppContextRegistry, RegistryThatCannotBeOpenedGivesOneStartupNote) {
+    test::ScratchFolder folder;
+    ASSERT_TRUE(test::writeFile(folder.file("file"), "x"));
+    ScratchRegistryHome home(folder.file("file/home"));  // below a plain file: never created
+
+    AppContext ctx;
+    ctx.loadOptions();
+    std::vector<StartupNote> notes = ctx.takeStartupNotes();
+    ASSERT_EQ(notes.size(), 1u);
+    EXPECT_EQ(notes[0].kind, StartupNote::RegistryUnusable);
+    EXPECT_FALSE(notes[0].argument.isEmpty());
+    EXPECT_TRUE(StartupNoteText(notes[0]).endsWith(notes[0].argument));
+    ctx.loadOptions();
+    EXPECT_TRUE(ctx.takeStartupNotes().empty());
 }
 
 }  // namespace

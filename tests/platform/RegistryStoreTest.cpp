@@ -4,9 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFileInfo>
 
+#include <sqlite3.h>
+
 #include <cstdlib>
+#include <functional>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -114,20 +118,23 @@ TEST(RegistryStoreCodec, StringsAndDwordsAreLittleEndian) {
     }
 }
 
-TEST(RegistryStoreOpen, UnusableDatabaseFailsEveryCall) {
+TEST(RegistryStoreOpen, UnusableDatabaseFailsEveryCallWithItsReason) {
     ScratchFolder folder;
     ASSERT_TRUE(test::writeFile(folder.file("plain"), "not a folder"));
-    ASSERT_TRUE(test::writeFile(folder.file("garbage.sqlite"), QByteArray(4096, 'x')));
     const QString paths[] = {
         folder.file("plain/registry.sqlite"),  // parent is a file: cannot be created
-        folder.file("garbage.sqlite"),         // not a database
         QString(),
     };
     for (const QString& path : paths) {
         SCOPED_TRACE(path.toStdString());
         RegistryStore store(path);
         EXPECT_FALSE(store.isOpen());
-        EXPECT_FALSE(store.createKey("Software"));
+        EXPECT_EQ(store.openResult().status, RegistryOpenResult::Failed);
+        EXPECT_FALSE(store.openResult().reason.isEmpty());
+        EXPECT_TRUE(store.openResult().movedTo.isEmpty());
+        const RegWriteResult created = store.createKey("Software");
+        EXPECT_FALSE(created);
+        EXPECT_EQ(created.reason, store.openResult().reason);
         EXPECT_FALSE(store.keyExists("Software"));
         EXPECT_FALSE(store.set("", "v", REG_DWORD, RegistryStore::encodeDword(1)));
         EXPECT_FALSE(store.query("", "v"));
@@ -136,6 +143,127 @@ TEST(RegistryStoreOpen, UnusableDatabaseFailsEveryCall) {
         EXPECT_TRUE(store.subkeys("").isEmpty());
         EXPECT_TRUE(store.valueNames("").isEmpty());
     }
+}
+
+// A sound database file holding enough values to span several pages.
+QByteArray soundDatabaseBytes() {
+    ScratchFolder folder;
+    const QString path = folder.file("sound.sqlite");
+    {
+        RegistryStore store(path);
+        EXPECT_TRUE(store.createKey("Software\\Toliva\\AppSettings"));
+        for (int i = 0; i < 300; ++i)
+            EXPECT_TRUE(store.set("Software\\Toliva\\AppSettings", QStringLiteral("value%1").arg(i), REG_SZ,
+                                  RegistryStore::encodeString(QString(40, QChar(u'a' + i % 26)))));
+    }  // the last connection folds the log into the file
+    return test::readFile(path);
+}
+
+// A file in the registry's place that is no sound database is moved aside,
+// kept byte for byte, and a fresh database takes its place; the next open
+// finds nothing to report.
+TEST(RegistryStoreOpen, DamagedFileIsMovedAsideAndAFreshOneStarted) {
+    const QByteArray sound = soundDatabaseBytes();
+    ASSERT_GT(sound.size(), 4 * 4096);
+    QByteArray badPage = sound;
+    badPage.replace(2 * 4096, 4096, QByteArray(4096, '\x5A'));  // a b-tree page overwritten
+    QByteArray foreign;
+    {
+        ScratchFolder f;
+        sqlite3* db = nullptr;
+        ASSERT_EQ(sqlite3_open(f.file("f.sqlite").toUtf8().constData(), &db), SQLITE_OK);
+        const char* sql = "CREATE TABLE keys(a, b); INSERT INTO keys VALUES(1, 2);";
+        ASSERT_EQ(sqlite3_exec(db, sql, nullptr, nullptr, nullptr), SQLITE_OK);
+        sqlite3_close(db);
+        foreign = test::readFile(f.file("f.sqlite"));
+    }
+    const struct {
+        const char* what;
+        QByteArray bytes;
+    } cases[] = {
+        {"garbage bytes", QByteArray(4096, 'x')},
+        {"garbage after a database header", sound.left(100) + QByteArray(8000, '\x7F')},
+        {"truncated database", sound.left(sound.size() / 2)},
+        {"overwritten page", badPage},
+        {"foreign schema", foreign},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ScratchFolder folder;
+        const QString path = folder.file("registry.sqlite");
+        ASSERT_TRUE(test::writeFile(path, c.bytes));
+        {
+            RegistryStore store(path);
+            const RegistryOpenResult& opened = store.openResult();
+            EXPECT_EQ(opened.status, RegistryOpenResult::Recovered) << opened.reason.toStdString();
+            EXPECT_FALSE(opened.reason.isEmpty());
+            EXPECT_TRUE(opened.movedTo.startsWith(path + ".damaged-")) << opened.movedTo.toStdString();
+            EXPECT_EQ(test::readFile(opened.movedTo), c.bytes);
+            ASSERT_TRUE(store.isOpen());
+            EXPECT_FALSE(store.keyExists("Software"));
+            ASSERT_TRUE(store.createKey("Software\\Toliva"));
+            ASSERT_TRUE(store.set("Software\\Toliva", "v", REG_DWORD, RegistryStore::encodeDword(5)));
+        }
+        RegistryStore again(path);
+        EXPECT_EQ(again.openResult().status, RegistryOpenResult::Opened);
+        auto v = again.query("Software\\Toliva", "v");
+        ASSERT_TRUE(v);
+        EXPECT_EQ(v->data, RegistryStore::encodeDword(5));
+        EXPECT_EQ(QDir(folder.path()).entryList({"registry.sqlite.damaged-*[0-9]"}, QDir::Files).size(), 1);
+    }
+}
+
+// The journals of a damaged file go with it: left behind, SQLite would replay
+// them into the fresh database.
+TEST(RegistryStoreOpen, DamagedFileTakesItsJournalAlong) {
+    ScratchFolder folder;
+    const QString path = folder.file("registry.sqlite");
+    ASSERT_TRUE(test::writeFile(path, QByteArray(4096, 'x')));
+    ASSERT_TRUE(test::writeFile(path + "-wal", "old log"));
+    ASSERT_TRUE(test::writeFile(path + "-shm", "old index"));
+    RegistryStore store(path);
+    ASSERT_EQ(store.openResult().status, RegistryOpenResult::Recovered);
+    EXPECT_EQ(test::readFile(store.openResult().movedTo + "-wal"), "old log");
+    EXPECT_FALSE(QFileInfo::exists(store.openResult().movedTo + "-shm"));
+    EXPECT_TRUE(store.createKey("Software"));
+}
+
+// Another connection holds the write lock past the busy timeout: every write
+// fails and says why; reads go on; writes work again once the lock is gone.
+TEST(RegistryStoreOpen, WriteLockedPastTheBusyTimeoutIsReported) {
+    ScratchFolder folder;
+    const QString path = folder.file("registry.sqlite");
+    RegistryStore store(path, 50);
+    ASSERT_TRUE(store.createKey("A\\B"));
+    ASSERT_TRUE(store.set("A\\B", "v", REG_DWORD, RegistryStore::encodeDword(1)));
+
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open(path.toUtf8().constData(), &other), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+    const struct {
+        const char* what;
+        std::function<RegWriteResult()> write;
+    } writes[] = {
+        {"set", [&] { return store.set("A\\B", "v", REG_DWORD, RegistryStore::encodeDword(2)); }},
+        {"createKey", [&] { return store.createKey("A\\C"); }},
+        {"deleteValue", [&] { return store.deleteValue("A\\B", "v"); }},
+        {"deleteKey", [&] { return store.deleteKey("A"); }},
+    };
+    for (const auto& w : writes) {
+        SCOPED_TRACE(w.what);
+        const RegWriteResult r = w.write();
+        EXPECT_FALSE(r);
+        EXPECT_TRUE(r.reason.contains("locked")) << r.reason.toStdString();
+    }
+    auto v = store.query("A\\B", "v");
+    ASSERT_TRUE(v);
+    EXPECT_EQ(v->data, RegistryStore::encodeDword(1));
+
+    sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(other);
+    const RegWriteResult r = store.set("A\\B", "v", REG_DWORD, RegistryStore::encodeDword(2));
+    EXPECT_TRUE(r);
+    EXPECT_TRUE(r.reason.isEmpty());
 }
 
 TEST(RegistryStoreOpen, InstanceLivesInTheConfigFolderInWalMode) {

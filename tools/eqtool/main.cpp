@@ -4,6 +4,7 @@
 #include "model/EqFonts.h"
 #include "model/EqNotes.h"
 #include "model/EqStream.h"
+#include "platform/AppContext.h"
 #include "platform/Archive.h"
 #include "platform/MessageSink.h"
 #include "platform/SafeFile.h"
@@ -108,6 +109,11 @@ int runMain(int argc, char** argv) {
     // display it runs on the offscreen platform.
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication application(argc, argv);
+    // Options and language come from the registry; what opening it found
+    // (a damaged database put aside) is shown once.
+    app().loadOptions();
+    for (const StartupNote& note : app().takeStartupNotes())
+        messageSink().show(StartupNoteText(note), QString(), MB_OK | MB_ICONWARNING, nullptr);
     // Not QCoreApplication::arguments(): its decoding alters names that are not UTF-8.
     QStringList args;
     for (int i = 1; i < argc; ++i) args << DecodeFileName(argv[i]);
