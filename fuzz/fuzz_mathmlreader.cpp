@@ -28,6 +28,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     MathMLReader reader;
     const MathMLReadResult r = ReadMathML(reader, data, size, style);
     if (r.ok != bool(r.equation)) __builtin_trap();
+    if (r.overflow && r.message.isEmpty()) __builtin_trap();  // a limit reached is named
     if (!r.equation) {
         if (r.message.isEmpty()) __builtin_trap();  // a failure always says why
         return 0;

@@ -34,12 +34,15 @@ constexpr gp::ARGB kOldPhantomColour = 0xFFD3D3D3;
 
 float clampTo(float v, float lo, float hi) { return v < lo ? lo : (v > hi ? hi : v); }
 
-// Values a damaged or hand-made record may hold that layout cannot work with.
+bool within(float v, float lo, float hi) { return std::isfinite(v) && v >= lo && v <= hi; }
+
+// Values a damaged or hand-made record may hold that layout cannot work with
+// (after the clamps, which settle what they cover).
 void replaceUnusableValues(EqLayoutSettings& s) {
-    if (!std::isfinite(s.fontSize) || s.fontSize <= 0) s.fontSize = kDefaultFontSize;
-    if (!std::isfinite(s.size2) || s.size2 <= 0) s.size2 = kDefaultSize2;
+    if (!within(s.fontSize, kMinStyleFontSize, kMaxStyleFontSize)) s.fontSize = kDefaultFontSize;
+    if (!within(s.size2, kMinStyleFontSize, kMaxStyleFontSize)) s.size2 = kDefaultSize2;
     for (size_t i = 0; i < s.spacing.size(); ++i)
-        if (!std::isfinite(s.spacing[i])) s.spacing[i] = kDefaultSpacing[i];
+        if (!within(s.spacing[i], -kMaxStyleSpacing, kMaxStyleSpacing)) s.spacing[i] = kDefaultSpacing[i];
 }
 
 void applyClamps(EqLayoutSettings& s) {
@@ -89,8 +92,8 @@ void readRecord(EqLayoutSettings& s, Archive& ar, EqModel* equation) {
     for (int32_t& v : r.ints) v = ar.readI32();
     for (gp::ARGB& c : r.colours) c = gp::ArgbFromColorref(ar.readU32());
 
-    replaceUnusableValues(r);
     applyClamps(r);
+    replaceUnusableValues(r);
     s = std::move(r);
     if (equation) SetupEquationFonts(equation);
 }

@@ -38,9 +38,18 @@ struct EqLayoutSettings {
 
 void SetDefaultLayoutSettings(EqLayoutSettings& s);
 
+// What a read record may hold. After the record's own clamps, a spacing or a
+// size that is not finite or lies outside these bounds takes its default.
+// Spacings are factors of the font size (em); the two sizes are in points.
+// The integers are switches (zero or not) and the colours any ARGB value, so
+// neither has a bound.
+constexpr float kMaxStyleSpacing = 100.0f;  // em, either sign
+constexpr float kMinStyleFontSize = 0.5f;   // points
+constexpr float kMaxStyleFontSize = 2000.0f;
+
 // Writes or reads one record. After a read the record's clamps are applied,
-// sizes and spacings that are not finite (or sizes not positive) take their
-// defaults, and the equation's fonts are set up; equation may be null. A
+// then spacings and sizes outside the bounds above take their defaults, and
+// the equation's fonts are set up; equation may be null. A
 // record of a newer version read into an equation that asks for the warning
 // (warnNewerVersion) adds the newer-version note to the equation's notes
 // (TakeEquationNotes, model/EqFonts.h), once per read.

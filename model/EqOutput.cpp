@@ -15,6 +15,7 @@
 #include <QImage>
 #include <QPainter>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <mutex>
@@ -108,6 +109,14 @@ void drawLineDirectly(QPainter* dc, EqElement* head, const LinePlacement& p, flo
 void moveLineTo(EqElement* head, const LinePlacement& p) {
     OffsetTree(head, p.x - head->linePos.x, p.y - head->linePos.y);
     head->linePos = {p.x, p.y};
+}
+
+// A computed view coordinate as a whole pixel, held within a range far
+// outside any view (0 when it is not a number), so that a huge value from a
+// style or a layout converts to int without fault.
+int viewPixel(double v) {
+    constexpr double kFarOutside = 1 << 24;
+    return std::isnan(v) ? 0 : int(std::clamp(v, -kFarOutside, kFarOutside));
 }
 
 // A dotted rule: every second pixel from x = 0 to x = length at row y.
@@ -219,8 +228,8 @@ bool DrawEquationView(const RenderContext& context, const gp::RectF& view, EqMod
         }
         p.visible = true;
         if (separators && dc)
-            drawDottedRule(dc, int(std::floor(p.y + p.descent + eq->viewLineGap / 2)),
-                           int(std::ceil(view.width + 8 * scale)));
+            drawDottedRule(dc, viewPixel(std::floor(p.y + p.descent + eq->viewLineGap / 2)),
+                           viewPixel(std::ceil(view.width + 8 * scale)));
     }
     return shown;
 }

@@ -46,6 +46,12 @@ struct MathMLReadResult {
     // True when an equation was built (it may still have lost parts: see
     // message).
     bool ok = false;
+    // True when a limit below was reached: with ok, reading stopped at the
+    // element or text budget and what was read before it is kept (as the
+    // LaTeX reader keeps the tokens within its cap); without ok, the text
+    // was larger than the input limit and was not read. The message names
+    // the limit and its size.
+    bool overflow = false;
     // Why nothing converted, or which parts were left out; empty when the
     // whole text converted.
     QString message;
@@ -55,10 +61,21 @@ struct MathMLReadResult {
 constexpr int kMaxMathMLDepth = 200;
 // Tables are cut to this many rows and columns (and the cut reported).
 constexpr int kMaxMathMLTableSize = 255;
+// A text longer than this many bytes is not read at all (overflow).
+constexpr size_t kMaxMathMLInputSize = size_t(16) << 20;
+// Reading stops once the equation holds this many elements, counting every
+// character, structure and chain (the empty cells a table is padded with
+// too); the structures being read are completed. A table that does not fit
+// is left out whole.
+constexpr int kMaxMathMLElements = 1 << 18;
+// Reading stops once this many characters of token text (mi, mn, mo, mtext,
+// ...) were read, counted as written, white space included; the token that
+// reaches the budget keeps its first characters.
+constexpr int kMaxMathMLText = 1 << 20;
 
 // Parses the buffer (UTF-8 or UTF-16; the parser detects which) and converts
-// it. Nothing is built when the buffer does not parse, holds no "math"
-// element, or converts to an empty equation. The first form builds the
+// it. Nothing is built when the buffer is larger than kMaxMathMLInputSize,
+// does not parse, holds no "math" element, or converts to an empty equation. The first form builds the
 // equation with the per-user default style, the second with the given one.
 MathMLReadResult ReadMathML(MathMLReader& reader, const void* data, size_t size);
 MathMLReadResult ReadMathML(MathMLReader& reader, const void* data, size_t size, const EqLayoutSettings& style);

@@ -242,7 +242,10 @@ void GraphicsPath::Flatten(const Matrix* matrix, float flatness) {
         // L the largest second difference of its control points.
         const double l = std::max(std::hypot(p0.x - 2 * p1.x + p2.x, p0.y - 2 * p1.y + p2.y),
                                   std::hypot(p1.x - 2 * p2.x + p3.x, p1.y - 2 * p2.y + p3.y));
-        const int n = std::isfinite(l) ? std::clamp(int(std::ceil(std::sqrt(0.75 * l / flatness))), 1, 1000) : 1;
+        // Held to 1-1000 steps before it becomes an int: far-out points give
+        // a huge (or infinite) count.
+        const double steps = std::ceil(std::sqrt(0.75 * l / flatness));
+        const int n = std::isfinite(steps) ? int(std::clamp(steps, 1.0, 1000.0)) : 1;
         for (int k = 1; k <= n; ++k) {
             const double t = double(k) / n, u = 1 - t;
             pts.push_back({float(u * u * u * p0.x + 3 * u * u * t * p1.x + 3 * u * t * t * p2.x + t * t * t * p3.x),

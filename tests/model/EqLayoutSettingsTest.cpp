@@ -1,9 +1,13 @@
 #include "model/EqLayoutSettings.h"
 
+#include "EqLayoutTestSupport.h"
 #include "model/EqFonts.h"
 #include "model/EqModel.h"
 #include "model/EqNotes.h"
+#include "model/EqOutput.h"
 #include "model/EqSpacing.h"
+#include "model/EqStream.h"
+#include "platform/gdiplus/Graphics.h"
 #include "platform/Archive.h"
 #include "platform/MessageSink.h"
 #include "TestSupport.h"
@@ -12,6 +16,8 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QImage>
+#include <QPainter>
 
 #include <cmath>
 #include <cstring>
@@ -98,6 +104,17 @@ INSTANTIATE_TEST_SUITE_P(Table, SettingsClamp,
                                            ClampCase{54, 0.9f, 1.0f}, ClampCase{54, 1.5f, 1.2f},
                                            ClampCase{54, 1.1f, 1.1f}));
 
+// Far-out values: the clamps settle the slots they cover first; what is
+// still outside the bounds (kMaxStyleSpacing) takes the slot's default.
+INSTANTIATE_TEST_SUITE_P(FarOut, SettingsClamp,
+                         ::testing::Values(ClampCase{54, 2.8e29f, 1.2f}, ClampCase{55, -1e30f, 1.0f},
+                                           ClampCase{4, -1e30f, 0.8f}, ClampCase{39, -1e30f, 0.1f},
+                                           ClampCase{56, 2.8e29f, 1.3f}, ClampCase{54, NAN, 1.12f},
+                                           ClampCase{0, 2.8e29f, 0.5f}, ClampCase{32, -1e30f, 0.1f},
+                                           ClampCase{47, 1e4f, 5.0f}, ClampCase{18, -100.5f, 2.2f},
+                                           ClampCase{1, kMaxStyleSpacing, kMaxStyleSpacing},
+                                           ClampCase{1, -kMaxStyleSpacing, -kMaxStyleSpacing}));
+
 struct VersionCase {
     uint8_t version;
     gp::ARGB phantomColour;
@@ -165,8 +182,10 @@ TEST(EqLayoutSettings, UnusableSizesAndSpacingsTakeDefaults) {
         int at;
         float value;
     };
-    const Case cases[] = {{kFontSizeAt, nan}, {kFontSizeAt, 0},     {kFontSizeAt, -5},     {kSize2At, inf},
-                          {kSize2At, -1},     {spacingAt(3), inf}, {spacingAt(55), nan}, {spacingAt(4), -inf}};
+    const Case cases[] = {{kFontSizeAt, nan},     {kFontSizeAt, 0},       {kFontSizeAt, -5},
+                          {kSize2At, inf},        {kSize2At, -1},         {spacingAt(3), inf},
+                          {spacingAt(55), nan},   {spacingAt(4), -inf},   {kFontSizeAt, 2.8e29f},
+                          {kFontSizeAt, 0.25f},   {kSize2At, -1e30f},     {kSize2At, kMaxStyleFontSize * 2}};
     const EqLayoutSettings d = test::builtInStyle();
     for (const Case& c : cases) {
         QByteArray bytes = recordBytes(d);
@@ -176,6 +195,54 @@ TEST(EqLayoutSettings, UnusableSizesAndSpacingsTakeDefaults) {
             e.options[31] = 16;
             return e;
         }()) << "offset " << c.at << " value " << c.value;
+    }
+}
+
+// An equation stream whose style record holds far-out values in several
+// slots loads with the defaults there and draws through the output passes;
+// the view pass also copes with such a value set in code, past the read.
+TEST(EqLayoutSettings, FarOutValuesInAStreamLoadAsDefaultsAndDraw) {
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    EqModel eq{test::builtInStyle()};
+    EqBuilder b(&eq);
+    for (int i = 0; i < 3; ++i) {
+        EqElement* line = b.line();
+        b.text(line, u"x+y", EqTypeCharItalic);
+        EqElement* frac = b.add(line, EqTypeFraction, 2);
+        b.text(EqBuilder::arg(frac, 0), u"a", EqTypeCharItalic);
+        b.text(EqBuilder::arg(frac, 1), u"b", EqTypeCharItalic);
+    }
+    SetEquationCaret(&eq, nullptr);
+    QByteArray bytes = EquationToBytes(&eq);
+    const struct {
+        int at;
+        float value;
+    } farOut[] = {{kFontSizeAt, 2.8e29f}, {kSize2At, nan},          {spacingAt(0), 2.8e29f}, {spacingAt(32), -1e30f},
+                  {spacingAt(45), nan},   {spacingAt(56), 2.8e29f}, {spacingAt(12), -1e30f}, {spacingAt(18), 2.8e29f}};
+    for (const auto& f : farOut) putFloat(bytes, f.at, f.value);
+
+    EqModel loaded{test::builtInStyle()};
+    ASSERT_TRUE(LoadEquationAtomically(&loaded, bytes));
+    EqLayoutSettings expected = test::builtInStyle();
+    expected.options[31] = 16;
+    EXPECT_EQ(loaded.settings, expected);
+    ASSERT_EQ(loaded.lines.size(), 3u);
+
+    test::FixedBoxMeasurer measurer;
+    const RenderContext context = test::contextWith(measurer);
+    gp::RecordingGraphics picture;
+    const EqPictureMetrics m = DrawEquationPicture(context, picture, &loaded, 2.0f);
+    EXPECT_GT(m.width, 0);
+    EXPECT_LT(m.width, 1000);
+    EXPECT_LT(m.height, 1000);
+
+    QImage view(400, 300, QImage::Format_ARGB32_Premultiplied);
+    view.fill(Qt::white);
+    QPainter painter(&view);
+    for (const float gap : {expected.spacing[SpacingLineGap], 2.8e29f, -1e30f, nan}) {
+        loaded.settings.spacing[SpacingLineGap] = gap;
+        LayoutLines(context, &loaded, nullptr, 2.0f, 0, true);
+        EXPECT_TRUE(DrawEquationView(context, {0, 0, 400, 300}, &loaded, &painter, 2.0f, true, nullptr)) << gap;
     }
 }
 

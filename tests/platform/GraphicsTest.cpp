@@ -147,6 +147,30 @@ TEST(GraphicsPath, ShapesAreClosedFiguresAndBoundsAreTight) {
     EXPECT_EQ(e.types().back(), PathPointTypeLine | PathPointTypeCloseSubpath | PathPointTypePathMarker);
 }
 
+// A curve whose control points lie far out flattens into a bounded number of
+// lines: the step count is held in range before it becomes an int.
+TEST(Graphics, FarOutCurvesFlattenIntoBoundedLines) {
+    const struct {
+        const char* name;
+        PointF control;
+        float flatness;
+        int points;  // the start and one per step
+    } cases[] = {
+        {"far out", {1e30f, -1e30f}, 0.25f, 1001},
+        {"farther out", {1e37f, 1e37f}, 0.25f, 1001},
+        {"infinite difference", {3.4e38f, 3.4e38f}, 0.25f, 2},
+        {"infinite count", {3.4e38f, 0}, 1e-30f, 2},
+        {"not a number", {std::numeric_limits<float>::quiet_NaN(), 0}, 0.25f, 2},
+        {"near", {2, 0}, 0.25f, 5},
+    };
+    for (const auto& c : cases) {
+        GraphicsPath p;
+        p.AddBezier({0, 0}, c.control, {1, 1}, {2, 0});
+        p.Flatten(nullptr, c.flatness);
+        EXPECT_EQ(p.GetPointCount(), c.points) << c.name;
+    }
+}
+
 TEST(Graphics, TransformsPrependUnlessAskedAndSaveRestoreReturnsToTheSavedState) {
     RecordingGraphics g;
     g.TranslateTransform(10, 0);

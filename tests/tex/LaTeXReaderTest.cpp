@@ -1082,6 +1082,44 @@ TEST_F(LaTeXReaderTest, LongTextIsCutAtTheTokenCapWithOneNote) {
     EXPECT_EQ(r.position, 1 + kLaTeXTokenCap);
 }
 
+// A structure whose closing word lies past the token cap fails with the
+// cap named; one whose closing word is missing before the cut keeps its own
+// message.
+TEST_F(LaTeXReaderTest, AStructureCutAtTheTokenCapNamesTheCap) {
+    const QString cutAtTheCap = QStringLiteral("the token limit (%1 tokens) was reached before ").arg(kLaTeXTokenCap);
+    struct Cut {
+        const char16_t* before;  // followed by more tokens than the cap and then by after
+        const char16_t* after;
+        QString message;
+        bool atTheCut;  // the position is where the cap cut the text, else 0
+    };
+    const Cut cases[] = {
+        {uR"(\begin{matrix} a & )", uR"( \end{matrix})", cutAtTheCap + QString::fromUtf16(uR"(\end{matrix})"), true},
+        {uR"(\begin{array}{cc} a & )", uR"( \end{array})", cutAtTheCap + QString::fromUtf16(uR"(\end{array})"), true},
+        {uR"(x^{\begin{pmatrix} a)", uR"(\end{pmatrix}})", cutAtTheCap + QString::fromUtf16(uR"(\end{pmatrix})"), true},
+        {uR"(\lfloor \begin{cases} a)", uR"(\end{cases} \rfloor)", cutAtTheCap + QString::fromUtf16(uR"(\end{cases})"), true},
+        {uR"(\left( a)", uR"(\right))", cutAtTheCap + QString::fromUtf16(uR"(\right)"), true},
+        {uR"({\left( a} b)", uR"()", QStringLiteral("\\left without \\right"), false},
+        {uR"({\begin{matrix} a} b)", uR"(\end{matrix})", QStringLiteral("\\begin{matrix} without \\end"), false},
+    };
+    const QString filler(2 * kLaTeXTokenCap, QLatin1Char('x'));
+    for (const Cut& c : cases) {
+        const QString latex = QString::fromUtf16(c.before) + filler + QString::fromUtf16(c.after);
+        EqModel eq(readerStyle());
+        LaTeXReadResult r;
+        EXPECT_FALSE(ReadLaTeXDocument(latex, &eq, m_context, &r)) << latex.left(30).toStdString();
+        EXPECT_TRUE(r.error) << latex.left(30).toStdString();
+        EXPECT_EQ(r.message.toStdString(), c.message.toStdString());
+        if (c.atTheCut) {
+            EXPECT_GT(r.position, int(QStringView(c.before).size())) << latex.left(30).toStdString();
+            EXPECT_LT(r.position, kLaTeXTokenCap + int(QStringView(c.before).size()))
+                << latex.left(30).toStdString();
+        } else {
+            EXPECT_EQ(r.position, 1) << latex.left(30).toStdString();
+        }
+    }
+}
+
 TEST_F(LaTeXReaderTest, DeepNestingFailsWithoutExhaustingTheStack) {
     const int depths[] = {kLaTeXMaxNesting, kLaTeXMaxNesting + 1, 4096, 100000};
     for (int depth : depths) {

@@ -11,7 +11,9 @@
 #include <QRegularExpression>
 #include <QStringList>
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 namespace toliva {
 namespace {
@@ -434,6 +436,82 @@ TEST(MathMLReader, LargeTablesAreCutAndReported) {
     EXPECT_EQ(shape.count2, kMaxMathMLTableSize);
     EXPECT_EQ(shape.count1, kMaxMathMLTableSize);
     EXPECT_EQ(m->children.size(), size_t(kMaxMathMLTableSize) * kMaxMathMLTableSize);
+}
+
+// Every element of the equation, chain heads and lines included.
+size_t elementCount(const EqModel& eq) {
+    size_t n = 0;
+    std::vector<const EqElement*> heads(eq.lines.begin(), eq.lines.end());
+    while (!heads.empty()) {
+        const EqElement* head = heads.back();
+        heads.pop_back();
+        for (const EqElement* e = head; e; e = e->next) {
+            ++n;
+            heads.insert(heads.end(), e->children.begin(), e->children.end());
+        }
+    }
+    return n;
+}
+
+// Large inputs stop at the element or text budget and keep what was read
+// before it, as the LaTeX reader keeps the tokens within its cap; a text
+// larger than the input limit is not read at all. Each case is a body
+// repeated to about the given size inside one "math" element.
+TEST(MathMLReader, LargeInputsStopAtTheirBudgets) {
+    const QString elementLimit = QStringLiteral("The element limit (%1 elements) was reached; the rest was left out.")
+                                     .arg(kMaxMathMLElements);
+    const QString textLimit =
+        QStringLiteral("The text limit (%1 characters) was reached; the rest was left out.").arg(kMaxMathMLText);
+    struct Budget {
+        const char* name;
+        std::string open, body, close;
+        size_t size;
+        bool ok;
+        QString message;
+    };
+    const std::string mostlyBlank = "a" + std::string(999, ' ');
+    const std::string paddedTable = "<mtable><mtr>" + [] {
+        std::string cells;
+        for (int i = 0; i < kMaxMathMLTableSize; ++i) cells += "<mtd/>";
+        return cells;
+    }() + "</mtr>" + [] {
+        std::string rows;
+        for (int i = 1; i < kMaxMathMLTableSize; ++i) rows += "<mtr/>";
+        return rows;
+    }() + "</mtable>";
+    const Budget cases[] = {
+        {"TenMegabytesOfTokens", "", "<mi>x</mi><mo>+</mo>", "", size_t(10) << 20, true, elementLimit},
+        {"ManyMathElements", "</math>", "<math><mi>x</mi></math>", "<math>", size_t(4) << 20, true, elementLimit},
+        {"EmptyScripts", "", "<msubsup/>", "", size_t(4) << 20, true, elementLimit},
+        {"TablesOfPaddedCells", "", paddedTable, "", size_t(1) << 20, true, elementLimit},
+        {"DeepStructures", "", "<msqrt><mfrac><mi>a</mi><mrow><mi>b</mi></mrow></mfrac></msqrt>", "",
+         size_t(4) << 20, true, elementLimit},
+        {"TextOfBlanks", "<mtext>", mostlyBlank, "</mtext>", size_t(kMaxMathMLText) + 4096, true, textLimit},
+        {"LongText", "<mtext>", "ab ", "</mtext>", size_t(kMaxMathMLText) * 2, true, elementLimit + u' ' + textLimit},
+        {"TooLarge", "", "<mi>x</mi>", "", kMaxMathMLInputSize + 1, false,
+         QStringLiteral("The text is larger than the input limit (%1 bytes) and was not read.")
+             .arg(qulonglong(kMaxMathMLInputSize))},
+        {"WithinTheBudgets", "", "<mi>x</mi>", "", 100000, true, QString()},
+    };
+    for (const Budget& c : cases) {
+        std::string text = "<math>" + c.open;
+        const size_t end = c.size - c.close.size() - 7;
+        while (text.size() + c.body.size() <= end) text += c.body;
+        text += c.close + "</math>";
+        text.resize(std::max(text.size(), c.size), ' ');
+        const MathMLReadResult r = readText(text);
+        EXPECT_EQ(r.ok, c.ok) << c.name;
+        EXPECT_EQ(r.overflow, !c.message.isEmpty()) << c.name;
+        EXPECT_EQ(r.message.toStdString(), c.message.toStdString()) << c.name;
+        if (!r.ok) {
+            EXPECT_EQ(r.equation, nullptr) << c.name;
+            continue;
+        }
+        ASSERT_NE(r.equation, nullptr) << c.name;
+        EXPECT_LE(elementCount(*r.equation), size_t(kMaxMathMLElements)) << c.name;
+        // What was read before the budget is kept.
+        EXPECT_GT(elementCount(*r.equation), size_t(1000)) << c.name;
+    }
 }
 
 }  // namespace

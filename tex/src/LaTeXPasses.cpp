@@ -53,6 +53,29 @@ bool isDelimiterWord(const LaTeXToken* t) {
            isFixedKind(t->kind);
 }
 
+// Whether the sequence of owner runs up to where the token cap cut the text
+// (cutAt, -1 when it did not): then a word whose partner is missing there
+// may have lost it to the cut. A group or environment ends before the cut
+// when its closing word was read; a half-left bracket holds the rest of its
+// own sequence.
+bool reachesCut(const LaTeXToken* owner, int cutAt) {
+    if (cutAt < 0) return false;
+    const LaTeXToken* o = owner;
+    while (o->parent && o->kind == TokBracket && (o->flags & BracketHalfLeft)) o = o->parent;
+    return !o->parent || o->end > cutAt;
+}
+
+// The failure of an opening word whose partner was not found: when the cut
+// explains it, it says the cap was reached.
+void failUnclosed(SegmentError* error, const LaTeXToken* owner, int cutAt, const QString& what, const QString& partner,
+                  int where) {
+    if (reachesCut(owner, cutAt))
+        error->fail(QStringLiteral("the token limit (%1 tokens) was reached before %2").arg(kLaTeXTokenCap).arg(partner),
+                    cutAt);
+    else
+        error->fail(what, where);
+}
+
 int codeOf(const LaTeXToken* t) { return t->value1 == kNoDelimiter ? 0 : t->value1 & 0xFF; }
 int leftCode(const LaTeXToken* bracket) { return (bracket->value1 >> 8) & 0xFF; }
 int rightCode(const LaTeXToken* bracket) { return bracket->value1 & 0xFF; }
@@ -114,7 +137,7 @@ void makePair(LaTeXToken* open, LaTeXToken* close) {
     if (strict) absorbInnerDelimiters(open);
 }
 
-bool pairDelimiters(LaTeXToken* owner, SegmentError* error) {
+bool pairDelimiters(LaTeXToken* owner, int cutAt, SegmentError* error) {
     // A word without a delimiter before a glyph symbol ("\left\uparrow") is
     // dropped; a fixed-size word without one has nothing to size.
     for (LaTeXToken* t = owner->content; t; t = t->next) {
@@ -169,7 +192,8 @@ bool pairDelimiters(LaTeXToken* owner, SegmentError* error) {
         LaTeXToken* o = open.back();
         open.pop_back();
         if (o->kind == TokLeft) {
-            error->fail(QStringLiteral("\\left without \\right"), o->pos);
+            failUnclosed(error, owner, cutAt, QStringLiteral("\\left without \\right"), QStringLiteral("\\right"),
+                         o->pos);
             return false;
         }
         makeHalfLeft(o, lastOf(o));
@@ -262,7 +286,7 @@ void readEnvironmentWords(LaTeXToken* owner, QStringView text, SegmentError* rep
 bool isBeginWord(const LaTeXToken* t) { return t->kind > TokBegin && t->kind <= TokBegin + 16; }
 bool isEndWord(const LaTeXToken* t) { return t->kind > TokEnd && t->kind <= TokEnd + 16; }
 
-bool pairEnvironments(LaTeXToken* owner, SegmentError* error) {
+bool pairEnvironments(LaTeXToken* owner, int cutAt, SegmentError* error) {
     std::vector<LaTeXToken*> open;
     for (LaTeXToken* t = owner->content; t; t = t->next) {
         if (isBeginWord(t)) {
@@ -289,7 +313,9 @@ bool pairEnvironments(LaTeXToken* owner, SegmentError* error) {
         t = b;
     }
     if (!open.empty()) {
-        error->fail(QStringLiteral("\\begin{%1} without \\end").arg(open.back()->text), open.back()->pos);
+        const QString name = open.back()->text;
+        failUnclosed(error, owner, cutAt, QStringLiteral("\\begin{%1} without \\end").arg(name),
+                     QStringLiteral("\\end{%1}").arg(name), open.back()->pos);
         return false;
     }
     return true;
@@ -376,14 +402,14 @@ bool splitEnvironment(TokenTree& tree, LaTeXToken* envToken, SegmentError* error
 
 }  // namespace
 
-bool RunLaTeXTreePasses(TokenTree& tree, QStringView text, SegmentError* error) {
+bool RunLaTeXTreePasses(TokenTree& tree, QStringView text, int cutAt, SegmentError* error) {
     LaTeXToken* root = tree.root();
-    if (!forEachSequence(root, [&](LaTeXToken* owner) { return pairDelimiters(owner, error); })) return false;
+    if (!forEachSequence(root, [&](LaTeXToken* owner) { return pairDelimiters(owner, cutAt, error); })) return false;
     forEachSequence(root, [&](LaTeXToken* owner) {
         readEnvironmentWords(owner, text, error);
         return true;
     });
-    if (!forEachSequence(root, [&](LaTeXToken* owner) { return pairEnvironments(owner, error); })) return false;
+    if (!forEachSequence(root, [&](LaTeXToken* owner) { return pairEnvironments(owner, cutAt, error); })) return false;
     return forEachSequence(root, [&](LaTeXToken* owner) {
         for (LaTeXToken* t = owner->content; t; t = t->next)
             if (t->kind == TokEnvironment && t->env->rows.empty() && !splitEnvironment(tree, t, error)) return false;

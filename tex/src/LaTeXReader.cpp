@@ -127,7 +127,7 @@ bool ReadLaTeXSegment(EqModel* eq, const TeXReadContext& context, LaTeXReadResul
     latex::SegmentError error;
     int truncatedAt = -1;
     latex::TokenizeLaTeX(tree, segment, context, &truncatedAt, &error);
-    if (!error.failed) latex::RunLaTeXTreePasses(tree, segment, &error);
+    if (!error.failed) latex::RunLaTeXTreePasses(tree, segment, truncatedAt, &error);
     for (const QString& name : error.unknown)
         if (!r.unknown.contains(name)) r.unknown << name;
     if (error.failed) {

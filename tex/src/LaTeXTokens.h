@@ -164,8 +164,10 @@ void TokenizeLaTeX(TokenTree& tree, QStringView text, const TeXReadContext& cont
                    SegmentError* error);
 
 // The four tree passes, in order; false (with the reason) when one fails.
-// text is the segment the tokens were made of.
-bool RunLaTeXTreePasses(TokenTree& tree, QStringView text, SegmentError* error);
+// text is the segment the tokens were made of; cutAt is where the token cap
+// cut it (-1 when it did not), so that a partner lost to the cut is reported
+// as the cap reached.
+bool RunLaTeXTreePasses(TokenTree& tree, QStringView text, int cutAt, SegmentError* error);
 
 // The source text of a group's inside.
 QStringView GroupText(const LaTeXToken* group, QStringView text);

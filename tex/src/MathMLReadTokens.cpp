@@ -51,14 +51,21 @@ bool isLimitWord(const std::u16string& text) {
 }  // namespace
 
 TreeReader::Step TreeReader::token(pugi::xml_node node, EqElement* after, TokenKind kind) {
-    const std::u16string text = rawTokenText(node);
+    return tokenFrom(node, after, kind, readTokenText(node));
+}
+
+TreeReader::Step TreeReader::tokenFrom(pugi::xml_node node, EqElement* after, TokenKind kind,
+                                       const std::u16string& text) {
     if (text.empty()) return {read(node.first_child(), after, true), node};
 
     // Equals signs with a word over them.
     if (kind != TokenKind::Identifier && text.size() == 1 && text[0] >= 0x225D && text[0] <= 0x225F) {
         static const char16_t* const kWords[] = {u"def", u"m", u"?"};
+        const QStringView word(kWords[text[0] - 0x225D]);
+        if (!roomFor(2 + word.size())) return {after, node};
         EqElement* e = link(after, 553);
-        AppendCharRun(QStringView(kWords[text[0] - 0x225D]), newChain(e), m_eq);
+        AppendCharRun(word, newChain(e), m_eq);
+        m_elements += word.size();
         return {e, node};
     }
 
@@ -68,7 +75,10 @@ TreeReader::Step TreeReader::token(pugi::xml_node node, EqElement* after, TokenK
         variant.type = EqTypeCharItalic;
 
     EqElement* last = after;
-    for (char16_t c : text) last = tokenCharacter(last, c, variant.type, variant.alphabet);
+    for (char16_t c : text) {
+        if (!roomFor(1)) break;
+        last = tokenCharacter(last, c, variant.type, variant.alphabet);
+    }
 
     // "lim", "max" and "min" under something are limit words.
     EqElement* owner = after->parent;
@@ -98,8 +108,8 @@ EqElement* TreeReader::tokenCharacter(EqElement* after, char16_t c, int type, Al
 }
 
 TreeReader::Step TreeReader::operatorToken(pugi::xml_node node, EqElement* after, bool cont) {
-    const std::u16string raw = rawTokenText(node);
-    const std::u16string text = MathMLTokenText(node);
+    const std::u16string raw = readTokenText(node);
+    const std::u16string text = withLookAlikes(raw);
     // Following siblings are taken as arguments only where the reading goes
     // on after this node; otherwise they are arguments of the parent.
     const pugi::xml_node next = cont ? nextElement(node) : pugi::xml_node();
@@ -153,7 +163,7 @@ TreeReader::Step TreeReader::operatorToken(pugi::xml_node node, EqElement* after
         return {e, next};
     }
 
-    return token(node, after, TokenKind::Text);
+    return tokenFrom(node, after, TokenKind::Text, raw);
 }
 
 }  // namespace toliva::mathmlread

@@ -84,7 +84,7 @@ const ArrowCodes kArrows[] = {
 // --- the walk ---------------------------------------------------------------
 
 EqElement* TreeReader::read(pugi::xml_node node, EqElement* after, bool cont) {
-    if (!node) return after;
+    if (!node || full()) return after;
     if (m_depth >= kMaxMathMLDepth) {
         m_tooDeep = true;
         return after;
@@ -93,6 +93,7 @@ EqElement* TreeReader::read(pugi::xml_node node, EqElement* after, bool cont) {
     // Siblings in a loop: a row can hold any number of them.
     while (node) {
         if (node.type() == pugi::node_element) {
+            if (full() || !roomFor(1)) break;
             const Step s = one(node, after, cont);
             after = s.last;
             node = s.node;
@@ -111,7 +112,40 @@ QString TreeReader::report() const {
     if (m_tableCut)
         parts << QStringLiteral("A table with more than %1 rows or columns was cut to that size.")
                      .arg(kMaxMathMLTableSize);
+    if (m_elementsFull)
+        parts << QStringLiteral("The element limit (%1 elements) was reached; the rest was left out.")
+                     .arg(kMaxMathMLElements);
+    if (m_textFull)
+        parts << QStringLiteral("The text limit (%1 characters) was reached; the rest was left out.")
+                     .arg(kMaxMathMLText);
     return parts.join(QLatin1Char(' '));
+}
+
+EqElement* TreeReader::newLine() {
+    if (full() || !roomFor(1)) return nullptr;
+    ++m_elements;
+    return AddEmptyLine(m_eq);
+}
+
+bool TreeReader::roomFor(qsizetype n) {
+    if (m_elements + n <= kMaxMathMLElements) return true;
+    m_elementsFull = true;
+    return false;
+}
+
+qsizetype TreeReader::takeText(qsizetype written) {
+    const qsizetype fits = std::min(written, kMaxMathMLText - m_text);
+    m_text += fits;
+    if (fits < written) m_textFull = true;
+    return fits;
+}
+
+std::u16string TreeReader::readTokenText(pugi::xml_node node) {
+    qsizetype written = 0;
+    std::u16string text = rawTokenText(node, &written);
+    const qsizetype fits = takeText(written);
+    if (fits < written && size_t(fits) < text.size()) text.resize(size_t(fits));
+    return text;
 }
 
 TreeReader::Step TreeReader::one(pugi::xml_node node, EqElement* after, bool cont) {
@@ -148,9 +182,13 @@ TreeReader::Step TreeReader::one(pugi::xml_node node, EqElement* after, bool con
 
 // --- building blocks ----------------------------------------------------------
 
-EqElement* TreeReader::link(EqElement* after, int type, uint16_t ch) { return NewElementAfter(after, ch, m_eq, type); }
+EqElement* TreeReader::link(EqElement* after, int type, uint16_t ch) {
+    ++m_elements;
+    return NewElementAfter(after, ch, m_eq, type);
+}
 
 EqElement* TreeReader::newChain(EqElement* owner, bool front) {
+    ++m_elements;
     return NewChildChain(owner, m_eq, front ? ChainPrepend : ChainAppend);
 }
 
@@ -340,6 +378,7 @@ TreeReader::Step TreeReader::accent(pugi::xml_node node, EqElement* after, bool 
     if (kids.size() == 1) return {after, node};
 
     // A detached work chain, owned by nobody while it is read.
+    ++m_elements;
     EqElement* work = NewChildChain(nullptr, m_eq, ChainDetached);
     work->colour = after->colour2;
     work->colour2 = after->colour2;
@@ -434,6 +473,9 @@ TreeReader::Step TreeReader::table(pugi::xml_node node, EqElement* after) {
     }
     if (rows.empty()) return {after, node};
     const size_t rowCount = rows.size();
+    // Every cell is a chain, padded ones too: a table that does not fit the
+    // element budget is left out.
+    if (!roomFor(1 + qsizetype(rowCount * columns))) return {after, node};
     const int type = columns == 1 ? 370 : rowCount == 1 ? 369 : 371;
     EqElement* e = link(after, type);
     const QString align = attribute(node, "columnalign", QStringLiteral("center"));

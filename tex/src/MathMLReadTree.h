@@ -26,8 +26,11 @@ pugi::xml_node firstElement(pugi::xml_node node);
 pugi::xml_node elementAt(pugi::xml_node node, int i);
 bool nameIs(pugi::xml_node node, const char16_t* name);
 // The token text as written: surrounding white space removed, inner runs
-// collapsed to one blank; no look-alike replacement.
-std::u16string rawTokenText(pugi::xml_node node);
+// collapsed to one blank; no look-alike replacement. written, when given,
+// receives the length of the text before white space was collapsed.
+std::u16string rawTokenText(pugi::xml_node node, qsizetype* written = nullptr);
+// The text with look-alike characters replaced (LookAlike).
+std::u16string withLookAlikes(std::u16string text);
 // The value of an attribute, or fallback when it is missing.
 QString attribute(pugi::xml_node node, const char* name, const QString& fallback = QString());
 
@@ -41,6 +44,13 @@ public:
 
     // What was left out, for the caller's message; empty when nothing was.
     QString report() const;
+
+    // True once the element or text budget was reached (kMaxMathMLElements,
+    // kMaxMathMLText): nothing more is read.
+    bool full() const { return m_elementsFull || m_textFull; }
+    // A new line at the end of the equation, counted against the element
+    // budget; null when the budget is reached.
+    EqElement* newLine();
 
 private:
     // One node read: the last element built and the last XML node consumed
@@ -76,9 +86,25 @@ private:
     Step longDivision(pugi::xml_node node, EqElement* after);
     Step token(pugi::xml_node node, EqElement* after, TokenKind kind);
     Step operatorToken(pugi::xml_node node, EqElement* after, bool cont);
+    // A token from its text, already taken from the text budget.
+    Step tokenFrom(pugi::xml_node node, EqElement* after, TokenKind kind, const std::u16string& text);
     EqElement* tokenCharacter(EqElement* after, char16_t c, int type, Alphabet alphabet);
+    // The token text of node (rawTokenText), taken from the text budget: cut
+    // where the budget ran out.
+    std::u16string readTokenText(pugi::xml_node node);
+
+    // Whether n more elements fit the element budget; when they do not, the
+    // budget is marked reached.
+    bool roomFor(qsizetype n);
+    // Takes written characters of token text from the text budget; returns
+    // how many of them fit (all, or what was left when it was reached).
+    qsizetype takeText(qsizetype written);
 
     EqModel* m_eq;
+    qsizetype m_elements = 0;  // elements built, chains and lines included
+    qsizetype m_text = 0;      // characters of token text read
+    bool m_elementsFull = false;
+    bool m_textFull = false;
     int m_depth = 0;
     bool m_tooDeep = false;
     bool m_tableCut = false;

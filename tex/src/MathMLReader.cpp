@@ -59,11 +59,7 @@ int MathMLChildCount(pugi::xml_node node) {
     return n;
 }
 
-std::u16string MathMLTokenText(pugi::xml_node node) {
-    std::u16string text = mathmlread::rawTokenText(node);
-    for (char16_t& c : text) c = mathmlread::LookAlike(c);
-    return text;
-}
+std::u16string MathMLTokenText(pugi::xml_node node) { return mathmlread::withLookAlikes(mathmlread::rawTokenText(node)); }
 
 uint8_t DelimiterCode(char16_t c, bool closing) {
     switch (c) {
@@ -109,10 +105,11 @@ pugi::xml_node elementAt(pugi::xml_node node, int i) {
 
 bool nameIs(pugi::xml_node node, const char16_t* name) { return MathMLNodeName(node) == QStringView(name); }
 
-std::u16string rawTokenText(pugi::xml_node node) {
+std::u16string rawTokenText(pugi::xml_node node, qsizetype* written) {
     QString all;
     for (pugi::xml_node c = node.first_child(); c; c = c.next_sibling())
         if (c.type() == pugi::node_pcdata || c.type() == pugi::node_cdata) all += fromUtf8(c.value());
+    if (written) *written = all.size();
     std::u16string text;
     text.reserve(size_t(all.size()));
     bool blank = false;
@@ -129,6 +126,11 @@ std::u16string rawTokenText(pugi::xml_node node) {
     return text;
 }
 
+std::u16string withLookAlikes(std::u16string text) {
+    for (char16_t& c : text) c = LookAlike(c);
+    return text;
+}
+
 QString attribute(pugi::xml_node node, const char* name, const QString& fallback) {
     return MathMLAttribute(node, name, fallback, false);
 }
@@ -142,15 +144,15 @@ EqElement* ReadMathMLElement(pugi::xml_node node, EqElement* after, EqModel* eq,
     return reader.read(node, after, cont);
 }
 
-QString ReadMathMLTree(pugi::xml_node node, EqModel* eq) {
+QString ReadMathMLTree(pugi::xml_node node, EqModel* eq, bool* overflow) {
     mathmlread::TreeReader reader(eq);
     // Document order without recursion: every "math" element is read as one
     // line and not descended into; everything else is descended into.
     const pugi::xml_node top = node.parent();
     pugi::xml_node n = node;
-    while (n) {
+    while (n && !reader.full()) {
         if (n.type() == pugi::node_element && MathMLNodeName(n) == QLatin1String("math")) {
-            reader.read(n.first_child(), AddEmptyLine(eq), true);
+            if (EqElement* line = reader.newLine()) reader.read(n.first_child(), line, true);
         } else if (n.first_child()) {
             n = n.first_child();
             continue;
@@ -164,6 +166,7 @@ QString ReadMathMLTree(pugi::xml_node node, EqModel* eq) {
             if (n == top) n = pugi::xml_node();
         }
     }
+    if (overflow) *overflow = reader.full();
     return reader.report();
 }
 
@@ -174,6 +177,12 @@ MathMLReadResult readInto(MathMLReader& reader, const void* data, size_t size, s
     pugi::xml_document& doc = reader.newDocument();
     if (!data || !size) {
         result.message = QStringLiteral("The text is empty.");
+        return result;
+    }
+    if (size > kMaxMathMLInputSize) {
+        result.overflow = true;
+        result.message = QStringLiteral("The text is larger than the input limit (%1 bytes) and was not read.")
+                             .arg(qulonglong(kMaxMathMLInputSize));
         return result;
     }
     const pugi::xml_parse_result parsed = doc.load_buffer(data, size, pugi::parse_default, pugi::encoding_auto);
@@ -187,7 +196,7 @@ MathMLReadResult readInto(MathMLReader& reader, const void* data, size_t size, s
         result.message = QStringLiteral("The text holds no XML element.");
         return result;
     }
-    const QString leftOut = ReadMathMLTree(doc.first_child(), eq.get());
+    const QString leftOut = ReadMathMLTree(doc.first_child(), eq.get(), &result.overflow);
     if (eq->lines.empty()) {
         result.message = QStringLiteral("The text holds no MathML \"math\" element.");
         return result;

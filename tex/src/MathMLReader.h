@@ -15,9 +15,10 @@
 namespace toliva {
 
 // Converts every "math" element under node (node included, then its
-// following siblings) into a new line of eq. Returns what was left out, as
+// following siblings) into a new line of eq, until the element or text
+// budget is reached (then *overflow is set). Returns what was left out, as
 // for MathMLReadResult::message.
-QString ReadMathMLTree(pugi::xml_node node, EqModel* eq);
+QString ReadMathMLTree(pugi::xml_node node, EqModel* eq, bool* overflow = nullptr);
 
 // Reads node after the element after (a chain head at the start of a chain)
 // and, with cont, the siblings that follow it. Returns the last element
