@@ -60,9 +60,3 @@ void BM_ReadMathML(benchmark::State& state) {
 BENCHMARK(BM_ReadMathML)
     ->ArgsProduct({{Tokens, Fractions, Text, PaddedTables}, {100 << 10, 10 << 20}})
     ->Unit(benchmark::kMillisecond);
-
-int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    return 0;
-}

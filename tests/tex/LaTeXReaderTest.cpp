@@ -1036,7 +1036,9 @@ TEST_F(LaTeXReaderTest, ReportsWhatDoesNotConvert) {
         EXPECT_EQ(r.position, f.position) << latex.toStdString();
         // A text without any line leaves one empty line.
         ASSERT_EQ(eq.lines.size(), size_t(std::max(f.lines, 1))) << latex.toStdString();
-        if (f.lines == 0) EXPECT_TRUE(IsEquationEmpty(&eq));
+        if (f.lines == 0) {
+            EXPECT_TRUE(IsEquationEmpty(&eq));
+        }
     }
 }
 
@@ -1105,7 +1107,7 @@ TEST_F(LaTeXReaderTest, AStructureCutAtTheTokenCapNamesTheCap) {
     const QString filler(2 * kLaTeXTokenCap, QLatin1Char('x'));
     for (const Cut& c : cases) {
         const QString latex = QString::fromUtf16(c.before) + filler + QString::fromUtf16(c.after);
-        EqModel eq(readerStyle());
+        EqModel eq(builtInStyle());
         LaTeXReadResult r;
         EXPECT_FALSE(ReadLaTeXDocument(latex, &eq, m_context, &r)) << latex.left(30).toStdString();
         EXPECT_TRUE(r.error) << latex.left(30).toStdString();
@@ -1128,7 +1130,9 @@ TEST_F(LaTeXReaderTest, DeepNestingFailsWithoutExhaustingTheStack) {
         LaTeXReadResult r;
         const bool ok = ReadLaTeXDocument(text, &eq, m_context, &r);
         EXPECT_EQ(ok, depth <= kLaTeXMaxNesting) << depth;
-        if (!ok) EXPECT_EQ(r.message, QStringLiteral("nested too deeply")) << depth;
+        if (!ok) {
+            EXPECT_EQ(r.message, QStringLiteral("nested too deeply")) << depth;
+        }
     }
     // Commands that take the next token nest without groups.
     for (const char* command : {"\\frac", "\\hat", "^", "\\not", "\\sum", "\\mathbf", "\\phantom", "\\sqrt"}) {
