@@ -229,6 +229,9 @@ bool RegistryStore::openFile(int busyTimeoutMs, bool* damaged, QString* reason) 
         if (check.step() != SQLITE_ROW) {
             checked = sqlite3_extended_errcode(db);
             finding = QString::fromUtf8(sqlite3_errmsg(db));
+            // Our database is small: a check that runs out of memory was sent
+            // there by a header or schema that asks for absurd sizes.
+            if ((checked & 0xFF) == SQLITE_NOMEM) checked = SQLITE_CORRUPT;
         } else if (check.text(0) != QLatin1String("ok")) {
             checked = SQLITE_CORRUPT;
             finding = check.text(0);

@@ -186,6 +186,10 @@ TEST(RegistryStoreOpen, DamagedFileIsMovedAsideAndAFreshOneStarted) {
         {"truncated database", sound.left(sound.size() / 2)},
         {"overwritten page", badPage},
         {"foreign schema", foreign},
+        // A header and schema that send the check out of memory.
+        {"schema asking too much", test::readFile(QFileInfo(QStringLiteral(__FILE__))
+                                                      .dir()
+                                                      .filePath(QStringLiteral("../data/registry/schema-asks-too-much.sqlite")))},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
