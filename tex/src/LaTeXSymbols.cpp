@@ -87,6 +87,7 @@ const char* decorationCommand(int t) {
     case 231: return "\\underrightharpoon";
     case 232: return "\\underbrace";
     case 240: case 241: case 242: case 243: case 252: return "\\cancel";
+    case 248: return "\\boxed";
     case 598: return "\\textcircled";
     default: return "\\underline";
     }
