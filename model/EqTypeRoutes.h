@@ -7,6 +7,7 @@
 
 #include "EqTypes.h"
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <iterator>
@@ -119,17 +120,22 @@ constexpr bool RoutesAscendAndDisjoint() {
 }
 static_assert(RoutesAscendAndDisjoint(), "type routes must ascend without overlapping");
 
-// The family of a type code (binary search over the ascending rows).
+// The routes spread out over every routed code, so that a look-up on the
+// layout and drawing paths is one index.
+inline constexpr int32_t kLastRoutedType = kEqTypeRoutes[std::size(kEqTypeRoutes) - 1].hi;
+
+constexpr std::array<EqFamily, size_t(kLastRoutedType) + 1> SpreadTypeRoutes() {
+    std::array<EqFamily, size_t(kLastRoutedType) + 1> families{};
+    for (EqFamily& f : families) f = EqFamily::Char;
+    for (const auto& route : kEqTypeRoutes)
+        for (int32_t t = route.lo; t <= route.hi; ++t) families[size_t(t)] = route.family;
+    return families;
+}
+inline constexpr std::array<EqFamily, size_t(kLastRoutedType) + 1> kFamilyOfType = SpreadTypeRoutes();
+
+// The family of a type code; codes without a row are characters.
 constexpr EqFamily FamilyOfType(int32_t type) {
-    size_t lo = 0;
-    size_t hi = std::size(kEqTypeRoutes);
-    while (lo < hi) {
-        const size_t mid = (lo + hi) / 2;
-        if (kEqTypeRoutes[mid].hi < type) lo = mid + 1;
-        else hi = mid;
-    }
-    if (lo < std::size(kEqTypeRoutes) && kEqTypeRoutes[lo].lo <= type) return kEqTypeRoutes[lo].family;
-    return EqFamily::Char;
+    return type >= 0 && type <= kLastRoutedType ? kFamilyOfType[size_t(type)] : EqFamily::Char;
 }
 
 // Families whose elements are measured and drawn by a shape object.
