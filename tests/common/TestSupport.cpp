@@ -50,6 +50,9 @@ bool writeFile(const QString& path, const QByteArray& bytes) {
 QByteArray fromHex(const char* hex) { return QByteArray::fromHex(QByteArray(hex).replace(' ', "")); }
 
 QString corpusFolder() {
+    // A checkout elsewhere (a second working tree, say) names the corpus.
+    const QString named = QString::fromLocal8Bit(qgetenv("TOLIVA_CORPUS_DIR"));
+    if (!named.isEmpty()) return QDir::cleanPath(named);
     const QDir here = QFileInfo(QStringLiteral(__FILE__)).absoluteDir();  // tests/common
     return QDir::cleanPath(here.absoluteFilePath(QStringLiteral("../../../shared/corpus")));
 }

@@ -41,7 +41,8 @@ bool writeFile(const QString& path, const QByteArray& bytes);
 // Hex bytes such as "FF FE FF 03" to bytes.
 QByteArray fromHex(const char* hex);
 
-// The real-world formula corpus: shared/corpus beside the repository.
+// The real-world formula corpus: shared/corpus beside the repository, or the
+// folder TOLIVA_CORPUS_DIR names.
 struct CorpusFormula {
     QString id;   // file name and row key
     QString tex;  // the row's last field
