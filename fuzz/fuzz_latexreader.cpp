@@ -74,6 +74,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     check(sink.shown.empty());
     check(r.notes.items.size() == (r.overflow ? 1u : 0u));
     checkTree(eq);
+    // Every unknown name has its place, inside the text.
+    check(r.unknown.size() == r.unknownPositions.size());
+    for (int at : r.unknownPositions) check(at >= 0 && at < text.size());
+    for (const LaTeXReadProblem& p : r.problems) check(p.position >= 0 && p.position <= text.size());
+    const QStringList report = LaTeXReadReport(r, text);
+    check(report.isEmpty() == (r.ok && r.unknown.isEmpty() && r.problems.empty()));
     EquationToBytes(&eq);
 
     const QString written = EquationToLaTeX(eq, writeContext);

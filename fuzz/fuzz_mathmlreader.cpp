@@ -29,6 +29,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const MathMLReadResult r = ReadMathML(reader, data, size, style);
     if (r.ok != bool(r.equation)) __builtin_trap();
     if (r.overflow && r.message.isEmpty()) __builtin_trap();  // a limit reached is named
+    // Whatever was not understood is told.
+    if (MathMLReadReport(r).size() != qsizetype(r.problems.size()) + (r.message.isEmpty() ? 0 : 1)) __builtin_trap();
+    for (const MathMLReadProblem& p : r.problems)
+        if (p.position < -1) __builtin_trap();
     if (!r.equation) {
         if (r.message.isEmpty()) __builtin_trap();  // a failure always says why
         return 0;

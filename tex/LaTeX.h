@@ -17,11 +17,21 @@
 #include "tex/TeXContext.h"
 
 #include <QString>
+#include <QList>
 #include <QStringList>
+#include <QStringView>
+
+#include <vector>
 
 namespace toliva {
 
 class EqModel;
+
+// Something read otherwise than written, and where: an offset into the text.
+struct LaTeXReadProblem {
+    QString message;
+    int position = -1;
+};
 
 // What happened to one text. ok tells whether the equation received at least
 // one line; error and overflow may be set together with ok when only some
@@ -38,6 +48,13 @@ struct LaTeXReadResult {
     // as its name's letters (or, inside \text, as its characters), "{name}"
     // of an environment read as its content.
     QStringList unknown;
+    // Where each entry of unknown was first met (an offset into the text),
+    // one per entry; -1 when not known.
+    QList<int> unknownPositions;
+    // Every problem, in the order met: each segment that failed or was cut
+    // at the token cap, and what was read otherwise than written (a "{"
+    // without its "}" kept as a character).
+    std::vector<LaTeXReadProblem> problems;
     // For the caller to show (NoteText): the formula-cut note when overflow
     // is set, once per text.
     EqNotes notes;
@@ -61,6 +78,12 @@ bool ReadLaTeXDocument(const QString& text, EqModel* eq, const TeXReadContext& c
 // came out, exchanges it with eq. When nothing converted, or the text holds
 // nothing to show, eq is left as it was and the result says why.
 LaTeXReadResult ReadLaTeXInto(const QString& text, EqModel* eq, const TeXReadContext& context);
+
+// What the reader did not understand in text, for the user: one line per
+// problem and per unknown name, in the order of the text, each beginning
+// with where it stands ("line:column: "). Empty when the text read cleanly
+// (nothing unknown, no problem, and a formula came out).
+QStringList LaTeXReadReport(const LaTeXReadResult& result, QStringView text);
 
 // The equation as LaTeX text: its lines, separated by "\\" on a line of its
 // own, between the delimiters the context names. An empty equation gives the

@@ -13,11 +13,13 @@
 #include "tex/TeXContext.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <pugixml.hpp>
 
 #include <cstddef>
 #include <memory>
+#include <vector>
 
 namespace toliva {
 
@@ -40,6 +42,13 @@ private:
     std::unique_ptr<pugi::xml_document> m_document;
 };
 
+// Something read otherwise than written, and where: an offset into the
+// text as parsed (UTF-8 bytes for UTF-8 text), -1 when not known.
+struct MathMLReadProblem {
+    QString message;
+    qlonglong position = -1;
+};
+
 struct MathMLReadResult {
     // Null when nothing converted.
     std::unique_ptr<EqModel> equation;
@@ -55,7 +64,16 @@ struct MathMLReadResult {
     // Why nothing converted, or which parts were left out; empty when the
     // whole text converted.
     QString message;
+    // What was read otherwise than written, in the order met: elements the
+    // reader does not know, read as their content (each name once), and the
+    // labels of numbered rows, which are left out.
+    std::vector<MathMLReadProblem> problems;
 };
+
+// What the reader did not understand, for the user: the message, then one
+// line per problem in the order of the text, each beginning with where it
+// stands ("byte N: "). Empty when the text read cleanly.
+QStringList MathMLReadReport(const MathMLReadResult& result);
 
 // Nesting deeper than this is left out (and reported).
 constexpr int kMaxMathMLDepth = 200;

@@ -147,6 +147,15 @@ const Case kStructures[] = {
     {"Phantom", "<mphantom><mi>x</mi><msqrt><mi>a</mi></msqrt></mphantom>",
      "  type=2 ch=0078 'x' phantom=03\n  type=136 ch=0000 phantom=03\n    arg 0\n      type=0 ch=0000 phantom=03\n"
      "      type=2 ch=0061 'a' phantom=03\n"},
+    {"PhantomKeepingWidthOrHeight",
+     "<mpadded height=\"0\" depth=\"0\"><mphantom><mi>x</mi></mphantom></mpadded>"
+     "<mpadded width=\"0\"><mphantom><mi>y</mi></mphantom></mpadded><mi>z</mi>",
+     "  type=2 ch=0078 'x' phantom=01\n  type=2 ch=0079 'y' phantom=02\n  type=2 ch=007A 'z'\n"},
+    {"OtherPaddingIsTransparent", "<mpadded width=\"0\" height=\"0\"><mphantom><mi>x</mi></mphantom></mpadded>",
+     "  type=2 ch=0078 'x' phantom=03\n"},
+    {"PhantomInPhantomKeepsItsKind",
+     "<mphantom><msqrt><mpadded width=\"0\"><mphantom><mi>a</mi></mphantom></mpadded></msqrt></mphantom>",
+     "  type=136 ch=0000 phantom=03\n    arg 0\n      type=0 ch=0000 phantom=03\n      type=2 ch=0061 'a' phantom=02\n"},
     {"LongDivision", "<mlongdiv><mn>3</mn><mn>4</mn><mn>12</mn></mlongdiv>",
      "  type=131 ch=0000\n    arg 0\n      type=0 ch=0000\n      type=1 ch=0031 '1'\n      type=1 ch=0032 '2'\n"
      "    arg 1\n      type=0 ch=0000\n      type=1 ch=0033 '3'\n"
@@ -307,6 +316,13 @@ const Case kSpacesAndTables[] = {
      "  type=370 ch=0002\n" + cells(3)},
     {"RaggedRowsArePadded",
      "<mtable><mtr><mtd><mi>a</mi></mtd><mtd><mi>b</mi></mtd></mtr><mtr><mtd><mi>c</mi></mtd></mtr></mtable>",
+     "  type=371 ch=0000 payload=02 02\n    arg 0\n      type=0 ch=0000\n      type=2 ch=0061 'a'\n"
+     "    arg 1\n      type=0 ch=0000\n      type=2 ch=0062 'b'\n    arg 2\n      type=0 ch=0000\n      type=2 ch=0063 "
+     "'c'\n"
+     "    arg 3\n      type=0 ch=0000\n"},
+    {"NumberedRowsAreRowsWithoutTheirLabel",
+     "<mtable><mlabeledtr><mtd><mtext>(1)</mtext></mtd><mtd><mi>a</mi></mtd><mtd><mi>b</mi></mtd></mlabeledtr>"
+     "<mtr><mtd><mi>c</mi></mtd><mtd/></mtr></mtable>",
      "  type=371 ch=0000 payload=02 02\n    arg 0\n      type=0 ch=0000\n      type=2 ch=0061 'a'\n"
      "    arg 1\n      type=0 ch=0000\n      type=2 ch=0062 'b'\n    arg 2\n      type=0 ch=0000\n      type=2 ch=0063 "
      "'c'\n"

@@ -337,6 +337,32 @@ std::vector<Sample> samples() {
         SetMatrixRules(m, record);
     });
 
+    exact("fraction without a bar", between(EqTypeMatrixColumn, 2, 0x0100));
+    exact("phantoms of every kind", [](EqBuilder& b, EqElement* line) {
+        b.text(line, u"a", EqTypeCharItalic);
+        for (int8_t kind : {PhantomHorizontal, PhantomVertical, PhantomFull}) {
+            SetPhantomKind(b.text(line, u"x", EqTypeCharItalic), kind, false);
+            SetPhantomKind(element(b, line, 128, 2), kind, false);
+            b.text(line, u"b", EqTypeCharItalic);
+        }
+    });
+    exact("phantom inside a phantom", [](EqBuilder& b, EqElement* line) {
+        EqElement* f = element(b, line, 128, 2);
+        SetPhantomKind(f, PhantomFull, false);
+        EqElement* inner = element(b, EqBuilder::arg(f, 0), 136, 1);
+        SetPhantomKind(inner, PhantomHorizontal, false);
+        b.text(line, u"b", EqTypeCharItalic);
+    });
+    exact("function name and its argument", [](EqBuilder& b, EqElement* line) {
+        b.text(line, u"sin", EqTypeCharUpright);
+        b.add(line, 97);
+        b.text(line, u"x", EqTypeCharItalic);
+        b.add(line, 1042);
+        b.text(line, u"det", EqTypeCharUpright);
+        b.add(line, 97);
+        b.text(line, u"A", EqTypeCharItalic);
+    });
+
     // Random nestings.
     for (uint32_t seed = 1; seed <= 400; ++seed)
         add("random " + std::to_string(seed), [seed](EqBuilder& b, EqElement* line) {

@@ -125,6 +125,17 @@ const Case kSpaces[] = {
     {"Fixed", [](Tree& t) { for (int type : {96, 97, 99, 102, 105}) t.add(type); },
      "<mspace width=\"-0.166667em\"/><mspace width=\"0.0555556em\"/><mspace width=\"0.222222em\"/>"
      "<mspace width=\"1em\"/><mspace width=\"0.5em\"/>"},
+    {"ThinSpaceAfterFunctionNameIsFunctionApplication",
+     [](Tree& t) {
+         t.text(u"sin", 1);
+         t.add(97);
+         t.text(u"x");
+         t.add(97);
+         t.text(u"2", 1);
+         t.add(97);
+     },
+     "<mi mathvariant=\"normal\">sin</mi><mo>\u2061</mo>" + mi("x") +
+         "<mspace width=\"0.0555556em\"/><mn>2</mn><mspace width=\"0.0555556em\"/>"},
     {"CustomPercent", [](Tree& t) { SetSpaceAmount(t.add(104, 0, 9), 50); }, "<mspace width=\"50%\"/>"},
     {"CustomUnits",
      [](Tree& t) {
@@ -261,6 +272,29 @@ EqElement* cells(Tree& t, int type, std::initializer_list<std::u16string_view> t
 
 std::string td(const std::string& x) { return "<mtd>" + x + "</mtd>"; }
 
+const Case kPhantoms[] = {
+    {"EachKindHasItsForm",
+     [](Tree& t) {
+         SetPhantomKind(t.text(u"a"), PhantomFull, false);
+         SetPhantomKind(t.text(u"b"), PhantomFull, false);
+         SetPhantomKind(t.text(u"c"), PhantomHorizontal, false);
+         SetPhantomKind(t.text(u"d"), PhantomVertical, false);
+         t.text(u"e");
+     },
+     "<mphantom>" + mi("a") + mi("b") + "</mphantom><mpadded height=\"0\" depth=\"0\"><mphantom>" + mi("c") +
+         "</mphantom></mpadded><mpadded width=\"0\"><mphantom>" + mi("d") + "</mphantom></mpadded>" + mi("e")},
+    {"WholeStructureOnce",
+     [](Tree& t) {
+         EqElement* f = t.with(128, {u"x", u"y"});
+         SetPhantomKind(f, PhantomFull, false);
+         SetPhantomKind(t.with(136, {u"z"}, 0, EqBuilder::arg(f, 0)), PhantomVertical, false);
+     },
+     "<mphantom><mfrac>" + row(mi("x") + "<mpadded width=\"0\"><mphantom><msqrt>" + row(mi("z")) +
+         "</msqrt></mphantom></mpadded>") + row(mi("y")) + "</mfrac></mphantom>"},
+};
+INSTANTIATE_TEST_SUITE_P(Phantoms, MathMLWriterCases, ::testing::ValuesIn(kPhantoms),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 const Case kMatrices[] = {
     {"RowWithSolidRuleAfterSecondColumn",
      [](Tree& t) {
@@ -289,6 +323,10 @@ const Case kMatrices[] = {
      fenced("{", "", row("<mtable><mtr>" + td(mi("a")) + "</mtr><mtr>" + td(mi("b")) + "</mtr></mtable>"))},
     {"LeftAlignedColumn", [](Tree& t) { cells(t, 370, {u"a"})->ch = 1; },
      "<mtable columnalign=\"left\"><mtr>" + td(mi("a")) + "</mtr></mtable>"},
+    {"OverlappingPairIsFractionWithoutBar", [](Tree& t) { cells(t, 370, {u"n", u"k"})->ch = 0x0100; },
+     "<mfrac linethickness=\"0\">" + row(mi("n")) + row(mi("k")) + "</mfrac>"},
+    {"OverlappingRowsOtherwiseStayATable", [](Tree& t) { cells(t, 370, {u"a", u"b", u"c"})->ch = 0x0100; },
+     "<mtable><mtr>" + td(mi("a")) + "</mtr><mtr>" + td(mi("b")) + "</mtr><mtr>" + td(mi("c")) + "</mtr></mtable>"},
 };
 INSTANTIATE_TEST_SUITE_P(Matrices, MathMLWriterCases, ::testing::ValuesIn(kMatrices),
                          [](const auto& info) { return std::string(info.param.name); });

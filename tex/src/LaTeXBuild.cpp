@@ -443,7 +443,7 @@ private:
         case TokChar: return buildCharacter(t, c);
         case TokSymbol: return buildSymbol(t, c);
         case TokUnknown:
-            if (!isFunctionName(t->text)) m_report->noteUnknown(QLatin1Char('\\') + t->text);
+            if (!isFunctionName(t->text)) m_report->noteUnknown(QLatin1Char('\\') + t->text, t->pos);
             appendText(c, t->text);
             return t->next;
         case TokSub:

@@ -264,7 +264,7 @@ void readEnvironmentWords(LaTeXToken* owner, QStringView text, SegmentError* rep
         // Other environments (gather, multline, ...) are read as their
         // content: the words go, the rows become lines.
         if (code == 0) {
-            if (t->kind == TokBegin) report->noteUnknown(QLatin1Char('{') + t->text + QLatin1Char('}'));
+            if (t->kind == TokBegin) report->noteUnknown(QLatin1Char('{') + t->text + QLatin1Char('}'), t->pos);
             t->kind = TokNone;
             continue;
         }

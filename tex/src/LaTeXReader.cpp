@@ -8,6 +8,7 @@
 #include "model/EqModel.h"
 #include "model/EqTreeOps.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace toliva {
@@ -123,26 +124,40 @@ bool ReadLaTeXSegment(EqModel* eq, const TeXReadContext& context, LaTeXReadResul
                       int offset) {
     LaTeXReadResult local;
     LaTeXReadResult& r = result ? *result : local;
+    const auto inText = [offset](int at) { return at >= 0 ? offset + at : -1; };
+    // What the segment's reading noted, with positions in the whole text.
+    const auto collect = [&](latex::SegmentError& e) {
+        for (qsizetype k = 0; k < e.unknown.size(); ++k) {
+            if (r.unknown.contains(e.unknown[k])) continue;
+            r.unknown << e.unknown[k];
+            r.unknownPositions << inText(k < e.unknownAt.size() ? e.unknownAt[k] : -1);
+        }
+        for (const LaTeXReadProblem& p : e.problems) r.problems.push_back({p.message, inText(p.position)});
+        e.unknown.clear();
+        e.unknownAt.clear();
+        e.problems.clear();
+    };
+    const auto problem = [&](const QString& message, int at) {
+        r.problems.push_back({message, at});
+        if (r.message.isEmpty()) {
+            r.message = message;
+            r.position = at;
+        }
+    };
     latex::TokenTree tree;
     latex::SegmentError error;
     int truncatedAt = -1;
     latex::TokenizeLaTeX(tree, segment, context, &truncatedAt, &error);
     if (!error.failed) latex::RunLaTeXTreePasses(tree, segment, truncatedAt, &error);
-    for (const QString& name : error.unknown)
-        if (!r.unknown.contains(name)) r.unknown << name;
+    collect(error);
     if (error.failed) {
         r.error = true;
-        if (r.message.isEmpty()) {
-            r.message = error.message;
-            r.position = offset + error.position;
-        }
+        problem(error.message, offset + error.position);
         return false;
     }
-    error.unknown.clear();
     const size_t lines = eq->lines.size();
     const bool built = latex::BuildLaTeXLine(eq, tree, segment, &error);
-    for (const QString& name : error.unknown)
-        if (!r.unknown.contains(name)) r.unknown << name;
+    collect(error);
     if (!built) {
         while (eq->lines.size() > lines) {
             DeleteEqElement(eq->lines.back());
@@ -150,18 +165,12 @@ bool ReadLaTeXSegment(EqModel* eq, const TeXReadContext& context, LaTeXReadResul
         }
         eq->caret = nullptr;
         r.error = true;
-        if (r.message.isEmpty()) {
-            r.message = kTooDeep;
-            r.position = offset;
-        }
+        problem(kTooDeep, offset);
         return false;
     }
     if (truncatedAt >= 0) {
         r.overflow = true;
-        if (r.message.isEmpty()) {
-            r.message = QStringLiteral("only the first %1 tokens were read").arg(kLaTeXTokenCap);
-            r.position = offset + truncatedAt;
-        }
+        problem(QStringLiteral("only the first %1 tokens were read").arg(kLaTeXTokenCap), offset + truncatedAt);
     }
     return true;
 }
@@ -210,6 +219,54 @@ LaTeXReadResult ReadLaTeXInto(const QString& text, EqModel* eq, const TeXReadCon
         EquationFonts(eq).notes.add(pending);
     }
     return r;
+}
+
+}  // namespace toliva
+
+namespace toliva {
+
+QStringList LaTeXReadReport(const LaTeXReadResult& r, QStringView text) {
+    struct Line {
+        int position;
+        QString message;
+    };
+    std::vector<Line> lines;
+    for (const LaTeXReadProblem& p : r.problems) lines.push_back({p.position, p.message});
+    for (qsizetype k = 0; k < r.unknown.size(); ++k) {
+        const QString& name = r.unknown[k];
+        const QString what = name.startsWith(QLatin1Char('{')) ? QStringLiteral("unknown environment %1")
+                                                                : QStringLiteral("unknown command %1");
+        lines.push_back({k < r.unknownPositions.size() ? r.unknownPositions[k] : -1, what.arg(name)});
+    }
+    // Why nothing came out, when no problem above says it.
+    if (!r.ok && !r.message.isEmpty()) {
+        bool said = false;
+        for (const LaTeXReadProblem& p : r.problems) said = said || (p.message == r.message && p.position == r.position);
+        if (!said) lines.push_back({r.position, r.message});
+    }
+    // In the order of the text; what has no position last.
+    std::stable_sort(lines.begin(), lines.end(), [](const Line& a, const Line& b) {
+        return unsigned(a.position) < unsigned(b.position);
+    });
+    QStringList report;
+    for (const Line& l : lines) {
+        if (l.position < 0 || l.position > text.size()) {
+            report << l.message;
+            continue;
+        }
+        int line = 1;
+        int column = 1;
+        for (int i = 0; i < l.position; ++i) {
+            if (text[i] == u'\n') {
+                ++line;
+                column = 1;
+            } else {
+                ++column;
+            }
+        }
+        report << QStringLiteral("%1:%2: %3").arg(line).arg(column).arg(l.message);
+    }
+    return report;
 }
 
 }  // namespace toliva

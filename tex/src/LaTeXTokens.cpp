@@ -443,7 +443,7 @@ void TokenizeLaTeX(TokenTree& tree, QStringView s, const TeXReadContext& context
             // A command in text stays its characters.
             if (c == u'\\' && error) {
                 const int letters = CountCommandLetters(s.mid(i + 1, f.end - i - 1));
-                if (letters > 0) error->noteUnknown(QLatin1Char('\\') + s.mid(i + 1, letters).toString());
+                if (letters > 0) error->noteUnknown(QLatin1Char('\\') + s.mid(i + 1, letters).toString(), i);
             }
             plainCharacter(t, c);
             ++i;
@@ -453,6 +453,7 @@ void TokenizeLaTeX(TokenTree& tree, QStringView s, const TeXReadContext& context
         case u'{': {
             const int m = matches.close[size_t(i)];
             if (!closesHere(m)) {
+                if (error) error->note(QStringLiteral("\"{\" without its \"}\" is read as a character"), i);
                 asCharacter();
                 break;
             }
@@ -536,6 +537,8 @@ void TokenizeLaTeX(TokenTree& tree, QStringView s, const TeXReadContext& context
             break;
         }
         default:
+            // A "}" that closes a group ends its frame and never comes here.
+            if (c == u'}' && error) error->note(QStringLiteral("\"}\" without its \"{\" is read as a character"), i);
             plainCharacter(t, c);
             ++i;
             break;

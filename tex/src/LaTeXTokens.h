@@ -124,10 +124,18 @@ struct SegmentError {
     QString message;
     int position = -1;
     QStringList unknown;  // "\name" of commands kept as text, "{name}" of ignored environments
+    QList<int> unknownAt;  // where each entry of unknown was first met, -1 when not known
+    // What was read otherwise than written, with where it stands (a "{"
+    // without its "}" kept as a character); the segment still converts.
+    std::vector<LaTeXReadProblem> problems;
 
-    void noteUnknown(const QString& name) {
-        if (!unknown.contains(name)) unknown << name;
+    void noteUnknown(const QString& name, int position) {
+        if (unknown.contains(name)) return;
+        unknown << name;
+        unknownAt << position;
     }
+
+    void note(const QString& what, int where) { problems.push_back({what, where}); }
 
     void fail(const QString& what, int where) {
         if (failed) return;

@@ -66,6 +66,53 @@ std::vector<int> ruleWords(const QString& text) {
     return words;
 }
 
+// Where an element's "<" stands in the parsed text; -1 when not known.
+qlonglong elementOffset(pugi::xml_node node) {
+    const ptrdiff_t at = node.offset_debug();  // of the name, right after the "<"
+    return at > 0 ? qlonglong(at - 1) : -1;
+}
+
+// The phantom kind of an mpadded that only wraps an mphantom: no height and
+// depth keeps the width (horizontal), no width keeps the height (vertical);
+// 0 for any other mpadded.
+int paddedPhantomKind(pugi::xml_node node) {
+    const pugi::xml_node inner = firstElement(node);
+    if (!inner || nextElement(inner) || !nameIs(inner, u"mphantom")) return 0;
+    auto isZero = [node](const char* name) {
+        float v = 1;
+        QString unit;
+        return splitLength(attribute(node, name), &v, &unit) && v == 0;
+    };
+    auto has = [node](const char* name) { return bool(node.attribute(name)); };
+    if (isZero("height") && isZero("depth") && !has("width")) return PhantomHorizontal;
+    if (isZero("width") && !has("height") && !has("depth")) return PhantomVertical;
+    return 0;
+}
+
+// Gives e and everything in it the phantom kind, except parts that already
+// have one of their own (a phantom inside a phantom).
+void markPhantom(EqElement* e, int8_t kind) {
+    std::vector<EqElement*> stack{e};
+    while (!stack.empty()) {
+        EqElement* x = stack.back();
+        stack.pop_back();
+        if (x->phantomKind() != 0 && x != e) continue;
+        if (x->phantomKind() == 0) x->phantom = int8_t((x->phantom & ~0x0F) | kind);
+        for (EqElement* head : x->children)
+            for (EqElement* c = head; c; c = c->next) stack.push_back(c);
+    }
+}
+
+// Elements read as their content on purpose: rows, styles and the parts of
+// tables and scripts met outside their owner.
+bool isContainer(const QString& name) {
+    static const char* const kNames[] = {"math", "mrow", "mstyle", "mpadded", "merror", "mtr", "mtd",
+                                         "mlabeledtr", "none", "mprescripts"};
+    for (const char* n : kNames)
+        if (name == QLatin1String(n)) return true;
+    return false;
+}
+
 // Arrow glyphs that turn an over, under or over-and-under structure into an
 // extensible arrow.
 struct ArrowCodes {
@@ -153,7 +200,7 @@ TreeReader::Step TreeReader::one(pugi::xml_node node, EqElement* after, bool con
     auto is = [&name](const char* n) { return name == QLatin1String(n); };
     if (is("mfenced")) return fenced(node, after);
     if (is("mtable")) return table(node, after);
-    if (is("mphantom")) return phantom(node, after);
+    if (is("mphantom")) return {phantom(node, after, PhantomFull), node};
     if (is("msup")) return scripts(node, after, 173);
     if (is("msub")) {
         // A base with a "stretchy" attribute may be a big operator.
@@ -176,7 +223,10 @@ TreeReader::Step TreeReader::one(pugi::xml_node node, EqElement* after, bool con
     // The presentation form only; annotations are not read.
     if (is("semantics")) return {read(firstElement(node), after, false), node};
     if (is("mlongdiv")) return longDivision(node, after);
+    if (is("mpadded"))
+        if (const int kind = paddedPhantomKind(node)) return {phantom(firstElement(node), after, int8_t(kind)), node};
     // Anything else is transparent: its children in its place.
+    if (!isContainer(name)) noteUnknown(node, name);
     return {read(node.first_child(), after, true), node};
 }
 
@@ -455,13 +505,20 @@ TreeReader::Step TreeReader::table(pugi::xml_node node, EqElement* after) {
     std::vector<std::vector<pugi::xml_node>> rows;
     size_t columns = 1;
     for (pugi::xml_node tr = firstElement(node); tr; tr = nextElement(tr)) {
-        if (!nameIs(tr, u"mtr")) continue;
+        // A numbered row is a row whose first cell is its label; the table
+        // has no place for labels, so it is left out and reported.
+        const bool labelled = nameIs(tr, u"mlabeledtr");
+        if (!labelled && !nameIs(tr, u"mtr")) continue;
         if (rows.size() == size_t(kMaxMathMLTableSize)) {
             m_tableCut = true;
             break;
         }
         std::vector<pugi::xml_node>& cells = rows.emplace_back();
-        for (pugi::xml_node td = firstElement(tr); td; td = nextElement(td)) {
+        pugi::xml_node label = labelled ? firstElement(tr) : pugi::xml_node();
+        if (label)
+            m_problems.push_back({QStringLiteral("the label of a numbered row <mlabeledtr> was left out"),
+                                  elementOffset(label)});
+        for (pugi::xml_node td = label ? nextElement(label) : firstElement(tr); td; td = nextElement(td)) {
             if (!nameIs(td, u"mtd")) continue;
             if (cells.size() == size_t(kMaxMathMLTableSize)) {
                 m_tableCut = true;
@@ -498,17 +555,25 @@ TreeReader::Step TreeReader::table(pugi::xml_node node, EqElement* after) {
     return {e, node};
 }
 
-TreeReader::Step TreeReader::phantom(pugi::xml_node node, EqElement* after) {
+EqElement* TreeReader::phantom(pugi::xml_node node, EqElement* after, int8_t kind) {
     EqElement* last = after;
     for (pugi::xml_node c = firstElement(node); c; c = nextElement(c)) {
         EqElement* start = last;
         last = read(c, last, false);
+        if (last == start) continue;
         for (EqElement* x = start->next; x; x = x->next) {
-            SetPhantomKind(x, PhantomFull, false);
+            markPhantom(x, kind);
             if (x == last) break;
         }
     }
-    return {last, node};
+    return last;
+}
+
+void TreeReader::noteUnknown(pugi::xml_node node, const QString& name) {
+    if (m_unknown.contains(name)) return;
+    m_unknown << name;
+    m_problems.push_back({QStringLiteral("unknown element <%1>, read as its content").arg(name),
+                          elementOffset(node)});
 }
 
 // Divisor, quotient, dividend in MathML; dividend, divisor, quotient here.

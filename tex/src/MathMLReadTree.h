@@ -5,12 +5,15 @@
 #include "TeXInternal.h"
 
 #include "MathMLReadTables.h"
+#include "tex/MathML.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <pugixml.hpp>
 
 #include <string>
+#include <vector>
 
 namespace toliva {
 class EqModel;
@@ -44,6 +47,8 @@ public:
 
     // What was left out, for the caller's message; empty when nothing was.
     QString report() const;
+    // What was read otherwise than written, in the order met.
+    const std::vector<MathMLReadProblem>& problems() const { return m_problems; }
 
     // True once the element or text budget was reached (kMaxMathMLElements,
     // kMaxMathMLText): nothing more is read.
@@ -82,7 +87,11 @@ private:
     Step space(pugi::xml_node node, EqElement* after);
     Step fenced(pugi::xml_node node, EqElement* after);
     Step table(pugi::xml_node node, EqElement* after);
-    Step phantom(pugi::xml_node node, EqElement* after);
+    // The children of an mphantom, given the phantom kind.
+    EqElement* phantom(pugi::xml_node node, EqElement* after, int8_t kind);
+    // An element read as its content that is no row or style: reported once
+    // per name.
+    void noteUnknown(pugi::xml_node node, const QString& name);
     Step longDivision(pugi::xml_node node, EqElement* after);
     Step token(pugi::xml_node node, EqElement* after, TokenKind kind);
     Step operatorToken(pugi::xml_node node, EqElement* after, bool cont);
@@ -108,6 +117,8 @@ private:
     int m_depth = 0;
     bool m_tooDeep = false;
     bool m_tableCut = false;
+    std::vector<MathMLReadProblem> m_problems;
+    QStringList m_unknown;
 };
 
 }  // namespace toliva::mathmlread

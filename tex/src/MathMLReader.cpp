@@ -3,6 +3,8 @@
 #include "MathMLReadTree.h"
 #include "model/EqModel.h"
 
+#include <algorithm>
+
 namespace toliva {
 namespace {
 
@@ -144,7 +146,7 @@ EqElement* ReadMathMLElement(pugi::xml_node node, EqElement* after, EqModel* eq,
     return reader.read(node, after, cont);
 }
 
-QString ReadMathMLTree(pugi::xml_node node, EqModel* eq, bool* overflow) {
+QString ReadMathMLTree(pugi::xml_node node, EqModel* eq, bool* overflow, std::vector<MathMLReadProblem>* problems) {
     mathmlread::TreeReader reader(eq);
     // Document order without recursion: every "math" element is read as one
     // line and not descended into; everything else is descended into.
@@ -167,6 +169,7 @@ QString ReadMathMLTree(pugi::xml_node node, EqModel* eq, bool* overflow) {
         }
     }
     if (overflow) *overflow = reader.full();
+    if (problems) *problems = reader.problems();
     return reader.report();
 }
 
@@ -196,7 +199,7 @@ MathMLReadResult readInto(MathMLReader& reader, const void* data, size_t size, s
         result.message = QStringLiteral("The text holds no XML element.");
         return result;
     }
-    const QString leftOut = ReadMathMLTree(doc.first_child(), eq.get(), &result.overflow);
+    const QString leftOut = ReadMathMLTree(doc.first_child(), eq.get(), &result.overflow, &result.problems);
     if (eq->lines.empty()) {
         result.message = QStringLiteral("The text holds no MathML \"math\" element.");
         return result;
@@ -219,6 +222,22 @@ MathMLReadResult ReadMathML(MathMLReader& reader, const void* data, size_t size)
 
 MathMLReadResult ReadMathML(MathMLReader& reader, const void* data, size_t size, const EqLayoutSettings& style) {
     return readInto(reader, data, size, std::make_unique<EqModel>(style));
+}
+
+}  // namespace toliva
+
+namespace toliva {
+
+QStringList MathMLReadReport(const MathMLReadResult& result) {
+    QStringList report;
+    if (!result.message.isEmpty()) report << result.message;
+    std::vector<MathMLReadProblem> problems = result.problems;
+    std::stable_sort(problems.begin(), problems.end(), [](const MathMLReadProblem& a, const MathMLReadProblem& b) {
+        return qulonglong(a.position) < qulonglong(b.position);
+    });
+    for (const MathMLReadProblem& p : problems)
+        report << (p.position < 0 ? p.message : QStringLiteral("byte %1: %2").arg(p.position).arg(p.message));
+    return report;
 }
 
 }  // namespace toliva

@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace toliva {
 
@@ -18,7 +19,8 @@ namespace toliva {
 // following siblings) into a new line of eq, until the element or text
 // budget is reached (then *overflow is set). Returns what was left out, as
 // for MathMLReadResult::message.
-QString ReadMathMLTree(pugi::xml_node node, EqModel* eq, bool* overflow = nullptr);
+QString ReadMathMLTree(pugi::xml_node node, EqModel* eq, bool* overflow = nullptr,
+                       std::vector<MathMLReadProblem>* problems = nullptr);
 
 // Reads node after the element after (a chain head at the start of a chain)
 // and, with cont, the siblings that follow it. Returns the last element

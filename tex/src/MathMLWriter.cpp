@@ -8,6 +8,7 @@
 #include "model/GlyphOutline.h"
 
 #include <charconv>
+#include <cstring>
 #include <initializer_list>
 #include <string_view>
 #include <vector>
@@ -108,13 +109,41 @@ public:
     // Writes e and, with cont, everything after it in its chain.
     void chain(const EqElement* e, pugi::xml_node parent, bool cont) {
         while (e) {
-            e = cont ? unit(e, parent) : byType(e, parent);
+            if (cont && e->type != EqTypeChainHead && e->phantomKind() != m_phantom) e = phantomRun(e, parent);
+            else e = cont ? unit(e, parent) : byType(e, parent);
             if (!cont) break;
             e = e->next;
         }
     }
 
 private:
+    // The run of elements from e that share its phantom kind, inside the
+    // form of that kind: mphantom, within an mpadded without height and
+    // depth (the width kept) or without width (the height kept). Returns
+    // the last element written.
+    const EqElement* phantomRun(const EqElement* e, pugi::xml_node parent) {
+        const int kind = e->phantomKind();
+        const int outer = m_phantom;
+        m_phantom = kind;
+        pugi::xml_node place = parent;
+        if (kind == PhantomHorizontal || kind == PhantomVertical) {
+            pugi::xml_node padded = parent.append_child("mpadded");
+            if (kind == PhantomHorizontal) {
+                padded.append_attribute("height") = "0";
+                padded.append_attribute("depth") = "0";
+            } else {
+                padded.append_attribute("width") = "0";
+            }
+            place = padded.append_child("mphantom");
+        } else if (kind == PhantomFull) {
+            place = parent.append_child("mphantom");
+        }
+        const EqElement* last = unit(e, place);
+        while (last->next && last->next->phantomKind() == kind) last = unit(last->next, place);
+        m_phantom = outer;
+        return last;
+    }
+
     // A chain wrapped in an mrow; an empty mrow for a missing chain.
     void wrapped(const EqElement* head, pugi::xml_node parent) {
         pugi::xml_node row = parent.append_child("mrow");
@@ -357,6 +386,15 @@ private:
     // --- spaces, brackets, accents ------------------------------------------
 
     void space(const EqElement* e, pugi::xml_node parent) {
+        // A thin space right after a function name ("sin") is the function
+        // application, which reads back as that space.
+        const EqElement* prev = e->prev;
+        const pugi::xml_node before = parent.last_child();
+        if (e->type == 97 && prev && prev->type == EqTypeCharUpright && QChar(prev->ch).isLetter() &&
+            !hasAccents(prev) && before && std::strcmp(before.name(), "mi") == 0) {
+            setText(parent.append_child("mo"), xmlChar(0x2061));
+            return;
+        }
         std::string width;
         if (e->type == EqTypeSpaceCustom) {
             static const char* const units[] = {"em", "mu", "ex", "pc", "pt", "px", "in", "mm", "cm", "%"};
@@ -521,6 +559,14 @@ private:
     }
 
     void matrix(const EqElement* e, pugi::xml_node parent) {
+        // Two stacked chains with overlapping rows and nothing else set: a
+        // fraction without a bar, as such a fraction reads.
+        if (e->type == EqTypeMatrixColumn && e->children.size() == 2 && e->ch == 0x0100) {
+            pugi::xml_node node = parent.append_child("mfrac");
+            node.append_attribute("linethickness") = "0";
+            wrappedChildren(e, node, {0, 1});
+            return;
+        }
         const MatrixShape shape = GetMatrixShape(e);
         const int columns = shape.count1;
         const int rows = shape.count2;
@@ -570,6 +616,7 @@ private:
     }
 
     const TeXWriteContext& m_context;
+    int m_phantom = 0;  // the phantom kind of the form being written into
     pugi::xml_node m_lastToken;
     const EqElement* m_lastElement = nullptr;
 };

@@ -9,8 +9,9 @@
 namespace toliva::eqtool {
 
 // eqtool from-latex TEXT -o FILE
-// Exit code 1 when no line converted (nothing is written); segments that did
-// not convert are reported on standard error.
+// Exit code 1 when no line converted (nothing is written), kNotUnderstood
+// when the file was written but parts of the text were not understood;
+// every problem and unknown name is printed on standard error.
 int runFromLatex(const QStringList& arguments) {
     QStringList args = arguments;
     const qsizetype at = args.indexOf(QStringLiteral("-o"));
@@ -30,10 +31,11 @@ int runFromLatex(const QStringList& arguments) {
     showNotes(r.notes);
     showNotes(names.TakeNotes());
     showNotes(&eq);
-    if (!r.message.isEmpty())
-        printError(QStringLiteral("eqtool: %1 at %2").arg(r.message).arg(r.position));
+    const QStringList report = LaTeXReadReport(r, args[0]);
+    printReport(report);
     if (!r.ok) return 1;
-    return writeEquationFile(&eq, output) ? 0 : 1;
+    if (!writeEquationFile(&eq, output)) return 1;
+    return report.isEmpty() ? 0 : kNotUnderstood;
 }
 
 }  // namespace toliva::eqtool

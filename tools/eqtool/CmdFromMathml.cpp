@@ -7,6 +7,8 @@
 namespace toliva::eqtool {
 
 // eqtool from-mathml FILE -o FILE
+// Exit code 1 when nothing converted, kNotUnderstood when the file was
+// written but parts of the MathML were not understood or left out.
 int runFromMathml(const QStringList& args) {
     if (args.size() != 3 || args[1] != QLatin1String("-o") || args[2].isEmpty()) return kUsageError;
     QByteArray bytes;
@@ -16,12 +18,11 @@ int runFromMathml(const QStringList& args) {
     SetDefaultLayoutSettings(style);
     MathMLReader reader;
     const MathMLReadResult result = ReadMathML(reader, bytes.constData(), size_t(bytes.size()), style);
-    if (!result.ok) {
-        printError(QStringLiteral("eqtool: %1: %2").arg(args[0], result.message));
-        return 1;
-    }
-    if (!result.message.isEmpty()) printError(QStringLiteral("eqtool: %1: %2").arg(args[0], result.message));
-    return writeEquationFile(result.equation.get(), args[2]) ? 0 : 1;
+    const QStringList report = MathMLReadReport(result);
+    printReport(report, args[0]);
+    if (!result.ok) return 1;
+    if (!writeEquationFile(result.equation.get(), args[2])) return 1;
+    return report.isEmpty() ? 0 : kNotUnderstood;
 }
 
 }  // namespace toliva::eqtool

@@ -127,6 +127,7 @@ int runRender(const QStringList& arguments) {
     }
 
     EqModel eq(builtInStyle());
+    bool understood = true;
     if (args.hasLatex) {
         // Read into a scratch equation; nothing is drawn when nothing converts.
         CTeXCode names;
@@ -136,8 +137,10 @@ int runRender(const QStringList& arguments) {
         showNotes(r.notes);
         showNotes(names.TakeNotes());
         showNotes(&eq);
-        if (!r.message.isEmpty()) printError(QStringLiteral("eqtool: %1 at %2").arg(r.message).arg(r.position));
+        const QStringList report = LaTeXReadReport(r, args.latex);
+        printReport(report);
         if (!r.ok) return 1;
+        understood = report.isEmpty();
     } else {
         QByteArray bytes;
         if (!readWholeFile(args.stream, &bytes)) return 1;
@@ -170,7 +173,7 @@ int runRender(const QStringList& arguments) {
                  .arg(m.height, 0, 'f', 2)
                  .arg(m.baseline(), 0, 'f', 2)
                  .arg(m.axis, 0, 'f', 2));
-    return 0;
+    return understood ? 0 : kNotUnderstood;
 }
 
 }  // namespace toliva::eqtool

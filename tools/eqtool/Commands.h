@@ -24,6 +24,9 @@ struct Command {
 };
 
 constexpr int kUsageError = 2;
+// The text converted, but parts of it were not understood (each printed on
+// standard error).
+constexpr int kNotUnderstood = 3;
 
 // Arguments reach the commands decoded by DecodeFileName (platform/SafeFile.h),
 // so a file name that is not UTF-8 opens the file it names; the commands open
@@ -62,5 +65,8 @@ void showNotes(const EqNotes& notes);
 // Shows and takes what loading and laying out eq reported, and what loading
 // the TeX name table reported.
 void showNotes(EqModel* eq);
+// Prints each line of a reader's report (LaTeXReadReport, MathMLReadReport)
+// on standard error, after "eqtool: " and the source when one is named.
+void printReport(const QStringList& lines, const QString& source = QString());
 
 }  // namespace toliva::eqtool

@@ -11,10 +11,14 @@
 #include "tex/TeXCode.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFile>
 #include <QGuiApplication>
+#include <QTemporaryDir>
 
 #include <cstdio>
 #include <iterator>
+#include <memory>
 #include <new>
 
 namespace toliva::eqtool {
@@ -39,7 +43,11 @@ QString usageText() {
     QString text = QStringLiteral("usage:\n");
     for (const Command& c : kCommands)
         text += QStringLiteral("  eqtool %1 %2\n").arg(QLatin1String(c.name), QLatin1String(c.usage));
-    text += QStringLiteral("--marks reads and writes streams in mark mode (undo snapshots).");
+    text += QStringLiteral("--marks reads and writes streams in mark mode (undo snapshots).\n");
+    text += QStringLiteral(
+        "exit status: 0 done; 1 failed; 2 wrong arguments; 3 done, but parts of the LaTeX or MathML\n"
+        "(from-latex, render --latex, from-mathml) were not understood: each is printed on standard\n"
+        "error with where it stands (line:column of the LaTeX text, byte of the MathML).");
     return text;
 }
 
@@ -104,10 +112,23 @@ void showNotes(EqModel* eq) {
     showNotes(TakeEquationNotes(eq));
 }
 
+void printReport(const QStringList& lines, const QString& source) {
+    const QString prefix = source.isEmpty() ? QStringLiteral("eqtool: ") : QStringLiteral("eqtool: %1: ").arg(source);
+    for (const QString& line : lines) printError(prefix + line);
+}
+
 int runMain(int argc, char** argv) {
     // The sheet commands draw text, which needs a GUI application; without a
     // display it runs on the offscreen platform.
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Without a runtime folder Qt warns on every run and falls back to a
+    // shared one; a private folder for this run keeps standard error for
+    // real problems. It goes when the run ends.
+    std::unique_ptr<QTemporaryDir> runtime;
+    if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
+        runtime = std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/eqtool-runtime-XXXXXX"));
+        if (runtime->isValid()) qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime->path()));
+    }
     QGuiApplication application(argc, argv);
     // Options and language come from the registry; what opening it found
     // (a damaged database put aside) is shown once.
