@@ -1,6 +1,8 @@
 // render: draws an equation stream, or a formula given as LaTeX, as a
 // picture, PNG or SVG, and prints the picture's width, height, baseline and
-// axis in pixels.
+// axis in pixels. LaTeX that converted with parts not understood is drawn
+// all the same; what was not understood is printed and the exit code is
+// kNotUnderstood.
 #include "Commands.h"
 
 #include "model/EqModel.h"
