@@ -3,6 +3,8 @@
 #include "LaTeXReader.h"
 
 #include "LaTeXTokens.h"
+#include "TreeBuilders.h"
+#include "tex/TeXCode.h"
 #include "model/EqElement.h"
 #include "model/EqFonts.h"
 #include "model/EqModel.h"
@@ -28,12 +30,58 @@ struct Segment {
     int length;
 };
 
-std::vector<Segment> splitSegments(QStringView text) {
+// Where each '{' of the text is closed (the index of its '}'), or -1.
+// Escaped braces and comments do not count.
+std::vector<int> braceMatches(QStringView text) {
     const int n = int(text.size());
+    std::vector<int> close(size_t(n), -1);
+    std::vector<int> open;
+    for (int i = 0; i < n; ++i) {
+        const char16_t c = text[i].unicode();
+        if (c == u'\\') {
+            ++i;
+        } else if (c == u'%') {
+            while (i + 1 < n && text[i + 1] != u'\n' && text[i + 1] != u'\r') ++i;
+        } else if (c == u'{') {
+            open.push_back(i);
+        } else if (c == u'}' && !open.empty()) {
+            close[size_t(open.back())] = i;
+            open.pop_back();
+        }
+    }
+    return close;
+}
+
+// After a text command at text[at] (the backslash): where its argument ends
+// (after the '}') when it has one in braces, else -1. Dollars and "\(" there
+// are math inside the text, no delimiters.
+int textArgumentEnd(QStringView text, int at, const std::vector<int>& braces, CTeXCode* table) {
+    const int n = int(text.size());
+    const int letters = CountCommandLetters(text.mid(at + 1));
+    if (letters == 0 || !table) return -1;
+    const QString name = text.mid(at + 1, letters).toString();
+    int kind = 0, v1 = 0, v2 = 0;
+    if (!table->LookupTeXName(name, &kind, &v1, &v2) || !latex::IsTextStyleCommand(kind, v1, name)) return -1;
+    int k = at + 1 + letters;
+    while (k < n && (text[k] == u' ' || text[k] == u'\t')) ++k;
+    return k < n && text[k] == u'{' && braces[size_t(k)] >= 0 ? braces[size_t(k)] + 1 : -1;
+}
+
+std::vector<Segment> splitSegments(QStringView text, CTeXCode* table) {
+    const int n = int(text.size());
+    const std::vector<int> braces = braceMatches(text);
     std::vector<Mark> marks;
     for (int i = 0; i < n;) {
         const char16_t c = text[i].unicode();
+        if (c == u'%') {  // a comment holds no delimiters
+            while (i < n && text[i] != u'\n' && text[i] != u'\r') ++i;
+            continue;
+        }
         if (c == u'\\' && i + 1 < n) {
+            if (const int end = textArgumentEnd(text, i, braces, table); end > 0) {
+                i = end;
+                continue;
+            }
             switch (text[i + 1].unicode()) {
             case u'(': marks.push_back({i, 1}); break;
             case u')': if (i != 0) marks.push_back({i, 2}); break;
@@ -143,7 +191,7 @@ bool ReadLaTeXSegment(EqModel* eq, const TeXReadContext& context, LaTeXReadResul
     const bool built = latex::BuildLaTeXLine(eq, tree, segment, &error);
     for (const QString& name : error.unknown)
         if (!r.unknown.contains(name)) r.unknown << name;
-    if (!built) {
+    if (!built || error.failed) {
         while (eq->lines.size() > lines) {
             DeleteEqElement(eq->lines.back());
             eq->lines.pop_back();
@@ -151,8 +199,8 @@ bool ReadLaTeXSegment(EqModel* eq, const TeXReadContext& context, LaTeXReadResul
         eq->caret = nullptr;
         r.error = true;
         if (r.message.isEmpty()) {
-            r.message = kTooDeep;
-            r.position = offset;
+            r.message = built ? error.message : kTooDeep;
+            r.position = offset + (built ? error.position : 0);
         }
         return false;
     }
@@ -171,7 +219,7 @@ bool ReadLaTeXDocument(const QString& text, EqModel* eq, const TeXReadContext& c
     LaTeXReadResult& r = result ? *result : local;
     r = LaTeXReadResult();
     ClearEquation(eq);
-    for (const Segment& s : splitSegments(text)) {
+    for (const Segment& s : splitSegments(text, context.names)) {
         ++r.segments;
         if (ReadLaTeXSegment(eq, context, &r, QStringView(text).mid(s.start, s.length), s.start)) ++r.converted;
     }
