@@ -66,6 +66,14 @@ TEST(LaTeXTextModeTest, MathInsideTextStaysInTheFormula) {
         {"\\text{5$}", "5\\$", ""},
     };
     expectReads(std::begin(cases), std::end(cases));
+
+    // In the words around formulas a text command is prose: its dollars
+    // still delimit formulas.
+    EqModel eq(builtInStyle());
+    LaTeXReadResult r;
+    ASSERT_TRUE(ReadLaTeXDocument(QStringLiteral("\\textbf{Case $n$:} then $n^2$."), &eq, readContext(), &r));
+    EXPECT_EQ(r.segments, 2);
+    EXPECT_EQ(writtenBack(eq).toStdString(), "n\\\\n^2");
 }
 
 // Text style commands inside text are styles, not their names; blanks in

@@ -10,6 +10,7 @@
 #include "model/EqModel.h"
 #include "model/EqTreeOps.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace toliva {
@@ -23,6 +24,7 @@ const QString kTooDeep = QStringLiteral("nested too deeply");
 struct Mark {
     int pos;
     int code;  // 1 \(  2 \)  3 \[  4 \]  5 $$  6 $
+    int text;  // where the innermost text command around the mark starts, -1 for none
 };
 
 struct Segment {
@@ -67,11 +69,21 @@ int textArgumentEnd(QStringView text, int at, const std::vector<int>& braces, CT
     return k < n && text[k] == u'{' && braces[size_t(k)] >= 0 ? braces[size_t(k)] + 1 : -1;
 }
 
+// Math delimiters inside the argument of a text command that stands in
+// math ("$\text{if $x$}$", or a text without delimiters outside its text
+// commands) are math within that text, not delimiters.
 std::vector<Segment> splitSegments(QStringView text, CTeXCode* table) {
     const int n = int(text.size());
     const std::vector<int> braces = braceMatches(text);
+    struct TextArgument {
+        int start;
+        int end;
+    };
+    std::vector<TextArgument> texts;
     std::vector<Mark> marks;
+    auto mark = [&](int pos, int code) { marks.push_back({pos, code, texts.empty() ? -1 : texts.back().start}); };
     for (int i = 0; i < n;) {
+        while (!texts.empty() && i >= texts.back().end) texts.pop_back();
         const char16_t c = text[i].unicode();
         if (c == u'%') {  // a comment holds no delimiters
             while (i < n && text[i] != u'\n' && text[i] != u'\r') ++i;
@@ -79,26 +91,28 @@ std::vector<Segment> splitSegments(QStringView text, CTeXCode* table) {
         }
         if (c == u'\\' && i + 1 < n) {
             if (const int end = textArgumentEnd(text, i, braces, table); end > 0) {
-                i = end;
+                texts.push_back({i, end});
+                i += 2;
                 continue;
             }
             switch (text[i + 1].unicode()) {
-            case u'(': marks.push_back({i, 1}); break;
-            case u')': if (i != 0) marks.push_back({i, 2}); break;
-            case u'[': marks.push_back({i, 3}); break;
-            case u']': if (i != 0) marks.push_back({i, 4}); break;
+            case u'(': mark(i, 1); break;
+            case u')': if (i != 0) mark(i, 2); break;
+            case u'[': mark(i, 3); break;
+            case u']': if (i != 0) mark(i, 4); break;
             default: break;
             }
             i += 2;  // an escaped character ("\$", "\\") is no delimiter
         } else if (c == u'$') {
             const bool twice = i + 1 < n && text[i + 1] == u'$';
-            marks.push_back({i, twice ? 5 : 6});
+            mark(i, twice ? 5 : 6);
             i += twice ? 2 : 1;
         } else {
             ++i;
         }
     }
-    if (marks.size() < 2) return {{0, n}};
+    // Without two delimiters outside text commands the whole text is math.
+    if (std::count_if(marks.begin(), marks.end(), [](const Mark& m) { return m.text < 0; }) < 2) return {{0, n}};
     std::vector<Segment> segments;
     for (size_t k = 0; k < marks.size();) {
         const Mark open = marks[k];
@@ -106,9 +120,11 @@ std::vector<Segment> splitSegments(QStringView text, CTeXCode* table) {
             ++k;
             continue;
         }
+        // Marks in a text command that starts inside this math are not
+        // its end.
         const int closing = open.code == 1 ? 2 : open.code == 3 ? 4 : open.code;
         size_t j = k + 1;
-        while (j < marks.size() && marks[j].code != closing) ++j;
+        while (j < marks.size() && (marks[j].code != closing || marks[j].text > open.pos)) ++j;
         if (j == marks.size()) {
             ++k;
             continue;
