@@ -85,6 +85,10 @@ TEST(LaTeXTextModeTest, TextStyleCommandsInsideTextAreStyles) {
         {"\\text{\\textsf{s}\\texttt{t}}", "\\mathsf{s}\\mathtt{t}", ""},
         {"\\text{well-known}", "\\mathrm{well}\\-\\mathrm{known}", ""},
         {"\\text{if }n", "\\mathrm{if}\\ n", ""},
+        // The old switches style the rest of their text; words without
+        // effect in math have none in text.
+        {"\\text{\\it ab \\bf cd}", "ab\\,\\,\\mathbf{cd}", ""},
+        {"\\text{\\tiny (1em)}", "(1\\mathrm{em)}", ""},
         // Other commands in text stay their characters and are reported.
         {"\\text{\\foo x}", "\\backslash \\mathrm{foo}\\ \\mathrm{x}", "\\foo"},
     };

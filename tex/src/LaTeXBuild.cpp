@@ -991,6 +991,8 @@ private:
         if (t->style == 4 && style == 5) style = 14;
         if (t->style == 5 && style == 4) style = 14;
         if (isStyleSwitch(t->text)) {
+            // In text the switches give the text styles.
+            if (t->flags & kReadAsText) style = style == 1 ? 12 : style == 2 ? 10 : style == 3 ? 11 : style;
             if (t->next) markStyle(t->next, style, true);
             return t->next;
         }

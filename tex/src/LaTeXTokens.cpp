@@ -245,6 +245,15 @@ bool isTextCommand(const LaTeXToken* t) {
     return t && t->kind == TokSymbol && IsTextStyleCommand(t->keyKind, t->value1, t->text);
 }
 
+// The old style switches that also set text: \rm, \bf, \it, \sf, \tt.
+bool isTextSwitch(int kind, const QString& name) {
+    static const char* const kSwitches[] = {"rm", "bf", "it", "sf", "tt"};
+    if (kind != 151) return false;
+    for (const char* w : kSwitches)
+        if (name == QLatin1String(w)) return true;
+    return false;
+}
+
 // The delimiter code that a named delimiter command gives after \left,
 // \right or a fixed-size word; -1 for a command that is no delimiter. Bars
 // are told apart by side later.
@@ -517,9 +526,13 @@ void TokenizeLaTeX(TokenTree& tree, QStringView s, const TeXReadContext& context
                 const int letters = CountCommandLetters(s.mid(i + 1, f.end - i - 1));
                 const QString name = s.mid(i + 1, letters).toString();
                 int kind = 0, v1 = 0, v2 = 0;
-                if (letters > 0 && table && table->LookupTeXName(name, &kind, &v1, &v2) &&
-                    IsTextStyleCommand(kind, v1, name)) {
-                    setKey(t, kind, v1, v2);
+                const bool found = letters > 0 && table && table->LookupTeXName(name, &kind, &v1, &v2);
+                // Text styles, the old style switches, and the words that
+                // have no effect in math have none in text either.
+                const bool style = found && (IsTextStyleCommand(kind, v1, name) || isTextSwitch(kind, name));
+                if (style || (found && kind == 153 && v1 == 0)) {
+                    if (style) setKey(t, kind, v1, v2);
+                    t->flags = kReadAsText;
                     t->text = name;
                     int at = i + 1 + letters;
                     while (at < f.end && (s[at] == u' ' || s[at].unicode() == 0x19)) ++at;
