@@ -709,7 +709,7 @@ TEST_F(LaTeXReaderTest, BuildsTheTree) {
              u"    arg 1\n"
              u"      type=2 ch=0061 'a'\n"
              u"  type=2 ch=0062 'b'\n"},
-        {uR"(scripts)", uR"(x_a^b x^a^b x_{} y^)", uR"()",
+        {uR"(scripts)", uR"(x_a^b x^a^b x_{})", uR"()",
              u"line 0\n"
              u"  type=2 ch=0078 'x'\n"
              u"  type=175 ch=0000\n"
@@ -726,9 +726,6 @@ TEST_F(LaTeXReaderTest, BuildsTheTree) {
              u"      type=2 ch=0062 'b'\n"
              u"  type=2 ch=0078 'x'\n"
              u"  type=174 ch=0000\n"
-             u"    arg 0\n"
-             u"  type=2 ch=0079 'y'\n"
-             u"  type=173 ch=0000\n"
              u"    arg 0\n"},
         {uR"(groups add no structure)", uR"({a}{b})", uR"()",
              u"line 0\n"

@@ -10,6 +10,7 @@
 #include "model/EqModel.h"
 #include "model/EqTypes.h"
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -312,6 +313,8 @@ void markStyle(LaTeXToken* t, int style, bool withFollowing) {
         LaTeXToken* x = stack.back();
         stack.pop_back();
         x->style = style;
+        // Math inside a text keeps its own styles.
+        if (x->flags & kMathInText) continue;
         for (LaTeXToken* c = x->content; c; c = c->next) stack.push_back(c);
         if (x->env)
             for (auto& row : x->env->rows)
@@ -358,6 +361,8 @@ private:
     SegmentError* m_report;
     int m_depth = 0;
     bool m_tooDeep = false;
+    // The token being built, whose arguments are read.
+    const LaTeXToken* m_command = nullptr;
 
     // ---- Elements and chains
 
@@ -405,7 +410,8 @@ private:
     // The next significant token (a group counts as one) in place.
     LaTeXToken* buildInPlace(LaTeXToken* t, Chain& c) {
         t = skipInsignificant(t);
-        return t ? buildOne(t, c) : nullptr;
+        if (!t) return m_command && !m_tooDeep ? missingArgument(m_command) : nullptr;
+        return buildOne(t, c);
     }
 
     // The next significant token into a new child chain of owner.
@@ -433,7 +439,10 @@ private:
             return nullptr;
         }
         ++m_depth;
+        const LaTeXToken* outer = m_command;
+        m_command = t;
         LaTeXToken* next = buildToken(t, c);
+        m_command = outer;
         --m_depth;
         return m_tooDeep ? nullptr : next;
     }
@@ -443,6 +452,7 @@ private:
         case TokChar: return buildCharacter(t, c);
         case TokSymbol: return buildSymbol(t, c);
         case TokUnknown:
+            if (isReferenceCommand(t->text)) return buildReference(t, c);
             if (!isFunctionName(t->text)) m_report->noteUnknown(QLatin1Char('\\') + t->text, t->pos);
             appendText(c, t->text);
             return t->next;
@@ -468,7 +478,7 @@ private:
         case TokNot: return buildNegation(t, c);
         case TokColor: return buildColour(t, c);
         case TokBlank:
-            if (t->style >= 10 && t->style <= 13) add(c, 101);
+            if ((t->style >= 10 && t->style <= 13) || (t->flags & kReadAsText)) add(c, 101);
             return t->next;
         case TokLineBreak: {
             // At the top level the line ends; inside a structure it is dropped.
@@ -510,6 +520,44 @@ private:
         if (t->value1 == 1 && style != 16 && style != 17) style = (style == 3 || style == 4 || style == 11) ? 3 : 2;
         const Styled s = styledCharacter(t->value2, style);
         add(c, s.type, s.ch);
+    }
+
+    // ---- Labels, tags and references
+
+    static bool isReferenceCommand(const QString& name) {
+        return name == QLatin1String("label") || name == QLatin1String("tag") || name == QLatin1String("eqref");
+    }
+
+    // "\tag{1}" is kept as the text "(1)" after a quad ("\tag*{1}" without
+    // the parentheses), "\eqref{A}" as "(A)". A label has no visible form:
+    // it is dropped and reported, since its name is lost.
+    LaTeXToken* buildReference(LaTeXToken* t, Chain& c) {
+        LaTeXToken* n = skipInsignificant(t->next);
+        bool starred = false;
+        if (t->text == QLatin1String("tag") && n && n->kind == TokChar && n->value2 == '*') {
+            starred = true;
+            n = skipInsignificant(n->next);
+        }
+        if (!n || !n->isBraceGroup()) return missingArgument(t);
+        if (t->text == QLatin1String("label")) {
+            m_report->noteUnknown(QStringLiteral("\\label"), t->pos);
+            return n->next;
+        }
+        if (t->text == QLatin1String("tag")) add(c, 102);
+        const QString inside = GroupText(n, m_text).trimmed().toString();
+        appendText(c, starred ? inside : QLatin1Char('(') + inside + QLatin1Char(')'));
+        return n->next;
+    }
+
+    // A command or script whose argument is missing fails the segment.
+    LaTeXToken* missingArgument(const LaTeXToken* t) {
+        const QString what = t->kind == TokSub ? QStringLiteral("_") : t->kind == TokSup ? QStringLiteral("^")
+                                                                                          : QLatin1Char('\\') + t->text;
+        // Reported where its sequence ends: there the argument was due.
+        int at = t->end;
+        for (const LaTeXToken* x = t; x; x = x->next) at = std::max(at, x->end);
+        m_report->fail(QStringLiteral("%1 without its argument").arg(what), at);
+        return nullptr;
     }
 
     // ---- Symbol commands
@@ -563,7 +611,7 @@ private:
 
     LaTeXToken* buildNegation(LaTeXToken* t, Chain& c) {
         LaTeXToken* n = skipInsignificant(t->next);
-        if (!n) return nullptr;
+        if (!n) return missingArgument(t);
         if (n->isOperatorSymbol()) {
             negate(add(c, n->value1, 0));
             return n->next;
@@ -639,7 +687,10 @@ private:
             if (!slot || *slot) return t;
             *slot = newChain(owner, ChainDetached);
             Chain sub = chainAt(*slot);
+            const LaTeXToken* outer = m_command;
+            m_command = t;
             t = buildInPlace(skipScriptGap(t->next), sub);
+            m_command = outer;
         }
     }
 
@@ -858,6 +909,8 @@ private:
             appendText(c, u"...");
             return n;
         case 48: {
+            // "\cfrac[l]": the numerator's alignment has no form here.
+            if (LaTeXToken* o = skipInsignificant(n); o && o->kind == TokOptional) n = o->next;
             EqElement* e = add(c, t->value2 == '1' ? 130 : 128);
             return buildArgument(buildArgument(n, e), e);
         }
@@ -938,11 +991,13 @@ private:
         if (t->style == 4 && style == 5) style = 14;
         if (t->style == 5 && style == 4) style = 14;
         if (isStyleSwitch(t->text)) {
+            // In text the switches give the text styles.
+            if (t->flags & kReadAsText) style = style == 1 ? 12 : style == 2 ? 10 : style == 3 ? 11 : style;
             if (t->next) markStyle(t->next, style, true);
             return t->next;
         }
         LaTeXToken* arg = skipInsignificant(t->next);
-        if (!arg) return nullptr;
+        if (!arg) return missingArgument(t);
         markStyle(arg, style, false);
         return buildOne(arg, c);
     }
@@ -955,7 +1010,7 @@ private:
             limits = LimitsAbove;
             n = skipInsignificant(n->next);
         }
-        if (!n) return nullptr;
+        if (!n) return missingArgument(t);
         if (t->text == QLatin1String("operatorname")) markStyle(n, 2, false);
         EqElement* e = add(c, 179, 1);
         Chain name = chainAt(newChain(e));
@@ -993,7 +1048,7 @@ private:
 
     LaTeXToken* buildSymbolByCode(LaTeXToken* t, Chain& c) {
         LaTeXToken* n = skipInsignificant(t->next);
-        if (!n) return nullptr;
+        if (!n) return missingArgument(t);
         QStringView source = n->isBraceGroup() ? GroupText(n, m_text) : m_text.mid(n->pos, n->end - n->pos);
         QString text;
         for (QChar q : source)

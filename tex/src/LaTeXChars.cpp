@@ -169,6 +169,8 @@ QString WriteLaTeXChar(const TeXWriteContext& ctx, const EqElement* e, int* clas
     case u'#': case u'$': case u'%': case u'&': case u'_': case u'{': case u'}':
         return alone(QLatin1Char('\\') + QChar(c));
     case u'-': return alone(QStringLiteral("\\-"));
+    // A bare '^' would read as a superscript.
+    case u'^': return alone(QStringLiteral("\\symbol{\"5E} "));
     case 0x00B0: return alone(QStringLiteral("\\degree "));
     case 0x2032: return alone(QStringLiteral("\\prime "));
     case 0x2033: return alone(QStringLiteral("'' "));

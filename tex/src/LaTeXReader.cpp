@@ -3,6 +3,8 @@
 #include "LaTeXReader.h"
 
 #include "LaTeXTokens.h"
+#include "TreeBuilders.h"
+#include "tex/TeXCode.h"
 #include "model/EqElement.h"
 #include "model/EqFonts.h"
 #include "model/EqModel.h"
@@ -22,6 +24,7 @@ const QString kTooDeep = QStringLiteral("nested too deeply");
 struct Mark {
     int pos;
     int code;  // 1 \(  2 \)  3 \[  4 \]  5 $$  6 $
+    int text;  // where the innermost text command around the mark starts, -1 for none
 };
 
 struct Segment {
@@ -29,29 +32,87 @@ struct Segment {
     int length;
 };
 
-std::vector<Segment> splitSegments(QStringView text) {
+// Where each '{' of the text is closed (the index of its '}'), or -1.
+// Escaped braces and comments do not count.
+std::vector<int> braceMatches(QStringView text) {
     const int n = int(text.size());
-    std::vector<Mark> marks;
-    for (int i = 0; i < n;) {
+    std::vector<int> close(size_t(n), -1);
+    std::vector<int> open;
+    for (int i = 0; i < n; ++i) {
         const char16_t c = text[i].unicode();
+        if (c == u'\\') {
+            ++i;
+        } else if (c == u'%') {
+            while (i + 1 < n && text[i + 1] != u'\n' && text[i + 1] != u'\r') ++i;
+        } else if (c == u'{') {
+            open.push_back(i);
+        } else if (c == u'}' && !open.empty()) {
+            close[size_t(open.back())] = i;
+            open.pop_back();
+        }
+    }
+    return close;
+}
+
+// After a text command at text[at] (the backslash): where its argument ends
+// (after the '}') when it has one in braces, else -1. Dollars and "\(" there
+// are math inside the text, no delimiters.
+int textArgumentEnd(QStringView text, int at, const std::vector<int>& braces, CTeXCode* table) {
+    const int n = int(text.size());
+    const int letters = CountCommandLetters(text.mid(at + 1));
+    if (letters == 0 || !table) return -1;
+    const QString name = text.mid(at + 1, letters).toString();
+    int kind = 0, v1 = 0, v2 = 0;
+    if (!table->LookupTeXName(name, &kind, &v1, &v2) || !latex::IsTextStyleCommand(kind, v1, name)) return -1;
+    int k = at + 1 + letters;
+    while (k < n && (text[k] == u' ' || text[k] == u'\t')) ++k;
+    return k < n && text[k] == u'{' && braces[size_t(k)] >= 0 ? braces[size_t(k)] + 1 : -1;
+}
+
+// Math delimiters inside the argument of a text command that stands in
+// math ("$\text{if $x$}$", or a text without delimiters outside its text
+// commands) are math within that text, not delimiters.
+std::vector<Segment> splitSegments(QStringView text, CTeXCode* table) {
+    const int n = int(text.size());
+    const std::vector<int> braces = braceMatches(text);
+    struct TextArgument {
+        int start;
+        int end;
+    };
+    std::vector<TextArgument> texts;
+    std::vector<Mark> marks;
+    auto mark = [&](int pos, int code) { marks.push_back({pos, code, texts.empty() ? -1 : texts.back().start}); };
+    for (int i = 0; i < n;) {
+        while (!texts.empty() && i >= texts.back().end) texts.pop_back();
+        const char16_t c = text[i].unicode();
+        if (c == u'%') {  // a comment holds no delimiters
+            while (i < n && text[i] != u'\n' && text[i] != u'\r') ++i;
+            continue;
+        }
         if (c == u'\\' && i + 1 < n) {
+            if (const int end = textArgumentEnd(text, i, braces, table); end > 0) {
+                texts.push_back({i, end});
+                i += 2;
+                continue;
+            }
             switch (text[i + 1].unicode()) {
-            case u'(': marks.push_back({i, 1}); break;
-            case u')': if (i != 0) marks.push_back({i, 2}); break;
-            case u'[': marks.push_back({i, 3}); break;
-            case u']': if (i != 0) marks.push_back({i, 4}); break;
+            case u'(': mark(i, 1); break;
+            case u')': if (i != 0) mark(i, 2); break;
+            case u'[': mark(i, 3); break;
+            case u']': if (i != 0) mark(i, 4); break;
             default: break;
             }
             i += 2;  // an escaped character ("\$", "\\") is no delimiter
         } else if (c == u'$') {
             const bool twice = i + 1 < n && text[i + 1] == u'$';
-            marks.push_back({i, twice ? 5 : 6});
+            mark(i, twice ? 5 : 6);
             i += twice ? 2 : 1;
         } else {
             ++i;
         }
     }
-    if (marks.size() < 2) return {{0, n}};
+    // Without two delimiters outside text commands the whole text is math.
+    if (std::count_if(marks.begin(), marks.end(), [](const Mark& m) { return m.text < 0; }) < 2) return {{0, n}};
     std::vector<Segment> segments;
     for (size_t k = 0; k < marks.size();) {
         const Mark open = marks[k];
@@ -59,9 +120,11 @@ std::vector<Segment> splitSegments(QStringView text) {
             ++k;
             continue;
         }
+        // Marks in a text command that starts inside this math are not
+        // its end.
         const int closing = open.code == 1 ? 2 : open.code == 3 ? 4 : open.code;
         size_t j = k + 1;
-        while (j < marks.size() && marks[j].code != closing) ++j;
+        while (j < marks.size() && (marks[j].code != closing || marks[j].text > open.pos)) ++j;
         if (j == marks.size()) {
             ++k;
             continue;
@@ -158,14 +221,14 @@ bool ReadLaTeXSegment(EqModel* eq, const TeXReadContext& context, LaTeXReadResul
     const size_t lines = eq->lines.size();
     const bool built = latex::BuildLaTeXLine(eq, tree, segment, &error);
     collect(error);
-    if (!built) {
+    if (!built || error.failed) {
         while (eq->lines.size() > lines) {
             DeleteEqElement(eq->lines.back());
             eq->lines.pop_back();
         }
         eq->caret = nullptr;
         r.error = true;
-        problem(kTooDeep, offset);
+        problem(built ? error.message : kTooDeep, offset + (built ? error.position : 0));
         return false;
     }
     if (truncatedAt >= 0) {
@@ -180,7 +243,7 @@ bool ReadLaTeXDocument(const QString& text, EqModel* eq, const TeXReadContext& c
     LaTeXReadResult& r = result ? *result : local;
     r = LaTeXReadResult();
     ClearEquation(eq);
-    for (const Segment& s : splitSegments(text)) {
+    for (const Segment& s : splitSegments(text, context.names)) {
         ++r.segments;
         if (ReadLaTeXSegment(eq, context, &r, QStringView(text).mid(s.start, s.length), s.start)) ++r.converted;
     }

@@ -4,6 +4,7 @@
 #include "tex/TeXCode.h"
 #include "TreeBuilders.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace toliva::latex {
@@ -97,22 +98,38 @@ bool isDelimiterWordName(QStringView name) {
     return false;
 }
 
+// A comment runs from '%' up to the end of its line; the line break stays.
+int CommentEnd(QStringView s, int at) {
+    const int n = int(s.size());
+    while (at < n && s[at] != u'\n' && s[at] != u'\r') ++at;
+    return at;
+}
+
 // Where each '{' and '[' of the text is closed, found once with a stack.
 // Escaped characters ("\{", "\}", "\[") never open or close anything. A '['
 // opened inside a brace group cannot be closed outside it.
 struct Matches {
     std::vector<int> close;       // for '{' and '[': the closing index, or -1
     std::vector<int> nextDollar;  // for '$': the next unescaped '$', or -1
+    std::vector<int> closeParen;  // for the backslash of "\(": that of the next "\)", or -1
 
-    explicit Matches(QStringView s) : close(size_t(s.size()), -1), nextDollar(size_t(s.size()), -1) {
+    explicit Matches(QStringView s)
+        : close(size_t(s.size()), -1), nextDollar(size_t(s.size()), -1), closeParen(size_t(s.size()), -1) {
         std::vector<int> open;
         std::vector<int> dollars;
+        std::vector<int> parens;  // "\(" (as i) and "\)" (as -1 - i) in text order
         const int n = int(s.size());
         for (int i = 0; i < n; ++i) {
             const char16_t c = s[i].unicode();
+            if (c == u'%') {  // a comment holds nothing that opens or closes
+                i = CommentEnd(s, i) - 1;
+                continue;
+            }
             if (c == u'\\') {
                 const int letters = CountCommandLetters(s.mid(i + 1));
                 if (letters == 0) {
+                    if (i + 1 < n && s[i + 1] == u'(') parens.push_back(i);
+                    if (i + 1 < n && s[i + 1] == u')') parens.push_back(-1 - i);
                     ++i;  // the escaped character is skipped with the backslash
                     continue;
                 }
@@ -144,6 +161,13 @@ struct Matches {
             }
         }
         for (size_t k = 0; k + 1 < dollars.size(); ++k) nextDollar[size_t(dollars[k])] = dollars[k + 1];
+        int closing = -1;
+        for (size_t k = parens.size(); k-- > 0;) {
+            if (parens[k] < 0)
+                closing = -1 - parens[k];
+            else
+                closeParen[size_t(parens[k])] = closing;
+        }
     }
 };
 
@@ -201,6 +225,7 @@ bool takesOptionalArgument(const LaTeXToken* t) {
     if (t->kind == TokColor || t->kind == TokLineBreak) return true;
     if (t->kind != TokSymbol) return false;
     if (t->keyKind == 152) return true;
+    if (t->keyKind == 149 && t->value1 == 48) return t->text == QLatin1String("cfrac");  // \cfrac[l]{a}{b}
     if (t->keyKind != 3) return false;
     switch (t->value1) {
     case 136:   // \sqrt
@@ -217,7 +242,16 @@ bool takesOptionalArgument(const LaTeXToken* t) {
 
 // The argument of \text and its siblings is read as plain characters.
 bool isTextCommand(const LaTeXToken* t) {
-    return t && t->kind == TokSymbol && t->keyKind == 151 && t->value1 >= 10 && t->value1 <= 13;
+    return t && t->kind == TokSymbol && IsTextStyleCommand(t->keyKind, t->value1, t->text);
+}
+
+// The old style switches that also set text: \rm, \bf, \it, \sf, \tt.
+bool isTextSwitch(int kind, const QString& name) {
+    static const char* const kSwitches[] = {"rm", "bf", "it", "sf", "tt"};
+    if (kind != 151) return false;
+    for (const char* w : kSwitches)
+        if (name == QLatin1String(w)) return true;
+    return false;
 }
 
 // The delimiter code that a named delimiter command gives after \left,
@@ -376,6 +410,13 @@ void readerWord(CTeXCode* table, LaTeXToken* t, int special, QStringView s, int 
 
 }  // namespace
 
+bool IsTextStyleCommand(int kind, int value1, QStringView name) {
+    if (kind != 151) return false;
+    if (value1 >= 10 && value1 <= 13) return true;
+    // \textsf and \texttt; \mathsf and \mathtt set math.
+    return (value1 == 16 || value1 == 17) && name.startsWith(QLatin1String("text"));
+}
+
 void TokenizeLaTeX(TokenTree& tree, QStringView s, const TeXReadContext& context, int* truncatedAt,
                    SegmentError* error) {
     if (truncatedAt) *truncatedAt = -1;
@@ -409,13 +450,15 @@ void TokenizeLaTeX(TokenTree& tree, QStringView s, const TeXReadContext& context
 
         // Opens the inside [from, to) of t as a new frame; the enclosing
         // frame goes on after the closing character.
-        auto openFrame = [&](int from, int to, bool plain) {
-            t->end = to + 1;
+        // Opens the inside [from, to) of t as a new frame; the enclosing
+        // frame goes on after the closing characters (closer of them).
+        auto openFrame = [&](int from, int to, bool plain, int closer = 1) {
+            t->end = to + closer;
             if (int(frames.size()) > kLaTeXMaxNesting) {
                 if (error) error->fail(QStringLiteral("nested too deeply"), i);
                 return false;
             }
-            const Frame inner{to, to + 1, t, nullptr, plain};
+            const Frame inner{to, to + closer, t, nullptr, plain};
             frames.push_back(inner);
             i = from;
             return true;
@@ -427,25 +470,85 @@ void TokenizeLaTeX(TokenTree& tree, QStringView s, const TeXReadContext& context
             ++i;
         };
         auto closesHere = [&](int m) { return m >= 0 && m < f.end; };
+        // A comment is dropped with its line break and the blanks that
+        // start the next line.
+        if (c == u'%') {
+            i = std::min(CommentEnd(s, i), f.end);
+            if (i < f.end && s[i] == u'\r') ++i;
+            if (i < f.end && s[i] == u'\n') ++i;
+            while (i < f.end && (s[i] == u' ' || s[i] == u'\t')) ++i;
+            continue;
+        }
 
         if (f.plain) {
+            t->flags = kReadAsText;
             // Text: characters stand for themselves; braces only group, and
-            // escaped special characters are those characters.
-            if (c == u'{' || c == u'}') {
+            // escaped special characters are those characters. Math inside
+            // the text ("$x$", "\(x\)") and the text style commands are read
+            // as such.
+            if (c == u'{') {
+                const int m = matches.close[size_t(i)];
+                LaTeXToken* before = t->prev;
+                while (before && !isSignificant(before)) before = before->prev;
+                if (closesHere(m) && isTextCommand(before)) {
+                    t->kind = TokGroup;
+                    if (!openFrame(i + 1, m, true)) return;
+                    continue;
+                }
                 ++i;
+                continue;
+            }
+            if (c == u'}') {
+                ++i;
+                continue;
+            }
+            if (c == u'$' && closesHere(matches.nextDollar[size_t(i)])) {
+                t->kind = TokGroup;
+                t->value1 = 1;
+                t->flags = kMathInText;
+                if (!openFrame(i + 1, matches.nextDollar[size_t(i)], false)) return;
+                continue;
+            }
+            if (c == u'\\' && i + 1 < f.end && s[i + 1] == u'(' && closesHere(matches.closeParen[size_t(i)])) {
+                t->kind = TokGroup;
+                t->value1 = 1;
+                t->flags = kMathInText;
+                if (!openFrame(i + 2, matches.closeParen[size_t(i)], false, 2)) return;
                 continue;
             }
             if (c == u'\\' && i + 1 < f.end && QStringView(u" {}$%&#_").contains(s[i + 1])) {
                 plainCharacter(t, s[i + 1].unicode());
+                t->flags = kReadAsText;
                 i += 2;
                 continue;
             }
-            // A command in text stays its characters.
-            if (c == u'\\' && error) {
+            if (c == u'\\') {
                 const int letters = CountCommandLetters(s.mid(i + 1, f.end - i - 1));
-                if (letters > 0) error->noteUnknown(QLatin1Char('\\') + s.mid(i + 1, letters).toString(), i);
+                const QString name = s.mid(i + 1, letters).toString();
+                int kind = 0, v1 = 0, v2 = 0;
+                const bool found = letters > 0 && table && table->LookupTeXName(name, &kind, &v1, &v2);
+                // Text styles, the old style switches, and the words that
+                // have no effect in math have none in text either.
+                const bool style = found && (IsTextStyleCommand(kind, v1, name) || isTextSwitch(kind, name));
+                if (style || (found && kind == 153 && v1 == 0)) {
+                    if (style) setKey(t, kind, v1, v2);
+                    t->flags = kReadAsText;
+                    t->text = name;
+                    int at = i + 1 + letters;
+                    while (at < f.end && (s[at] == u' ' || s[at].unicode() == 0x19)) ++at;
+                    t->end = at;
+                    i = at;
+                    continue;
+                }
+                // Any other command in text stays its characters.
+                if (letters > 0 && error) error->noteUnknown(QLatin1Char('\\') + name, i);
             }
-            plainCharacter(t, c);
+            if (c == u'-') {  // a hyphen
+                t->kind = TokChar;
+                t->value2 = c;
+            } else {
+                plainCharacter(t, c);
+            }
             ++i;
             continue;
         }
@@ -453,9 +556,8 @@ void TokenizeLaTeX(TokenTree& tree, QStringView s, const TeXReadContext& context
         case u'{': {
             const int m = matches.close[size_t(i)];
             if (!closesHere(m)) {
-                if (error) error->note(QStringLiteral("\"{\" without its \"}\" is read as a character"), i);
-                asCharacter();
-                break;
+                if (error) error->fail(QStringLiteral("{ without }"), i);
+                return;
             }
             t->kind = TokGroup;
             LaTeXToken* before = t->prev;
@@ -508,9 +610,10 @@ void TokenizeLaTeX(TokenTree& tree, QStringView s, const TeXReadContext& context
             int kind = 0, v1 = 0, v2 = 0;
             bool found = table && table->LookupTeXName(name, &kind, &v1, &v2);
             // "\alpha/2": the slash belongs to the name only where the
-            // table knows such a name ("\big/").
-            const qsizetype slash = name.indexOf(QLatin1Char('/'));
-            if (!found && slash > 0) {
+            // table knows such a name ("\big/"); the longest known name wins.
+            while (!found) {
+                const qsizetype slash = name.lastIndexOf(QLatin1Char('/'));
+                if (slash <= 0) break;
                 name.truncate(slash);
                 length = int(slash);
                 found = table && table->LookupTeXName(name, &kind, &v1, &v2);

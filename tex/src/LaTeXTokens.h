@@ -74,6 +74,17 @@ enum BracketFlags : int {
     BracketHalfRight = 4,  // a closing word that found no partner; empty
 };
 
+// Flag of a group token: math ("$...$", "\(...\)") inside the argument of a
+// text command. Its content is math again: the text's style stops there.
+constexpr int kMathInText = 8;
+// Flag of a token read inside the argument of a text command: a blank there
+// is a space.
+constexpr int kReadAsText = 16;
+
+// Whether a command of the name table (kind, value1, name) sets its
+// argument as text: blanks are spaces and characters stand for themselves.
+bool IsTextStyleCommand(int kind, int value1, QStringView name);
+
 struct LaTeXToken;
 
 // The rows and cells of an environment, filled by the tree passes.
