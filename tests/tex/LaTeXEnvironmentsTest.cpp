@@ -3,7 +3,10 @@
 // that reading the written text gives the same tree again.
 #include "LaTeXReaderTestSupport.h"
 
+#include "model/EqOutput.h"
+#include "model/RenderContext.h"
 #include "platform/MessageSink.h"
+#include "platform/gdiplus/Graphics.h"
 #include "TeXTestContext.h"
 #include "tex/LaTeX.h"
 
@@ -154,6 +157,40 @@ TEST_F(LaTeXEnvironmentsTest, AlignedRowsKeepTheirPairsAndForm) {
          u"    arg 1\n"
          u"      type=2 ch=0062 'b'\n"},
     });
+}
+
+// Drawn, the pairs of a row stand apart, and the relations of a column
+// line up.
+TEST_F(LaTeXEnvironmentsTest, AlignedPairsAreDrawnApartAndAligned) {
+    EqModel eq(builtInStyle());
+    read(QStringLiteral(R"(\begin{aligned} a &= 1 & b &= 2 \\ cc &= 33 & d &= 4 \end{aligned})"), &eq);
+    static const RenderContext context = RenderContext::FromDataFolder();
+    gp::RecordingGraphics g;
+    constexpr float scale = 2.0f;
+    DrawEquationPicture(context, g, &eq, scale);
+    const float S = eq.settings.fontSize * scale;
+
+    const EqElement* m = eq.lines[0]->next;
+    ASSERT_TRUE(m && m->children.size() == 4);
+    auto last = [](const EqElement* head) {
+        while (head->next) head = head->next;
+        return head;
+    };
+    auto relation = [](const EqElement* head) {
+        while (head && head->type != 1049) head = head->next;
+        return head;
+    };
+    for (size_t row : {0u, 2u}) {
+        const EqElement* endOfFirst = last(m->children[row]);
+        const EqElement* startOfSecond = m->children[row + 1]->next;
+        EXPECT_GE(startOfSecond->rect.x - (endOfFirst->rect.x + endOfFirst->rect.width), 0.5f * S) << row;
+    }
+    for (size_t column : {0u, 1u}) {
+        const EqElement* top = relation(m->children[column]);
+        const EqElement* bottom = relation(m->children[column + 2]);
+        ASSERT_TRUE(top && bottom);
+        EXPECT_NEAR(top->rect.x, bottom->rect.x, 0.01f * S) << column;
+    }
 }
 
 TEST_F(LaTeXEnvironmentsTest, TwoPartFormsReadAsFractionsAndStacks) {
