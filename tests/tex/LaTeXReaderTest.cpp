@@ -955,7 +955,8 @@ TEST_F(LaTeXReaderTest, BuildsTheTree) {
              u"    arg 1\n"
              u"    arg 2\n"
              u"      type=2 ch=0062 'b'\n"},
-        {uR"(unknown environment: its content as lines)", uR"(\begin{gather} a \\ b \end{gather})", uR"({gather})",
+        {uR"(unknown environment: its content as lines)", uR"(\begin{subequations} a \\ b \end{subequations})",
+             uR"({subequations})",
              u"line 0\n"
              u"  type=2 ch=0061 'a'\n"
              u"line 1\n"
@@ -981,9 +982,10 @@ TEST_F(LaTeXReaderTest, BuildsTheTree) {
              u"      type=2 ch=0064 'd'\n"},
         {uR"(empty environment)", uR"(\begin{matrix}\end{matrix})", uR"()",
              u"line 0\n"},
-        {uR"(environment inside \left( \right))", uR"(\left( \begin{matrix} a \\ b \end{matrix} \right))", uR"()",
+        {uR"(environment inside \left( \right): the round bracket type)",
+             uR"(\left( \begin{matrix} a \\ b \end{matrix} \right))", uR"()",
              u"line 0\n"
-             u"  type=336 ch=0111\n"
+             u"  type=337 ch=0000\n"
              u"    arg 0\n"
              u"      type=370 ch=0000\n"
              u"        arg 0\n"

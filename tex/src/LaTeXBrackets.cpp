@@ -159,6 +159,9 @@ void WriteLaTeXMatrix(const TeXWriteContext& ctx, const EqElement* e, QString* t
     const bool aligned = k == 3;
     const bool cases = holdsCaseList(e->parent) && e->parent->children[0]->next == e;
     const bool alignedRows = e->type == EqTypeMatrixColumn && aligned;
+    // A matrix aligned at the point holds pairs: each cell is written as
+    // its two parts.
+    const bool alignedPairs = e->type == EqTypeMatrix && aligned;
 
     // Column letters: one per column, with the rule separators between them.
     const bool letterPreamble = (k == 0 && e->type == EqTypeMatrixColumn) || (k == 1 && !cases) || k == 2;
@@ -178,9 +181,16 @@ void WriteLaTeXMatrix(const TeXWriteContext& ctx, const EqElement* e, QString* t
         for (int c = 0; c < columns; ++c) {
             const size_t cell = size_t(r) * size_t(columns) + size_t(c);
             if (c > 0) row += QLatin1Char('&');
-            row += QLatin1Char('\t') + LaTeXChildText(ctx, e, int(cell + 1));
+            QString text = LaTeXChildText(ctx, e, int(cell + 1));
             // A marked head puts the alignment point at the end of its cell.
-            if (alignedRows && cell < e->children.size() && e->children[cell]->alignMark) row += kLaTeXAlignMarker;
+            if ((alignedRows || alignedPairs) && cell < e->children.size() && e->children[cell]->alignMark)
+                text += kLaTeXAlignMarker;
+            if (alignedPairs) {
+                // Without a point the pair hangs right of it.
+                const bool point = text.contains(kLaTeXAlignMarker) || text.contains(kLaTeXRelationMarker);
+                text = point ? ResolveLaTeXAlignMarkers(text) : QLatin1Char('&') + text;
+            }
+            row += QLatin1Char('\t') + text;
         }
         if (alignedRows) row = ResolveLaTeXAlignMarkers(row);
         body += row + QStringLiteral("\\\\\n");
@@ -196,6 +206,8 @@ void WriteLaTeXMatrix(const TeXWriteContext& ctx, const EqElement* e, QString* t
         environment = QStringLiteral("smallmatrix");
     else if (e->type == EqTypeMatrixColumn || e->type == EqTypeCases)
         environment = aligned ? QStringLiteral("aligned") : QStringLiteral("array");
+    else if (alignedPairs)
+        environment = QStringLiteral("aligned");
     else
         environment = letterPreamble || separators || lines ? QStringLiteral("array") : QStringLiteral("matrix");
 

@@ -186,6 +186,19 @@ EnvironmentShape environmentShape(int code) {
 
 bool isAlignedEnvironment(int code) { return code == 10 || code == 12 || code == 13; }
 
+// The bracket type that has the delimiters left and right of its own, 336
+// (which holds them in its ch) when none has.
+int bracketTypeOf(int left, int right) {
+    if (left == 1 && right == 17) return 337;
+    if (left == 2 && right == 18) return 338;
+    if (left == 3 && right == 19) return 339;
+    if (left == 5 && right == 21) return 341;
+    if (left == 6 && right == 22) return 342;
+    if (right == 0 && left >= 1 && left <= 6) return 352 + left;
+    if (left == 0 && right >= 17 && right <= 22) return 343 + right;
+    return 336;
+}
+
 // Colours by name, compared without regard to case.
 bool namedColour(QStringView name, uint32_t* rgb) {
     struct Named {
@@ -468,6 +481,7 @@ private:
             return t->next;
         }
         case TokEnvironment: buildEnvironment(t, c); return t->next;
+        case TokInfix: buildInfix(t, c); return t->next;
         case TokBracket: buildBracket(t, c); return t->next;
         case TokMiddle:
             add(c, EqTypeCharUpright, '|');
@@ -1084,8 +1098,17 @@ private:
 
     // ---- Brackets and environments
 
+    // "\left( \begin{matrix}...\end{matrix} \right)" is the written form of
+    // a bracket type around a matrix: it reads as that type.
+    static bool holdsOnlyMatrix(const LaTeXToken* t) {
+        const LaTeXToken* only = skipInsignificant(t->content);
+        return t->flags == 0 && only && only->kind == TokEnvironment && only->env->bracket < 0 &&
+               environmentShape(only->env->code).bracket == 0 && !skipInsignificant(only->next);
+    }
+
     void buildBracket(LaTeXToken* t, Chain& c) {
-        EqElement* b = add(c, 336, t->value1 & 0xFFFF);
+        const int fixed = holdsOnlyMatrix(t) ? bracketTypeOf(t->value1 >> 8 & 0xFF, t->value1 & 0xFF) : 336;
+        EqElement* b = add(c, fixed, fixed == 336 ? t->value1 & 0xFFFF : 0);
         LaTeXToken* middle = nullptr;
         for (LaTeXToken* x = t->content; x && !middle; x = x->next)
             if (x->kind == TokMiddle) middle = x;
@@ -1098,6 +1121,31 @@ private:
         buildSequence(middle->next, second);
     }
 
+    // A two-part token: a fraction or a column of the two parts, inside its
+    // bracket when it has delimiters.
+    void buildInfix(LaTeXToken* t, Chain& c) {
+        Chain inside{};
+        Chain* target = &c;
+        EqElement* bracket = nullptr;
+        if (t->flags & 1) {
+            const int left = t->value2 >> 8 & 0xFF;
+            const int right = t->value2 & 0xFF;
+            const int type = bracketTypeOf(left, right);
+            bracket = add(c, type, type == 336 ? left << 8 | right : 0);
+            inside = chainAt(newChain(bracket));
+            target = &inside;
+        }
+        const int type = t->value1 == InfixStack ? EqTypeMatrixColumn
+                         : t->value1 == InfixSmallFraction ? EqTypeSmallFraction
+                                                           : EqTypeFraction;
+        EqElement* e = add(*target, type);
+        for (LaTeXToken* part = t->content; part; part = part->next) {
+            Chain sub = chainAt(newChain(e));
+            buildOne(part, sub);
+        }
+        if (bracket) c.cur = bracket;
+    }
+
     void buildEnvironment(LaTeXToken* t, Chain& c) {
         const Environment& env = *t->env;
         const EnvironmentShape shape = environmentShape(env.code);
@@ -1108,8 +1156,12 @@ private:
         Chain inside{};
         Chain* target = &c;
         EqElement* bracket = nullptr;
-        if (shape.bracket) {
-            bracket = add(c, shape.bracket);
+        int bracketType = env.bracket >= 0 ? env.bracket : shape.bracket;
+        // Rules on the outside of a column format are bars around the matrix.
+        if (bracketType == 0 && (env.ruleBefore || env.ruleAfter))
+            bracketType = bracketTypeOf(env.ruleBefore ? 5 : 0, env.ruleAfter ? 21 : 0);
+        if (bracketType) {
+            bracket = add(c, bracketType);
             inside = chainAt(newChain(bracket));
             target = &inside;
         }
@@ -1124,7 +1176,10 @@ private:
             int ch = env.align >= 0 ? env.align : shape.ch;
             if (env.code == 7) ch |= 16;
             EqElement* m = nullptr;
-            if (isAlignedEnvironment(env.code)) {
+            // eqnarray's three columns are one pair with the relation in the middle.
+            if (isAlignedEnvironment(env.code) && env.code != 10 && columns > 2) {
+                m = buildAlignedPairs(env, *target);
+            } else if (isAlignedEnvironment(env.code)) {
                 m = add(*target, EqTypeMatrixColumn, 3);
                 for (size_t r = 0; r < rows; ++r) buildAlignedRow(env.rows[r], m);
             } else if (rows == 1) {
@@ -1142,6 +1197,28 @@ private:
             if (env.hasRules) SetMatrixRules(m, env.rules);
         }
         if (bracket) c.cur = bracket;
+    }
+
+    // Rows of several aligned pairs ("a &= 1 & b &= 2"): a matrix aligned
+    // at the alignment point, one cell per pair, each pair marked at the
+    // start of its second part.
+    EqElement* buildAlignedPairs(const Environment& env, Chain& c) {
+        size_t pairs = 1;
+        for (const auto& row : env.rows) pairs = std::max(pairs, (row.size() + 1) / 2);
+        EqElement* m = add(c, EqTypeMatrix, 3);
+        for (const auto& row : env.rows) {
+            for (size_t k = 0; k < pairs; ++k) {
+                EqElement* head = newChain(m);
+                Chain cell = chainAt(head);
+                if (2 * k < row.size()) buildContent(row[2 * k], cell);
+                EqElement* before = cell.cur;
+                if (2 * k + 1 < row.size()) buildContent(row[2 * k + 1], cell);
+                // Without a second part the pair ends at the point.
+                SetAlignMark(before->next ? before->next : head);
+            }
+        }
+        SetMatrixCounts(m, int(env.rows.size()), int(pairs));
+        return m;
     }
 
     // One row of an aligned block: its cells one after the other in one

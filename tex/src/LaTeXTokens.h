@@ -50,6 +50,8 @@ enum TokenKind : int {
     TokVLine = 259,
     TokHDashLine = 260,
     TokVDashLine = 261,
+    TokInfix = 262,      // a two-part form ("a \over b", \genfrac); content = its two parts; value1 = InfixForm,
+                         // value2 = left code * 256 + right code of its delimiters when flags is 1
     TokBegin = 512,      // "\begin"; after the environment pass 512 + the environment code
     TokEnd = 768,        // "\end"; likewise 768 + code
     TokLeft = 1024,      // "\left"; value1 = the delimiter code
@@ -85,6 +87,13 @@ constexpr int kReadAsText = 16;
 // argument as text: blanks are spaces and characters stand for themselves.
 bool IsTextStyleCommand(int kind, int value1, QStringView name);
 
+// The element forms of two-part tokens.
+enum InfixForm : int {
+    InfixFraction = 0,       // with a bar
+    InfixSmallFraction = 1,  // with a bar, in text size
+    InfixStack = 2,          // without a bar: a column of the two parts
+};
+
 struct LaTeXToken;
 
 // The rows and cells of an environment, filled by the tree passes.
@@ -94,6 +103,9 @@ struct Environment {
     uint8_t rules[32] = {};
     bool hasRules = false;
     int align = -1;  // alignment of a column format (0 c, 1 l, 2 r), -1 none
+    int bracket = -1;  // the enclosing bracket type when it is not the code's own, -1 the code's
+    bool ruleBefore = false;  // a column format with a rule before its first column ("{|c|c}")
+    bool ruleAfter = false;   // ... after its last column
 };
 
 struct LaTeXToken {

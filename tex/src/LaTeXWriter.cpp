@@ -36,11 +36,12 @@ QString phantomPrefix(int kind) {
     }
 }
 
-// The marker an element of an aligned block (370 with alignment 3) carries.
+// The marker an element of an aligned block (370 or 371 with alignment 3)
+// carries.
 QString alignMarker(const EqElement* e) {
     if (!e || e->type == EqTypeChainHead) return {};
     const EqElement* p = e->parent;
-    if (!p || p->type != EqTypeMatrixColumn || (p->ch & 0x0F) != 3) return {};
+    if (!p || (p->type != EqTypeMatrixColumn && p->type != EqTypeMatrix) || (p->ch & 0x0F) != 3) return {};
     if (e->alignMark) return kLaTeXAlignMarker;
     if (IsRelationOperator(e)) return kLaTeXRelationMarker;
     return {};
