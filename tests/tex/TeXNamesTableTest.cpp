@@ -348,6 +348,7 @@ const std::set<QString> kUnknownToPandoc = {
     // standard LaTeX, amsmath and amssymb names that pandoc lacks
     "P", "S", "smallint", "surd", "circledS", "doublecup", "doublecap", "llless", "gggtr", "lvertneqq",
     "gvertneqq", "nleqq", "ngeqq", "nsubseteqq", "nsupseteqq", "nshortmid", "nshortparallel", "thicksim",
+    "diagup", "diagdown",
     "thickapprox", "varsupsetneq", "varsubsetneqq", "varsupsetneqq", "mathellipsis", "varGamma", "varDelta",
     "varTheta", "varLambda", "varXi", "varPi", "varSigma", "varUpsilon", "varPhi", "varPsi", "varOmega",
 };
