@@ -109,6 +109,9 @@ TEST(LaTeXCommandMappingTest, ColoursRoomAndSymbols) {
         {uR"(\diagup\diagdown\lnapprox\gnapprox)",
          u"line 0\n  type=1 ch=2571 '╱'\n  type=1 ch=2572 '╲'\n  type=1 ch=2A89 '⪉'\n  type=1 ch=2A8A '⪊'", u"",
          uR"(\diagup \diagdown \lnapprox \gnapprox)"},
+        // Other names of symbols the editor has: written by their first name.
+        {uR"(x\minuso y)", u"line 0\n  type=2 ch=0078 'x'\n  type=1287 ch=0000\n  type=2 ch=0079 'y'", u"",
+         uR"(x\circlehbar y)"},
     };
     for (const MappingCase& k : cases) checkMapping(k);
 }

@@ -342,7 +342,7 @@ TEST_F(ShippedTable, WordsThatChangeNothingAreSkipped) {
 const std::set<QString> kUnknownToPandoc = {
     // extensions: other packages and web math
     "Alpha", "Beta", "Chi", "Epsilon", "Eta", "Iota", "Kappa", "Mu", "Nu", "Omicron", "Rho", "Tau", "Zeta",
-    "omicron", "lambdabar", "degree", "permil", "copyright",
+    "omicron", "lambdabar", "degree", "permil", "copyright", "minuso",
     "-",        // the writer's form of the hyphen
     "middle/",  // pandoc takes \middle only between \left and \right
     // standard LaTeX, amsmath and amssymb names that pandoc lacks
