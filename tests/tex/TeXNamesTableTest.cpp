@@ -342,12 +342,13 @@ TEST_F(ShippedTable, WordsThatChangeNothingAreSkipped) {
 const std::set<QString> kUnknownToPandoc = {
     // extensions: other packages and web math
     "Alpha", "Beta", "Chi", "Epsilon", "Eta", "Iota", "Kappa", "Mu", "Nu", "Omicron", "Rho", "Tau", "Zeta",
-    "omicron", "lambdabar", "degree", "permil", "copyright",
+    "omicron", "lambdabar", "degree", "permil", "copyright", "minuso",
     "-",        // the writer's form of the hyphen
     "middle/",  // pandoc takes \middle only between \left and \right
     // standard LaTeX, amsmath and amssymb names that pandoc lacks
     "P", "S", "smallint", "surd", "circledS", "doublecup", "doublecap", "llless", "gggtr", "lvertneqq",
     "gvertneqq", "nleqq", "ngeqq", "nsubseteqq", "nsupseteqq", "nshortmid", "nshortparallel", "thicksim",
+    "diagup", "diagdown",
     "thickapprox", "varsupsetneq", "varsubsetneqq", "varsupsetneqq", "mathellipsis", "varGamma", "varDelta",
     "varTheta", "varLambda", "varXi", "varPi", "varSigma", "varUpsilon", "varPhi", "varPsi", "varOmega",
 };

@@ -4,6 +4,7 @@
 // arguments go into new child chains. A group adds no structure: its content
 // is built in place, and the colour that ran before it runs again after it.
 #include "LaTeXTokens.h"
+#include "MathMLReadTables.h"
 
 #include "model/EqTreeOps.h"
 #include "model/EqElement.h"
@@ -310,6 +311,16 @@ bool isFunctionName(const QString& name) {
     return false;
 }
 
+// Commands that only change how much room their argument takes (overlaps,
+// smashed height): the model has no form for that, so the argument is read
+// in place and the command is reported.
+bool isRoomCommand(const QString& name) {
+    static const char* const kNames[] = {"smash", "rlap", "llap", "clap", "mathrlap", "mathllap", "mathclap"};
+    for (const char* n : kNames)
+        if (name == QLatin1String(n)) return true;
+    return false;
+}
+
 // The old style switches apply to the rest of their group.
 bool isStyleSwitch(const QString& name) {
     static const char* const kSwitches[] = {"rm", "bf", "it", "sf", "tt", "cal"};
@@ -466,6 +477,11 @@ private:
         case TokSymbol: return buildSymbol(t, c);
         case TokUnknown:
             if (isReferenceCommand(t->text)) return buildReference(t, c);
+            if (isRoomCommand(t->text)) {
+                m_report->noteUnknown(QLatin1Char('\\') + t->text, t->pos);
+                LaTeXToken* n = skipInsignificant(t->next);
+                return buildInPlace(n && n->kind == TokOptional ? n->next : n, c);
+            }
             if (!isFunctionName(t->text)) m_report->noteUnknown(QLatin1Char('\\') + t->text, t->pos);
             appendText(c, t->text);
             return t->next;
@@ -521,6 +537,16 @@ private:
             }
         }
         if (code < 0x20) return next;
+        // Letters of the mathematical alphanumeric block carry their style.
+        if (QChar::isHighSurrogate(char16_t(code)) && next && next->kind == TokChar &&
+            QChar::isLowSurrogate(char16_t(next->value2))) {
+            mathmlread::StyledElement styled;
+            if (mathmlread::MathAlphanumericElement(QChar::surrogateToUcs4(char16_t(code), char16_t(next->value2)),
+                                                    &styled)) {
+                add(c, styled.type, styled.ch);
+                return next->next;
+            }
+        }
         if (t->style == 13 && isLower(code)) code -= 32;
         const Styled s = styledCharacter(code, t->style);
         add(c, s.type, s.ch);
@@ -647,8 +673,17 @@ private:
         }
         if (!n || !n->isBraceGroup()) return t->next;
         uint32_t rgb = 0;
-        if (parseColour(GroupText(n, m_text), model, &rgb)) c.colour = 0xFF000000u | rgb;
-        return n->next;
+        const bool known = parseColour(GroupText(n, m_text), model, &rgb);
+        if (t->value2 != 1) {
+            if (known) c.colour = 0xFF000000u | rgb;
+            return n->next;
+        }
+        // \textcolor: the colour holds for the next argument only.
+        const uint32_t colour = c.colour;
+        if (known) c.colour = 0xFF000000u | rgb;
+        LaTeXToken* after = buildInPlace(n->next, c);
+        c.colour = colour;
+        return after;
     }
 
     // "{{a}\Bigg/{b}}": the writer's slanted fraction.
@@ -729,9 +764,16 @@ private:
         case 251: {
             EqElement* box = add(c, type);
             LaTeXToken* o = skipInsignificant(n);
-            if (o && o->kind == TokOptional) {
+            QStringView model;
+            const bool colourArgument = t->text == QLatin1String("colorbox");
+            if (colourArgument && o && o->kind == TokOptional) {
+                // \colorbox[model]{colour}{..}: the colour is an argument.
+                model = GroupText(o, m_text);
+                o = skipInsignificant(o->next);
+            }
+            if (o && (colourArgument ? o->isBraceGroup() : o->kind == TokOptional)) {
                 uint32_t rgb = 0;
-                if (parseColour(GroupText(o, m_text), {}, &rgb))
+                if (parseColour(GroupText(o, m_text), model, &rgb))
                     SetBoxColour(box, (rgb >> 16 & 0xFF) | (rgb & 0xFF00) | (rgb & 0xFF) << 16);
                 n = o->next;
             }

@@ -161,13 +161,25 @@ QString WriteLaTeXChar(const TeXWriteContext& ctx, const EqElement* e, int* clas
         *classCode = LaTeXClassAlone;
         return text;
     };
+    // Written alone; a face other than the running one goes around it.
+    auto aloneInFace = [&](const QString& text) {
+        *classCode = LaTeXClassAlone;
+        switch (t) {
+        case EqTypeCharBold: return QStringLiteral("\\mathbf{") + text + QLatin1Char('}');
+        case EqTypeCharBoldItalic: return QStringLiteral("\\boldsymbol{") + text + QLatin1Char('}');
+        case EqTypeCharSans: return QStringLiteral("\\mathsf{") + text + QLatin1Char('}');
+        case EqTypeCharMono: return QStringLiteral("\\mathtt{") + text + QLatin1Char('}');
+        default: return text;
+        }
+    };
     switch (c) {
     case u' ': return alone(QStringLiteral("\\ "));
     case u'!': case u'*': case u',': case u'.': case u'/': case u':': case u';': case u'?': case u'@':
-    case u'\\': case u'|': case u'~':
-        return alone(QString(QChar(c)));
+    case u'|': case u'~':
+        return aloneInFace(QString(QChar(c)));
+    case u'\\': return alone(QString(QChar(c)));
     case u'#': case u'$': case u'%': case u'&': case u'_': case u'{': case u'}':
-        return alone(QLatin1Char('\\') + QChar(c));
+        return aloneInFace(QLatin1Char('\\') + QChar(c));
     case u'-': return alone(QStringLiteral("\\-"));
     // A bare '^' would read as a superscript.
     case u'^': return alone(QStringLiteral("\\symbol{\"5E} "));

@@ -18,7 +18,7 @@ struct StyledRange {
     int last;
     int offset;            // index + offset = the letter
     const char* plain;     // pattern of type 6
-    const char* bold;      // pattern of type 8, or null: by name
+    const char* bold;      // pattern of type 8, or null: the plain one
 };
 
 // Styled alphabets of the glyph library.
@@ -57,8 +57,9 @@ QString styledGlyphText(int type, int index) {
     if (type == EqTypeUserSymbol) return {};
     for (const StyledRange& r : kStyledRanges) {
         if (index < r.first || index > r.last) continue;
-        const char* pattern = type == EqTypeGlyphSymbolBold ? r.bold : r.plain;
-        if (!pattern) return {};
+        // Without a bold pattern the letter is written in its plain face
+        // rather than not at all.
+        const char* pattern = type == EqTypeGlyphSymbolBold && r.bold ? r.bold : r.plain;
         return QString::fromLatin1(pattern).arg(QChar(char16_t(index + r.offset)));
     }
     if (type != EqTypeGlyphSymbol) return {};

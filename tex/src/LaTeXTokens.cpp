@@ -223,6 +223,7 @@ void plainCharacter(LaTeXToken* t, char16_t c) {
 bool takesOptionalArgument(const LaTeXToken* t) {
     if (!t) return false;
     if (t->kind == TokColor || t->kind == TokLineBreak) return true;
+    if (t->kind == TokUnknown && t->text == QLatin1String("smash")) return true;  // \smash[t], \smash[b]
     if (t->kind != TokSymbol) return false;
     if (t->keyKind == 152) return true;
     if (t->keyKind == 149 && t->value1 == 48) return t->text == QLatin1String("cfrac");  // \cfrac[l]{a}{b}
@@ -364,7 +365,9 @@ int fixedWordCode(const Delimiter& d, int s) {
         case 20: piece = 8; break;
         case 5: case 21: piece = 9; break;
         case 6: case 22: piece = 10; break;
-        default: return kNoDelimiter;  // floors and ceilings have no fixed size
+        // Floors and ceilings have no fixed size: they stretch.
+        case 7: case 8: case 23: case 24: return d.named;
+        default: return kNoDelimiter;
         }
     }
     if (piece == 0) return 0;

@@ -1,5 +1,7 @@
 #include "MathMLReadTables.h"
 
+#include "model/EqTypes.h"
+
 #include <algorithm>
 #include <iterator>
 
@@ -280,6 +282,118 @@ int AlphabetGlyph(Alphabet alphabet, char16_t c) {
         break;
     }
     return 0;
+}
+
+StyledElement AlphabetElement(int type, Alphabet alphabet, char16_t c) {
+    // Letter-like symbols of their own; alphabets without small letters
+    // take the script l.
+    if (c == u'l' && (alphabet == Alphabet::Script || alphabet == Alphabet::BoldScript))
+        return {EqTypeCharUpright, 0x2113};
+    if (c == 0x2127 || c == 0x01B1) return {EqTypeCharUpright, 0x01B1};
+    if (c == 0x2118 || c == 0x2135) return {EqTypeCharUpright, c};
+    if (const int glyph = AlphabetGlyph(alphabet, c)) return {type, char16_t(glyph)};
+    return {};
+}
+
+namespace {
+
+// The styles of the block, in its order: 52 Latin letters each (capitals,
+// then small letters) from U+1D400, 58 Greek ones each from U+1D6A8, ten
+// digits each from U+1D7CE. Each becomes what the LaTeX style command of
+// its face reads as (\mathbf, \mathcal, \mathfrak, \mathbb, \mathsf,
+// \mathtt and their bold forms), so that what is written reads back alike;
+// sans-serif bold keeps the bold, which the model has no sans form of.
+struct BlockStyle {
+    int type;
+    Alphabet alphabet;
+};
+constexpr BlockStyle kLatinStyles[] = {
+    {EqTypeCharBold, Alphabet::None},                 // bold
+    {EqTypeCharItalic, Alphabet::None},               // italic
+    {EqTypeCharBoldItalic, Alphabet::None},           // bold italic
+    {EqTypeGlyphSymbol, Alphabet::Script},            // script
+    {EqTypeGlyphSymbolBold, Alphabet::Script},        // bold script
+    {EqTypeGlyphSymbol, Alphabet::Fraktur},           // fraktur
+    {EqTypeGlyphSymbol, Alphabet::DoubleStruck},      // double-struck
+    {EqTypeGlyphSymbolBold, Alphabet::Fraktur},       // bold fraktur
+    {EqTypeCharSans, Alphabet::None},                 // sans-serif
+    {EqTypeCharBold, Alphabet::None},                 // sans-serif bold
+    {EqTypeCharSans, Alphabet::None},                 // sans-serif italic
+    {EqTypeCharBoldItalic, Alphabet::None},           // sans-serif bold italic
+    {EqTypeCharMono, Alphabet::None},                 // monospace
+};
+constexpr BlockStyle kGreekStyles[] = {
+    {EqTypeCharBold, Alphabet::None},        // bold
+    {EqTypeCharItalic, Alphabet::None},      // italic
+    {EqTypeCharBoldItalic, Alphabet::None},  // bold italic
+    {EqTypeCharBold, Alphabet::None},        // sans-serif bold
+    {EqTypeCharBoldItalic, Alphabet::None},  // sans-serif bold italic
+};
+constexpr BlockStyle kDigitStyles[] = {
+    {EqTypeCharBold, Alphabet::None},             // bold
+    {EqTypeGlyphSymbol, Alphabet::DoubleStruck},  // double-struck
+    {EqTypeCharSans, Alphabet::None},             // sans-serif
+    {EqTypeCharBold, Alphabet::None},             // sans-serif bold
+    {EqTypeCharMono, Alphabet::None},             // monospace
+};
+// The 58 Greek places of one style.
+constexpr char16_t kGreekTail[] = {0x2202, 0x03F5, 0x03D1, 0x03F0, 0x03D5, 0x03F1, 0x03D6};
+
+char16_t greekAt(int i) {
+    if (i < 25) return i == 17 ? char16_t(0x03F4) : char16_t(0x0391 + i);
+    if (i == 25) return 0x2207;
+    if (i < 51) return char16_t(0x03B1 + i - 26);
+    return kGreekTail[i - 51];
+}
+
+}  // namespace
+
+bool MathAlphanumericOf(char32_t code, StyledCode* out) {
+    if (code >= 0x1D400 && code < 0x1D400 + 52 * std::size(kLatinStyles)) {
+        const int i = int(code - 0x1D400);
+        const BlockStyle& s = kLatinStyles[i / 52];
+        const int k = i % 52;
+        *out = {s.type, s.alphabet, char16_t(k < 26 ? u'A' + k : u'a' + k - 26)};
+        return true;
+    }
+    if (code == 0x1D6A4 || code == 0x1D6A5) {  // dotless i and j
+        *out = {EqTypeCharItalic, Alphabet::None, code == 0x1D6A4 ? char16_t(0x0131) : char16_t(0x0237)};
+        return true;
+    }
+    if (code >= 0x1D6A8 && code < 0x1D6A8 + 58 * std::size(kGreekStyles)) {
+        const int i = int(code - 0x1D6A8);
+        const BlockStyle& s = kGreekStyles[i / 58];
+        *out = {s.type, s.alphabet, greekAt(i % 58)};
+        return true;
+    }
+    if (code >= 0x1D7CE && code < 0x1D7CE + 10 * std::size(kDigitStyles)) {
+        const int i = int(code - 0x1D7CE);
+        const BlockStyle& s = kDigitStyles[i / 10];
+        *out = {s.type, s.alphabet, char16_t(u'0' + i % 10)};
+        return true;
+    }
+    return false;
+}
+
+bool MathAlphanumericElement(char32_t code, StyledElement* out) {
+    StyledCode styled;
+    if (!MathAlphanumericOf(code, &styled)) return false;
+    const char16_t c = styled.base;
+    if (styled.alphabet == Alphabet::None) {
+        *out = {styled.type, c};
+        return true;
+    }
+    *out = AlphabetElement(styled.type, styled.alphabet, c);
+    if (out->type) return true;
+    // Not in the alphabet (digits of most, small letters of the script
+    // ones): the character in a matching style.
+    const bool bold = styled.type == EqTypeGlyphSymbolBold;
+    const bool letter = (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
+    if (letter)
+        *out = {bold ? EqTypeCharBoldItalic : EqTypeCharItalic, c};
+    else
+        *out = {bold ? EqTypeCharBold : EqTypeCharUpright, c};
+    return true;
 }
 
 }  // namespace toliva::mathmlread

@@ -50,4 +50,30 @@ enum class Alphabet { None, Script, Fraktur, DoubleStruck, BoldScript, SansSerif
 // glyph for it.
 int AlphabetGlyph(Alphabet alphabet, char16_t c);
 
+// An element type and character.
+struct StyledElement {
+    int type = 0;
+    char16_t ch = 0;
+};
+// The element a character becomes in a styled alphabet: type is the
+// alphabet's glyph type (6 or 8 for plain or bold). Type 0 when the
+// alphabet has no glyph for the character.
+StyledElement AlphabetElement(int type, Alphabet alphabet, char16_t c);
+
+// A letter or digit of the mathematical alphanumeric block (U+1D400 to
+// U+1D7FF) as a plain character in a style: the element type (a character
+// type, or the glyph type of an alphabet) and the alphabet. Both readers
+// read these code points through this one table.
+struct StyledCode {
+    int type = 0;
+    Alphabet alphabet = Alphabet::None;
+    char16_t base = 0;
+};
+// False for code points that are no letter or digit of the block.
+bool MathAlphanumericOf(char32_t code, StyledCode* out);
+// The element of such a code point: AlphabetElement for an alphabet (a
+// character of a matching style where it has no glyph), else the base
+// character in the style's character type.
+bool MathAlphanumericElement(char32_t code, StyledElement* out);
+
 }  // namespace toliva::mathmlread

@@ -75,8 +75,17 @@ TreeReader::Step TreeReader::tokenFrom(pugi::xml_node node, EqElement* after, To
         variant.type = EqTypeCharItalic;
 
     EqElement* last = after;
-    for (char16_t c : text) {
+    for (size_t k = 0; k < text.size(); ++k) {
         if (!roomFor(1)) break;
+        const char16_t c = text[k];
+        // Letters of the mathematical alphanumeric block carry their style.
+        StyledElement styled;
+        if (QChar::isHighSurrogate(c) && k + 1 < text.size() && QChar::isLowSurrogate(text[k + 1]) &&
+            MathAlphanumericElement(QChar::surrogateToUcs4(c, text[k + 1]), &styled)) {
+            last = link(last, styled.type, styled.ch);
+            ++k;
+            continue;
+        }
         last = tokenCharacter(last, c, variant.type, variant.alphabet);
     }
 
@@ -91,13 +100,7 @@ EqElement* TreeReader::tokenCharacter(EqElement* after, char16_t c, int type, Al
     if (const int op = OperatorTypeOf(c)) return link(after, op);
     if (alphabet != Alphabet::None) {
         const bool bold = type == EqTypeGlyphSymbolBold;
-        // Letter-like symbols of their own; alphabets without small letters
-        // take the script l.
-        if (c == u'l' && (alphabet == Alphabet::Script || alphabet == Alphabet::BoldScript))
-            return link(after, EqTypeCharUpright, 0x2113);
-        if (c == 0x2127 || c == 0x01B1) return link(after, EqTypeCharUpright, 0x01B1);
-        if (c == 0x2118 || c == 0x2135) return link(after, EqTypeCharUpright, c);
-        if (const int glyph = AlphabetGlyph(alphabet, c)) return link(after, type, uint16_t(glyph));
+        if (const StyledElement e = AlphabetElement(type, alphabet, c); e.type) return link(after, e.type, e.ch);
         // Not in the alphabet: a character in a matching style.
         if (isMathLetter(c)) type = bold ? EqTypeCharBoldItalic : EqTypeCharItalic;
         else type = bold ? EqTypeCharBold : EqTypeCharUpright;
