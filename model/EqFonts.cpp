@@ -20,7 +20,16 @@ const QString kSerifFamilyName = QStringLiteral("Times New Roman");
 
 // Characters that only the math family has.
 constexpr uint16_t kMathOnlyCodes[] = {0x2111, 0x2118, 0x2135, 0x211C, 0x2207, 0x2A3F, 0xF0FE};
-constexpr uint16_t kSerifOnlyInMath = 0x03D0;
+// Characters the math family draws in a form unlike the serif text: the
+// math family's vertical bar stands on the baseline, where the bar of an
+// absolute value must reach below it like the parentheses beside it.
+constexpr uint16_t kSerifInMath[] = {0x03D0, 0x007C};
+
+bool isSerifInMath(uint16_t code) {
+    for (uint16_t c : kSerifInMath)
+        if (c == code) return true;
+    return false;
+}
 
 QString& fontFolderOverride() {
     static QString folder;
@@ -210,7 +219,7 @@ uint16_t ChooseFamily(EqModel* eq, uint16_t code) {
     }
     switch (eq->fontKinds[FontKindMain]) {
     case FontKindMath:
-        st.currentFamily = code == kSerifOnlyInMath ? st.serifFamily : st.mathFamily;
+        st.currentFamily = isSerifInMath(code) ? st.serifFamily : st.mathFamily;
         break;
     case FontKindNamed:
         st.currentFamily = st.userFamily ? st.userFamily : st.serifFamily;

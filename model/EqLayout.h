@@ -71,8 +71,12 @@ void LayoutLines(const RenderContext& context, EqModel* eq, gp::Graphics* graphi
 // ---- character kerning (em)
 
 // The gap after a character before its successor: spacing 1 plus the pair
-// kerning, plus punctuation space after '!', ',' and ';'.
+// kerning, plus punctuation space after '!', ',' and ';'; at least
+// FunctionNameGap after the last letter of an upright function name ("sin",
+// "det") followed directly by a letter or digit argument.
 float CharGapAfter(const EqElement* e);
+// The gap that leaves a thin space between a function name and its argument.
+float FunctionNameGap();
 // Greek capitals and a few symbols as their Latin look-alikes.
 uint16_t Latinise(uint16_t code);
 float KernItalicToUpright(const EqElement* next);

@@ -4,6 +4,11 @@
 #include "EqModel.h"
 #include "EqSpacing.h"
 #include "EqTypes.h"
+#include "platform/gdiplus/Font.h"
+
+#include <QChar>
+
+#include <algorithm>
 
 namespace toliva {
 namespace {
@@ -38,7 +43,63 @@ const EqElement* elementBefore(const EqElement* script) {
     return script && script->prev ? SkipSpacesBack(static_cast<const EqElement*>(script->prev)) : nullptr;
 }
 
+// Names of functions and operators set in upright letters ("sin", "det").
+bool isFunctionName(const char16_t* run, int length) {
+    static const char* const kNames[] = {
+        "arccos", "arccot", "arccsc", "arcsec", "arcsin", "arctan", "arg", "cos",    "cosh", "cot", "coth",
+        "csc",    "csch",   "deg",    "det",    "dim",    "exp",    "gcd", "hom",    "inf",  "ker", "lg",
+        "lim",    "liminf", "limsup", "ln",     "log",    "max",    "min", "Pr",     "sec",  "sech", "sgn",
+        "sin",    "sinh",   "sup",    "tan",    "tanh",
+    };
+    for (const char* name : kNames) {
+        int i = 0;
+        while (i < length && name[i] && char16_t(name[i]) == run[i]) ++i;
+        if (i == length && !name[i]) return true;
+    }
+    return false;
+}
+
+bool isUprightLetter(const EqElement* e) {
+    return e && e->type == EqTypeCharUpright && e->payload.empty() &&
+           ((e->ch >= 'a' && e->ch <= 'z') || (e->ch >= 'A' && e->ch <= 'Z'));
+}
+
+// Whether the run of plain upright letters that ends at e spells a function
+// name.
+bool endsFunctionName(const EqElement* e) {
+    if (!isUprightLetter(e) || isUprightLetter(e->next)) return false;
+    constexpr int kLongest = 6;
+    char16_t run[kLongest];
+    int length = 0;
+    const EqElement* first = e;
+    for (const EqElement* p = e; isUprightLetter(p); p = p->prev) {
+        if (length == kLongest) return false;
+        ++length;
+        first = p;
+    }
+    int i = 0;
+    for (const EqElement* p = first; i < length; p = p->next) run[i++] = p->ch;
+    return isFunctionName(run, length);
+}
+
+// What a function name is set apart from: an argument that begins with a
+// letter or a digit, written right after the name.
+bool isNameArgument(const EqElement* n) {
+    if (!IsCharType(n) || !n->ch || n->ch == 0x20) return false;
+    if (IsDigitElement(n)) return true;
+    return n->type != EqTypeCharUpright && QChar::isLetter(n->ch);
+}
+
 }  // namespace
+
+float FunctionNameGap() {
+    // A thin space between the glyphs. The character width rule takes 0.36
+    // em off the measured box, which holds the glyph's advance and the side
+    // padding on both sides; what it takes beyond the padding is added back.
+    constexpr float kThinSpace = 1.0f / 6.0f;
+    constexpr float kWidthTrim = 0.36f;
+    return kThinSpace + kWidthTrim - 2 * gp::kStringSidePaddingEm;
+}
 
 uint16_t Latinise(uint16_t code) {
     switch (code) {
@@ -116,6 +177,9 @@ float CharGapAfter(const EqElement* e) {
     }
     if (e->ch == '!' && !holds(n, '!')) g += 0.1f;
     if (e->ch == ',' || e->ch == ';') g += 0.12f;
+    // A function name stays apart from its argument: "sin h" must not read
+    // as "sinh".
+    if (endsFunctionName(e) && isNameArgument(e->next)) g = std::max(g, FunctionNameGap());
     return g;
 }
 

@@ -232,6 +232,20 @@ void DrawOperatorRecord(const OperatorDrawRecord& record, const OperatorFrame& f
     }
 }
 
+namespace {
+
+// The slash over a negated operator: across the narrow record 53, steep
+// over all others.
+constexpr int kFlatNegationRecord = 53;
+constexpr float kFlatSlash[] = {0.5f, -0.25f, -0.5f, 0.25f};
+constexpr float kSteepSlash[] = {0.25f, -0.72f, -0.25f, 0.72f};
+
+}  // namespace
+
+float OperatorNegationReach(int recordIndex) {
+    return recordIndex == kFlatNegationRecord ? kFlatSlash[3] : kSteepSlash[3];
+}
+
 void DrawOperatorNegation(int recordIndex, const OperatorFrame& frame, gp::Graphics& g) {
     OperatorFrame f = frame;
     f.axisOffset = 0;
@@ -239,11 +253,8 @@ void DrawOperatorNegation(int recordIndex, const OperatorFrame& frame, gp::Graph
     slash.kind = OpPrimLine;
     slash.pen = 1;
     slash.angle = 0;
-    if (recordIndex == 53) {
-        slash.x = 0.5f, slash.y = -0.25f, slash.sx = -0.5f, slash.sy = 0.25f;
-    } else {
-        slash.x = 0.25f, slash.y = -0.72f, slash.sx = -0.25f, slash.sy = 0.72f;
-    }
+    const float* ends = recordIndex == kFlatNegationRecord ? kFlatSlash : kSteepSlash;
+    slash.x = ends[0], slash.y = ends[1], slash.sx = ends[2], slash.sy = ends[3];
     DrawOperatorPrimitive(slash, f, g);
 }
 

@@ -116,6 +116,9 @@ void DrawOperatorRecord(const OperatorDrawRecord& record, const OperatorFrame& f
 // The negation slash drawn over an operator whose character is U+EEFF
 // (the frame's axis offset is not used).
 void DrawOperatorNegation(int recordIndex, const OperatorFrame& frame, gp::Graphics& graphics);
+// How far that slash reaches above and below the baseline, in drawing units
+// (its pen and caps not counted).
+float OperatorNegationReach(int recordIndex);
 
 // Record recordIndex of a table of count records; null when the index lies
 // outside the table (a short or absent table).

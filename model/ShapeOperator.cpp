@@ -11,6 +11,8 @@
 #include "model/SymbolLibrary.h"
 #include "platform/gdiplus/Graphics.h"
 
+#include <algorithm>
+
 namespace toliva {
 
 namespace {
@@ -68,6 +70,15 @@ void CKwEE_O_Operator::Layout(EqElement* e, gp::Graphics* graphics, float s, uin
     unit = widthFactor * SpacingOf(e, SpacingOperatorUnit) * size;
     if (e->type == kMinusType && e->prev && e->next && st.options[9] != 0 && StartsUnaryContext(e->prev))
         unit *= kUnaryMinusFactor;
+
+    // The negation slash is measured in units of the operator's width and
+    // stands about the baseline: a wide relation or a short neighbour must
+    // not leave its ends outside the box (and outside the picture).
+    if (e->ch == kNegatedOperatorChar && r) {
+        const float reach = OperatorNegationReach(recordIndex) * unit + strokeWidth / 2;
+        e->ascent = std::max(e->ascent, reach);
+        e->descent = std::max(e->descent, reach);
+    }
 
     const bool wideClass = spacingClass == 0 || spacingClass == 2;
     auto gapBeside = [&](const EqElement* neighbour) {

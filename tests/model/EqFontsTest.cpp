@@ -58,6 +58,7 @@ TEST(ChooseFamily, PicksTheFamilyByMainKindAndCharacter) {
         {"Toliva", 0, u'x', "Toliva"},
         {"Toliva", 0, u'\u03D0', "Times New Roman"},
         {"Toliva", 0, u'\u2207', "Toliva"},
+        {"Toliva", 0, u'|', "Times New Roman"},
         {"Times New Roman", 0, u'x', "Times New Roman"},
         {"Times New Roman", 0, u'\u03B1', "Times New Roman"},
         {"Times New Roman", 1, u'x', "Toliva"},

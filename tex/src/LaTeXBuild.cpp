@@ -747,6 +747,34 @@ private:
 
     // ---- Structures (key kind 3)
 
+    static constexpr int kOverBrace = 216;
+    static constexpr int kUnderBrace = 232;
+
+    // \overbrace{x}^{n} and \underbrace{x}_{n}: a label on the brace's own
+    // side is centred over (under) the brace as a limit of an over (under)
+    // script whose base is the brace. A brace without such a label, or with
+    // scripts on both sides, keeps its scripts beside it.
+    LaTeXToken* buildBrace(LaTeXToken* t, Chain& c, int type) {
+        const bool over = type == kOverBrace;
+        LaTeXToken* argument = skipInsignificant(t->next);
+        LaTeXToken* label = argument ? skipInsignificant(argument->next) : nullptr;
+        const bool labelled = label && label->kind == (over ? TokSup : TokSub);
+        LaTeXToken* afterLabel = nullptr;
+        if (labelled) {
+            LaTeXToken* labelArgument = skipScriptGap(label->next);
+            afterLabel = labelArgument ? skipInsignificant(labelArgument->next) : nullptr;
+        }
+        if (!labelled || (afterLabel && afterLabel->kind == (over ? TokSub : TokSup)))
+            return buildArgument(t->next, add(c, type));
+        EqElement* e = add(c, over ? 177 : 179);
+        Chain base = chainAt(newChain(e));
+        LaTeXToken* n = buildArgument(t->next, add(base, type));
+        n = skipInsignificant(n);  // the label's '^' or '_'
+        n = buildArgument(skipScriptGap(n->next), e);
+        c.cur = e;
+        return n;
+    }
+
     LaTeXToken* buildStructure(LaTeXToken* t, Chain& c) {
         const int type = t->value1;
         LaTeXToken* n = t->next;
@@ -755,6 +783,7 @@ private:
             add(c, EqTypeCharUpright, '-');
             return n;
         }
+        if (type == kOverBrace || type == kUnderBrace) return buildBrace(t, c, type);
         if ((type >= 208 && type <= 219) || (type >= 224 && type <= 235) || (type >= 240 && type <= 248) ||
             type == 189 || type == 190 || type == 598)
             return buildArgument(n, add(c, type));
