@@ -4,6 +4,7 @@
 #include "EqSpacing.h"
 
 #include "platform/Folders.h"
+#include "platform/gdiplus/FontMap.h"
 #include "platform/gdiplus/Graphics.h"
 #include "platform/gdiplus/GraphicsPath.h"
 #include "platform/Utilities.h"
@@ -53,7 +54,52 @@ bool isMathOnly(uint16_t code) {
     return false;
 }
 
+// Installed families, by the names the font table gives them, that draw what
+// the equation's own families lack: a serif, a sans-serif and a monospace
+// face with Greek, Cyrillic and symbols, then a face with CJK ideographs,
+// kana and Hangul.
+const char* const kSerifFallback = "serif";
+const char* const kSansFallback = "Segoe UI";
+const char* const kMonoFallback = "Consolas";
+const char* const kCJKFallback = "Microsoft YaHei";
+
+bool familyHas(const EqFont* f, char32_t code) {
+    if (!f || !f->family.IsAvailable()) return false;
+    // A face of the family that lacks a character draws it with another face
+    // of the family, so any face will do.
+    for (int style = gp::FontStyleRegular; style <= gp::FontStyleBoldItalic; ++style) {
+        const gp::FontFace* face = f->family.face(style);
+        if (face && face->glyphFor(code) != 0) return true;
+    }
+    return gp::FindAuthoredGlyph(f->family.GetFamilyName(), code) != nullptr;
+}
+
+void findFallbackFamilies(EqFontState& st) {
+    if (st.fallbackFamiliesFound) return;
+    st.fallbackFamiliesFound = true;
+    for (const char* name : {kSerifFallback, kSansFallback, kMonoFallback, kCJKFallback})
+        if (const EqFont* f = InternFont(gp::FontFamily(QString::fromLatin1(name)))) st.fallbackFamilies.push_back(f);
+}
+
 }  // namespace
+
+const EqFont* FamilyWithCharacter(EqModel* eq, const EqFont* family, char32_t code) {
+    if (!eq || !family || code < 0x20 || familyHas(family, code)) return family;
+    EqFontState& st = EquationFonts(eq);
+    findFallbackFamilies(st);
+    std::vector<const EqFont*> order;
+    // Sans-serif and monospace text stays in its kind of face where it can.
+    if (family == st.sansFamily || family == st.monoFamily) {
+        const char* first = family == st.monoFamily ? kMonoFallback : kSansFallback;
+        order.push_back(InternFont(gp::FontFamily(QString::fromLatin1(first))));
+    }
+    order.push_back(st.mathFamily);
+    order.push_back(st.serifFamily);
+    order.insert(order.end(), st.fallbackFamilies.begin(), st.fallbackFamilies.end());
+    for (const EqFont* f : order)
+        if (f && f != family && familyHas(f, code)) return f;
+    return family;
+}
 
 const EqFont* InternFont(const gp::FontFamily& family) {
     if (!family.IsAvailable()) return nullptr;

@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 namespace toliva {
 
@@ -61,6 +62,10 @@ struct EqFontState {
     const EqFont* textFamily = nullptr;
     const EqFont* sansFamily = nullptr;
     const EqFont* monoFamily = nullptr;
+    // Families that draw characters the chosen family lacks, in the order
+    // they are tried (see FamilyWithCharacter); found on first need.
+    std::vector<const EqFont*> fallbackFamilies;
+    bool fallbackFamiliesFound = false;
     // Centred, near line alignment: used for measuring characters.
     gp::StringFormat stringFormat;
     // What loading the equation's style and fonts reported (missing fonts, a
@@ -116,6 +121,13 @@ void UseTextFamily(EqModel* eq);
 // to draw.
 uint16_t ChooseFamily(EqModel* eq, uint16_t code);
 
+// The family that draws code: family itself
+// when it has the character (or cannot be replaced), else the first of the
+// equation's math and serif families and then the fallback families of the
+// font table (serif, sans-serif, monospace, CJK and Hangul faces; sans-serif
+// first for sans-serif families, monospace first for monospace ones) that
+// has it; family when none has it.
+const EqFont* FamilyWithCharacter(EqModel* eq, const EqFont* family, char32_t code);
 // Measures one character with the family ChooseFamily gives it, regular, at
 // the style's font size in pixels: *ink gets the bounds of its outline and
 // *boxHeight the height of its measured box, both in a frame whose box top is

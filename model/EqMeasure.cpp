@@ -249,6 +249,8 @@ void MeasureCharElement(EqElement* e, gp::Graphics* g, float s, uint8_t flag) {
             code = e->ch2 = ChooseFamily(eq, e->ch);
         }
         e->font = EquationFonts(eq).currentFamily;
+        // A character the family lacks is measured and drawn with one that has it.
+        if (isChar && e->ch2 > 0x20) e->font = FamilyWithCharacter(eq, e->font, e->ch2);
     }
     if (!isChar || e->ch == 0 || e->ch == 0x20) code = 'z';
     e->fontSize = emSize;

@@ -302,6 +302,7 @@ TEST_P(BraceDrawing, CentresTheLabelAndKeepsClear) {
     ASSERT_FALSE(braceInk.empty());
     EXPECT_LE(std::abs(labelInk.centreX() - braceInk.centreX()), 0.05f * d.em) << "label beside the brace";
     const float labelGap = (c.over ? braceInk.top - labelInk.bottom : labelInk.top - braceInk.bottom) / d.em;
+    EXPECT_GT(labelGap, 0.0f) << "label touches the brace";
     // The band a quarter of the way along, across.
     EXPECT_GE(longestRunDown(d.image, (3 * braceInk.left + braceInk.right) / 4, braceInk.top, braceInk.bottom) / d.em,
               0.04f)

@@ -162,6 +162,18 @@ int bigOperatorType(int base, bool both, bool one, int limits) {
     return base;  // 274, 275
 }
 
+bool isMathStyleWord(const QString& name) {
+    return name == QLatin1String("displaystyle") || name == QLatin1String("textstyle") ||
+           name == QLatin1String("scriptstyle") || name == QLatin1String("scriptscriptstyle");
+}
+
+// Matrices, arrays and cases set their cells in text style; aligned
+// blocks, gathered lines and dcases in display style.
+bool isTextStyleEnvironment(int code, const QString& name) {
+    if (name == QLatin1String("gathered") || name == QLatin1String("dcases")) return false;
+    return (code >= 1 && code <= 9) || code == 15;
+}
+
 struct EnvironmentShape {
     int ch;
     int bracket;
@@ -387,6 +399,24 @@ private:
     bool m_tooDeep = false;
     // The token being built, whose arguments are read.
     const LaTeXToken* m_command = nullptr;
+    // Text style: in the cells of matrices, arrays and cases and after
+    // \textstyle or \scriptstyle, up to the end of the group. A \frac is
+    // then the small fraction, as \tfrac. The parts of fractions and
+    // scripts start again in display style: the layout makes them smaller
+    // itself.
+    bool m_textStyle = false;
+
+    class StyleScope {
+    public:
+        StyleScope(Builder* b, bool textStyle) : m_b(b), m_saved(b->m_textStyle) { b->m_textStyle = textStyle; }
+        ~StyleScope() { m_b->m_textStyle = m_saved; }
+        StyleScope(const StyleScope&) = delete;
+        StyleScope& operator=(const StyleScope&) = delete;
+
+    private:
+        Builder* m_b;
+        bool m_saved;
+    };
 
     // ---- Elements and chains
 
@@ -426,6 +456,7 @@ private:
 
     // A group's content, in place; the running colour is restored after it.
     void buildContent(LaTeXToken* group, Chain& c) {
+        const StyleScope style(this, m_textStyle);
         const uint32_t colour = c.colour;
         if (!buildSlantedFraction(group, c)) buildSequence(group->content, c);
         c.colour = colour;
@@ -449,6 +480,12 @@ private:
     void buildContentArgument(LaTeXToken* group, EqElement* owner, int mode = ChainAppend) {
         Chain sub = chainAt(newChain(owner, mode));
         if (group) buildContent(group, sub);
+    }
+
+    // The two parts of a fraction, in display style.
+    LaTeXToken* buildFractionParts(LaTeXToken* t, EqElement* f) {
+        const StyleScope style(this, false);
+        return buildArgument(buildArgument(t, f), f);
     }
 
     // ---- Dispatch
@@ -520,6 +557,9 @@ private:
             return n && n->kind == TokOptional ? n->next : n;
         }
         default:
+            // \displaystyle, \textstyle, \scriptstyle, \scriptscriptstyle:
+            // up to the end of the group.
+            if (t->keyKind == 153 && isMathStyleWord(t->text)) m_textStyle = t->text != QLatin1String("displaystyle");
             return t->next;
         }
     }
@@ -527,6 +567,41 @@ private:
     // ---- Characters
 
     LaTeXToken* buildCharacter(LaTeXToken* t, Chain& c) {
+        if (isPrimeToken(t)) {
+            // Primes before a superscript are its start: x'^2 is x^{\prime 2}.
+            LaTeXToken* after = skipInsignificant(afterPrimes(t));
+            if (after && after->kind == TokSup) {
+                const StyleScope style(this, false);
+                EqElement* s = add(c, 173);
+                LaTeXToken* next = buildPrimedSuperscript(t, s, ChainAppend);
+                LaTeXToken* other = skipInsignificant(next);
+                if (other && other->kind == TokSub) {
+                    next = buildArgument(skipScriptGap(other->next), s);
+                    s->type = 175;
+                }
+                c.cur = s;
+                return next;
+            }
+        }
+        return buildPlainCharacter(t, c);
+    }
+
+    static LaTeXToken* afterPrimes(LaTeXToken* t) {
+        while (isPrimeToken(t)) t = t->next;
+        return t;
+    }
+
+    // The primes at t, and the superscript that follows them if any, into a
+    // new superscript chain of s.
+    LaTeXToken* buildPrimedSuperscript(LaTeXToken* t, EqElement* s, int mode) {
+        Chain sup = chainAt(newChain(s, mode));
+        while (isPrimeToken(t)) t = buildPlainCharacter(t, sup);
+        LaTeXToken* n = skipInsignificant(t);
+        if (n && n->kind == TokSup) return buildInPlace(skipScriptGap(n->next), sup);
+        return t;
+    }
+
+    LaTeXToken* buildPlainCharacter(LaTeXToken* t, Chain& c) {
         int code = t->value2;
         LaTeXToken* next = t->next;
         if (code == kPrime) {
@@ -703,12 +778,17 @@ private:
     // ---- Scripts
 
     LaTeXToken* buildScript(LaTeXToken* t, Chain& c) {
+        const StyleScope style(this, false);
         const bool sub = t->kind == TokSub;
         EqElement* s = add(c, sub ? 174 : 173);
         LaTeXToken* next = buildArgument(skipScriptGap(t->next), s);
         LaTeXToken* other = skipInsignificant(next);
         if (other && other->kind == (sub ? TokSup : TokSub)) {
             next = buildArgument(skipScriptGap(other->next), s, sub ? ChainPrepend : ChainAppend);
+            s->type = 175;
+        } else if (sub && isPrimeToken(other)) {
+            // Primes after a subscript are the superscript: x_3'^2 is x_3^{\prime 2}.
+            next = buildPrimedSuperscript(other, s, ChainPrepend);
             s->type = 175;
         }
         c.cur = s;
@@ -738,6 +818,7 @@ private:
             Chain sub = chainAt(*slot);
             const LaTeXToken* outer = m_command;
             m_command = t;
+            const StyleScope style(this, false);
             t = buildInPlace(skipScriptGap(t->next), sub);
             m_command = outer;
         }
@@ -840,9 +921,12 @@ private:
             return buildArgument(n, add(*target, type));
         }
         case 128:
+            // In text style \frac is the small fraction; \dfrac keeps the form.
+            return buildFractionParts(n, add(c, m_textStyle && t->text == QLatin1String("frac") ? 132 : 128));
         case 129:
         case 130:
         case 132:
+            return buildFractionParts(n, add(c, type));
         case 191: {
             EqElement* e = add(c, type);
             return buildArgument(buildArgument(n, e), e);
@@ -961,8 +1045,11 @@ private:
         case 1: {  // binomial
             EqElement* bracket = add(c, 337);
             Chain inside = chainAt(newChain(bracket));
-            EqElement* m = add(inside, EqTypeMatrixColumn);
-            return buildArgument(buildArgument(n, m), m);
+            // \tbinom, and \binom in text style, set their parts in script
+            // size, as \tfrac does.
+            const bool small = t->text == QLatin1String("tbinom") || (m_textStyle && t->text == QLatin1String("binom"));
+            EqElement* m = add(inside, EqTypeMatrixColumn, small ? 16 : 0);
+            return buildFractionParts(n, m);
         }
         case 2:
             appendText(c, u"mod");
@@ -996,8 +1083,8 @@ private:
         case 48: {
             // "\cfrac[l]": the numerator's alignment has no form here.
             if (LaTeXToken* o = skipInsignificant(n); o && o->kind == TokOptional) n = o->next;
-            EqElement* e = add(c, t->value2 == '1' ? 130 : 128);
-            return buildArgument(buildArgument(n, e), e);
+            // \dfrac and \cfrac keep the display form in text style.
+            return buildFractionParts(n, add(c, t->value2 == '1' ? 130 : 128));
         }
         case 65:
         case 66:
@@ -1240,6 +1327,7 @@ private:
             return r < rows && k < env.rows[r].size() ? env.rows[r][k] : nullptr;
         };
 
+        const StyleScope style(this, isTextStyleEnvironment(env.code, t->text));
         if (rows <= 1 && columns == 1) {
             // One cell: its content stands in the chain itself.
             if (LaTeXToken* only = cell(0, 0)) buildContent(only, *target);

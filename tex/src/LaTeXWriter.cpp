@@ -131,6 +131,18 @@ QString radicalForm(const TeXWriteContext& ctx, const char* command, const EqEle
 
 // A subscript whose argument holds a phasor is written as the phasor alone:
 // the phasor carries the subscript form itself ("\phase[2]").
+// Whether a fraction stands in text style where it is read back: in a cell
+// of a matrix, an array or cases (not of an aligned block), with no
+// fraction or script between. There \frac reads as the small fraction, so
+// the full fraction is written \dfrac.
+bool inTextStyleCell(const EqElement* e) {
+    for (const EqElement* p = e->parent; p; p = p->parent) {
+        if (inRange(p->type, 128, 130) || p->type == 132 || inRange(p->type, 173, 175)) return false;
+        if (inRange(p->type, 369, 372)) return (p->ch & 0x0F) != 3;
+    }
+    return false;
+}
+
 bool holdsPhasor(const EqElement* script) {
     if (script->type != 174 || script->children.empty()) return false;
     for (const EqElement* c = script->children[0]; c; c = c->next)
@@ -206,7 +218,7 @@ QString otherStructureText(const TeXWriteContext& ctx, const EqElement* e) {
     switch (t) {
     case 64:
         return e->children.empty() ? QString() : LaTeXChainText(ctx, e->children[0]);
-    case 128: return twoArguments(ctx, "\\frac", e);
+    case 128: return twoArguments(ctx, inTextStyleCell(e) ? "\\dfrac" : "\\frac", e);
     case 129:
     case 130:
         return QStringLiteral("{{") + child(ctx, e, 1) + QStringLiteral("}\\Bigg/{") + child(ctx, e, 2) + QStringLiteral("}}");
