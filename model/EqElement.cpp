@@ -170,6 +170,18 @@ void SetPhantomKind(EqElement* e, int8_t kind, bool withFollowing) {
     }
 }
 
+void SetPhantomKindKeepingInner(EqElement* e, int8_t kind) {
+    std::vector<EqElement*> stack{e};
+    while (!stack.empty()) {
+        EqElement* x = stack.back();
+        stack.pop_back();
+        if (x->phantomKind() != 0 && x != e) continue;
+        if (x->phantomKind() == 0) x->phantom = int8_t((x->phantom & ~0x0F) | kind);
+        for (EqElement* head : x->children)
+            for (EqElement* c = head; c; c = c->next) stack.push_back(c);
+    }
+}
+
 void SetAlignMark(EqElement* e) {
     if (!e) return;
     for (EqElement* x = FindChainStart(e); x; x = x->next) x->alignMark = 0;

@@ -100,6 +100,10 @@ gp::ARGB GetElementDrawColour(const EqElement* e, int roleIndex);
 bool HasMarkedElement(const EqElement* chain);
 void ClearElementMarks(EqElement* chain, bool alsoSecond);
 void SetPhantomKind(EqElement* e, int8_t kind, bool withFollowing);
+// Gives e and everything in it the phantom kind, except parts that already
+// have a kind of their own (a phantom inside a phantom); the other bits of
+// the phantom byte stay.
+void SetPhantomKindKeepingInner(EqElement* e, int8_t kind);
 void SetAlignMark(EqElement* e);
 
 float GetSpaceAmount(const EqElement* e);

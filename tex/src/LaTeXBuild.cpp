@@ -358,20 +358,6 @@ void markStyle(LaTeXToken* t, int style, bool withFollowing) {
     }
 }
 
-// Gives e and everything in it the phantom kind, except parts that already
-// have one of their own ("\phantom{a\hphantom{b}}").
-void setPhantomBelow(EqElement* e, int8_t kind) {
-    std::vector<EqElement*> stack{e};
-    while (!stack.empty()) {
-        EqElement* x = stack.back();
-        stack.pop_back();
-        if (x->phantomKind() != 0 && x != e) continue;
-        if (x->phantomKind() == 0) x->phantom = int8_t((x->phantom & ~0x0F) | kind);
-        for (EqElement* head : x->children)
-            for (EqElement* c = head; c; c = c->next) stack.push_back(c);
-    }
-}
-
 class Builder {
 public:
     Builder(EqModel* eq, TokenTree& tree, QStringView text, SegmentError* report)
@@ -1092,7 +1078,7 @@ private:
             EqElement* before = c.cur;
             n = buildInPlace(n, c);
             const int8_t kind = int8_t(t->value1 - 64);
-            forEachMade(before, c, [kind](EqElement* e) { setPhantomBelow(e, kind); });
+            forEachMade(before, c, [kind](EqElement* e) { SetPhantomKindKeepingInner(e, kind); });
             return n;
         }
         case 68: return buildCustomSpace(t, c);

@@ -89,20 +89,6 @@ int paddedPhantomKind(pugi::xml_node node) {
     return 0;
 }
 
-// Gives e and everything in it the phantom kind, except parts that already
-// have one of their own (a phantom inside a phantom).
-void markPhantom(EqElement* e, int8_t kind) {
-    std::vector<EqElement*> stack{e};
-    while (!stack.empty()) {
-        EqElement* x = stack.back();
-        stack.pop_back();
-        if (x->phantomKind() != 0 && x != e) continue;
-        if (x->phantomKind() == 0) x->phantom = int8_t((x->phantom & ~0x0F) | kind);
-        for (EqElement* head : x->children)
-            for (EqElement* c = head; c; c = c->next) stack.push_back(c);
-    }
-}
-
 // Elements read as their content on purpose: rows, styles and the parts of
 // tables and scripts met outside their owner.
 bool isContainer(const QString& name) {
@@ -562,7 +548,7 @@ EqElement* TreeReader::phantom(pugi::xml_node node, EqElement* after, int8_t kin
         last = read(c, last, false);
         if (last == start) continue;
         for (EqElement* x = start->next; x; x = x->next) {
-            markPhantom(x, kind);
+            SetPhantomKindKeepingInner(x, kind);
             if (x == last) break;
         }
     }
