@@ -416,7 +416,9 @@ def main():
             shutil.rmtree(trace_dir, ignore_errors=True)
 
     home = os.path.expanduser("~")
-    excluded = [ROOT, build_dir, scratch, os.path.join(os.path.dirname(ROOT), "shared")]
+    # The formula corpus beside the checkout, whether a folder or a link to one.
+    shared = os.path.join(os.path.dirname(ROOT), "shared")
+    excluded = [ROOT, build_dir, scratch, shared, os.path.realpath(shared)]
     if home and home != "/":
         excluded.append(home)
     checked = sorted(p for p in files if outside_the_project(p, excluded) and os.path.isfile(p))
