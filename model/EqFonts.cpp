@@ -83,9 +83,10 @@ void findFallbackFamilies(EqFontState& st) {
 
 }  // namespace
 
-const EqFont* FamilyWithCharacter(EqModel* eq, const EqFont* family, char32_t code) {
-    if (!eq || !family || code < 0x20 || familyHas(family, code)) return family;
-    EqFontState& st = EquationFonts(eq);
+namespace {
+
+const EqFont* findFamilyWithCharacter(EqFontState& st, const EqFont* family, char32_t code) {
+    if (familyHas(family, code)) return family;
     findFallbackFamilies(st);
     std::vector<const EqFont*> order;
     // Sans-serif and monospace text stays in its kind of face where it can.
@@ -99,6 +100,17 @@ const EqFont* FamilyWithCharacter(EqModel* eq, const EqFont* family, char32_t co
     for (const EqFont* f : order)
         if (f && f != family && familyHas(f, code)) return f;
     return family;
+}
+
+}  // namespace
+
+const EqFont* FamilyWithCharacter(EqModel* eq, const EqFont* family, char32_t code) {
+    if (!eq || !family || code < 0x20) return family;
+    EqFontState& st = EquationFonts(eq);
+    EqFontState::FamilyAnswer& known = st.familyAnswers[code & 0xFF];
+    if (known.asked != family || known.code != code)
+        known = {family, code, findFamilyWithCharacter(st, family, code)};
+    return known.answer;
 }
 
 const EqFont* InternFont(const gp::FontFamily& family) {

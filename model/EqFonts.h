@@ -10,6 +10,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -66,6 +67,14 @@ struct EqFontState {
     // they are tried (see FamilyWithCharacter); found on first need.
     std::vector<const EqFont*> fallbackFamilies;
     bool fallbackFamiliesFound = false;
+    // The last answers of FamilyWithCharacter, by the character's low bits:
+    // asked for every character laid out, mostly for the same few.
+    struct FamilyAnswer {
+        const EqFont* asked = nullptr;
+        char32_t code = 0;
+        const EqFont* answer = nullptr;
+    };
+    std::array<FamilyAnswer, 256> familyAnswers{};
     // Centred, near line alignment: used for measuring characters.
     gp::StringFormat stringFormat;
     // What loading the equation's style and fonts reported (missing fonts, a

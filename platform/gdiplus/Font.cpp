@@ -293,8 +293,20 @@ void FontFace::readMetrics() {
 }
 
 quint32 FontFace::glyphFor(char32_t code) const {
-    const QList<quint32> glyphs = m_raw.glyphIndexesForString(QString::fromUcs4(&code, 1));
-    return glyphs.size() == 1 ? glyphs.front() : 0;
+    // Asked for every character measured and drawn: no string or list made.
+    QChar units[2];
+    int length = 1;
+    if (QChar::requiresSurrogates(code)) {
+        units[0] = QChar(QChar::highSurrogate(code));
+        units[1] = QChar(QChar::lowSurrogate(code));
+        length = 2;
+    } else {
+        units[0] = QChar(char16_t(code));
+    }
+    quint32 glyphs[2] = {0, 0};
+    int count = 2;
+    if (!m_raw.glyphIndexesForChars(units, length, glyphs, &count) || count != 1) return 0;
+    return glyphs[0];
 }
 
 float FontFace::advance(quint32 glyph) const {
