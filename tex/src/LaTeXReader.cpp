@@ -74,6 +74,15 @@ int textArgumentEnd(QStringView text, int at, const std::vector<int>& braces, CT
 // commands) are math within that text, not delimiters.
 std::vector<Segment> splitSegments(QStringView text, CTeXCode* table) {
     const int n = int(text.size());
+    // Without a dollar or a backslash bracket anywhere there is nothing to
+    // split: the whole text is math.
+    bool delimiters = false;
+    for (int i = 0; i < n && !delimiters; ++i) {
+        const char16_t c = text[i].unicode();
+        const char16_t d = i + 1 < n ? text[i + 1].unicode() : u'\0';
+        delimiters = c == u'$' || (c == u'\\' && (d == u'(' || d == u')' || d == u'[' || d == u']'));
+    }
+    if (!delimiters) return {{0, n}};
     const std::vector<int> braces = braceMatches(text);
     struct TextArgument {
         int start;
