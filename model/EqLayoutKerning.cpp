@@ -46,10 +46,10 @@ const EqElement* elementBefore(const EqElement* script) {
 // Names of functions and operators set in upright letters ("sin", "det").
 bool isFunctionName(const char16_t* run, int length) {
     static const char* const kNames[] = {
-        "arccos", "arccot", "arccsc", "arcsec", "arcsin", "arctan", "arg", "cos",    "cosh", "cot", "coth",
-        "csc",    "csch",   "deg",    "det",    "dim",    "exp",    "gcd", "hom",    "inf",  "ker", "lg",
-        "lim",    "liminf", "limsup", "ln",     "log",    "max",    "min", "Pr",     "sec",  "sech", "sgn",
-        "sin",    "sinh",   "sup",    "tan",    "tanh",
+        "arccos", "arccot", "arccsc", "arcsec", "arcsin", "arctan", "arg", "cos", "cosh", "cot", "coth",
+        "csc", "csch", "deg", "det", "dim", "exp", "gcd", "hom", "inf", "ker", "lg", "lcm", "lim", "liminf",
+        "limsup", "ln", "log", "max", "min", "mod", "Pr", "sec", "sech", "sgn", "sin", "sinh", "sup", "tan",
+        "tanh",
     };
     for (const char* name : kNames) {
         int i = 0;

@@ -227,7 +227,8 @@ INSTANTIATE_TEST_SUITE_P(Formulas, NameGap,
                          ::testing::Values(NameCase{"\\sin h", 2, true}, NameCase{"\\det A", 2, true},
                                            NameCase{"\\sin a", 2, true}, NameCase{"\\log x", 2, true},
                                            NameCase{"\\arcsin y", 5, true}, NameCase{"\\sin 2", 2, true},
-                                           NameCase{"\\sin\\theta", 2, true}, NameCase{"\\mathrm{ab}x", 1, false},
+                                           NameCase{"\\sin\\theta", 2, true}, NameCase{"\\bmod b", 2, true},
+                                           NameCase{"\\mathrm{ab}x", 1, false},
                                            NameCase{"\\mathrm{d}x", 0, false}));
 
 // ---- labelled braces
