@@ -41,16 +41,18 @@ struct Drawn {
     EqElement* line() const { return eq->lines.empty() ? nullptr : eq->lines.front(); }
 };
 
-Drawn draw(const char* latex) {
-    Drawn d;
-    EqLayoutSettings style;
-    SetDefaultLayoutSettings(style);
-    d.eq = std::make_unique<EqModel>(style);
+// Reads latex into eq with the built-in name table.
+bool readFormula(const char* latex, EqModel* eq) {
     CTeXCode names;
     TeXReadContext context;
     context.names = &names;
-    const LaTeXReadResult r = ReadLaTeXInto(QString::fromUtf8(latex), d.eq.get(), context);
-    if (!r.ok) {
+    return ReadLaTeXInto(QString::fromUtf8(latex), eq, context).ok;
+}
+
+Drawn draw(const char* latex) {
+    Drawn d;
+    d.eq = std::make_unique<EqModel>(test::builtInStyle());
+    if (!readFormula(latex, d.eq.get())) {
         d.problem = "not read";
         return d;
     }
@@ -244,13 +246,8 @@ class BraceLabel : public ::testing::TestWithParam<BraceTreeCase> {};
 // A label on the brace's own side becomes a limit with the brace as its base.
 TEST_P(BraceLabel, IsALimitOnTheBracesSide) {
     const BraceTreeCase& c = GetParam();
-    EqLayoutSettings style;
-    SetDefaultLayoutSettings(style);
-    EqModel eq(style);
-    CTeXCode names;
-    TeXReadContext context;
-    context.names = &names;
-    ASSERT_TRUE(ReadLaTeXInto(QString::fromUtf8(c.latex), &eq, context).ok);
+    EqModel eq(test::builtInStyle());
+    ASSERT_TRUE(readFormula(c.latex, &eq));
     const EqElement* first = eq.lines.front()->next;
     ASSERT_NE(first, nullptr);
     EXPECT_EQ(first->type, c.type);
