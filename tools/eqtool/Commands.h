@@ -44,6 +44,7 @@ int runRender(const QStringList& args);
 int runGallery(const QStringList& args);
 int runFromLatex(const QStringList& args);
 int runFromMathml(const QStringList& args);
+int runSheet(const QStringList& args);
 
 // Helpers shared by the commands.
 void printOut(const QString& text);

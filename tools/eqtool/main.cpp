@@ -13,6 +13,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QApplication>
 #include <QGuiApplication>
 #include <QTemporaryDir>
 
@@ -37,6 +38,7 @@ const Command kCommands[] = {
     {"from-mathml", "FILE -o FILE", runFromMathml},
     {"builders-sheet", "-o FILE", runBuildersSheet},
     {"icons-sheet", "-o FILE.png [--icons DIR]", runIconsSheet},
+    {"sheet", "--script FILE [--size W,H] [--latex TEXT | --in FILE] -o OUT.png [--dump]", runSheet},
 };
 
 QString usageText() {
@@ -118,8 +120,9 @@ void printReport(const QStringList& lines, const QString& source) {
 }
 
 int runMain(int argc, char** argv) {
-    // The sheet commands draw text, which needs a GUI application; without a
-    // display it runs on the offscreen platform.
+    // The sheet commands draw text, and the sheet command runs an editing
+    // widget, which needs a widget application; without a display it runs on
+    // the offscreen platform.
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     // Without a runtime folder Qt warns on every run and falls back to a
     // shared one; a private folder for this run keeps standard error for
@@ -129,7 +132,7 @@ int runMain(int argc, char** argv) {
         runtime = std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/eqtool-runtime-XXXXXX"));
         if (runtime->isValid()) qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime->path()));
     }
-    QGuiApplication application(argc, argv);
+    QApplication application(argc, argv);
     // Options and language come from the registry; what opening it found
     // (a damaged database put aside) is shown once.
     app().loadOptions();

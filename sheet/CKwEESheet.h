@@ -1,0 +1,261 @@
+// The editing sheet: the widget that shows and edits an equation.
+//
+// The sheet renders the equation into an off-screen picture (the render
+// bitmap; with a selection, the display bitmap holds the render bitmap with
+// the selection painted over it) and only copies a picture to the screen when
+// it paints. The caret is a rectangle inverted over that picture, blinking on
+// timer 1. Window services (invalidation, timers, mouse capture, cursor,
+// scroll bars, sleeps) go through a SheetBackend, so the same sheet runs on
+// screen and headless; what the sheet asks of the view, the document and the
+// application goes through a SheetHost.
+//
+// Every change of the equation runs in this order: an undo snapshot
+// (PushUndo), the change on the element tree, Refresh (layout of the lines
+// whose cached pictures were dropped, rendering, repaint), and the document's
+// modified notification.
+#pragma once
+
+#include "model/RenderContext.h"
+#include "platform/AppContext.h"
+#include "sheet/SheetBackend.h"
+#include "sheet/SheetHost.h"
+#include "sheet/editing/EditOps.h"
+#include "sheet/editing/HotkeyTable.h"
+#include "sheet/editing/Selection.h"
+#include "sheet/editing/SymbolKey.h"
+#include "sheet/editing/Undo.h"
+#include "sheet/editing/WordLists.h"
+
+#include <QImage>
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+#include <mutex>
+
+namespace toliva {
+
+class EqModel;
+struct EqElement;
+
+class CKwEESheet : public QWidget {
+public:
+    // The caret's blink timer and its period.
+    static constexpr int kCaretTimer = 1;
+    static constexpr int kCaretBlinkMs = 500;
+    // The display scale in pixels per point is the editor scale times this.
+    static constexpr float kPixelsPerPoint = 0.7046f;
+    // Scrolling steps in pixels; thumb positions are taken in steps of 10.
+    static constexpr int kLineStep = 50;
+    static constexpr int kPageStep = 200;
+    static constexpr int kThumbStep = 10;
+    // The wait for the main window to be minimised before a capture, in polls
+    // of 100 ms, and the wait for the capture, in polls of 100 ms.
+    static constexpr int kIconicPolls = 50;
+    static constexpr int kCapturePolls = 1000;
+    // The selection's fill.
+    static constexpr gp::ARGB kSelectionFill = 0x328080FF;
+
+    // app: the editor scale, the option word and the folders; render: the
+    // symbol library and the measurer (the sheet keeps a copy). host and
+    // backend may be null: a host that does nothing and the on-screen
+    // services.
+    CKwEESheet(AppContext& app, const RenderContext& render, SheetHost* host = nullptr,
+               std::unique_ptr<SheetBackend> backend = nullptr, QWidget* parent = nullptr);
+    ~CKwEESheet() override;
+
+    // ---- content
+
+    // Takes the equation (not owned; null shows nothing).
+    void SetEquation(EqModel* eq);
+    EqModel* equation() const { return m_eq; }
+    // Mode 0: lays out the lines whose pictures were dropped, renders,
+    // repaints and notifies an embedded document; -1: renders from the
+    // cached line pictures and repaints only.
+    void Refresh(int mode);
+    // After a change made outside the sheet's own operations.
+    void CommitExternalEdit();
+    void RenderEquation(int mode);
+    void ComposeSelection();
+    // The sheet has been painted once: before, Refresh does nothing. Runs
+    // what the first paint does when it has not happened yet.
+    void ShowFirstPicture();
+    bool hasBeenShown() const { return m_shown; }
+    float displayScale() const { return m_app.eeScale * kPixelsPerPoint; }
+    // The editor scale, clamped to 0.2 .. 20; a change drops the cached
+    // line pictures and renders again.
+    void SetEditorScale(float scale);
+    // The picture the sheet shows (render or display bitmap), null before the
+    // first render; its used part is the client size.
+    const QImage* shownPicture() const;
+    QRect clientRect() const { return m_client; }
+
+    // ---- scrolling
+
+    void UpdateScrollRanges();
+    int scrollX() const { return m_backend->scrollBar(Qt::Horizontal).position; }
+    int scrollY() const { return m_backend->scrollBar(Qt::Vertical).position; }
+    int hScrollMax() const { return m_hScrollMax; }
+    int vScrollMax() const { return m_vScrollMax; }
+    // A scroll-bar action (line, page, thumb).
+    void OnHScroll(ScrollAction action, int thumb);
+    void OnVScroll(ScrollAction action, int thumb);
+    // False (and nothing done) for 0, for a negative delta at position 0 and
+    // for a positive one at or beyond the maximum.
+    bool ScrollHorz(int delta, bool restart);
+    bool ScrollVert(int delta, bool restart);
+    void EnsureCaretVisible();
+
+    // ---- caret
+
+    struct CaretGeometry {
+        QRect bar;
+        QRect underline;
+        bool hasUnderline = false;
+    };
+    // Where the caret is drawn for the current caret element and layout.
+    CaretGeometry ComputeCaretGeometry() const;
+    // The geometry of the caret as drawn last (kept for erasing it).
+    const CaretGeometry& caretGeometry() const { return m_caret; }
+    bool caretDrawn() const { return m_caretDrawn; }
+    bool caretRunning() const { return m_caretRunning; }
+    bool caretEnabled() const { return m_caretEnabled; }
+    void StartCaret();
+    void StopCaret();
+    void OnTimer(int id);
+    void SetCaretElement(EqElement* e);
+    QPoint GetCaretScreenPoint() const;
+    void MoveCaretToPoint(QPoint clientPoint);
+
+    // ---- selection, styles, marks
+
+    SheetSelection& selection() { return m_sel; }
+    void ClearSelection(bool rebuild);
+    void SelectRange(EqElement* anchor, EqElement* caret);
+    void SelectAll();
+    int SelectionScope() const;
+    // Character style 1-4, 16, 17 (-1 toggles upright and italic) of the
+    // selection, or of the caret element without one.
+    void SetSelectionStyle(int style);
+    void SetSelectionColour(gp::ARGB colour);
+    void ChooseSelectionColour();
+    void SetSelectionFlags(uint8_t flags);
+    void MarkOccurrences();
+    void ResetFindMarks(bool flag);
+
+    // ---- undo
+
+    void PushUndo(bool lineOnly);
+    void DropUnchangedUndo();
+    void Undo();
+    void Redo();
+    void ClearUndoStack() { m_undo.ClearUndoStack(); }
+    void ClearRedoStack() { m_undo.ClearRedoStack(); }
+    UndoHistory& undoHistory() { return m_undo; }
+
+    // ---- commands, symbol keys, keys
+
+    void ExecuteCommand(int code);
+    void ExecuteSymbolKey(const SymbolKey& key, bool freshEquation = false);
+    void InsertElementKey(const InsertionKey& key, bool refresh);
+    // A key press: the built-in keys, then the hotkey table, then a typed
+    // character. True when the key was used.
+    bool HandleKeyMessage(int qtKey, Qt::KeyboardModifiers modifiers, const QString& text, bool keypad);
+    HotkeyTable& hotkeys() { return *m_hotkeys; }
+    WordLists& wordLists() { return m_words; }
+    // The current character type of typed characters (1 upright, 2 italic,
+    // 3 bold, 4 bold italic, 16, 17).
+    int typingType = EqTypeCharItalic;
+    bool autoWords = true;
+
+    // ---- the rest of the window
+
+    // The screen capture for recognition: minimise, start the capture
+    // program, wait for its outcome, restore, hand a taken image on.
+    void RunCapture();
+    // Where the capture program's lock is looked for; empty: CaptureLockPath().
+    QString captureLockPath;
+    void CloseIfEmbedded();
+
+    // The drag of a selection that is pressed on; set by the clipboard code.
+    // Returns whether a drag ran. Without it, a press in the selection is an
+    // ordinary press.
+    std::function<bool(QPoint clientPoint)> dragSelection;
+
+    SheetBackend& backend() { return *m_backend; }
+    SheetHost& host() { return *m_host; }
+    AppContext& appContext() { return m_app; }
+    const RenderContext& renderContext() const { return m_render; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
+
+private:
+    struct PendingKey {
+        int32_t type = -1;
+        uint16_t ch = 0;
+    };
+
+    void refresh(int mode, bool notify);
+    void ensureBitmaps();
+    void drawCaret(bool on);
+    bool scrollBy(Qt::Orientation o, int delta, bool restart);
+    void onScrollAction(Qt::Orientation o, ScrollAction action, int thumb);
+    void refreshPictureCurrent();
+    // Keys (CKwEESheetKeys.cpp).
+    bool OnKeyDown(int qtKey, bool ctrl, bool shift, bool alt);
+    bool OnShortcutKey(int qtKey, bool ctrl, bool shift, bool alt);
+    bool ClassifyChar(uint16_t ch);
+    void InsertTypedKey();
+    void moveCaretByKey(EqElement* target, bool shift);
+    void deleteAtCaret(bool forward);
+    void OnEnterKey();
+    void OnEscape();
+
+    AppContext& m_app;
+    RenderContext m_render;
+    SheetHost* m_host;
+    std::unique_ptr<SheetBackend> m_backend;
+    EqModel* m_eq = nullptr;
+
+    WordLists m_words;
+    UndoHistory m_undo;
+    SheetSelection m_sel;
+    EqElement* m_pressCaret = nullptr;
+    std::unique_ptr<HotkeyTable> m_hotkeys;
+
+    int m_hScrollMax = 0;
+    int m_vScrollMax = 0;
+    QRect m_client{0, 0, 10, 10};
+
+    QImage m_renderBitmap;
+    QImage m_displayBitmap;
+    QSize m_usedSize;
+    const QImage* m_shownBitmap = nullptr;
+    mutable std::recursive_mutex m_cs;
+
+    CaretGeometry m_caret;
+    bool m_caretDrawn = false;
+    bool m_caretRunning = false;
+    bool m_caretElementVisible = true;
+
+    bool m_shown = false;
+    bool m_caretEnabled = false;
+    bool m_pictureCurrent = false;
+    bool m_mouseSelecting = false;
+    bool m_dragging = false;
+    bool m_tearingDown = false;
+
+    PendingKey m_lastKey;
+    PendingKey m_pendingKey;
+};
+
+}  // namespace toliva

@@ -1,0 +1,53 @@
+// A script runner that drives an editing sheet through its own entry points:
+// the key, mouse and wheel events it receives from the window system, its
+// command dispatcher and its symbol keys. Used by tests and by
+// "eqtool sheet" to show what a sequence of edits does.
+//
+// One command per line; blank lines and lines starting with '#' are skipped:
+//   type TEXT            each character of TEXT as a typed key
+//   key NAME             one key press: Left, Shift+Right, Ctrl+Home, Tab,
+//                        Enter, Backspace, Delete, Esc, F3, Ctrl+A, Ctrl+1 ...
+//   click X,Y            left button press and release at the client point
+//   dblclick X,Y         a double click there
+//   drag X1,Y1 X2,Y2     press at the first point, move to the second, release
+//   wheel N [ctrl|shift] N wheel notches (negative: towards the user)
+//   cmd CODE             a command code for the dispatcher
+//   sym KIND CODE CHAR   a symbol key
+//   undo, redo           the two commands
+//   size W,H             resizes the sheet
+//   scroll X,Y           moves the scroll bars' thumbs to X and Y
+//   caret                one tick of the caret's blink timer
+// A line that is none of these stops the script with an error naming its
+// line number.
+#pragma once
+
+#include <QString>
+
+namespace toliva {
+
+class CKwEESheet;
+class HeadlessSheetBackend;
+
+struct SheetScriptResult {
+    bool ok = true;
+    int line = 0;  // 1-based line of the error
+    QString error;
+    int commands = 0;  // lines carried out
+};
+
+class SheetScript {
+public:
+    // backend: the sheet's headless backend, whose timer the "caret" command
+    // ticks (null: the command does nothing).
+    SheetScript(CKwEESheet& sheet, HeadlessSheetBackend* backend);
+
+    SheetScriptResult run(const QString& script);
+    // One line; false with the reason when it is not understood.
+    bool runLine(const QString& line, QString* error);
+
+private:
+    CKwEESheet& m_sheet;
+    HeadlessSheetBackend* m_backend;
+};
+
+}  // namespace toliva
