@@ -1,0 +1,130 @@
+// The editing sheet: a typed character in the middle of a 50-line equation
+// from the key event to the repainted back buffer, a caret move by key, and a
+// whole-equation undo snapshot of a 1,000-line equation taken and restored.
+#include "model/EqBuilder.h"
+#include "model/EqElement.h"
+#include "model/EqModel.h"
+#include "model/EqStream.h"
+#include "model/RenderContext.h"
+#include "platform/AppContext.h"
+#include "sheet/CKwEESheet.h"
+#include "sheet/SheetBackend.h"
+#include "sheet/editing/Undo.h"
+#include "tests/common/ModelFixtures.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QKeyEvent>
+
+#include <cstdlib>
+
+using namespace toliva;
+
+namespace {
+
+// y_k = a x^2 + b/(c + sqrt(d)) - 12.5 : about 25 elements.
+void addLine(EqBuilder& b, int k) {
+    EqElement* line = b.line();
+    b.text(line, u"y", EqTypeCharItalic);
+    EqElement* sub = b.add(line, 174, 1);
+    b.text(EqBuilder::arg(sub, 0), k % 2 ? u"k" : u"n", EqTypeCharItalic);
+    b.text(line, u"=ax", EqTypeCharItalic);
+    EqElement* sup = b.add(line, 173, 1);
+    b.text(EqBuilder::arg(sup, 0), u"2");
+    b.text(line, u"+");
+    EqElement* frac = b.add(line, EqTypeFraction, 2);
+    b.text(EqBuilder::arg(frac, 0), u"b", EqTypeCharItalic);
+    EqElement* den = EqBuilder::arg(frac, 1);
+    b.text(den, u"c+", EqTypeCharItalic);
+    EqElement* root = b.add(den, 136, 1);
+    b.text(EqBuilder::arg(root, 0), u"d", EqTypeCharItalic);
+    b.text(line, u"-12.5");
+}
+
+const RenderContext& programContext() {
+    static const RenderContext context = RenderContext::FromDataFolder();
+    return context;
+}
+
+// A shown headless sheet of 1200 x 900 over 50 lines, the caret in the
+// middle of line 25.
+struct SheetFixture {
+    AppContext app;
+    EqModel eq{test::builtInStyle()};
+    HeadlessSheetBackend* backend = nullptr;
+    std::unique_ptr<CKwEESheet> sheet;
+
+    SheetFixture() {
+        EqBuilder b(&eq);
+        for (int k = 0; k < 50; ++k) addLine(b, k);
+        auto owned = std::make_unique<HeadlessSheetBackend>();
+        backend = owned.get();
+        sheet = std::make_unique<CKwEESheet>(app, programContext(), nullptr, std::move(owned));
+        sheet->setAttribute(Qt::WA_DontShowOnScreen);
+        sheet->resize(1200, 900);
+        sheet->show();
+        sheet->SetEquation(&eq);
+        sheet->ShowFirstPicture();
+        EqElement* caret = eq.lines[25];
+        for (int i = 0; i < 4; ++i) caret = caret->next;  // after "y_k="
+        sheet->SetCaretElement(caret);
+    }
+    void key(int k, const QString& text = {}) {
+        QKeyEvent e(QEvent::KeyPress, k, Qt::NoModifier, text);
+        QApplication::sendEvent(sheet.get(), &e);
+    }
+};
+
+// One iteration types a character and deletes it again: two keystrokes,
+// each laid out, rendered into the back buffer and invalidated.
+void BM_SheetKeystroke(benchmark::State& state) {
+    SheetFixture f;
+    for (auto _ : state) {
+        f.key(Qt::Key_Q, QStringLiteral("q"));
+        f.key(Qt::Key_Backspace);
+        benchmark::DoNotOptimize(f.sheet->shownPicture());
+    }
+    state.counters["per_key"] =
+        benchmark::Counter(double(state.iterations()) * 2, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+BENCHMARK(BM_SheetKeystroke)->Unit(benchmark::kMillisecond);
+
+// One iteration moves the caret right and back left: two moves.
+void BM_SheetCaretMove(benchmark::State& state) {
+    SheetFixture f;
+    for (auto _ : state) {
+        f.key(Qt::Key_Right);
+        f.key(Qt::Key_Left);
+    }
+    state.counters["per_move"] =
+        benchmark::Counter(double(state.iterations()) * 2, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+BENCHMARK(BM_SheetCaretMove)->Unit(benchmark::kMicrosecond);
+
+// A whole snapshot of 1,000 lines taken and restored.
+void BM_SnapshotRestore(benchmark::State& state) {
+    EqModel eq(test::builtInStyle());
+    EqBuilder b(&eq);
+    for (int k = 0; k < 1000; ++k) addLine(b, k);
+    SetEquationCaret(&eq, eq.lines[500]->next);
+    for (auto _ : state) {
+        UndoSnapshot snapshot;
+        TakeSnapshot(snapshot, &eq);
+        RestoreSnapshot(snapshot, &eq);
+        benchmark::DoNotOptimize(eq.lines.size());
+    }
+    state.counters["bytes"] = double(EquationToBytes(&eq, true).size());
+}
+BENCHMARK(BM_SnapshotRestore)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    QApplication application(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

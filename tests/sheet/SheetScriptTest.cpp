@@ -1,0 +1,261 @@
+// The script runner: what each command sends to the sheet, errors with
+// their line numbers, and short edit scripts end to end through the sheet's
+// key handling, symbol keys, commands and undo.
+#include "model/EqBuilder.h"
+#include "model/EqDump.h"
+#include "model/EqModel.h"
+#include "model/EqStream.h"
+#include "sheet/CKwEESheet.h"
+#include "sheet/SheetBackend.h"
+#include "sheet/SheetScript.h"
+#include "tests/common/ModelFixtures.h"
+#include "tests/model/EqLayoutTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QObject>
+
+namespace toliva {
+namespace {
+
+// Records the input events that reach the sheet (and lets them through).
+class EventLog : public QObject {
+public:
+    struct Entry {
+        QEvent::Type type;
+        int key = 0;
+        Qt::KeyboardModifiers modifiers;
+        QString text;
+        QPoint point;
+    };
+    bool eventFilter(QObject*, QEvent* e) override {
+        switch (e->type()) {
+        case QEvent::KeyPress: {
+            auto* k = static_cast<QKeyEvent*>(e);
+            entries.push_back({e->type(), k->key(), k->modifiers(), k->text(), {}});
+            break;
+        }
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::MouseMove: {
+            auto* m = static_cast<QMouseEvent*>(e);
+            entries.push_back({e->type(), 0, m->modifiers(), {}, m->position().toPoint()});
+            break;
+        }
+        default: break;
+        }
+        return false;
+    }
+    std::vector<Entry> entries;
+};
+
+class SheetScriptTest : public ::testing::Test {
+protected:
+    SheetScriptTest() : eq(test::builtInStyle()) {
+        auto owned = std::make_unique<HeadlessSheetBackend>();
+        backend = owned.get();
+        sheet = std::make_unique<CKwEESheet>(app, test::programContext(), nullptr, std::move(owned));
+        sheet->setAttribute(Qt::WA_DontShowOnScreen);
+        sheet->resize(400, 200);
+        sheet->show();
+        sheet->SetEquation(&eq);
+        sheet->ShowFirstPicture();
+        script = std::make_unique<SheetScript>(*sheet, backend);
+    }
+
+    SheetScriptResult run(const char* text) { return script->run(QString::fromUtf8(text)); }
+
+    AppContext app;
+    EqModel eq;
+    HeadlessSheetBackend* backend = nullptr;
+    std::unique_ptr<CKwEESheet> sheet;
+    std::unique_ptr<SheetScript> script;
+};
+
+TEST_F(SheetScriptTest, KeyNamesBecomeKeyPressesWithTheirModifiers) {
+    EventLog log;
+    sheet->installEventFilter(&log);
+    struct Case {
+        const char* line;
+        int key;
+        Qt::KeyboardModifiers modifiers;
+    };
+    const Case cases[] = {
+        {"key Ctrl+Left", Qt::Key_Left, Qt::ControlModifier},
+        {"key Shift+Right", Qt::Key_Right, Qt::ShiftModifier},
+        {"key Home", Qt::Key_Home, Qt::NoModifier},
+        {"key Ctrl+End", Qt::Key_End, Qt::ControlModifier},
+        {"key Tab", Qt::Key_Tab, Qt::NoModifier},
+        {"key Enter", Qt::Key_Return, Qt::NoModifier},
+        {"key Backspace", Qt::Key_Backspace, Qt::NoModifier},
+        {"key Delete", Qt::Key_Delete, Qt::NoModifier},
+        {"key Esc", Qt::Key_Escape, Qt::NoModifier},
+        {"key F3", Qt::Key_F3, Qt::NoModifier},
+        {"key Ctrl+A", Qt::Key_A, Qt::ControlModifier},
+        {"key Ctrl+Z", Qt::Key_Z, Qt::ControlModifier},
+        {"key Ctrl+1", Qt::Key_1, Qt::ControlModifier},
+        {"key Ctrl+Shift+Alt+F", Qt::Key_F, Qt::ControlModifier | Qt::ShiftModifier | Qt::AltModifier},
+    };
+    for (const Case& c : cases) {
+        log.entries.clear();
+        QString error;
+        ASSERT_TRUE(script->runLine(QString::fromLatin1(c.line), &error)) << c.line << ": " << error.toStdString();
+        ASSERT_EQ(log.entries.size(), 1u) << c.line;
+        EXPECT_EQ(log.entries[0].key, c.key) << c.line;
+        EXPECT_EQ(log.entries[0].modifiers, c.modifiers) << c.line;
+    }
+    // Typed text: one press per character, carrying the character.
+    log.entries.clear();
+    ASSERT_TRUE(script->runLine(QStringLiteral("type aB+"), nullptr));
+    ASSERT_EQ(log.entries.size(), 3u);
+    EXPECT_EQ(log.entries[0].text, QStringLiteral("a"));
+    EXPECT_EQ(log.entries[1].text, QStringLiteral("B"));
+    EXPECT_EQ(log.entries[1].modifiers, Qt::ShiftModifier);
+    EXPECT_EQ(log.entries[2].text, QStringLiteral("+"));
+}
+
+TEST_F(SheetScriptTest, MouseCommandsSendPressesMovesAndReleases) {
+    EventLog log;
+    sheet->installEventFilter(&log);
+    ASSERT_TRUE(run("click 12,34\ndblclick 5,6\ndrag 0,0 40,20").ok);
+    std::vector<QEvent::Type> types;
+    for (const auto& e : log.entries) types.push_back(e.type);
+    const std::vector<QEvent::Type> expected = {
+        QEvent::MouseButtonPress, QEvent::MouseButtonRelease,                                // click
+        QEvent::MouseButtonPress, QEvent::MouseButtonRelease, QEvent::MouseButtonDblClick,  // dblclick
+        QEvent::MouseButtonRelease,
+        QEvent::MouseButtonPress, QEvent::MouseMove, QEvent::MouseMove, QEvent::MouseMove,  // drag
+        QEvent::MouseMove, QEvent::MouseButtonRelease};
+    EXPECT_EQ(types, expected);
+    EXPECT_EQ(log.entries[0].point, QPoint(12, 34));
+    EXPECT_EQ(log.entries.back().point, QPoint(40, 20));
+}
+
+TEST_F(SheetScriptTest, AnUnknownOrMalformedLineIsAnErrorWithItsNumber) {
+    struct Case {
+        const char* script;
+        int line;
+    };
+    const Case cases[] = {
+        {"# comment\n\nfrobnicate", 3},
+        {"type x\nkey NoSuchKey", 2},
+        {"click 1", 1},
+        {"wheel 1 alt", 1},
+        {"sym 3 128", 1},
+        {"sym 3 128 70000", 1},
+        {"cmd", 1},
+        {"size 0,10", 1},
+        {"undo now", 1},
+        {"caret\n  # indented comment\nscroll 1;2", 3},
+    };
+    for (const Case& c : cases) {
+        const SheetScriptResult r = run(c.script);
+        EXPECT_FALSE(r.ok) << c.script;
+        EXPECT_EQ(r.line, c.line) << c.script;
+        EXPECT_FALSE(r.error.isEmpty());
+    }
+    const SheetScriptResult fine = run("# only comments\n\n   \n# and blanks");
+    EXPECT_TRUE(fine.ok);
+    EXPECT_EQ(fine.commands, 0);
+}
+
+TEST_F(SheetScriptTest, SizeScrollWheelAndCaretReachTheSheet) {
+    EqBuilder b(&eq);
+    for (int i = 0; i < 40; ++i) b.text(b.line(), u"abcdefghijklmnopqrstuvwxyzabcdefghijklmnopqrstuvwxyz", EqTypeCharItalic);
+    sheet->SetEquation(&eq);
+    ASSERT_TRUE(run("size 300,150").ok);
+    EXPECT_EQ(sheet->size(), QSize(300, 150));
+    ASSERT_TRUE(run("scroll 237,237").ok);
+    EXPECT_EQ(sheet->scrollX(), 230);
+    EXPECT_EQ(sheet->scrollY(), 230);
+    ASSERT_TRUE(run("wheel -1").ok);
+    EXPECT_EQ(sheet->scrollY(), 350);
+    ASSERT_TRUE(run("wheel 1 shift").ok);
+    EXPECT_EQ(sheet->scrollX(), 110);
+    const float scale = app.eeScale;
+    ASSERT_TRUE(run("wheel 1 ctrl").ok);
+    EXPECT_NEAR(app.eeScale, scale + 0.2f, 1e-5);
+    ASSERT_TRUE(run("cmd 29").ok);  // the standard zoom
+    EXPECT_FLOAT_EQ(app.eeScale, 2.0f);
+    // Back to the caret's line, at the top.
+    ASSERT_TRUE(run("scroll 0,0").ok);
+    sheet->StopCaret();
+    sheet->StartCaret();
+    const bool drawn = sheet->caretDrawn();
+    ASSERT_TRUE(run("caret").ok);
+    EXPECT_NE(sheet->caretDrawn(), drawn);
+    ASSERT_TRUE(run("caret").ok);
+    EXPECT_EQ(sheet->caretDrawn(), drawn);
+}
+
+// ---- edit scripts through the sheet's own entry points
+
+TEST_F(SheetScriptTest, TypingInsertsCharactersAndOperators) {
+    ASSERT_TRUE(run("type a+b").ok);
+    const EqElement* head = eq.lines.at(0);
+    ASSERT_NE(head->next, nullptr);
+    EXPECT_EQ(head->next->ch, u'a');
+    ASSERT_NE(head->next->next, nullptr);
+    EXPECT_EQ(head->next->next->type, 1042);
+    ASSERT_NE(head->next->next->next, nullptr);
+    EXPECT_EQ(head->next->next->next->ch, u'b');
+    EXPECT_EQ(GetEquationCaret(&eq), head->next->next->next);
+}
+
+TEST_F(SheetScriptTest, AFractionBySymbolKeyTakesTheTypedArguments) {
+    ASSERT_TRUE(run("sym 3 128 0\ntype a\nkey Tab\ntype b").ok);
+    const EqElement* frac = eq.lines.at(0)->next;
+    ASSERT_NE(frac, nullptr);
+    ASSERT_EQ(frac->type, EqTypeFraction);
+    ASSERT_EQ(frac->children.size(), 2u);
+    ASSERT_NE(frac->children[0]->next, nullptr);
+    EXPECT_EQ(frac->children[0]->next->ch, u'a');
+    ASSERT_NE(frac->children[1]->next, nullptr);
+    EXPECT_EQ(frac->children[1]->next->ch, u'b');
+}
+
+TEST_F(SheetScriptTest, UndoAndRedoGiveBackTheBytes) {
+    const QByteArray start = EquationToBytes(&eq);
+    ASSERT_TRUE(run("sym 3 128 0\ntype x").ok);
+    const QByteArray end = EquationToBytes(&eq);
+    ASSERT_NE(start, end);
+    ASSERT_TRUE(run("undo\nundo").ok);
+    EXPECT_EQ(EquationToBytes(&eq), start);
+    ASSERT_TRUE(run("redo\nredo").ok);
+    EXPECT_EQ(EquationToBytes(&eq), end);
+    ASSERT_TRUE(run("key Ctrl+Z\nkey Ctrl+Z\nkey Ctrl+Y\nkey Ctrl+Y").ok);
+    EXPECT_EQ(EquationToBytes(&eq), end);
+}
+
+TEST_F(SheetScriptTest, TheDefaultCtrlPInsertsPiNotAControlCharacter) {
+    sheet->ExecuteSymbolKey(SymbolKey{4, 2, 960});
+    const EqElement* e = eq.lines.at(0)->next;
+    ASSERT_NE(e, nullptr);
+    EXPECT_EQ(e->ch, 960);
+    // Without a character nothing is inserted.
+    sheet->ExecuteSymbolKey(SymbolKey{4, 2, 0});
+    EXPECT_EQ(e->next, nullptr);
+    // An upright symbol of kind 6 keeps its type whatever the typing style.
+    sheet->ExecuteSymbolKey(SymbolKey{6, 176, 0});
+    ASSERT_NE(e->next, nullptr);
+    EXPECT_EQ(e->next->type, EqTypeCharUpright);
+    EXPECT_EQ(e->next->ch, 176);
+}
+
+TEST_F(SheetScriptTest, SelectAllAndRestyleThroughTheKeys) {
+    ASSERT_TRUE(run("type ab\nkey Ctrl+A\nkey Ctrl+3").ok);
+    const EqElement* a = eq.lines.at(0)->next;
+    ASSERT_NE(a, nullptr);
+    ASSERT_NE(a->next, nullptr);
+    EXPECT_EQ(a->type, 3);
+    EXPECT_EQ(a->next->type, 3);
+    EXPECT_TRUE(sheet->selection().exists());
+    ASSERT_TRUE(run("key Esc").ok);
+    EXPECT_FALSE(sheet->selection().exists());
+}
+
+}  // namespace
+}  // namespace toliva

@@ -1,0 +1,169 @@
+// Undo and redo under random edit runs driven through the sheet's own entry
+// points (typed keys, symbol keys, Backspace, Delete, Enter, arrows, Shift
+// selections, mouse clicks and drags, restyles and mark styles): undoing
+// every step gives back the stream the run started from, redoing every step
+// the stream it ended with. And the depth: 150 changes leave 100 undo steps.
+#include "model/EqBuilder.h"
+#include "model/EqDump.h"
+#include "model/EqModel.h"
+#include "model/EqStream.h"
+#include "sheet/CKwEESheet.h"
+#include "sheet/SheetBackend.h"
+#include "sheet/SheetScript.h"
+#include "tests/common/ModelFixtures.h"
+#include "tests/model/EqLayoutTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+namespace toliva {
+namespace {
+
+class UndoRandomTest : public ::testing::Test {
+protected:
+    void makeSheet(EqModel* eq) {
+        auto owned = std::make_unique<HeadlessSheetBackend>();
+        backend = owned.get();
+        sheet = std::make_unique<CKwEESheet>(app, test::programContext(), nullptr, std::move(owned));
+        sheet->setAttribute(Qt::WA_DontShowOnScreen);
+        sheet->resize(500, 300);
+        sheet->show();
+        sheet->SetEquation(eq);
+        sheet->ShowFirstPicture();
+        script = std::make_unique<SheetScript>(*sheet, backend);
+    }
+
+    void runLine(const QString& line) {
+        QString error;
+        ASSERT_TRUE(script->runLine(line, &error)) << line.toStdString() << ": " << error.toStdString();
+    }
+
+    AppContext app;
+    HeadlessSheetBackend* backend = nullptr;
+    std::unique_ptr<CKwEESheet> sheet;
+    std::unique_ptr<SheetScript> script;
+};
+
+// One random step of an edit run, as a script line.
+QString randomStep(std::mt19937& rng, QSize client) {
+    static const char* const kKeys[] = {"Left",       "Right",      "Up",        "Down",        "Home",
+                                        "End",        "Tab",        "Backspace", "Delete",      "Enter",
+                                        "Shift+Left", "Shift+Right", "Shift+Home", "Shift+End", "Ctrl+Home",
+                                        "Ctrl+End",   "Backspace",  "Delete",    "Ctrl+2",      "Ctrl+1",
+                                        "Ctrl+3",     "Ctrl+5",     "Esc",       "Ctrl+A"};
+    // Fractions, bevelled and small fractions, long division, radicals,
+    // scripts, an integral, a big operator, brackets, a 2-chain bracket pair,
+    // a vector and a cases array.
+    static const int kStructures[] = {128, 129, 132, 131, 136, 137, 173, 174, 175, 181, 290, 308, 337, 338, 367, 369, 370};
+    static const char16_t kChars[] = u"abxyz0123=+-.,()";
+    auto pick = [&rng](int n) { return int(std::uniform_int_distribution<int>(0, n - 1)(rng)); };
+    switch (pick(10)) {
+    case 0:
+    case 1: {
+        QString text;
+        const int n = 1 + pick(4);
+        for (int i = 0; i < n; ++i) text += QChar(kChars[pick(int(std::size(kChars)) - 1)]);
+        return QStringLiteral("type ") + text;
+    }
+    case 2: return QStringLiteral("sym 3 %1 0").arg(kStructures[pick(int(std::size(kStructures)))]);
+    case 3:
+    case 4:
+    case 5: return QStringLiteral("key ") + QLatin1String(kKeys[pick(int(std::size(kKeys)))]);
+    case 6:
+        return QStringLiteral("click %1,%2").arg(pick(client.width())).arg(pick(client.height()));
+    case 7:
+        return QStringLiteral("drag %1,%2 %3,%4")
+            .arg(pick(client.width()))
+            .arg(pick(client.height()))
+            .arg(pick(client.width()))
+            .arg(pick(client.height()));
+    case 8: return QStringLiteral("cmd %1").arg(208 + pick(4));  // mark styles
+    default: return QStringLiteral("sym 6 %1 0").arg(pick(2) ? 176 : 8706);
+    }
+}
+
+TEST_F(UndoRandomTest, UndoingEveryStepGivesTheStartAndRedoingEveryStepTheEnd) {
+    for (uint32_t seed = 1; seed <= 24; ++seed) {
+        SCOPED_TRACE(::testing::Message() << "seed " << seed);
+        EqModel eq(test::builtInStyle());
+        EqBuilder b(&eq);
+        EqElement* line = b.line();
+        b.text(line, u"x+1", EqTypeCharItalic);
+        EqElement* frac = b.add(line, EqTypeFraction, 2);
+        b.text(EqBuilder::arg(frac, 0), u"a", EqTypeCharItalic);
+        b.text(EqBuilder::arg(frac, 1), u"b", EqTypeCharItalic);
+        b.text(b.line(), u"y", EqTypeCharItalic);
+        makeSheet(&eq);
+        const QByteArray start = EquationToBytes(&eq, true);
+
+        std::mt19937 rng(seed);
+        QStringList steps;
+        // Stay below the depth so that the first snapshot is kept.
+        for (int i = 0; i < 80 && sheet->undoHistory().undoCount() < UndoHistory::kDepth - 10; ++i) {
+            steps << randomStep(rng, sheet->clientRect().size());
+            runLine(steps.back());
+            if (HasFatalFailure()) return;
+        }
+        const QByteArray end = EquationToBytes(&eq, true);
+        const int undos = sheet->undoHistory().undoCount();
+        ASSERT_GT(undos, 0) << steps.join(QLatin1Char('\n')).toStdString();
+
+        for (int i = 0; i < undos; ++i) runLine(QStringLiteral("undo"));
+        EXPECT_EQ(sheet->undoHistory().undoCount(), 0);
+        ASSERT_EQ(EquationToBytes(&eq, true), start)
+            << "steps:\n" << steps.join(QLatin1Char('\n')).toStdString() << "\nafter undo:\n"
+            << DumpEquation(eq).toStdString();
+        // One more undo changes nothing.
+        runLine(QStringLiteral("undo"));
+        EXPECT_EQ(EquationToBytes(&eq, true), start);
+
+        EXPECT_EQ(sheet->undoHistory().redoCount(), undos);
+        for (int i = 0; i < undos; ++i) runLine(QStringLiteral("redo"));
+        ASSERT_EQ(EquationToBytes(&eq, true), end) << "steps:\n" << steps.join(QLatin1Char('\n')).toStdString();
+        EXPECT_EQ(sheet->undoHistory().undoCount(), undos);
+        EXPECT_EQ(sheet->undoHistory().redoCount(), 0);
+        sheet.reset();
+    }
+}
+
+TEST_F(UndoRandomTest, HalfwayUndoThenANewEditDropsTheRedoSteps) {
+    EqModel eq(test::builtInStyle());
+    makeSheet(&eq);
+    runLine(QStringLiteral("sym 3 128 0"));
+    runLine(QStringLiteral("type a"));
+    runLine(QStringLiteral("key Tab"));
+    runLine(QStringLiteral("type b"));
+    const QByteArray two = EquationToBytes(&eq, true);
+    runLine(QStringLiteral("key Ctrl+End"));
+    runLine(QStringLiteral("sym 3 136 0"));
+    runLine(QStringLiteral("undo"));
+    EXPECT_EQ(EquationToBytes(&eq, true), two);
+    ASSERT_EQ(sheet->undoHistory().redoCount(), 1);
+    runLine(QStringLiteral("type c"));
+    EXPECT_EQ(sheet->undoHistory().redoCount(), 0);
+    runLine(QStringLiteral("redo"));  // nothing to redo
+    EXPECT_NE(EquationToBytes(&eq, true), two);
+}
+
+TEST_F(UndoRandomTest, HundredAndFiftyChangesLeaveAHundredUndoSteps) {
+    EqModel eq(test::builtInStyle());
+    makeSheet(&eq);
+    std::vector<QByteArray> states{EquationToBytes(&eq, true)};
+    for (int i = 0; i < 150; ++i) {
+        // A structure, then out of it to the end: one change each.
+        runLine(QStringLiteral("sym 3 %1 0").arg(i % 2 ? 128 : 136));
+        runLine(QStringLiteral("key Ctrl+End"));
+        states.push_back(EquationToBytes(&eq, true));
+    }
+    ASSERT_EQ(sheet->undoHistory().undoCount(), 100);
+    for (int i = 0; i < 100; ++i) runLine(QStringLiteral("undo"));
+    EXPECT_EQ(sheet->undoHistory().undoCount(), 0);
+    EXPECT_EQ(EquationToBytes(&eq, true), states[50]);
+    runLine(QStringLiteral("undo"));
+    EXPECT_EQ(EquationToBytes(&eq, true), states[50]);
+    EXPECT_EQ(sheet->undoHistory().redoCount(), 100);
+}
+
+}  // namespace
+}  // namespace toliva
