@@ -1,15 +1,18 @@
 #!/usr/bin/env python3
 """Keeps the lower layers free of widgets.
 
-model/, tex/ and platform/ show no dialog and link no Qt Widgets. This check
-fails when a file there
+model/, tex/, platform/ and the editing logic under sheet/editing/ show no
+dialog and link no Qt Widgets. This check fails when a file there
   - includes a header of a widget module (<QtWidgets/...>, <QWidget>,
     <QDialog>, <QApplication>, <QMessageBox>, <QFileDialog>, ... and the
     modules built on widgets: QtPrintSupport, QtSvgWidgets, QtOpenGLWidgets,
     QScintilla), or anything from uikit/;
   - or when a CMake target defined there links Qt6::Widgets, directly or
     through another target (its compile commands then carry QT_WIDGETS_LIB),
-    or names Qt6::Widgets or toliva_uikit in its CMake files.
+    or names Qt6::Widgets or toliva_uikit in its CMake files;
+  - or when a file under sheet/editing/ includes the sheet's widget headers
+    (sheet/*.h outside sheet/editing/), or a file of sheet/ and one of
+    panels/ include each other.
 
 Usage: tools/check-layers.py [--build-dir build/debug]
 The link check reads compile_commands.json of the build folder; without one
@@ -24,7 +27,9 @@ import re
 import shlex
 import sys
 
-LAYERS = ("model", "tex", "platform")
+LAYERS = ("model", "tex", "platform", "sheet/editing")
+# Targets that must stay free of widgets wherever their folder is.
+WIDGETLESS_TARGETS = ("toliva_editing",)
 SOURCE_EXTENSIONS = (".h", ".hh", ".hpp", ".c", ".cc", ".cpp", ".cxx", ".inc", ".ipp")
 # Qt modules whose headers mean widgets: QtWidgets itself and those built on it.
 WIDGET_MODULES = ("QtWidgets", "QtPrintSupport", "QtSvgWidgets", "QtOpenGLWidgets", "Qsci")
@@ -88,10 +93,30 @@ def check_includes(root, widget_headers):
                 where = f"{rel}:{number}: #include {m.group(1)}{header}{'>' if m.group(1) == '<' else chr(34)}"
                 if "uikit" in parts:
                     problems.append(f"{where}: includes from uikit/")
+                elif rel.startswith("sheet/editing/") and parts[:1] == ["sheet"] and parts[1:2] != ["editing"]:
+                    problems.append(f"{where}: the editing logic includes the sheet's widget code")
                 elif parts and parts[0] in WIDGET_MODULES:
                     problems.append(f"{where}: a {parts[0]} header")
                 elif len(parts) == 1 and parts[0] in widget_headers:
                     problems.append(f"{where}: a Qt Widgets header")
+    return problems
+
+
+def check_sheet_panels(root):
+    """The sheet and the panels never include each other: the shell wires them."""
+    problems = []
+    for own, other in (("sheet", "panels"), ("panels", "sheet")):
+        for folder, _, names in os.walk(os.path.join(root, own)):
+            for name in sorted(names):
+                path = os.path.join(folder, name)
+                if not path.endswith(SOURCE_EXTENSIONS):
+                    continue
+                rel = os.path.relpath(path, root)
+                with open(path, encoding="utf-8", errors="replace") as f:
+                    for number, line in enumerate(f, 1):
+                        m = INCLUDE_RE.match(line)
+                        if m and m.group(2).strip().startswith(other + "/"):
+                            problems.append(f"{rel}:{number}: {own}/ includes {m.group(2).strip()}")
     return problems
 
 
@@ -132,6 +157,8 @@ def check_compile_commands(root, build_dir):
         output = os.path.relpath(os.path.join(entry.get("directory", build_dir), output), build_dir)
         m = re.match(r"^((?:%s)(?:/[^/]+)*)/CMakeFiles/([^/]+)\.dir/" % "|".join(LAYERS), output)
         if not m:
+            m = re.match(r"^(.*?)/CMakeFiles/(%s)\.dir/" % "|".join(WIDGETLESS_TARGETS), output)
+        if not m:
             continue
         if any(a in ("-DQT_WIDGETS_LIB", "-DQT_PRINTSUPPORT_LIB") for a in args):
             key = (m.group(1), m.group(2))
@@ -155,15 +182,18 @@ def main():
     build_dir = os.path.abspath(options.build_dir or os.path.join(root, "build", "debug"))
 
     problems = check_includes(root, widget_header_names())
+    problems += check_sheet_panels(root)
     problems += check_cmake_files(root)
     problems += check_compile_commands(root, build_dir)
     if problems:
-        print("check-layers: model/, tex/ and platform/ must not use Qt Widgets or uikit/:", file=sys.stderr)
+        print("check-layers: model/, tex/, platform/ and sheet/editing/ must not use Qt Widgets or uikit/;"
+              " sheet/ and panels/ must not include each other:", file=sys.stderr)
         for p in problems:
             print("  " + p, file=sys.stderr)
         print(f"check-layers: FAILED ({len(problems)} problems)", file=sys.stderr)
         return 1
-    print("check-layers: model/, tex/ and platform/ use no widgets and nothing from uikit/")
+    print("check-layers: model/, tex/, platform/ and sheet/editing/ use no widgets and nothing from uikit/;"
+          " sheet/ and panels/ keep apart")
     return 0
 
 
