@@ -17,6 +17,7 @@
 #include <QApplication>
 #include <QImage>
 #include <QPixmap>
+#include <QScrollBar>
 #include <QWheelEvent>
 
 #include <cmath>
@@ -269,6 +270,37 @@ TEST_F(SheetWidgetTest, KeepingTheCaretInViewBringsItToTheMiddleOnEitherSide) {
     sheet->EnsureCaretVisible();
     EXPECT_LE(sheet->scrollX(), sheet->hScrollMax());
     EXPECT_TRUE(visible(middle)) << middle->rect.x << "," << middle->rect.y;
+}
+
+TEST_F(SheetWidgetTest, TheOnScreenServicesRunTheSameSheet) {
+    addLines(40, 60);
+    CKwEESheet onScreen(app, test::programContext());
+    onScreen.setAttribute(Qt::WA_DontShowOnScreen);
+    onScreen.resize(400, 300);
+    onScreen.show();
+    onScreen.SetEquation(&eq);
+    onScreen.ShowFirstPicture();
+    // The scroll bars take their strips of the client area.
+    const QRect client = onScreen.clientRect();
+    EXPECT_LT(client.width(), 400);
+    EXPECT_LT(client.height(), 300);
+    auto bars = onScreen.findChildren<QScrollBar*>();
+    ASSERT_EQ(bars.size(), 2);
+    QScrollBar* vertical = bars[0]->orientation() == Qt::Vertical ? bars[0] : bars[1];
+    EXPECT_EQ(vertical->maximum(), onScreen.vScrollMax());
+    // A click on the bar's arrow is the sheet's line step.
+    vertical->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    EXPECT_EQ(onScreen.scrollY(), 50);
+    EXPECT_EQ(vertical->value(), 50);
+    vertical->triggerAction(QAbstractSlider::SliderPageStepAdd);
+    EXPECT_EQ(onScreen.scrollY(), 250);
+    // The blink timer is a real timer.
+    onScreen.StopCaret();
+    onScreen.StartCaret();
+    EXPECT_TRUE(onScreen.backend().timerRunning(CKwEESheet::kCaretTimer));
+    onScreen.StopCaret();
+    EXPECT_FALSE(onScreen.backend().timerRunning(CKwEESheet::kCaretTimer));
+    onScreen.SetEquation(nullptr);
 }
 
 // A main window and capture program played by the test.
