@@ -82,6 +82,7 @@ void CKwEESheet::SetEquation(EqModel* eq) {
     m_sel.forgetElements();
     m_eq = eq;
     m_pendingKey = PendingKey{};
+    m_lastKey = PendingKey{};
     if (!eq) {
         m_backend->invalidate(QRect());
         return;
@@ -456,6 +457,9 @@ void CKwEESheet::mousePressEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton || !m_eq) return;
     const bool shift = event->modifiers() & Qt::ShiftModifier;
     m_pressCaret = GetEquationCaret(m_eq);
+    // The caret goes elsewhere: the next typed key starts an undo step of its
+    // own, whose snapshot holds the line it is typed in.
+    m_lastKey = PendingKey{};
     setFocus();
     m_backend->captureMouse();
     if (m_sel.exists() && dragSelection && PointInSelection(m_sel, point, nullptr)) {

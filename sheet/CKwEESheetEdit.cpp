@@ -148,6 +148,7 @@ void CKwEESheet::DropUnchangedUndo() {
 
 void CKwEESheet::Undo() {
     if (!m_eq || m_undo.undoCount() == 0) return;
+    m_lastKey = PendingKey{};
     StopCaret();
     ClearSelection(false);
     m_undo.Undo(m_eq);
@@ -161,6 +162,7 @@ void CKwEESheet::Undo() {
 
 void CKwEESheet::Redo() {
     if (!m_eq || m_undo.redoCount() == 0) return;
+    m_lastKey = PendingKey{};
     StopCaret();
     ClearSelection(false);
     m_undo.Redo(m_eq);
@@ -430,9 +432,11 @@ bool CKwEESheet::ClassifyChar(uint16_t ch) {
 }
 
 void CKwEESheet::InsertTypedKey() {
-    // A run of characters of one style typed in a row is one undo step.
+    // A run of characters of one style typed in a row is one undo step. A
+    // key that replaces a selection starts a step of its own (its snapshot
+    // must hold what the selection covered).
     const bool sameRun = m_pendingKey.type == m_lastKey.type && isCharacterType(m_pendingKey.type) &&
-                         m_pendingKey.type <= 5;
+                         m_pendingKey.type <= 5 && !m_sel.exists();
     if (sameRun) m_undo.recording = false;
     const PendingKey pending = m_pendingKey;
     PushUndo(SelectionScope() == 2);

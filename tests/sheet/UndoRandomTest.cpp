@@ -1,8 +1,10 @@
 // Undo and redo under random edit runs driven through the sheet's own entry
 // points (typed keys, symbol keys, Backspace, Delete, Enter, arrows, Shift
-// selections, mouse clicks and drags, restyles and mark styles): undoing
-// every step gives back the stream the run started from, redoing every step
-// the stream it ended with. And the depth: 150 changes leave 100 undo steps.
+// selections, mouse clicks and drags, restyles and mark styles): each undo
+// gives back the stream from before the step that pushed it, down to the
+// stream the run started from; each redo the stream from before the next
+// push, up to the stream it ended with. And the depth: 150 changes leave 100
+// undo steps.
 #include "model/EqBuilder.h"
 #include "model/EqDump.h"
 #include "model/EqModel.h"
@@ -99,32 +101,102 @@ TEST_F(UndoRandomTest, UndoingEveryStepGivesTheStartAndRedoingEveryStepTheEnd) {
 
         std::mt19937 rng(seed);
         QStringList steps;
+        // For undo step k: the stream before the step that pushed it (what
+        // undoing it gives back) and the stream before the next push (what
+        // redoing it gives back); the step's number.
+        std::vector<QByteArray> before, after;
+        std::vector<int> pushedBy;
+        QString pending;
         // Stay below the depth so that the first snapshot is kept.
         for (int i = 0; i < 80 && sheet->undoHistory().undoCount() < UndoHistory::kDepth - 10; ++i) {
-            steps << randomStep(rng, sheet->clientRect().size());
+            const QByteArray current = EquationToBytes(&eq, true);
+            const int count = sheet->undoHistory().undoCount();
+            // Typed text one key at a time: each key may push its own step.
+            QString step;
+            if (!pending.isEmpty()) {
+                step = QStringLiteral("type ") + pending.front();
+                pending.remove(0, 1);
+            } else {
+                step = randomStep(rng, sheet->clientRect().size());
+                if (step.startsWith(QLatin1String("type ")) && step.size() > 6) {
+                    pending = step.mid(6);
+                    step.truncate(6);
+                }
+            }
+            steps << step;
             runLine(steps.back());
             if (HasFatalFailure()) return;
+            const int pushed = sheet->undoHistory().undoCount() - count;
+            ASSERT_GE(pushed, 0);
+            ASSERT_LE(pushed, 1) << steps.back().toStdString();
+            if (pushed) {
+                if (!after.empty()) after.back() = current;
+                before.push_back(current);
+                after.push_back({});
+                pushedBy.push_back(i);
+            }
         }
         const QByteArray end = EquationToBytes(&eq, true);
         const int undos = sheet->undoHistory().undoCount();
-        ASSERT_GT(undos, 0) << steps.join(QLatin1Char('\n')).toStdString();
+        ASSERT_EQ(size_t(undos), before.size());
+        ASSERT_GT(undos, 0);
+        after.back() = end;
+        auto trace = [&](int k) {
+            return "undo step of script line " + std::to_string(pushedBy[size_t(k)] + 1) + ":\n" +
+                   steps.join(QLatin1Char('\n')).toStdString();
+        };
 
-        for (int i = 0; i < undos; ++i) runLine(QStringLiteral("undo"));
+        for (int k = undos - 1; k >= 0; --k) {
+            runLine(QStringLiteral("undo"));
+            ASSERT_EQ(EquationToBytes(&eq, true), before[size_t(k)]) << trace(k) << "\nafter undo:\n"
+                                                                     << DumpEquation(eq).toStdString();
+        }
         EXPECT_EQ(sheet->undoHistory().undoCount(), 0);
-        ASSERT_EQ(EquationToBytes(&eq, true), start)
-            << "steps:\n" << steps.join(QLatin1Char('\n')).toStdString() << "\nafter undo:\n"
-            << DumpEquation(eq).toStdString();
+        EXPECT_EQ(EquationToBytes(&eq, true), start);
         // One more undo changes nothing.
         runLine(QStringLiteral("undo"));
         EXPECT_EQ(EquationToBytes(&eq, true), start);
 
         EXPECT_EQ(sheet->undoHistory().redoCount(), undos);
-        for (int i = 0; i < undos; ++i) runLine(QStringLiteral("redo"));
-        ASSERT_EQ(EquationToBytes(&eq, true), end) << "steps:\n" << steps.join(QLatin1Char('\n')).toStdString();
+        for (int k = 0; k < undos; ++k) {
+            runLine(QStringLiteral("redo"));
+            ASSERT_EQ(EquationToBytes(&eq, true), after[size_t(k)]) << trace(k);
+        }
+        EXPECT_EQ(EquationToBytes(&eq, true), end);
         EXPECT_EQ(sheet->undoHistory().undoCount(), undos);
         EXPECT_EQ(sheet->undoHistory().redoCount(), 0);
         sheet.reset();
     }
+}
+
+// Typed characters of one style form one undo step only while nothing comes
+// between them: a click elsewhere or a selection that the key replaces starts
+// a step of its own (a merged step would hold a snapshot of the wrong line).
+TEST_F(UndoRandomTest, ATypedRunEndsAtAClickOrASelection) {
+    EqModel eq(test::builtInStyle());
+    EqBuilder b(&eq);
+    b.text(b.line(), u"x", EqTypeCharItalic);
+    EqElement* y = b.text(b.line(), u"y", EqTypeCharItalic);
+    makeSheet(&eq);
+    sheet->SetCaretElement(eq.lines[0]->next);
+    runLine(QStringLiteral("type a"));
+    runLine(QStringLiteral("type b"));
+    EXPECT_EQ(sheet->undoHistory().undoCount(), 1);
+    const QByteArray typed = EquationToBytes(&eq, true);
+    // A click at the right of "y" puts the caret on the second line.
+    const QPoint atY(int(y->rect.x + y->rect.width * 0.75f), int(y->rect.y + y->rect.height / 2));
+    runLine(QStringLiteral("click %1,%2").arg(atY.x()).arg(atY.y()));
+    ASSERT_EQ(FindLineHead(GetEquationCaret(&eq)), eq.lines[1]);
+    runLine(QStringLiteral("type c"));
+    EXPECT_EQ(sheet->undoHistory().undoCount(), 2);
+    const QByteArray clicked = EquationToBytes(&eq, true);
+    runLine(QStringLiteral("key Shift+Left"));
+    runLine(QStringLiteral("type d"));
+    EXPECT_EQ(sheet->undoHistory().undoCount(), 3);
+    runLine(QStringLiteral("undo"));
+    EXPECT_EQ(EquationToBytes(&eq, true), clicked);
+    runLine(QStringLiteral("undo"));
+    EXPECT_EQ(EquationToBytes(&eq, true), typed);
 }
 
 TEST_F(UndoRandomTest, HalfwayUndoThenANewEditDropsTheRedoSteps) {
