@@ -57,7 +57,8 @@ CKwEESheet::CKwEESheet(AppContext& app, const RenderContext& render, SheetHost* 
         [this](Qt::Orientation o, ScrollAction a, int thumb) { onScrollAction(o, a, thumb); });
     // Creation: the hotkey table with the user's file.
     m_hotkeys = std::make_unique<HotkeyTable>();
-    m_hotkeys->LoadUserFile(m_app.userFolder);
+    if (m_app.userFolder.isEmpty()) m_hotkeys->SetDefaults();  // no user: the built-in bindings
+    else m_hotkeys->LoadUserFile(m_app.userFolder);
     // Initialisation: scroll ranges, the word lists, the update check.
     m_backend->setScrollRange(Qt::Horizontal, 0, 500, 0);
     m_backend->setScrollRange(Qt::Vertical, 0, 500, 0);

@@ -158,6 +158,9 @@ public:
     void ExecuteCommand(int code);
     void ExecuteSymbolKey(const SymbolKey& key, bool freshEquation = false);
     void InsertElementKey(const InsertionKey& key, bool refresh);
+    // A typed "+", "-" or "=" of a character type as its operator (1042,
+    // 1043, 1049), except while a TeX command is typed.
+    InsertionKey NormalizeKey(InsertionKey key) const;
     // A key press: the built-in keys, then the hotkey table, then a typed
     // character. True when the key was used.
     bool HandleKeyMessage(int qtKey, Qt::KeyboardModifiers modifiers, const QString& text, bool keypad);
@@ -215,6 +218,7 @@ private:
     bool OnShortcutKey(int qtKey, bool ctrl, bool shift, bool alt);
     bool ClassifyChar(uint16_t ch);
     void InsertTypedKey();
+    EqElement* insertAtCaret(const InsertionKey& key);
     void moveCaretByKey(EqElement* target, bool shift);
     void deleteAtCaret(bool forward);
     void OnEnterKey();

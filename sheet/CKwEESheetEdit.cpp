@@ -195,11 +195,29 @@ void CKwEESheet::ExecuteCommand(int code) {
     // Every other code is not carried out here.
 }
 
+InsertionKey CKwEESheet::NormalizeKey(InsertionKey key) const {
+    EqElement* caret = GetEquationCaret(m_eq);
+    // A TeX command being typed keeps its characters.
+    if (m_app.option(OptTeXTyping) && caret && caret->type == EqTypeCharText) return key;
+    if (key.type >= 1 && key.type <= 4) {
+        const int32_t op = key.ch == '+' ? 1042 : key.ch == '-' ? 1043 : key.ch == '=' ? 1049 : 0;
+        if (op) {
+            key.type = op;
+            key.ch = 0;
+        }
+    }
+    return key;
+}
+
+EqElement* CKwEESheet::insertAtCaret(const InsertionKey& key) {
+    if (!GetEquationCaret(m_eq)) AddEmptyLine(m_eq);
+    return InsertKey(m_eq, m_sel, NormalizeKey(key));
+}
+
 void CKwEESheet::InsertElementKey(const InsertionKey& key, bool refresh) {
     if (!m_eq) return;
     PushUndo(SelectionScope() == 2);
-    if (!GetEquationCaret(m_eq)) AddEmptyLine(m_eq);
-    InsertKey(m_eq, m_sel, key);
+    insertAtCaret(key);
     if (refresh) Refresh(0);
 }
 
@@ -236,8 +254,7 @@ void CKwEESheet::ExecuteSymbolKey(const SymbolKey& key, bool freshEquation) {
         k.type = upright ? EqTypeCharUpright : typingType;
         if (!m_eq) return;
         PushUndo(SelectionScope() == 2);
-        if (!GetEquationCaret(m_eq)) AddEmptyLine(m_eq);
-        if (EqElement* e = InsertKey(m_eq, m_sel, k); e && upright) SetWorkMark(e, kSelectedStyleMark, true);
+        if (EqElement* e = insertAtCaret(k); e && upright) SetWorkMark(e, kSelectedStyleMark, true);
         Refresh(0);
         break;
     }
@@ -442,12 +459,13 @@ void CKwEESheet::InsertTypedKey() {
     PushUndo(SelectionScope() == 2);
     m_undo.recording = true;
     m_lastKey = pending;
-    m_pendingKey = pending;
-    if (!GetEquationCaret(m_eq)) AddEmptyLine(m_eq);
     InsertionKey k;
     k.type = pending.type;
     k.ch = pending.ch;
-    InsertKey(m_eq, m_sel, k);
+    // A typed "+", "-" or "=" becomes its operator, and so the pending key.
+    const InsertionKey normal = NormalizeKey(k);
+    m_pendingKey = PendingKey{normal.type, normal.ch};
+    insertAtCaret(normal);
 }
 
 }  // namespace toliva

@@ -195,6 +195,8 @@ TEST_F(SheetScriptTest, SizeScrollWheelAndCaretReachTheSheet) {
 
 TEST_F(SheetScriptTest, TypingInsertsCharactersAndOperators) {
     ASSERT_TRUE(run("type a+b").ok);
+    // One undo step per style run: a, the operator, b.
+    EXPECT_EQ(sheet->undoHistory().undoCount(), 3);
     const EqElement* head = eq.lines.at(0);
     ASSERT_NE(head->next, nullptr);
     EXPECT_EQ(head->next->ch, u'a');
@@ -203,6 +205,30 @@ TEST_F(SheetScriptTest, TypingInsertsCharactersAndOperators) {
     ASSERT_NE(head->next->next->next, nullptr);
     EXPECT_EQ(head->next->next->next->ch, u'b');
     EXPECT_EQ(GetEquationCaret(&eq), head->next->next->next);
+    // "=" and "-" become their operators, a space the third-of-an-em space.
+    ASSERT_TRUE(run("type = -").ok);
+    const EqElement* e = head->next->next->next->next;
+    const int32_t expected[] = {1049, EqTypeSpaceThird, 1043};
+    for (int32_t type : expected) {
+        ASSERT_NE(e, nullptr);
+        EXPECT_EQ(e->type, type);
+        EXPECT_EQ(e->ch, 0);
+        e = e->next;
+    }
+}
+
+TEST_F(SheetScriptTest, TheDefaultHotkeysInsertAFractionAndAnUprightDegreeSign) {
+    ASSERT_TRUE(run("key Ctrl+F\ntype a\nkey Tab\ntype b\nkey Tab\nkey Ctrl+D").ok);
+    const EqElement* frac = eq.lines.at(0)->next;
+    ASSERT_NE(frac, nullptr);
+    EXPECT_EQ(frac->type, EqTypeFraction);
+    ASSERT_NE(frac->next, nullptr);
+    EXPECT_EQ(frac->next->type, EqTypeCharUpright);
+    EXPECT_EQ(frac->next->ch, 0xB0);
+    // Shift alone with a letter is typed, never looked up.
+    ASSERT_TRUE(run("type F").ok);
+    ASSERT_NE(frac->next->next, nullptr);
+    EXPECT_EQ(frac->next->next->ch, u'F');
 }
 
 TEST_F(SheetScriptTest, AFractionBySymbolKeyTakesTheTypedArguments) {
@@ -243,6 +269,10 @@ TEST_F(SheetScriptTest, TheDefaultCtrlPInsertsPiNotAControlCharacter) {
     ASSERT_NE(e->next, nullptr);
     EXPECT_EQ(e->next->type, EqTypeCharUpright);
     EXPECT_EQ(e->next->ch, 176);
+    // The same through the default Ctrl+P binding.
+    ASSERT_TRUE(run("key Ctrl+P").ok);
+    ASSERT_NE(e->next->next, nullptr);
+    EXPECT_EQ(e->next->next->ch, 960);
 }
 
 TEST_F(SheetScriptTest, SelectAllAndRestyleThroughTheKeys) {
