@@ -63,8 +63,8 @@ void CKwEESheet::SelectAll() {
     if (!m_eq) return;
     if (m_sel.rebuildHitBoxes) RebuildHitBoxes(m_eq, m_sel);
     EqElement* end = toliva::SelectAll(m_eq, m_sel);
-    if (end) SetEquationCaret(m_eq, end);
     Refresh(-1);
+    if (end) SetCaretElement(end);
 }
 
 int CKwEESheet::SelectionScope() const { return m_eq ? toliva::SelectionScope(m_eq, m_sel) : 0; }
