@@ -287,5 +287,53 @@ TEST_F(SheetScriptTest, SelectAllAndRestyleThroughTheKeys) {
     EXPECT_FALSE(sheet->selection().exists());
 }
 
+TEST_F(SheetScriptTest, F3MarksEveryOccurrenceAndEscClearsThem) {
+    ASSERT_TRUE(run("type ab+ab\nkey Home\nkey Shift+Right\nkey Shift+Right\nkey F3").ok);
+    std::vector<int> marked;
+    int i = 0;
+    for (const EqElement* e = eq.lines.at(0)->next; e; e = e->next, ++i)
+        if (e->mark) marked.push_back(i);
+    EXPECT_EQ(marked, (std::vector<int>{0, 1, 3, 4}));
+    EXPECT_EQ(sheet->selection().foundPatternLength, 2);
+    ASSERT_TRUE(run("key Esc").ok);
+    EXPECT_FALSE(EquationHasMarks(&eq));
+    EXPECT_FALSE(sheet->selection().exists());
+    EXPECT_EQ(sheet->selection().foundPatternLength, 0);
+}
+
+TEST_F(SheetScriptTest, StyleCommandsColourAndUnknownCodes) {
+    ASSERT_TRUE(run("type xy\nkey Shift+Left").ok);
+    const EqElement* x = eq.lines.at(0)->next;
+    ASSERT_NE(x, nullptr);
+    const EqElement* y = x->next;
+    ASSERT_NE(y, nullptr);
+    const QByteArray before = EquationToBytes(&eq, true);
+    // Codes no case names change nothing.
+    for (int code : {8, 100, 300, 9001}) sheet->ExecuteCommand(code);
+    EXPECT_EQ(EquationToBytes(&eq, true), before);
+    const int undos = sheet->undoHistory().undoCount();
+    // 220: the selected character becomes type 16; the other one stays.
+    ASSERT_TRUE(run("cmd 220").ok);
+    EXPECT_EQ(y->type, 16);
+    EXPECT_EQ(x->type, EqTypeCharItalic);
+    EXPECT_EQ(sheet->undoHistory().undoCount(), undos + 1);
+    // The colour of the selection, and the colour typed from now on.
+    sheet->SetSelectionColour(0xFF0000C0);
+    EXPECT_EQ(y->colour, 0xFF0000C0u);
+    EXPECT_EQ(x->colour, 0xFF000000u);
+    EXPECT_EQ(eq.currentColour, 0xFF0000C0u);
+    ASSERT_TRUE(run("undo\nundo").ok);
+    EXPECT_EQ(EquationToBytes(&eq, true), before);
+    // A restyle of the caret's character that changes nothing leaves no
+    // step behind (its snapshot is a whole one).
+    const int left = sheet->undoHistory().undoCount();
+    ASSERT_TRUE(run("key End\nkey Ctrl+2").ok);
+    EXPECT_EQ(sheet->undoHistory().undoCount(), left);
+    ASSERT_TRUE(run("key Ctrl+1").ok);
+    EXPECT_EQ(sheet->undoHistory().undoCount(), left + 1);
+    // (Undo made the elements anew.)
+    EXPECT_EQ(FindChainEnd(eq.lines.at(0))->type, EqTypeCharUpright);
+}
+
 }  // namespace
 }  // namespace toliva
