@@ -16,6 +16,7 @@
 
 #include <QApplication>
 #include <QImage>
+#include <QMouseEvent>
 #include <QPixmap>
 #include <QScrollBar>
 #include <QWheelEvent>
@@ -270,6 +271,42 @@ TEST_F(SheetWidgetTest, KeepingTheCaretInViewBringsItToTheMiddleOnEitherSide) {
     sheet->EnsureCaretVisible();
     EXPECT_LE(sheet->scrollX(), sheet->hScrollMax());
     EXPECT_TRUE(visible(middle)) << middle->rect.x << "," << middle->rect.y;
+}
+
+TEST_F(SheetWidgetTest, ADragSelectsAndTheReleaseGivesTheMouseBack) {
+    EqElement* line = b.line();
+    b.text(line, u"ab", EqTypeCharItalic);
+    EqElement* frac = b.add(line, EqTypeFraction, 2);
+    b.text(EqBuilder::arg(frac, 0), u"c", EqTypeCharItalic);
+    b.text(EqBuilder::arg(frac, 1), u"d", EqTypeCharItalic);
+    makeSheet(&eq);
+    auto send = [&](QEvent::Type type, QPointF p, Qt::MouseButton button, Qt::MouseButtons buttons) {
+        QMouseEvent e(type, p, sheet->mapToGlobal(p), button, buttons, Qt::NoModifier);
+        QApplication::sendEvent(sheet.get(), &e);
+    };
+    EqElement* a = line->next;
+    const QPointF start(a->rect.x + 1, a->rect.y + a->rect.height / 2);
+    const QPointF end(frac->rect.x + frac->rect.width + 2, frac->rect.y + frac->rect.height / 2);
+    send(QEvent::MouseButtonPress, start, Qt::LeftButton, Qt::LeftButton);
+    EXPECT_TRUE(backend->mouseCaptured());
+    EXPECT_FALSE(sheet->caretRunning());
+    EXPECT_EQ(GetEquationCaret(&eq), line);  // the left half of "a": the line's start
+    send(QEvent::MouseMove, end, Qt::NoButton, Qt::LeftButton);
+    ASSERT_TRUE(sheet->selection().exists());
+    EXPECT_EQ(sheet->selection().items.front(), a);
+    EXPECT_EQ(sheet->selection().items.back(), frac);
+    send(QEvent::MouseButtonRelease, end, Qt::LeftButton, Qt::NoButton);
+    EXPECT_FALSE(backend->mouseCaptured());
+    EXPECT_TRUE(sheet->caretRunning());
+    EXPECT_EQ(sheet->selection().anchor, nullptr);
+    // The selection is painted over the picture.
+    const QImage shot = sheet->grab().toImage();
+    const QPoint inside(int(a->rect.x + a->rect.width / 2), int(a->rect.y + 2));
+    EXPECT_NE(shot.pixel(inside) & 0xFFFFFF, 0xFFFFFFu);
+    // A press elsewhere without Shift clears it.
+    send(QEvent::MouseButtonPress, start, Qt::LeftButton, Qt::LeftButton);
+    send(QEvent::MouseButtonRelease, start, Qt::LeftButton, Qt::NoButton);
+    EXPECT_FALSE(sheet->selection().exists());
 }
 
 TEST_F(SheetWidgetTest, TheOnScreenServicesRunTheSameSheet) {
