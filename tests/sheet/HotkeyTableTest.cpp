@@ -13,6 +13,7 @@
 
 #include <unistd.h>
 
+#include <array>
 #include <vector>
 
 namespace toliva {

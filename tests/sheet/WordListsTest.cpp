@@ -6,9 +6,13 @@
 #include "platform/Utilities.h"
 
 #include <QDir>
+#include <QFile>
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -174,8 +178,14 @@ TEST_F(WordListsTest, UserFileFirstThenTheProgramsCopyThenNothing) {
     EXPECT_EQ(l.words[0].style, 2);
     EXPECT_TRUE(messages.shown.empty());
 
-    // Writing goes through a new file: no temporary file stays behind.
+    // Writing goes through a new file renamed over the old one: no temporary
+    // file stays behind, and a second name of the old file keeps its bytes.
     EXPECT_EQ(QDir(user.path()).entryList(QDir::Files), QStringList{"KwEAFEAC.dat"});
+    const QByteArray old = readFile(userFile());
+    ASSERT_EQ(::link(QFile::encodeName(userFile()).constData(), QFile::encodeName(user.file("other")).constData()), 0);
+    ASSERT_TRUE(SaveWordLists(shipped, user.path()));
+    EXPECT_EQ(readFile(user.file("other")), old);
+    EXPECT_NE(readFile(userFile()), old);
     EXPECT_FALSE(SaveWordLists(mine, user.file("missing-folder")));
     EXPECT_TRUE(messages.shown.empty());
 }
