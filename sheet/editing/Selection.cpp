@@ -371,6 +371,9 @@ void SetSelectionColourOn(const SheetSelection& selection, gp::ARGB colour) {
 
 void SetSelectionFlagsOn(const SheetSelection& selection, uint8_t flags) {
     for (EqElement* e : selection.items) {
+        // A line head in a selection across lines stands for the line break;
+        // a phantom kind on it would fold the whole line.
+        if (e->type == EqTypeChainHead && !e->parent) continue;
         setFlagsDeep(e, flags);
         if (e->owner) InvalidateLineCache(e->owner, e);
     }

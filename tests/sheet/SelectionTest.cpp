@@ -376,6 +376,18 @@ TEST_F(RestyleFixture, ColourAndFlagsReachChildChainsOnly) {
     SetSelectionFlagsOn(sel, 0);
     EXPECT_EQ(elementAt(&eq, "L0/4/c0/1")->phantom, kCaretMarkBit);
 
+    // Across lines: the line head (the line break) keeps its kind.
+    EqElement* second = b.line();
+    EqElement* z = b.text(second, u"z");
+    ClearSelection(&eq, sel, false);
+    SelectRange(&eq, sel, elementAt(&eq, "L0/5"), z);
+    ASSERT_EQ(paths(sel.items), "L1/0 L1/1");
+    SetSelectionFlagsOn(sel, PhantomHorizontal);
+    EXPECT_EQ(second->phantom, 0);
+    EXPECT_EQ(z->phantom, PhantomHorizontal);
+    ClearSelection(&eq, sel, false);
+    AddToSelection(sel, frac);
+
     SetSelectionColourOn(sel, 0xFFFF0000);
     EXPECT_EQ(frac->colour, 0xFFFF0000u);
     EXPECT_EQ(elementAt(&eq, "L0/4/c1/1")->colour, 0xFFFF0000u);
