@@ -6,7 +6,13 @@
 
 #include "common/ModelFixtures.h"
 #include "model/EqBuilder.h"
+#include "model/EqLayout.h"
+#include "model/EqOutput.h"
 #include "model/EqSpacing.h"
+#include "model/RenderContext.h"
+
+#include <QImage>
+#include <QPainter>
 
 #include <gtest/gtest.h>
 
@@ -190,6 +196,53 @@ TEST(HitMenu, SelectedMatrix) {
     EXPECT_EQ(SelectedMatrix(sel), inside);
     AddToSelection(sel, m);
     EXPECT_EQ(SelectedMatrix(sel), nullptr);  // two selected
+}
+
+}  // namespace
+}  // namespace toliva
+
+namespace toliva {
+namespace {
+
+using test::elementAt;
+using test::elementPath;
+
+// The boxes drawing leaves on a laid-out equation carry the hit tests and the
+// vertical moves.
+TEST(HitDrawn, ClicksAndMovesOnADrawnEquation) {
+    static const RenderContext context = RenderContext::FromDataFolder();
+    EqModel eq(test::largeStyle());
+    EqBuilder b(&eq);
+    EqElement* line = b.line();
+    b.text(line, u"ab", EqTypeCharItalic);
+    EqElement* frac = b.add(line, EqTypeFraction, 2);
+    b.text(b.arg(frac, 0), u"xyz", EqTypeCharItalic);
+    b.text(b.arg(frac, 1), u"uvw", EqTypeCharItalic);
+    b.text(b.line(), u"cd", EqTypeCharItalic);
+    LayoutLines(context, &eq, nullptr, 1.0f, 0, false);
+    QImage image(400, 300, QImage::Format_ARGB32);
+    image.fill(Qt::white);
+    {
+        QPainter painter(&image);
+        ASSERT_TRUE(DrawEquationView(context, {0, 0, 400, 300}, &eq, &painter, 1.0f, false, nullptr));
+    }
+    ASSERT_EQ(eq.placements.size(), 2u);
+    auto centreOf = [](const EqElement* e, float fx) {
+        return QPointF(e->rect.x + e->rect.width * fx, e->rect.y + e->rect.height / 2);
+    };
+    EqElement* a = elementAt(&eq, "L0/1");
+    ASSERT_GT(a->rect.width, 0);
+    EXPECT_EQ(elementPath(CaretHitInLines(&eq, centreOf(a, 0.25f), 1)), "L0/0");
+    EXPECT_EQ(elementPath(CaretHitInLines(&eq, centreOf(a, 0.75f), 1)), "L0/1");
+    EXPECT_EQ(elementPath(ElementAtPointInLines(&eq, centreOf(a, 0.5f))), "L0/1");
+    EqElement* y = elementAt(&eq, "L0/3/c0/2");
+    EXPECT_EQ(elementPath(CaretHitInLines(&eq, centreOf(y, 0.75f), 1)), "L0/3/c0/2");
+    EXPECT_EQ(elementPath(CaretHitInLines(&eq, centreOf(elementAt(&eq, "L0/3/c1/3"), 0.75f), 1)), "L0/3/c1/3");
+    EXPECT_EQ(elementPath(CaretHitInLines(&eq, centreOf(elementAt(&eq, "L1/2"), 0.75f), 1)), "L1/2");
+    // Down from the numerator's y lands under it; down again to line 1.
+    EXPECT_EQ(elementPath(ElementBelow(y)), "L0/3/c1/2");
+    EXPECT_EQ(FindLineHead(ElementBelow(elementAt(&eq, "L0/3/c1/2"))), eq.lines[1]);
+    EXPECT_EQ(elementPath(ElementAbove(elementAt(&eq, "L0/3/c1/2"))), "L0/3/c0/2");
 }
 
 }  // namespace
