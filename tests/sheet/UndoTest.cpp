@@ -2,6 +2,8 @@
 // caret, and the undo history's depth, redo and unchanged-step rules.
 #include "SheetTestSupport.h"
 
+#include "sheet/editing/EditOps.h"
+#include "sheet/editing/ElementWork.h"
 #include "sheet/editing/Undo.h"
 
 #include "common/ModelFixtures.h"
@@ -12,6 +14,9 @@
 #include "model/EqTreeOps.h"
 
 #include <gtest/gtest.h>
+
+#include <random>
+#include <vector>
 
 namespace toliva::test {
 namespace {
@@ -257,6 +262,198 @@ TEST_F(UndoTest, FindCaretMarkSearchesChildChainsAndClearsTheMark) {
     EXPECT_EQ(FindCaretMark(eq.lines[0]), nullptr);
     EXPECT_EQ(FindCaretMark(eq.lines[1]), y);
     EXPECT_EQ(y->phantom & kCaretMarkBit, 0);
+}
+
+// Random edit runs through the editing operations, each change between an
+// undo push and the unchanged-step check as the sheet does it. Undoing every
+// step walks back through the state before each kept step, down to the start
+// (or to the oldest step the depth kept); redoing every step walks forward to
+// the end.
+class RandomEdits {
+public:
+    explicit RandomEdits(uint32_t seed) : m_rng(seed) {
+        EqBuilder b(&eq);
+        b.text(b.line(), u"ab", EqTypeCharItalic);
+        b.text(b.line(), u"c", EqTypeCharItalic);
+        SetEquationCaret(&eq, nullptr);
+    }
+
+    void run(int operations) {
+        start = EquationToBytes(&eq);
+        for (int i = 0; i < operations && !::testing::Test::HasFatalFailure(); ++i) step();
+        end = EquationToBytes(&eq);
+    }
+
+    int pick(int n) { return std::uniform_int_distribution<int>(0, n - 1)(m_rng); }
+
+    std::vector<EqElement*> allElements() {
+        std::vector<EqElement*> out;
+        std::vector<EqElement*> pending(eq.lines.rbegin(), eq.lines.rend());
+        while (!pending.empty()) {
+            EqElement* e = pending.back();
+            pending.pop_back();
+            out.push_back(e);
+            if (e->next) pending.push_back(e->next);
+            for (auto it = e->children.rbegin(); it != e->children.rend(); ++it) pending.push_back(*it);
+        }
+        return out;
+    }
+
+    void forgetSelection() {
+        for (EqElement* e : sel.items) SetElementSelected(e, false);
+        sel.forgetElements();
+    }
+
+    // One change: the snapshot first (line-only where the change stays in
+    // the caret's line), then the change, then the unchanged check.
+    template <typename Change>
+    void change(bool lineOnly, Change&& f) {
+        const QByteArray before = EquationToBytes(&eq);
+        if (history.Push(&eq, lineOnly)) {
+            states.push_back(before);
+            if (int(states.size()) > UndoHistory::kDepth) {
+                states.erase(states.begin());
+                ++trimmed;
+            }
+        }
+        f();
+        ++changes;
+        const int count = history.undoCount();
+        history.DropUnchanged(&eq);
+        if (history.undoCount() < count) states.pop_back();
+        ASSERT_TRUE(eq.caret);
+        ASSERT_NE(std::find(eq.lines.begin(), eq.lines.end(), FindLineHead(eq.caret)), eq.lines.end());
+    }
+
+    void step() {
+        static const InsertionKey kKeys[] = {
+            {128, 0},       {131, 0}, {137, 0},  {173, 0},  {175, 0},  {178, 0},
+            {274, 0},       {306, 0}, {337, 0},  {355, 0},  {367, 0},  {370, 0, 2},
+            {371, 0, 2, 2}, {564, 0}, {608, 0},  {1536, 0}, {1042, 0}, {101, 0},
+            {210, 0},       {243, 0}, {629, 0},  {6, 19},   {EqTypeCharUpright, u'7'},
+        };
+        EqElement* caret = GetEquationCaret(&eq);
+        const bool inLine = !sel.exists();
+        switch (pick(10)) {
+        case 0:
+        case 1: {
+            const InsertionKey key{EqTypeCharItalic, char16_t(u'a' + pick(26))};
+            change(inLine, [&] { InsertKey(&eq, sel, key); });
+            break;
+        }
+        case 2: {
+            const InsertionKey key = kKeys[pick(int(std::size(kKeys)))];
+            change(inLine, [&] { InsertKey(&eq, sel, key); });
+            break;
+        }
+        case 3:
+            change(inLine && caret->type != EqTypeChainHead, [&] { DeleteBackward(&eq, sel); });
+            break;
+        case 4:
+            change(inLine && caret->next, [&] { DeleteForward(&eq, sel); });
+            break;
+        case 5:
+            change(false, [&] { BreakLine(&eq, sel); });
+            break;
+        case 6:
+        case 7: {
+            // Caret moves are no change.
+            const std::vector<EqElement*> all = allElements();
+            forgetSelection();
+            SetEquationCaret(&eq, all[size_t(pick(int(all.size())))]);
+            break;
+        }
+        case 8: {
+            // A run of up to three elements of one chain becomes the selection.
+            const std::vector<EqElement*> all = allElements();
+            EqElement* first = all[size_t(pick(int(all.size())))];
+            if (first->type == EqTypeChainHead) first = first->next;
+            if (!first) break;
+            forgetSelection();
+            EqElement* last = first;
+            for (int n = pick(3); n > 0 && last->next; --n) last = last->next;
+            for (EqElement* e = first;; e = e->next) {
+                sel.items.push_back(e);
+                SetElementSelected(e, true);
+                if (e == last) break;
+            }
+            SetEquationCaret(&eq, last);
+            break;
+        }
+        case 9: {
+            // From the middle of one top-level line into the next, deleted or
+            // wrapped into a bracket.
+            if (eq.lines.size() < 2) break;
+            const size_t line = size_t(pick(int(eq.lines.size()) - 1));
+            forgetSelection();
+            std::vector<EqElement*> run;
+            for (EqElement* e = eq.lines[line]->next; e; e = e->next) run.push_back(e);
+            run.erase(run.begin(), run.begin() + pick(int(run.size()) + 1));
+            std::vector<EqElement*> second;
+            for (EqElement* e = eq.lines[line + 1]->next; e; e = e->next) second.push_back(e);
+            second.resize(size_t(pick(int(second.size()) + 1)));
+            run.insert(run.end(), second.begin(), second.end());
+            if (run.empty()) break;
+            for (EqElement* e : run) {
+                sel.items.push_back(e);
+                SetElementSelected(e, true);
+            }
+            SetEquationCaret(&eq, run.back());
+            if (pick(2))
+                change(false, [&] { DeleteSelection(&eq, sel); });
+            else
+                change(false, [&] { InsertKey(&eq, sel, {355, 0}); });
+            break;
+        }
+        }
+    }
+
+    EqModel eq{builtInStyle()};
+    SheetSelection sel;
+    UndoHistory history;
+    std::vector<QByteArray> states;  // the state before each kept step
+    int trimmed = 0;
+    int changes = 0;
+    QByteArray start, end;
+
+private:
+    std::mt19937 m_rng;
+};
+
+TEST(RandomEditUndo, UndoingEverythingGivesTheStartAndRedoingEverythingTheEnd) {
+    int reachedStart = 0;
+    for (uint32_t seed = 1; seed <= 12; ++seed) {
+        SCOPED_TRACE(seed);
+        RandomEdits r(seed);
+        r.run(200);
+        if (::testing::Test::HasFatalFailure()) return;
+        ASSERT_EQ(r.history.undoCount(), int(r.states.size()));
+
+        std::vector<QByteArray> undone;
+        while (!r.states.empty()) {
+            undone.push_back(EquationToBytes(&r.eq));
+            r.sel.forgetElements();  // the restore replaces every element
+            ASSERT_TRUE(r.history.Undo(&r.eq));
+            ASSERT_EQ(EquationToBytes(&r.eq), r.states.back()) << r.states.size() << " steps left";
+            ASSERT_TRUE(r.eq.caret);
+            r.states.pop_back();
+        }
+        EXPECT_FALSE(r.history.Undo(&r.eq));
+        if (r.trimmed == 0) {
+            EXPECT_EQ(EquationToBytes(&r.eq), r.start);
+            ++reachedStart;
+        }
+
+        while (!undone.empty()) {
+            ASSERT_TRUE(r.history.Redo(&r.eq));
+            ASSERT_EQ(EquationToBytes(&r.eq), undone.back());
+            undone.pop_back();
+        }
+        EXPECT_FALSE(r.history.Redo(&r.eq));
+        EXPECT_EQ(EquationToBytes(&r.eq), r.end);
+    }
+    // Some runs stayed within the depth and went all the way back.
+    EXPECT_GT(reachedStart, 0);
 }
 
 }  // namespace
