@@ -13,8 +13,11 @@
 #include "model/EqModel.h"
 #include "model/EqStream.h"
 #include "model/EqTypeRoutes.h"
+#include "model/ExtArrowForm.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 namespace toliva::test {
 namespace {
@@ -286,6 +289,25 @@ TEST(ArgumentBuilderTable, EveryStructureGetsTheChainsItsMeasurerReads) {
         LayoutElement(context, line, nullptr, 1.0f, 0);
         for (size_t i = 0; i < e->children.size(); ++i)
             EXPECT_GT(e->children[i]->chainWidth, 0.0f) << "chain " << i << " is not measured";
+
+        // Extensible arrows measure whatever chains they hold; the texts
+        // they show are the chains their form takes.
+        if (family == EqFamily::ExtArrow || family == EqFamily::ExtArrowGlyph) {
+            const ExtArrowTexts texts = ExtArrowTextChains(e);
+            for (EqElement* head : e->children) EXPECT_TRUE(head == texts.over || head == texts.under);
+            continue;
+        }
+        // And no fewer: given one chain more, the measurer leaves one out.
+        // Matrices read every cell; brackets read a second chain when there
+        // is one, their one-chain form being a kind of its own.
+        if (family == EqFamily::Matrix || family == EqFamily::Bracket) continue;
+        EqElement* wider = b.add(line, type, chains.chains + 1, key.ch);
+        for (EqElement* head : wider->children) b.text(head, u"m", EqTypeCharItalic);
+        b.text(line, u"y", EqTypeCharItalic);
+        LayoutElement(context, line, nullptr, 1.0f, 0);
+        EXPECT_TRUE(std::any_of(wider->children.begin(), wider->children.end(),
+                                [](const EqElement* head) { return head->chainWidth == 0.0f; }))
+            << "a chain more is measured too";
     }
     EXPECT_GT(structures, 250);
 }
