@@ -7,41 +7,7 @@
 
 #include "model/EqElement.h"
 
-#if __has_include("sheet/editing/Selection.h")
 #include "sheet/editing/Selection.h"
-#else
-#include <QRect>
-
-#include <vector>
-
-namespace toliva {
-// The sheet's selection record as the editing operations use it (the full
-// record with its painting and hit testing lives in Selection.h).
-struct HitBox {
-    EqElement* element;
-    int left, top, right, bottom;
-    int depth;
-};
-struct SheetSelection {
-    std::vector<EqElement*> items;  // the selection list, document order
-    EqElement* anchor = nullptr;
-    EqElement* appliedAnchor = nullptr;
-    EqElement* appliedEnd = nullptr;
-    std::vector<QRect> highlight;
-    std::vector<HitBox> hitBoxes;
-    bool rebuildHitBoxes = true;
-    int foundPatternLength = 0;
-    bool exists() const { return !items.empty(); }
-    void forgetElements() {
-        items.clear();
-        anchor = appliedAnchor = appliedEnd = nullptr;
-        highlight.clear();
-        hitBoxes.clear();
-        rebuildHitBoxes = true;
-    }
-};
-}  // namespace toliva
-#endif
 
 #include <cstdint>
 #include <functional>
