@@ -16,8 +16,15 @@ inline constexpr int WM_COMMAND = 0x0111;
 inline constexpr int WM_PROPERTY_ITEM_CLICK = 0x1F59;
 inline constexpr int WM_PROPERTY_OPTION_CHOSEN = 0x1F5A;
 inline constexpr int WM_SETTINGS_DIALOG_BUTTON = 0x1F5B;
+// From a floating tool bar: wParam the command code of the pressed button, -1
+// for a right click (no command), 1000010/1000012/1000011 for begin, move and
+// end of a drag of the bar's divider; lParam the button's value or the drag's
+// mouse data.
+inline constexpr int WM_TOOLBAR_COMMAND = 0x1F5D;
 inline constexpr int WM_PROPERTY_GRID_POSTED = 0x1F5E;
 inline constexpr int WM_PROPERTY_ITEM_CHANGED = 0x1F5F;
+// A symbol panel's right-button press (sent); wParam and lParam the panel.
+inline constexpr int WM_SYMBOL_PANEL_RCLICK = 2026;
 
 // What a window implements to receive messages. Sent messages arrive here at
 // once; posted ones arrive as WindowMessageEvent through the window's event(),

@@ -1,0 +1,396 @@
+#include "EditOps.h"
+
+#include "sheet/editing/ElementWork.h"
+
+#include "model/EqModel.h"
+#include "model/EqTreeOps.h"
+#include "model/GlyphOutline.h"
+
+#include <algorithm>
+#include <iterator>
+#include <unordered_set>
+#include <vector>
+
+namespace toliva {
+namespace {
+
+// The builder of every structure type; a type in no row is inserted as a
+// character (characters, symbols, operators, spaces, arrows).
+struct BuilderRow {
+    int32_t lo;
+    int32_t hi;
+    ArgumentBuilder builder;
+};
+
+constexpr BuilderRow kBuilderRows[] = {
+    {128, 130, BuildTwoFirst},      // fraction, bevelled, slash: numerator first
+    {131, 131, BuildThreeFirst},    // long division: dividend, divisor, quotient
+    {132, 134, BuildTwoFirst},      // small fraction, stacks
+    {135, 136, BuildOneArgument},   // arc mark, square root
+    {137, 137, BuildTwoFirst},      // root: radicand, then index
+    {173, 174, BuildOneArgument},   // superscript, subscript
+    {175, 175, BuildTwoFirst},      // superscript and subscript
+    {176, 176, BuildOneArgument},   // baseline script
+    {177, 177, BuildTwoFirst},      // over script: base, script
+    {178, 178, BuildThreeFirst},    // over and under: base, over, under
+    {179, 182, BuildTwoFirst},      // under scripts: base, script; bar and side scripts
+    {189, 190, BuildOneArgument},   // pre-scripts
+    {191, 191, BuildTwoFirst},
+    {208, 219, BuildOneArgument},   // over accents
+    {224, 235, BuildOneArgument},   // under accents
+    {240, 252, BuildOneArgument},   // enclosures
+    {256, 256, BuildOneArgument},   // phasor
+    {274, 305, BuildThreeLast},     // integrals: upper, lower, integrand
+    {306, 335, BuildThreeLast},     // big operators: upper, lower, body
+    {336, 366, BuildBracketPair},
+    {367, 368, BuildTwoFirst},      // brackets with a middle delimiter
+    {369, 370, BuildNArguments},    // row, column
+    {371, 371, BuildMatrixCells},
+    {372, 372, BuildNArguments},    // cases
+    {553, 563, BuildOneArgument},   // extensible arrows: text over
+    {564, 574, BuildTwoFirst},      // text over and under
+    {590, 598, BuildOneArgument},   // frame marks
+    {608, 608, BuildOneArgument},   // chemical form: its content
+    {624, 627, BuildOneArgument},   // outline arrows: text over
+    {628, 631, BuildTwoFirst},      // text over and under
+    {632, 639, BuildOneArgument},   // 634-639: text under
+    {640, 641, BuildTwoFirst},
+    {642, 642, BuildOneArgument},
+    {643, 643, BuildTwoFirst},
+    {769, 788, BuildThreeLast},     // integrals
+    {800, 805, BuildThreeLast},     // big operators
+    {848, 863, BuildThreeLast},
+    {1536, 1536, BuildOneArgument}, // small group
+};
+
+constexpr bool RowsAscend() {
+    for (size_t i = 1; i < std::size(kBuilderRows); ++i)
+        if (kBuilderRows[i - 1].hi >= kBuilderRows[i].lo || kBuilderRows[i].lo > kBuilderRows[i].hi) return false;
+    return true;
+}
+static_assert(RowsAscend(), "builder rows must ascend without overlapping");
+
+bool IsTopLevel(const EqElement* e) { return e && !e->parent; }
+
+int LineIndexOf(const EqModel* eq, const EqElement* head) {
+    const auto it = std::find(eq->lines.begin(), eq->lines.end(), head);
+    return it == eq->lines.end() ? -1 : int(it - eq->lines.begin());
+}
+
+// Removes the line at index (its head and whatever still follows it).
+void RemoveLine(EqModel* eq, int index) {
+    EqElement* head = eq->lines[size_t(index)];
+    eq->lines.erase(eq->lines.begin() + index);
+    std::erase_if(eq->placements, [head](const LinePlacement& p) { return p.head == head; });
+    if (eq->caret && FindLineHead(eq->caret) == head) eq->caret = nullptr;
+    DeleteEqElement(head);
+    eq->needsLayout = 1;
+}
+
+// Inserts a new empty line head at index and returns it.
+EqElement* InsertLine(EqModel* eq, int index) {
+    EqElement* head = NewChildChain(nullptr, eq, ChainDetached);
+    eq->lines.insert(eq->lines.begin() + index, head);
+    eq->needsLayout = 1;
+    return head;
+}
+
+// Appends the elements of the top-level line at index after element and
+// removes that line. Returns the last element moved (element when none).
+EqElement* JoinLineAfter(EqModel* eq, int index, EqElement* element) {
+    EqElement* head = eq->lines[size_t(index)];
+    EqElement* last = element;
+    if (EqElement* run = DetachRun(head->next)) {
+        last = FindChainEnd(run);
+        InsertRunAfter(element, run);
+    }
+    RemoveLine(eq, index);
+    return last;
+}
+
+void DeleteElement(EqModel* eq, EqElement* e) {
+    if (eq->caret == e) eq->caret = nullptr;
+    UnlinkElement(e);
+    DeleteEqElement(e);
+}
+
+// The selected elements that are not inside another selected element, and
+// no chain heads, in the selection's order.
+std::vector<EqElement*> OuterSelectedElements(const SheetSelection& sel) {
+    const std::unordered_set<const EqElement*> all(sel.items.begin(), sel.items.end());
+    std::vector<EqElement*> out;
+    for (EqElement* e : sel.items) {
+        if (!e || e->type == EqTypeChainHead) continue;
+        bool inner = false;
+        for (const EqElement* p = e->parent; p && !inner; p = p->parent) inner = all.count(p) != 0;
+        if (!inner) out.push_back(e);
+    }
+    return out;
+}
+
+void ForgetSelection(SheetSelection& sel) {
+    for (EqElement* e : sel.items)
+        if (e) SetElementSelected(e, false);
+    sel.forgetElements();
+}
+
+// Copies of the selected elements, one detached chain per chain they stand
+// in, in order.
+std::vector<EqElement*> CopySelection(EqModel* eq, const std::vector<EqElement*>& outer) {
+    std::vector<EqElement*> chains;
+    const EqElement* currentStart = nullptr;
+    EqElement* last = nullptr;
+    for (const EqElement* e : outer) {
+        const EqElement* start = FindChainStart(const_cast<EqElement*>(e));
+        if (chains.empty() || start != currentStart) {
+            chains.push_back(NewChildChain(nullptr, eq, ChainDetached));
+            last = chains.back();
+            currentStart = start;
+        }
+        EqElement* copy = CopyElementTree(e, eq);
+        LinkAfter(last, copy);
+        last = copy;
+    }
+    return chains;
+}
+
+void CopyFields(const EqElement* from, EqElement* to) {
+    to->type = from->type;
+    to->ch = from->ch;
+    to->ch2 = from->ch2;
+    to->colour = from->colour;
+    to->colour2 = from->colour2;
+    to->phantom = from->phantom;
+    to->mark = from->mark;
+    to->mark2 = from->mark2;
+    to->alignMark = from->alignMark;
+    to->fontSize = from->fontSize;
+    to->work1 = from->work1;
+    to->payload = from->payload;
+    if (from->glyph) {
+        to->glyph = std::make_unique<GlyphOutline>();
+        CopyGlyph(*to->glyph, *from->glyph);
+    }
+}
+
+EqElement* CopyChain(const EqElement* head, EqModel* eq) {
+    EqElement* copy = CopyElementTree(head, eq);
+    EqElement* last = copy;
+    for (const EqElement* e = head->next; e; e = e->next) {
+        EqElement* c = CopyElementTree(e, eq);
+        LinkAfter(last, c);
+        last = c;
+    }
+    return copy;
+}
+
+// A caret that stands in a calculation result selects the result.
+bool SelectCalcResult(EqModel* eq, SheetSelection& sel) {
+    EqElement* result = FindCalcResultAncestor(eq->caret);
+    if (!result) return false;
+    ForgetSelection(sel);
+    sel.items.push_back(result);
+    SetElementSelected(result, true);
+    SetEquationCaret(eq, result);
+    return true;
+}
+
+}  // namespace
+
+ArgumentBuilder ArgumentBuilderOf(int32_t type) {
+    for (const BuilderRow& row : kBuilderRows) {
+        if (type < row.lo) break;
+        if (type <= row.hi) return row.builder;
+    }
+    return BuildCharacter;
+}
+
+BuilderChains ChainsOfBuilder(ArgumentBuilder builder, const InsertionKey& key) {
+    switch (builder) {
+    case BuildCharacter: return {};
+    case BuildOneArgument:
+    case BuildBracketPair: return {1, 0, 0, 0};
+    case BuildTwoFirst: return {2, 0, 0, 1};
+    case BuildTwoSecond: return {2, 1, 1, 0};
+    case BuildThreeLast: return {3, 2, 2, 0};
+    case BuildThreeFirst: return {3, 0, 0, 1};
+    case BuildThreeMiddle: return {3, 1, 1, 2};
+    case BuildNArguments: return {std::max<int>(1, key.opt1), 0, 0, 0};
+    case BuildMatrixCells: return {std::max<int>(1, key.opt1) * std::max<int>(1, key.opt2), 0, 0, 0};
+    }
+    return {};
+}
+
+EqElement* CopyElementTree(const EqElement* e, EqModel* eq) {
+    if (!e) return nullptr;
+    EqElement* copy = NewChildChain(nullptr, eq, ChainDetached);
+    CopyFields(e, copy);
+    for (const EqElement* child : e->children) AttachChildChain(copy, CopyChain(child, eq), ChainAppend);
+    return copy;
+}
+
+EqElement* InsertKey(EqModel* eq, SheetSelection& sel, const InsertionKey& key,
+                     const TypedCharacterHook& characterHook) {
+    if (!eq) return nullptr;
+    const ArgumentBuilder builder = ArgumentBuilderOf(key.type);
+    const BuilderChains shape = ChainsOfBuilder(builder, key);
+
+    std::vector<EqElement*> wrapped;
+    if (sel.exists()) {
+        if (builder != BuildCharacter) wrapped = CopySelection(eq, OuterSelectedElements(sel));
+        DeleteSelection(eq, sel);
+    }
+    if (!GetEquationCaret(eq)) AddEmptyLine(eq);
+    EqElement* caret = GetEquationCaret(eq);
+
+    EqElement* e = NewChildChain(nullptr, eq, ChainDetached);
+    e->type = key.type;
+    e->ch = key.ch;
+    InsertRunAfter(caret, e);
+    InvalidateLineCache(eq, e);
+    eq->needsLayout = 1;
+
+    EqElement* caretTarget = e;
+    if (builder != BuildCharacter) {
+        for (int i = 0; i < shape.chains; ++i) NewChildChain(e, eq, ChainAppend);
+        if (builder == BuildMatrixCells) SetMatrixCounts(e, std::max<int>(1, key.opt1), std::max<int>(1, key.opt2));
+        bool pasted = false;
+        if (wrapped.size() == 1) {
+            EqElement* into = e->children[size_t(shape.selectionChain)];
+            if (EqElement* run = DetachRun(wrapped.front()->next)) InsertRunAfter(FindChainEnd(into), run);
+            pasted = true;
+        } else if (wrapped.size() > 1 && builder == BuildBracketPair) {
+            // One cell of a column array per line.
+            EqElement* column = NewChildChain(nullptr, eq, ChainDetached);
+            column->type = EqTypeMatrixColumn;
+            if (inRange(key.type, 353, 359)) column->ch = 1;
+            if (inRange(key.type, 360, 366)) column->ch = 2;
+            InsertRunAfter(e->children[0], column);
+            for (EqElement* line : wrapped) {
+                EqElement* cell = NewChildChain(column, eq, ChainAppend);
+                if (EqElement* run = DetachRun(line->next)) InsertRunAfter(cell, run);
+            }
+            pasted = true;
+            caretTarget = column;
+        }
+        if (caretTarget == e) {
+            const int chain = pasted ? shape.caretChainWithSelection : shape.caretChain;
+            caretTarget = FindChainEnd(e->children[size_t(chain)]);
+        }
+    } else if (IsCharType(key.type) && characterHook) {
+        characterHook(eq, e);
+    }
+    for (EqElement* head : wrapped) DeleteEqElement(head);
+    sel.forgetElements();
+    SetEquationCaret(eq, caretTarget);
+    return e;
+}
+
+bool DeleteSelection(EqModel* eq, SheetSelection& sel) {
+    if (!eq || !sel.exists()) return false;
+    const std::vector<EqElement*> outer = OuterSelectedElements(sel);
+    ForgetSelection(sel);
+    if (outer.empty()) return false;
+
+    const std::unordered_set<const EqElement*> doomed(outer.begin(), outer.end());
+    EqElement* caretTarget = outer.front()->prev;
+    while (caretTarget && doomed.count(caretTarget)) caretTarget = caretTarget->prev;
+
+    // The top-level lines the selection reaches.
+    int firstLine = -1, lastLine = -1;
+    for (EqElement* e : outer) {
+        if (!IsTopLevel(e)) continue;
+        const int index = LineIndexOf(eq, FindChainStart(e));
+        if (index < 0) continue;
+        firstLine = firstLine < 0 ? index : std::min(firstLine, index);
+        lastLine = std::max(lastLine, index);
+    }
+
+    eq->caret = nullptr;
+    for (EqElement* e : outer) DeleteElement(eq, e);
+
+    if (caretTarget && IsTopLevel(caretTarget) && lastLine > firstLine) {
+        // The lines after the first are joined to it at the caret.
+        const int at = LineIndexOf(eq, FindChainStart(caretTarget));
+        EqElement* joinAt = caretTarget;
+        for (int n = lastLine - firstLine; n > 0 && at + 1 < int(eq->lines.size()); --n)
+            joinAt = JoinLineAfter(eq, at + 1, joinAt);
+    }
+    InvalidateLineCache(eq, caretTarget);
+    eq->needsLayout = 1;
+    SetEquationCaret(eq, caretTarget);
+    return true;
+}
+
+bool DeleteBackward(EqModel* eq, SheetSelection& sel) {
+    if (!eq) return false;
+    if (sel.exists()) return DeleteSelection(eq, sel);
+    if (!eq->caret) return false;
+    if (SelectCalcResult(eq, sel)) return true;
+    EqElement* caret = eq->caret;
+    if (caret->type != EqTypeChainHead) {
+        EqElement* before = caret->prev;
+        DeleteElement(eq, caret);
+        InvalidateLineCache(eq, before);
+        eq->needsLayout = 1;
+        SetEquationCaret(eq, before);
+        return true;
+    }
+    if (caret->parent) {
+        // The head of an argument: the structure becomes the selection, so
+        // that a second Backspace deletes it.
+        EqElement* structure = caret->parent;
+        sel.items.push_back(structure);
+        SetElementSelected(structure, true);
+        sel.rebuildHitBoxes = true;
+        return true;
+    }
+    const int index = LineIndexOf(eq, caret);
+    if (index <= 0) return false;
+    EqElement* end = FindChainEnd(eq->lines[size_t(index - 1)]);
+    JoinLineAfter(eq, index, end);
+    InvalidateLineCache(eq, end);
+    SetEquationCaret(eq, end);
+    return true;
+}
+
+bool DeleteForward(EqModel* eq, SheetSelection& sel) {
+    if (!eq) return false;
+    if (sel.exists()) return DeleteSelection(eq, sel);
+    if (!eq->caret) return false;
+    if (SelectCalcResult(eq, sel)) return true;
+    EqElement* caret = eq->caret;
+    if (caret->next) {
+        DeleteElement(eq, caret->next);
+        InvalidateLineCache(eq, caret);
+        eq->needsLayout = 1;
+        return true;
+    }
+    if (!IsTopLevel(caret)) return false;
+    const int index = LineIndexOf(eq, FindChainStart(caret));
+    if (index < 0 || index + 1 >= int(eq->lines.size())) return false;
+    JoinLineAfter(eq, index + 1, caret);
+    InvalidateLineCache(eq, caret);
+    SetEquationCaret(eq, caret);
+    return true;
+}
+
+bool BreakLine(EqModel* eq, SheetSelection& sel) {
+    if (!eq) return false;
+    if (sel.exists()) DeleteSelection(eq, sel);
+    EqElement* caret = GetEquationCaret(eq);
+    if (!caret || !IsTopLevel(caret)) return false;
+    const int index = LineIndexOf(eq, FindChainStart(caret));
+    if (index < 0) return false;
+    if (caret->type == EqTypeChainHead) {
+        InsertLine(eq, index);
+        return true;
+    }
+    EqElement* head = InsertLine(eq, index + 1);
+    if (EqElement* run = DetachRun(caret->next)) InsertRunAfter(head, run);
+    InvalidateLineCache(eq, caret);
+    SetEquationCaret(eq, head);
+    return true;
+}
+
+}  // namespace toliva
