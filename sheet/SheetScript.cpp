@@ -143,8 +143,8 @@ bool SheetScript::runLine(const QString& line, QString* error) {
     }
     if (verb == u"wheel") {
         int notches = 0;
-        if (args.isEmpty() || args.size() > 2 || !parseInt(args[0], &notches))
-            return fail(QStringLiteral("wheel needs N [ctrl|shift]"));
+        if (args.isEmpty() || args.size() > 2 || !parseInt(args[0], &notches) || notches < -1000 || notches > 1000)
+            return fail(QStringLiteral("wheel needs N (-1000 to 1000) [ctrl|shift]"));
         Qt::KeyboardModifiers mods = Qt::NoModifier;
         if (args.size() == 2) {
             if (args[1] == u"ctrl") mods = Qt::ControlModifier;

@@ -10,7 +10,8 @@
 //   click X,Y            left button press and release at the client point
 //   dblclick X,Y         a double click there
 //   drag X1,Y1 X2,Y2     press at the first point, move to the second, release
-//   wheel N [ctrl|shift] N wheel notches (negative: towards the user)
+//   wheel N [ctrl|shift] N wheel notches, -1000 to 1000 (negative: towards
+//                        the user)
 //   cmd CODE             a command code for the dispatcher
 //   sym KIND CODE CHAR   a symbol key
 //   undo, redo           the two commands

@@ -144,6 +144,7 @@ TEST_F(SheetScriptTest, AnUnknownOrMalformedLineIsAnErrorWithItsNumber) {
         {"type x\nkey NoSuchKey", 2},
         {"click 1", 1},
         {"wheel 1 alt", 1},
+        {"wheel 99999999", 1},
         {"sym 3 128", 1},
         {"sym 3 128 70000", 1},
         {"cmd", 1},
