@@ -1,0 +1,82 @@
+// Editing scripts (sheet/SheetScript.h, read by "eqtool sheet") run against
+// a small headless sheet over a two-line equation: any command, any key
+// name, any point, code and symbol key, in any order. A script is cut to 48
+// lines of at most 200 characters, so that one input stays fast; the lines
+// still reach every command with any arguments.
+#include "FuzzSupport.h"
+
+#include "model/EqBuilder.h"
+#include "model/EqModel.h"
+#include "platform/AppContext.h"
+#include "sheet/CKwEESheet.h"
+#include "sheet/SheetBackend.h"
+#include "sheet/SheetScript.h"
+
+#include <QApplication>
+
+#include <cstddef>
+#include <cstdint>
+
+using namespace toliva;
+
+namespace {
+
+QApplication* ensureApplication() {
+    static QApplication* app = [] {
+        fuzz::useScratchHomeAndSilence();
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        static int argc = 1;
+        static char name[] = "fuzz_sheetscript";
+        static char* argv[] = {name, nullptr};
+        return new QApplication(argc, argv);
+    }();
+    return app;
+}
+
+constexpr int kMaxLines = 48;
+constexpr int kMaxLineChars = 200;
+
+}  // namespace
+
+// What the font and widget libraries keep for the life of the process.
+extern "C" const char* __lsan_default_suppressions() {
+    return "leak:libfontconfig\nleak:libfreetype\nleak:libQt6Gui\nleak:libQt6Core\nleak:libQt6Widgets\n";
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    ensureApplication();
+    QStringList lines = QString::fromUtf8(reinterpret_cast<const char*>(data), qsizetype(size))
+                            .split(QLatin1Char('\n'));
+    if (lines.size() > kMaxLines) lines.resize(kMaxLines);
+    for (QString& line : lines) line.truncate(kMaxLineChars);
+
+    static AppContext app;
+    app.eeScale = 1.0f;  // small pictures keep each render cheap
+    EqModel eq(fuzz::builtInStyle());
+    EqBuilder b(&eq);
+    EqElement* line = b.line();
+    b.text(line, u"x+", EqTypeCharItalic);
+    EqElement* frac = b.add(line, EqTypeFraction, 2);
+    b.text(EqBuilder::arg(frac, 0), u"a", EqTypeCharItalic);
+    b.text(b.line(), u"y", EqTypeCharItalic);
+
+    auto owned = std::make_unique<HeadlessSheetBackend>();
+    HeadlessSheetBackend* backend = owned.get();
+    CKwEESheet sheet(app, fuzz::boxMeasuredContext(), nullptr, std::move(owned));
+    sheet.setAttribute(Qt::WA_DontShowOnScreen);
+    sheet.resize(200, 120);
+    sheet.show();
+    sheet.SetEquation(&eq);
+    sheet.ShowFirstPicture();
+    SheetScript script(sheet, backend);
+    for (const QString& l : lines) {
+        const QString trimmed = l.trimmed();
+        if (trimmed.isEmpty() || trimmed.startsWith(QLatin1Char('#'))) continue;
+        // The size command may not make the sheet large: a script of sizes
+        // would only measure the allocator.
+        if (trimmed.startsWith(QLatin1String("size"))) continue;
+        script.runLine(trimmed, nullptr);
+    }
+    sheet.SetEquation(nullptr);
+    return 0;
+}
