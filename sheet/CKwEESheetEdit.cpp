@@ -25,9 +25,9 @@ gp::ARGB fromColorRef(uint32_t c) { return 0xFF000000u | ((c & 0xFF) << 16) | (c
 
 // Characters of kind-6 keys that stay upright whatever the typing style.
 bool isUprightSymbol(uint16_t ch) {
-    static constexpr std::array<uint16_t, 14> kUpright = {167,  176,  1009, 8224, 8225, 8240, 8242,
-                                                          8243, 8244, 8245, 8706, 8733, 8734, 0};
-    return ch != 0 && std::find(kUpright.begin(), kUpright.end(), ch) != kUpright.end();
+    static constexpr std::array<uint16_t, 13> kUpright = {167,  176,  1009, 8224, 8225, 8240, 8242,
+                                                          8243, 8244, 8245, 8706, 8733, 8734};
+    return std::find(kUpright.begin(), kUpright.end(), ch) != kUpright.end();
 }
 
 bool isCharacterType(int32_t t) { return (t >= 1 && t <= 5) || t == 16 || t == 17; }
@@ -232,6 +232,7 @@ void CKwEESheet::ExecuteSymbolKey(const SymbolKey& key, bool freshEquation) {
     switch (key.kind) {
     case 3:
         if (key.code == 104) return;  // the custom-space dialog is the editing dialogs'
+        if (key.code <= EqTypeChainHead) return;  // a chain head is no element to insert
         k.type = key.code;
         k.ch = key.ch;
         InsertElementKey(k, true);
@@ -252,7 +253,6 @@ void CKwEESheet::ExecuteSymbolKey(const SymbolKey& key, bool freshEquation) {
         k.ch = uint16_t(key.code & 0xFFFF);
         const bool upright = isUprightSymbol(k.ch);
         k.type = upright ? EqTypeCharUpright : typingType;
-        if (!m_eq) return;
         PushUndo(SelectionScope() == 2);
         if (EqElement* e = insertAtCaret(k); e && upright) SetWorkMark(e, kSelectedStyleMark, true);
         Refresh(0);
