@@ -335,10 +335,27 @@ void CKwEESheet::EnsureCaretVisible() {
         // as the scroll range allows.
         const int x = roundPixel(caret->rect.x + caret->rect.width);
         if (x < 0 || x + 50 > w) scrolled |= ScrollHorz(x - w / 2, false);
+        // Vertically: the caret's element, and its whole line where it fits
+        // (a tall line is not left with its top cut off), but never at the
+        // cost of the element itself.
         const int top = roundPixel(caret->rect.y);
         const int bottom = roundPixel(caret->rect.y + caret->rect.height);
-        if (top < 0) scrolled |= ScrollVert(top - h / 2, false);
-        else if (bottom > h - 50) scrolled |= ScrollVert(bottom - h / 2, false);
+        int dy = 0;
+        if (top < 0) dy = top - h / 2;
+        else if (bottom > h - 50) dy = bottom - h / 2;
+        if (dy != 0) {
+            const EqElement* line = FindLineHead(caret);
+            for (const LinePlacement& p : m_eq->placements) {
+                if (p.head != line) continue;
+                const int lineTop = roundPixel(p.y - p.ascent);
+                const int lineBottom = roundPixel(p.y + p.descent);
+                if (lineBottom - dy > h) dy = lineBottom - h;
+                if (lineTop - dy < 0) dy = lineTop;
+            }
+            if (dy < bottom - h) dy = bottom - h;
+            if (dy > top) dy = top;
+            scrolled |= ScrollVert(dy, false);
+        }
     }
     if (scrolled) Refresh(-1);
     StopCaret();

@@ -273,6 +273,30 @@ TEST_F(SheetWidgetTest, KeepingTheCaretInViewBringsItToTheMiddleOnEitherSide) {
     EXPECT_TRUE(visible(middle)) << middle->rect.x << "," << middle->rect.y;
 }
 
+TEST_F(SheetWidgetTest, KeepingTheCaretInViewShowsItsWholeLineWhereItFits) {
+    // A short element at the end of a tall last line: scrolling by the
+    // element alone would cut the top of the line (the stacked scripts).
+    addLines(12);
+    EqElement* line = b.line();
+    b.text(line, u"y", EqTypeCharItalic);
+    EqElement* scripts = b.add(line, EqTypeSubSuperscript, 2);
+    EqElement* tower = b.add(EqBuilder::arg(scripts, 0), EqTypeFraction, 2);
+    b.text(EqBuilder::arg(tower, 0), u"a", EqTypeCharItalic);
+    EqElement* inner = b.add(EqBuilder::arg(tower, 1), EqTypeFraction, 2);
+    b.text(EqBuilder::arg(inner, 0), u"b", EqTypeCharItalic);
+    b.text(EqBuilder::arg(inner, 1), u"c", EqTypeCharItalic);
+    b.text(EqBuilder::arg(scripts, 1), u"d", EqTypeCharItalic);
+    EqElement* end = b.text(line, u"x", EqTypeCharItalic);
+    makeSheet(&eq, QSize(300, 160));
+    SetEquationCaret(&eq, end);
+    sheet->EnsureCaretVisible();
+    ASSERT_GT(sheet->scrollY(), 0);
+    const LinePlacement& last = eq.placements.back();
+    ASSERT_EQ(last.head, line);
+    EXPECT_GE(last.y - last.ascent, -1.0f);
+    EXPECT_LE(end->rect.y + end->rect.height, float(sheet->clientRect().height()) + 1);
+}
+
 TEST_F(SheetWidgetTest, ADragSelectsAndTheReleaseGivesTheMouseBack) {
     EqElement* line = b.line();
     b.text(line, u"ab", EqTypeCharItalic);
