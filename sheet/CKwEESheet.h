@@ -166,6 +166,10 @@ public:
     bool HandleKeyMessage(int qtKey, Qt::KeyboardModifiers modifiers, const QString& text, bool keypad);
     HotkeyTable& hotkeys() { return *m_hotkeys; }
     WordLists& wordLists() { return m_words; }
+    // The settings pages empty the lists before they load a file into them.
+    void ClearAutoWords() { m_words.words.clear(); }
+    void ClearConstants() { m_words.constants.clear(); }
+    void UpdateListNameLengths() { m_words.UpdateListNameLengths(); }
     // The current character type of typed characters (1 upright, 2 italic,
     // 3 bold, 4 bold italic, 16, 17).
     int typingType = EqTypeCharItalic;
