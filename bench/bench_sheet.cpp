@@ -23,25 +23,6 @@ using namespace toliva;
 
 namespace {
 
-// y_k = a x^2 + b/(c + sqrt(d)) - 12.5 : about 25 elements.
-void addLine(EqBuilder& b, int k) {
-    EqElement* line = b.line();
-    b.text(line, u"y", EqTypeCharItalic);
-    EqElement* sub = b.add(line, 174, 1);
-    b.text(EqBuilder::arg(sub, 0), k % 2 ? u"k" : u"n", EqTypeCharItalic);
-    b.text(line, u"=ax", EqTypeCharItalic);
-    EqElement* sup = b.add(line, 173, 1);
-    b.text(EqBuilder::arg(sup, 0), u"2");
-    b.text(line, u"+");
-    EqElement* frac = b.add(line, EqTypeFraction, 2);
-    b.text(EqBuilder::arg(frac, 0), u"b", EqTypeCharItalic);
-    EqElement* den = EqBuilder::arg(frac, 1);
-    b.text(den, u"c+", EqTypeCharItalic);
-    EqElement* root = b.add(den, 136, 1);
-    b.text(EqBuilder::arg(root, 0), u"d", EqTypeCharItalic);
-    b.text(line, u"-12.5");
-}
-
 const RenderContext& programContext() {
     static const RenderContext context = RenderContext::FromDataFolder();
     return context;
@@ -57,7 +38,7 @@ struct SheetFixture {
 
     SheetFixture() {
         EqBuilder b(&eq);
-        for (int k = 0; k < 50; ++k) addLine(b, k);
+        for (int k = 0; k < 50; ++k) test::addSampleLine(b, k);
         auto owned = std::make_unique<HeadlessSheetBackend>();
         backend = owned.get();
         sheet = std::make_unique<CKwEESheet>(app, programContext(), nullptr, std::move(owned));
@@ -106,7 +87,7 @@ BENCHMARK(BM_SheetCaretMove)->Unit(benchmark::kMicrosecond);
 void BM_SnapshotRestore(benchmark::State& state) {
     EqModel eq(test::builtInStyle());
     EqBuilder b(&eq);
-    for (int k = 0; k < 1000; ++k) addLine(b, k);
+    for (int k = 0; k < 1000; ++k) test::addSampleLine(b, k);
     SetEquationCaret(&eq, eq.lines[500]->next);
     for (auto _ : state) {
         UndoSnapshot snapshot;

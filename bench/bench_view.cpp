@@ -24,25 +24,6 @@ namespace {
 constexpr float kScale = 4.0f;  // the editor's default zoom
 constexpr int kLines = 50;
 
-// y_k = a x^2 + b/(c + sqrt(d)) - 12.5 : about 25 elements.
-void addLine(EqBuilder& b, int k) {
-    EqElement* line = b.line();
-    b.text(line, u"y", EqTypeCharItalic);
-    EqElement* sub = b.add(line, 174, 1);
-    b.text(EqBuilder::arg(sub, 0), k % 2 ? u"k" : u"n", EqTypeCharItalic);
-    b.text(line, u"=ax", EqTypeCharItalic);
-    EqElement* sup = b.add(line, 173, 1);
-    b.text(EqBuilder::arg(sup, 0), u"2");
-    b.text(line, u"+");
-    EqElement* frac = b.add(line, EqTypeFraction, 2);
-    b.text(EqBuilder::arg(frac, 0), u"b", EqTypeCharItalic);
-    EqElement* den = EqBuilder::arg(frac, 1);
-    b.text(den, u"c+", EqTypeCharItalic);
-    EqElement* root = b.add(den, 136, 1);
-    b.text(EqBuilder::arg(root, 0), u"d", EqTypeCharItalic);
-    b.text(line, u"-12.5");
-}
-
 struct ViewFixture {
     RenderContext context = RenderContext::FromDataFolder();
     EqModel eq{test::builtInStyle()};
@@ -53,7 +34,7 @@ struct ViewFixture {
     // height scrolled to the middle of the equation.
     explicit ViewFixture(int window) {
         EqBuilder b(&eq);
-        for (int k = 0; k < kLines; ++k) addLine(b, k);
+        for (int k = 0; k < kLines; ++k) test::addSampleLine(b, k);
         SetEquationCaret(&eq, nullptr);
         MeasureFontMetrics(nullptr, &eq);
         LayoutLines(context, &eq, nullptr, kScale, 0, false);

@@ -7,6 +7,7 @@
 
 #include "model/EqBuilder.h"
 #include "model/EqModel.h"
+#include "model/EqStream.h"
 #include "platform/AppContext.h"
 #include "sheet/CKwEESheet.h"
 #include "sheet/SheetBackend.h"
@@ -77,6 +78,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (trimmed.startsWith(QLatin1String("size"))) continue;
         script.runLine(trimmed, nullptr);
     }
+    // Whatever the script did, undoing every step it left and redoing as
+    // many gives the equation it left.
+    const QByteArray end = EquationToBytes(&eq);
+    const int steps = sheet.undoHistory().undoCount();
+    for (int i = 0; i < steps; ++i) sheet.Undo();
+    for (int i = 0; i < steps; ++i) sheet.Redo();
+    if (EquationToBytes(&eq) != end) __builtin_trap();
     sheet.SetEquation(nullptr);
     return 0;
 }

@@ -2,6 +2,7 @@
 // (header only, so each of them can use it with the model library alone).
 #pragma once
 
+#include "model/EqBuilder.h"
 #include "model/EqElement.h"
 #include "model/EqLayoutSettings.h"
 #include "model/EqModel.h"
@@ -10,6 +11,26 @@
 #include <string>
 
 namespace toliva::test {
+
+// One line of a typical formula, y_k = a x^2 + b/(c + sqrt(d)) - 12.5, about
+// 25 elements; the benchmarks build their equations of it.
+inline void addSampleLine(EqBuilder& b, int k) {
+    EqElement* line = b.line();
+    b.text(line, u"y", EqTypeCharItalic);
+    EqElement* sub = b.add(line, 174, 1);
+    b.text(EqBuilder::arg(sub, 0), k % 2 ? u"k" : u"n", EqTypeCharItalic);
+    b.text(line, u"=ax", EqTypeCharItalic);
+    EqElement* sup = b.add(line, 173, 1);
+    b.text(EqBuilder::arg(sup, 0), u"2");
+    b.text(line, u"+");
+    EqElement* frac = b.add(line, EqTypeFraction, 2);
+    b.text(EqBuilder::arg(frac, 0), u"b", EqTypeCharItalic);
+    EqElement* den = EqBuilder::arg(frac, 1);
+    b.text(den, u"c+", EqTypeCharItalic);
+    EqElement* root = b.add(den, 136, 1);
+    b.text(EqBuilder::arg(root, 0), u"d", EqTypeCharItalic);
+    b.text(line, u"-12.5");
+}
 
 // The built-in style, independent of any defaults file.
 inline EqLayoutSettings builtInStyle() {

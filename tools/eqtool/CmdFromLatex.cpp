@@ -24,18 +24,10 @@ int runFromLatex(const QStringList& arguments) {
     EqLayoutSettings style;
     SetDefaultLayoutSettings(style);
     EqModel eq(style);
-    CTeXCode names;
-    TeXReadContext context;
-    context.names = &names;
-    const LaTeXReadResult r = ReadLaTeXInto(args[0], &eq, context);
-    showNotes(r.notes);
-    showNotes(names.TakeNotes());
-    showNotes(&eq);
-    const QStringList report = LaTeXReadReport(r, args[0]);
-    printReport(report);
-    if (!r.ok) return 1;
+    bool understood = true;
+    if (!readLaTeXArgument(args[0], &eq, &understood)) return 1;
     if (!writeEquationFile(&eq, output)) return 1;
-    return report.isEmpty() ? 0 : kNotUnderstood;
+    return understood ? 0 : kNotUnderstood;
 }
 
 }  // namespace toliva::eqtool

@@ -131,18 +131,8 @@ int runRender(const QStringList& arguments) {
     EqModel eq(builtInStyle());
     bool understood = true;
     if (args.hasLatex) {
-        // Read into a scratch equation; nothing is drawn when nothing converts.
-        CTeXCode names;
-        TeXReadContext context;
-        context.names = &names;
-        const LaTeXReadResult r = ReadLaTeXInto(args.latex, &eq, context);
-        showNotes(r.notes);
-        showNotes(names.TakeNotes());
-        showNotes(&eq);
-        const QStringList report = LaTeXReadReport(r, args.latex);
-        printReport(report);
-        if (!r.ok) return 1;
-        understood = report.isEmpty();
+        // Nothing is drawn when nothing converts.
+        if (!readLaTeXArgument(args.latex, &eq, &understood)) return 1;
     } else {
         QByteArray bytes;
         if (!readWholeFile(args.stream, &bytes)) return 1;

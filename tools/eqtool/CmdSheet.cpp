@@ -93,14 +93,7 @@ int runSheet(const QStringList& arguments) {
 
     EqModel eq(builtInStyle());
     if (args.hasLatex) {
-        CTeXCode names;
-        TeXReadContext context;
-        context.names = &names;
-        const LaTeXReadResult r = ReadLaTeXInto(args.latex, &eq, context);
-        showNotes(r.notes);
-        showNotes(names.TakeNotes());
-        printReport(LaTeXReadReport(r, args.latex));
-        if (!r.ok) return 1;
+        if (!readLaTeXArgument(args.latex, &eq, nullptr)) return 1;
     } else if (!args.input.isEmpty()) {
         QByteArray bytes;
         if (!readWholeFile(args.input, &bytes)) return 1;

@@ -69,5 +69,9 @@ void showNotes(EqModel* eq);
 // Prints each line of a reader's report (LaTeXReadReport, MathMLReadReport)
 // on standard error, after "eqtool: " and the source when one is named.
 void printReport(const QStringList& lines, const QString& source = QString());
+// Reads LaTeX text given on the command line into eq, showing its notes and
+// printing its report. False when no line converted; *understood is false
+// when parts of the text were not understood.
+bool readLaTeXArgument(const QString& text, EqModel* eq, bool* understood);
 
 }  // namespace toliva::eqtool

@@ -8,6 +8,7 @@
 #include "platform/Archive.h"
 #include "platform/MessageSink.h"
 #include "platform/SafeFile.h"
+#include "tex/LaTeX.h"
 #include "tex/TeXCode.h"
 
 #include <QCoreApplication>
@@ -117,6 +118,20 @@ void showNotes(EqModel* eq) {
 void printReport(const QStringList& lines, const QString& source) {
     const QString prefix = source.isEmpty() ? QStringLiteral("eqtool: ") : QStringLiteral("eqtool: %1: ").arg(source);
     for (const QString& line : lines) printError(prefix + line);
+}
+
+bool readLaTeXArgument(const QString& text, EqModel* eq, bool* understood) {
+    CTeXCode names;
+    TeXReadContext context;
+    context.names = &names;
+    const LaTeXReadResult r = ReadLaTeXInto(text, eq, context);
+    showNotes(r.notes);
+    showNotes(names.TakeNotes());
+    showNotes(eq);
+    const QStringList report = LaTeXReadReport(r, text);
+    printReport(report);
+    if (understood) *understood = report.isEmpty();
+    return r.ok;
 }
 
 int runMain(int argc, char** argv) {
