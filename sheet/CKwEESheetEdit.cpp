@@ -230,6 +230,19 @@ void CKwEESheet::ExecuteSymbolKey(const SymbolKey& key, bool freshEquation) {
     if (!m_eq) return;
     InsertionKey k;
     switch (key.kind) {
+    case 2: {
+        // An accent on the character or glyph symbol at the caret: its code
+        // is the low byte.
+        EqElement* caret = GetEquationCaret(m_eq);
+        if (!caret || !(IsStyledCharType(caret->type) || IsGlyphSymbolType(caret->type))) return;
+        PushUndo(true);
+        AddAccentMark(caret, uint8_t(key.code & 0xFF));
+        InvalidateLineCache(m_eq, caret);
+        m_eq->needsLayout = 1;
+        Refresh(0);
+        DropUnchangedUndo();
+        break;
+    }
     case 3:
         if (key.code == 104) return;  // the custom-space dialog is the editing dialogs'
         if (key.code <= EqTypeChainHead) return;  // a chain head is no element to insert

@@ -276,6 +276,41 @@ TEST_F(SheetScriptTest, TheDefaultCtrlPInsertsPiNotAControlCharacter) {
     EXPECT_EQ(e->next->next->ch, 960);
 }
 
+// Kind 2 puts an accent (the code's low byte) on the character or glyph
+// symbol at the caret, as one undo step; elsewhere it does nothing.
+TEST_F(SheetScriptTest, AKindTwoKeyAccentsTheCharacterAtTheCaret) {
+    ASSERT_TRUE(run("type x").ok);
+    EqElement* x = eq.lines.at(0)->next;
+    ASSERT_NE(x, nullptr);
+    const QByteArray plain = EquationToBytes(&eq);
+    sheet->ExecuteSymbolKey(SymbolKey{2, 0x1203, 0});
+    ASSERT_EQ(x->payload.size(), 1u);
+    EXPECT_EQ(x->payload[0], 0x03);
+    EXPECT_EQ(x->next, nullptr);  // nothing inserted
+    sheet->ExecuteSymbolKey(SymbolKey{2, 0x05, 0});
+    EXPECT_EQ(x->payload, (std::vector<uint8_t>{0x03, 0x05}));
+    ASSERT_TRUE(run("undo\nundo").ok);
+    EXPECT_EQ(EquationToBytes(&eq), plain);
+
+    // A glyph symbol takes it; a structure, an operator or a line head does not.
+    struct Case {
+        int32_t type;
+        bool accented;
+    };
+    for (const Case c : {Case{EqTypeGlyphSymbol, true}, Case{EqTypeGlyphSymbolBold, true}, Case{EqTypeCharSans, true},
+                         Case{EqTypeCharText, false}, Case{EqTypeFraction, false}, Case{1042, false}}) {
+        SCOPED_TRACE(c.type);
+        EqElement* e = NewChildElement(nullptr, c.type, 'a', FindChainEnd(eq.lines.at(0)));
+        SetEquationCaret(&eq, e);
+        sheet->ExecuteSymbolKey(SymbolKey{2, 0x03, 0});
+        EXPECT_EQ(e->payload.size(), c.accented ? 1u : 0u);
+    }
+    SetEquationCaret(&eq, eq.lines.at(0));
+    const QByteArray before = EquationToBytes(&eq);
+    sheet->ExecuteSymbolKey(SymbolKey{2, 0x03, 0});
+    EXPECT_EQ(EquationToBytes(&eq), before);
+}
+
 TEST_F(SheetScriptTest, SelectAllAndRestyleThroughTheKeys) {
     ASSERT_TRUE(run("type ab\nkey Ctrl+A\nkey Ctrl+3").ok);
     const EqElement* a = eq.lines.at(0)->next;
