@@ -195,6 +195,80 @@ bool SelectCalcResult(EqModel* eq, SheetSelection& sel) {
     return true;
 }
 
+bool IsColumnArray(const EqElement* e) {
+    return e && (e->type == EqTypeMatrixColumn || e->type == EqTypeCases);
+}
+
+int ChildIndexOf(const EqElement* structure, const EqElement* head) {
+    const auto it = std::find(structure->children.begin(), structure->children.end(), head);
+    return it == structure->children.end() ? -1 : int(it - structure->children.begin());
+}
+
+// Removes child chain index of structure with whatever it still holds.
+void RemoveChildChain(EqModel* eq, EqElement* structure, int index) {
+    EqElement* head = structure->children[size_t(index)];
+    structure->children.erase(structure->children.begin() + index);
+    if (eq->caret && FindChainStart(eq->caret) == head) eq->caret = nullptr;
+    DeleteEqElement(head);
+}
+
+// Moves the elements after from's head to the end of the chain of to.
+// Returns the element they now follow.
+EqElement* AppendChainContent(EqElement* fromHead, EqElement* to) {
+    EqElement* end = FindChainEnd(to);
+    if (EqElement* run = DetachRun(fromHead->next)) InsertRunAfter(end, run);
+    return end;
+}
+
+// A column array left with one cell gives its elements to the chain it
+// stands in and goes. A caret on the cell's head goes before the array.
+void DissolveSingleCell(EqModel* eq, EqElement* array) {
+    if (!IsColumnArray(array) || array->children.size() != 1) return;
+    EqElement* cell = array->children.front();
+    EqElement* before = array->prev;
+    const bool caretOnHead = eq->caret == cell;
+    if (EqElement* run = DetachRun(cell->next)) InsertRunAfter(array, run);
+    if (caretOnHead) eq->caret = nullptr;
+    UnlinkElement(array);
+    DeleteEqElement(array);
+    if (caretOnHead) SetEquationCaret(eq, before);
+}
+
+// Delete at the end of a cell of a column array that is not the last one.
+bool DeleteInStructure(EqModel* eq) {
+    EqElement* caret = eq->caret;
+    if (!caret || caret->next) return false;
+    EqElement* head = FindChainStart(caret);
+    EqElement* array = head->parent;
+    if (!IsColumnArray(array)) return false;
+    const int index = ChildIndexOf(array, head);
+    if (index < 0 || index + 1 >= int(array->children.size())) return false;
+    AppendChainContent(array->children[size_t(index + 1)], caret);
+    RemoveChildChain(eq, array, index + 1);
+    InvalidateLineCache(eq, array);
+    eq->needsLayout = 1;
+    SetEquationCaret(eq, caret);
+    DissolveSingleCell(eq, array);
+    return true;
+}
+
+// Backspace at the head of a cell of a column array that is not the first.
+bool BackspaceInStructure(EqModel* eq) {
+    EqElement* head = eq->caret;
+    if (!head || head->type != EqTypeChainHead) return false;
+    EqElement* array = head->parent;
+    if (!IsColumnArray(array)) return false;
+    const int index = ChildIndexOf(array, head);
+    if (index <= 0) return false;
+    EqElement* target = AppendChainContent(head, array->children[size_t(index - 1)]);
+    RemoveChildChain(eq, array, index);
+    InvalidateLineCache(eq, array);
+    eq->needsLayout = 1;
+    SetEquationCaret(eq, target);
+    DissolveSingleCell(eq, array);
+    return true;
+}
+
 }  // namespace
 
 ArgumentBuilder ArgumentBuilderOf(int32_t type) {
@@ -326,6 +400,7 @@ bool DeleteBackward(EqModel* eq, SheetSelection& sel) {
     if (!eq) return false;
     if (sel.exists()) return DeleteSelection(eq, sel);
     if (!eq->caret) return false;
+    if (eq->caret->type == EqTypeChainHead && BackspaceInStructure(eq)) return true;
     if (SelectCalcResult(eq, sel)) return true;
     EqElement* caret = eq->caret;
     if (caret->type != EqTypeChainHead) {
@@ -358,6 +433,7 @@ bool DeleteForward(EqModel* eq, SheetSelection& sel) {
     if (!eq) return false;
     if (sel.exists()) return DeleteSelection(eq, sel);
     if (!eq->caret) return false;
+    if (DeleteInStructure(eq)) return true;
     if (SelectCalcResult(eq, sel)) return true;
     EqElement* caret = eq->caret;
     if (caret->next) {

@@ -73,6 +73,10 @@ bool DeleteSelection(EqModel*, SheetSelection&);
 bool DeleteBackward(EqModel*, SheetSelection&);
 // Delete: the selection, or the element after the caret; at the end of a
 // top-level line the next line joins it. False when nothing happened.
+// In a column array (370, 372), Delete at the end of a cell that is not the
+// last joins the next cell to it and Backspace at the head of a cell that is
+// not the first joins it to the previous one; an array left with one cell
+// gives its elements to the chain it stands in.
 bool DeleteForward(EqModel*, SheetSelection&);
 // Enter in a top-level line: at its head an empty line goes before it,
 // elsewhere the line is split and the caret goes to the new line's head.

@@ -12,6 +12,7 @@
 #include "model/EqLayoutTestSupport.h"
 #include "model/EqModel.h"
 #include "model/EqStream.h"
+#include "model/EqTreeOps.h"
 #include "model/EqTypeRoutes.h"
 #include "model/ExtArrowForm.h"
 
@@ -48,6 +49,11 @@ protected:
     EqModel eq{builtInStyle()};
     EqBuilder b{&eq};
     SheetSelection sel;
+
+    void ForgetSelectionForTest() {
+        for (EqElement* e : sel.items) SetElementSelected(e, false);
+        sel.forgetElements();
+    }
 };
 
 // The selection fills the numerator; the caret goes on to the denominator.
@@ -253,6 +259,53 @@ TEST_F(EditOpsTest, ASelectionInsideAnArgumentGoesWithTheCaretBeforeIt) {
 // character in each chain, layout measures every chain the builder made.
 // Codes that route to a structure family all have a builder; codes that
 // route to characters, symbols, spaces, operators and arrows have none.
+// Delete at a cell's end and Backspace at a cell's head join neighbouring
+// cells of a column array; an array left with one cell is dissolved.
+TEST_F(EditOpsTest, DeleteAndBackspaceJoinTheCellsOfAColumnArray) {
+    for (const int32_t type : {EqTypeMatrixColumn, EqTypeCases}) {
+        SCOPED_TRACE(type);
+        ClearEquation(&eq);
+        auto l = lines({u"x"});
+        EqElement* m = b.add(l[0], type, 3);
+        b.text(m->children[0], u"a", EqTypeCharItalic);
+        b.text(m->children[1], u"b", EqTypeCharItalic);
+        b.text(m->children[2], u"c", EqTypeCharItalic);
+        const std::string tag = "[" + std::to_string(type) + ":";
+
+        // Backspace at the head of the first cell selects the array instead.
+        SetEquationCaret(&eq, m->children[0]);
+        ASSERT_TRUE(DeleteBackward(&eq, sel));
+        EXPECT_TRUE(sel.exists());
+        ForgetSelectionForTest();
+
+        // Delete at the end of the last cell does nothing.
+        SetEquationCaret(&eq, m->children[2]->next);
+        EXPECT_FALSE(DeleteForward(&eq, sel));
+
+        SetEquationCaret(&eq, m->children[1]);
+        ASSERT_TRUE(DeleteBackward(&eq, sel));
+        EXPECT_EQ(equationText(eq), "x" + tag + "ab|c]");
+        EXPECT_EQ(eq.caret, m->children[0]->next);
+
+        // The last join dissolves the array; the caret keeps its element.
+        SetEquationCaret(&eq, FindChainEnd(m->children[0]));
+        ASSERT_TRUE(DeleteForward(&eq, sel));
+        EXPECT_EQ(equationText(eq), "xabc");
+        ASSERT_NE(eq.caret, nullptr);
+        EXPECT_EQ(eq.caret->ch, u'b');
+        EXPECT_EQ(eq.caret->parent, nullptr);
+    }
+}
+
+TEST_F(EditOpsTest, JoiningEmptyCellsLeavesTheCaretBeforeTheDissolvedArray) {
+    auto l = lines({u"x"});
+    EqElement* m = b.add(l[0], EqTypeMatrixColumn, 2);
+    SetEquationCaret(&eq, m->children[1]);
+    ASSERT_TRUE(DeleteBackward(&eq, sel));
+    EXPECT_EQ(equationText(eq), "x");
+    EXPECT_EQ(eq.caret, at(eq.lines[0], 1));
+}
+
 TEST(ArgumentBuilderTable, EveryStructureGetsTheChainsItsMeasurerReads) {
     FixedBoxMeasurer measurer;
     const RenderContext context = contextWith(measurer);
