@@ -421,7 +421,7 @@ void CKwEESheet::deleteAtCaret(bool forward) {
 void CKwEESheet::OnEnterKey() {
     PushUndo(false);
     if (m_sel.exists()) DeleteSelection(m_eq, m_sel);
-    BreakLine(m_eq, m_sel);
+    if (!EnterInStructure(m_eq, m_sel)) BreakLine(m_eq, m_sel);
     m_pressCaret = nullptr;
     Refresh(0);
     EnsureCaretVisible();

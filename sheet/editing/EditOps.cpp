@@ -212,6 +212,14 @@ void RemoveChildChain(EqModel* eq, EqElement* structure, int index) {
     DeleteEqElement(head);
 }
 
+// A new empty child chain of structure at index.
+EqElement* InsertChildChain(EqModel* eq, EqElement* structure, int index) {
+    EqElement* head = NewChildChain(structure, eq, ChainAppend);
+    structure->children.pop_back();
+    structure->children.insert(structure->children.begin() + index, head);
+    return head;
+}
+
 // Moves the elements after from's head to the end of the chain of to.
 // Returns the element they now follow.
 EqElement* AppendChainContent(EqElement* fromHead, EqElement* to) {
@@ -267,6 +275,26 @@ bool BackspaceInStructure(EqModel* eq) {
     SetEquationCaret(eq, target);
     DissolveSingleCell(eq, array);
     return true;
+}
+
+// Structures whose arguments never become a column array on Enter.
+bool KeepsItsArguments(int32_t type) {
+    return IsMatrixType(type) || inRange(type, 274, 305) || inRange(type, 769, 788) || inRange(type, 128, 132);
+}
+
+// The caret's chain content becomes the one cell of a new column array that
+// stands alone in that chain; the caret keeps its element (a caret on the
+// chain head goes to the cell head). Returns the array.
+EqElement* WrapChainInArray(EqModel* eq, EqElement* chainHead) {
+    EqElement* structure = chainHead->parent;
+    EqElement* array = NewChildChain(nullptr, eq, ChainDetached);
+    array->type = EqTypeMatrixColumn;
+    if (structure && (structure->type == 136 || structure->type == 137)) array->ch = 1;
+    EqElement* cell = NewChildChain(array, eq, ChainAppend);
+    if (EqElement* run = DetachRun(chainHead->next)) InsertRunAfter(cell, run);
+    InsertRunAfter(chainHead, array);
+    if (eq->caret == chainHead) SetEquationCaret(eq, cell);
+    return array;
 }
 
 }  // namespace
@@ -466,6 +494,34 @@ bool BreakLine(EqModel* eq, SheetSelection& sel) {
     if (EqElement* run = DetachRun(caret->next)) InsertRunAfter(head, run);
     InvalidateLineCache(eq, caret);
     SetEquationCaret(eq, head);
+    return true;
+}
+
+bool EnterInStructure(EqModel* eq, SheetSelection& sel) {
+    if (!eq) return false;
+    if (sel.exists()) DeleteSelection(eq, sel);
+    EqElement* caret = GetEquationCaret(eq);
+    if (!caret || IsTopLevel(caret)) return false;
+    EqElement* head = FindChainStart(caret);
+    EqElement* structure = head->parent;
+    if (!IsColumnArray(structure)) {
+        if (!structure || KeepsItsArguments(structure->type)) return false;
+        WrapChainInArray(eq, head);
+        return EnterInStructure(eq, sel);
+    }
+    if (structure->children.size() >= kMaxArrayCellsForEnter) return false;
+    const int index = ChildIndexOf(structure, head);
+    if (index < 0) return false;
+    EqElement* cell;
+    if (caret == head) {
+        cell = InsertChildChain(eq, structure, index);
+    } else {
+        cell = InsertChildChain(eq, structure, index + 1);
+        if (EqElement* run = DetachRun(caret->next)) InsertRunAfter(cell, run);
+    }
+    InvalidateLineCache(eq, structure);
+    eq->needsLayout = 1;
+    SetEquationCaret(eq, cell);
     return true;
 }
 

@@ -83,6 +83,16 @@ bool DeleteForward(EqModel*, SheetSelection&);
 // False inside an argument chain.
 bool BreakLine(EqModel*, SheetSelection&);
 
+// Enter inside a structure: in a column array (370, 372) with fewer than
+// kMaxArrayCellsForEnter cells a new cell goes before the caret's cell when
+// the caret is at its head, else after it, taking the elements after the
+// caret; the caret goes to the new cell's head. In the argument of another
+// structure (not a matrix, an integral or a fraction) the argument's content
+// first becomes the one cell of a column array (aligned for radicals).
+// False when the caret is in a top-level line or nothing happened.
+bool EnterInStructure(EqModel*, SheetSelection&);
+constexpr size_t kMaxArrayCellsForEnter = 30;
+
 // A copy of e alone (not the elements after it) with its child chains,
 // standing nowhere.
 EqElement* CopyElementTree(const EqElement* e, EqModel* eq);

@@ -306,6 +306,81 @@ TEST_F(EditOpsTest, JoiningEmptyCellsLeavesTheCaretBeforeTheDissolvedArray) {
     EXPECT_EQ(eq.caret, at(eq.lines[0], 1));
 }
 
+// Enter in a column array makes a new cell before (at the head) or after the
+// caret's cell, the elements after the caret going with it.
+TEST_F(EditOpsTest, EnterInAColumnArrayMakesANewCell) {
+    auto l = lines({u"x"});
+    EqElement* m = b.add(l[0], EqTypeMatrixColumn, 2);
+    b.text(m->children[0], u"ab", EqTypeCharItalic);
+    b.text(m->children[1], u"c", EqTypeCharItalic);
+    SetEquationCaret(&eq, m->children[0]->next);
+    ASSERT_TRUE(EnterInStructure(&eq, sel));
+    EXPECT_EQ(equationText(eq), "x[370:a|b|c]");
+    EXPECT_EQ(eq.caret, m->children[1]);
+    ASSERT_TRUE(EnterInStructure(&eq, sel));
+    EXPECT_EQ(equationText(eq), "x[370:a||b|c]");
+    EXPECT_EQ(eq.caret, m->children[1]);
+    // Then Backspace takes the new cell back.
+    ASSERT_TRUE(DeleteBackward(&eq, sel));
+    EXPECT_EQ(equationText(eq), "x[370:a|b|c]");
+
+    // No cell is added at 30 cells; then Enter does nothing there.
+    while (m->children.size() < kMaxArrayCellsForEnter) NewChildChain(m, &eq, ChainAppend);
+    SetEquationCaret(&eq, m->children[0]);
+    const QByteArray full = EquationToBytes(&eq);
+    EXPECT_FALSE(EnterInStructure(&eq, sel));
+    EXPECT_EQ(EquationToBytes(&eq), full);
+}
+
+// Enter in another structure's argument wraps the argument into a column
+// array first; matrices, integrals and fractions keep their arguments.
+TEST_F(EditOpsTest, EnterInAnArgumentWrapsItIntoAColumnArray) {
+    struct Case {
+        int32_t type;
+        int chains;
+        int chain;
+        const char* after;  // empty: refused
+        uint16_t alignment;
+    };
+    const Case cases[] = {
+        {EqTypeSqrt, 1, 0, "[136:[370:a|b]]", 1},
+        {137, 2, 0, "[137:[370:a|b]|]", 1},
+        {EqTypeSuperscript, 1, 0, "[173:[370:a|b]]", 0},
+        {338, 1, 0, "[338:[370:a|b]]", 0},
+        {EqTypeFraction, 2, 0, "", 0},
+        {131, 3, 1, "", 0},
+        {274, 3, 2, "", 0},
+        {780, 3, 2, "", 0},
+        {EqTypeMatrix, 4, 0, "", 0},
+        {EqTypeMatrixRow, 2, 0, "", 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.type);
+        ClearEquation(&eq);
+        auto l = lines({u""});
+        EqElement* s = b.add(l[0], c.type, c.chains);
+        if (c.type == EqTypeMatrix) SetMatrixCounts(s, 2, 2);
+        b.text(s->children[size_t(c.chain)], u"ab", EqTypeCharItalic);
+        SetEquationCaret(&eq, s->children[size_t(c.chain)]->next);
+        const QByteArray before = EquationToBytes(&eq);
+        if (!*c.after) {
+            EXPECT_FALSE(EnterInStructure(&eq, sel));
+            EXPECT_EQ(EquationToBytes(&eq), before);
+            continue;
+        }
+        ASSERT_TRUE(EnterInStructure(&eq, sel));
+        EXPECT_EQ(equationText(eq), c.after);
+        EqElement* array = s->children[size_t(c.chain)]->next;
+        ASSERT_NE(array, nullptr);
+        EXPECT_EQ(array->ch, c.alignment);
+        EXPECT_EQ(array->next, nullptr);
+        EXPECT_EQ(eq.caret, array->children[1]);
+        // Backspace joins the cells and takes the array away again.
+        ASSERT_TRUE(DeleteBackward(&eq, sel));
+        EXPECT_EQ(EquationToBytes(&eq), before);
+    }
+}
+
 TEST(ArgumentBuilderTable, EveryStructureGetsTheChainsItsMeasurerReads) {
     FixedBoxMeasurer measurer;
     const RenderContext context = contextWith(measurer);

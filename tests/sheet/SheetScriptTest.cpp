@@ -311,6 +311,28 @@ TEST_F(SheetScriptTest, AKindTwoKeyAccentsTheCharacterAtTheCaret) {
     EXPECT_EQ(EquationToBytes(&eq), before);
 }
 
+// Enter in a radical makes its content a column array of two cells;
+// Backspace at the second cell's head takes it back to the same bytes, and
+// undo gives back each state.
+TEST_F(SheetScriptTest, EnterInARadicalThenBackspaceLeavesTheBytesUnchanged) {
+    ASSERT_TRUE(run("sym 3 136 0\ntype ab\nkey Left").ok);
+    const QByteArray before = EquationToBytes(&eq);
+    ASSERT_TRUE(run("key Enter").ok);
+    const EqElement* root = eq.lines.at(0)->next;
+    ASSERT_NE(root, nullptr);
+    ASSERT_NE(root->children.at(0)->next, nullptr);
+    const EqElement* array = root->children[0]->next;
+    EXPECT_EQ(array->type, EqTypeMatrixColumn);
+    EXPECT_EQ(array->children.size(), 2u);
+    const QByteArray split = EquationToBytes(&eq);
+    ASSERT_TRUE(run("key Backspace").ok);
+    EXPECT_EQ(EquationToBytes(&eq), before);
+    ASSERT_TRUE(run("undo").ok);
+    EXPECT_EQ(EquationToBytes(&eq), split);
+    ASSERT_TRUE(run("undo").ok);
+    EXPECT_EQ(EquationToBytes(&eq), before);
+}
+
 TEST_F(SheetScriptTest, SelectAllAndRestyleThroughTheKeys) {
     ASSERT_TRUE(run("type ab\nkey Ctrl+A\nkey Ctrl+3").ok);
     const EqElement* a = eq.lines.at(0)->next;
