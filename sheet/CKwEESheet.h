@@ -157,6 +157,10 @@ public:
 
     void ExecuteCommand(int code);
     void ExecuteSymbolKey(const SymbolKey& key, bool freshEquation = false);
+    // A row or column of the matrix around the caret (direction 0 left, 1 up,
+    // 2 right, 3 down), as one undo step; false when refused or no matrix.
+    bool AddMatrixLine(int direction);
+    bool RemoveMatrixLine(int direction);
     void InsertElementKey(const InsertionKey& key, bool refresh);
     // A typed "+", "-" or "=" of a character type as its operator (1042,
     // 1043, 1049), except while a TeX command is typed.
@@ -226,6 +230,7 @@ private:
     void moveCaretByKey(EqElement* target, bool shift);
     void deleteAtCaret(bool forward);
     void OnEnterKey();
+    bool changeMatrixLines(int direction, bool add);
     void OnEscape();
 
     AppContext& m_app;

@@ -428,6 +428,26 @@ void CKwEESheet::OnEnterKey() {
     DropUnchangedUndo();
 }
 
+bool CKwEESheet::AddMatrixLine(int direction) {
+    return changeMatrixLines(direction, true);
+}
+
+bool CKwEESheet::RemoveMatrixLine(int direction) {
+    return changeMatrixLines(direction, false);
+}
+
+bool CKwEESheet::changeMatrixLines(int direction, bool add) {
+    if (!m_eq || !GetEquationCaret(m_eq)) return false;
+    PushUndo(true);
+    const MatrixLineResult result =
+        add ? toliva::AddMatrixLine(m_eq, m_sel, direction) : toliva::RemoveMatrixLine(m_eq, m_sel, direction);
+    m_pressCaret = nullptr;
+    Refresh(0);
+    EnsureCaretVisible();
+    DropUnchangedUndo();
+    return result == MatrixLineResult::Done;
+}
+
 void CKwEESheet::OnEscape() {
     ResetFindMarks(true);
     ClearSelection(true);

@@ -297,6 +297,28 @@ EqElement* WrapChainInArray(EqModel* eq, EqElement* chainHead) {
     return array;
 }
 
+// The cell of the nearest matrix around the caret (the last cell when the
+// caret is the matrix); a caret in another structure's argument that can
+// hold an array is first wrapped into a column array when wrap is set. Null
+// when the caret is in no such place.
+EqElement* MatrixAtCaret(EqModel* eq, int* cellIndex, bool wrap) {
+    EqElement* caret = eq->caret;
+    if (!caret) return nullptr;
+    if (IsMatrixType(caret->type) && !caret->children.empty()) {
+        *cellIndex = int(caret->children.size()) - 1;
+        return caret;
+    }
+    for (EqElement* head = FindChainStart(caret); head && head->parent; head = FindChainStart(head->parent)) {
+        if (IsMatrixType(head->parent->type)) {
+            *cellIndex = ChildIndexOf(head->parent, head);
+            return *cellIndex < 0 ? nullptr : head->parent;
+        }
+    }
+    EqElement* head = FindChainStart(caret);
+    if (!wrap || !head->parent || KeepsItsArguments(head->parent->type)) return nullptr;
+    *cellIndex = 0;
+    return WrapChainInArray(eq, head);
+}
 }  // namespace
 
 ArgumentBuilder ArgumentBuilderOf(int32_t type) {
@@ -523,6 +545,76 @@ bool EnterInStructure(EqModel* eq, SheetSelection& sel) {
     eq->needsLayout = 1;
     SetEquationCaret(eq, cell);
     return true;
+}
+
+MatrixLineResult AddMatrixLine(EqModel* eq, SheetSelection& sel, int direction) {
+    if (!eq || direction < 0 || direction > 3) return MatrixLineResult::NoMatrix;
+    if (sel.exists()) ForgetSelection(sel);
+    if (!eq->caret) return MatrixLineResult::NoMatrix;
+    int cell = 0;
+    EqElement* m = MatrixAtCaret(eq, &cell, true);
+    if (!m) return MatrixLineResult::NoMatrix;
+    const MatrixShape shape = GetMatrixShape(m);
+    const int columns = std::max(1, shape.count1), rows = std::max(1, shape.count2);
+    const bool rowWise = direction == 1 || direction == 3;
+    if (rowWise ? rows >= kMaxMatrixRows : columns > kMaxMatrixColumns) return MatrixLineResult::Refused;
+    if (int(m->children.size()) != rows * columns) return MatrixLineResult::Refused;
+    const int row = cell / columns, column = cell % columns;
+    EqElement* target = nullptr;
+    if (rowWise) {
+        const int newRow = direction == 1 ? row : row + 1;
+        for (int c = 0; c < columns; ++c) {
+            EqElement* head = InsertChildChain(eq, m, newRow * columns + c);
+            if (c == column) target = head;
+        }
+        SetMatrixShape(columns, m, rows + 1);
+    } else {
+        const int newColumn = direction == 0 ? column : column + 1;
+        // Last row first, so that the earlier indices stay valid.
+        for (int r = rows - 1; r >= 0; --r) {
+            EqElement* head = InsertChildChain(eq, m, r * columns + newColumn);
+            if (r == row) target = head;
+        }
+        SetMatrixShape(columns + 1, m, rows);
+    }
+    InvalidateLineCache(eq, m);
+    eq->needsLayout = 1;
+    SetEquationCaret(eq, target);
+    return MatrixLineResult::Done;
+}
+
+MatrixLineResult RemoveMatrixLine(EqModel* eq, SheetSelection& sel, int direction) {
+    if (!eq || direction < 0 || direction > 3) return MatrixLineResult::NoMatrix;
+    if (sel.exists()) ForgetSelection(sel);
+    if (!eq->caret) return MatrixLineResult::NoMatrix;
+    int cell = 0;
+    // A caret outside any matrix would give a one-cell array: nothing to remove.
+    EqElement* m = MatrixAtCaret(eq, &cell, false);
+    if (!m) return MatrixLineResult::NoMatrix;
+    const MatrixShape shape = GetMatrixShape(m);
+    const int columns = std::max(1, shape.count1), rows = std::max(1, shape.count2);
+    const bool rowWise = direction == 1 || direction == 3;
+    if (int(m->children.size()) != rows * columns || (rowWise ? rows : columns) <= 1)
+        return MatrixLineResult::Refused;
+    const int row = cell / columns, column = cell % columns;
+    eq->caret = nullptr;
+    if (rowWise) {
+        for (int c = columns - 1; c >= 0; --c) RemoveChildChain(eq, m, row * columns + c);
+        SetMatrixShape(columns, m, rows - 1);
+    } else {
+        for (int r = rows - 1; r >= 0; --r) RemoveChildChain(eq, m, r * columns + column);
+        SetMatrixShape(columns - 1, m, rows);
+    }
+    // The caret goes to the neighbour that took the removed line's place
+    // (the one before it when the last line went).
+    const int newColumns = rowWise ? columns : columns - 1;
+    const int newRows = rowWise ? rows - 1 : rows;
+    const int r = rowWise ? std::min(row, newRows - 1) : row;
+    const int c = rowWise ? column : std::min(column, newColumns - 1);
+    InvalidateLineCache(eq, m);
+    eq->needsLayout = 1;
+    SetEquationCaret(eq, m->children[size_t(r * newColumns + c)]);
+    return MatrixLineResult::Done;
 }
 
 }  // namespace toliva

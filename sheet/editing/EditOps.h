@@ -93,6 +93,21 @@ bool BreakLine(EqModel*, SheetSelection&);
 bool EnterInStructure(EqModel*, SheetSelection&);
 constexpr size_t kMaxArrayCellsForEnter = 30;
 
+// Rows and columns of the matrix around the caret; direction 0 left, 1 up,
+// 2 right, 3 down. A caret in an argument that can hold an array is first
+// wrapped into a column array.
+enum class MatrixLineResult { Done, Refused, NoMatrix };
+constexpr int kMaxMatrixRows = 32;     // no row is added at this count
+constexpr int kMaxMatrixColumns = 32;  // no column is added above this count
+// Adds an empty row above (1) or below (3) the caret's row, or an empty
+// column left (0) or right (2) of its column; the caret goes to the new cell
+// in its column or row.
+MatrixLineResult AddMatrixLine(EqModel*, SheetSelection&, int direction);
+// Removes the caret's row (1, 3) or column (0, 2) with its cells; refused
+// when the cells do not fill rows x columns or only one row or column is
+// left. The caret goes to the cell that took the removed one's place.
+MatrixLineResult RemoveMatrixLine(EqModel*, SheetSelection&, int direction);
+
 // A copy of e alone (not the elements after it) with its child chains,
 // standing nowhere.
 EqElement* CopyElementTree(const EqElement* e, EqModel* eq);

@@ -381,6 +381,96 @@ TEST_F(EditOpsTest, EnterInAnArgumentWrapsItIntoAColumnArray) {
     }
 }
 
+// Rows and columns of a 2 x 2 matrix, the caret in cell (1, 0).
+TEST_F(EditOpsTest, MatrixRowsAndColumnsAreAddedAndRemovedAtTheCaret) {
+    struct Case {
+        bool add;
+        int direction;
+        const char* after;
+        int rows, columns;
+        int caretCell;
+    };
+    const Case cases[] = {
+        {true, 1, "[371:a|b|||c|d]", 3, 2, 2},
+        {true, 3, "[371:a|b|c|d||]", 3, 2, 4},
+        {true, 0, "[371:|a|b||c|d]", 2, 3, 3},
+        {true, 2, "[371:a||b|c||d]", 2, 3, 4},
+        {false, 1, "[369:a|b]", 1, 2, 0},
+        {false, 3, "[369:a|b]", 1, 2, 0},
+        {false, 0, "[370:b|d]", 2, 1, 1},
+        {false, 2, "[370:b|d]", 2, 1, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.add << " " << c.direction);
+        ClearEquation(&eq);
+        auto l = lines({u""});
+        EqElement* m = b.add(l[0], EqTypeMatrix, 4);
+        SetMatrixCounts(m, 2, 2);
+        const char16_t* cells[] = {u"a", u"b", u"c", u"d"};
+        for (int i = 0; i < 4; ++i) b.text(m->children[size_t(i)], cells[i], EqTypeCharItalic);
+        SetEquationCaret(&eq, m->children[2]->next);
+        const MatrixLineResult r = c.add ? AddMatrixLine(&eq, sel, c.direction) : RemoveMatrixLine(&eq, sel, c.direction);
+        ASSERT_EQ(r, MatrixLineResult::Done);
+        EXPECT_EQ(equationText(eq), c.after);
+        const MatrixShape shape = GetMatrixShape(m);
+        EXPECT_EQ(shape.count2, c.rows);
+        EXPECT_EQ(shape.count1, c.columns);
+        EXPECT_EQ(FindChainStart(eq.caret), m->children[size_t(c.caretCell)]);
+    }
+}
+
+TEST_F(EditOpsTest, MatrixLinesAreRefusedAtTheirLimitsAndInBrokenMatrices) {
+    auto l = lines({u""});
+    // A column of 32 rows takes no more rows, but a column.
+    EqElement* m = b.add(l[0], EqTypeMatrixColumn, kMaxMatrixRows);
+    SetEquationCaret(&eq, m->children[5]);
+    const QByteArray before = EquationToBytes(&eq);
+    EXPECT_EQ(AddMatrixLine(&eq, sel, 3), MatrixLineResult::Refused);
+    EXPECT_EQ(AddMatrixLine(&eq, sel, 1), MatrixLineResult::Refused);
+    EXPECT_EQ(EquationToBytes(&eq), before);
+    // One column: it cannot be removed.
+    EXPECT_EQ(RemoveMatrixLine(&eq, sel, 0), MatrixLineResult::Refused);
+    ASSERT_EQ(AddMatrixLine(&eq, sel, 2), MatrixLineResult::Done);
+    EXPECT_EQ(m->type, EqTypeMatrix);
+    EXPECT_EQ(GetMatrixShape(m).count1, 2);
+    EXPECT_EQ(GetMatrixShape(m).count2, 32);
+    EXPECT_EQ(eq.caret, m->children[11]);
+
+    // A row of 33 columns takes no more columns; one of 32 still does.
+    ClearEquation(&eq);
+    l = lines({u""});
+    m = b.add(l[0], EqTypeMatrixRow, kMaxMatrixColumns);
+    SetEquationCaret(&eq, m->children[0]);
+    ASSERT_EQ(AddMatrixLine(&eq, sel, 2), MatrixLineResult::Done);
+    EXPECT_EQ(AddMatrixLine(&eq, sel, 0), MatrixLineResult::Refused);
+    EXPECT_EQ(m->children.size(), 33u);
+    // One row: it cannot be removed.
+    EXPECT_EQ(RemoveMatrixLine(&eq, sel, 1), MatrixLineResult::Refused);
+
+    // Cells that do not fill rows x columns: nothing is removed.
+    ClearEquation(&eq);
+    l = lines({u""});
+    m = b.add(l[0], EqTypeMatrix, 5);
+    SetMatrixCounts(m, 2, 2);
+    SetEquationCaret(&eq, m->children[0]);
+    EXPECT_EQ(RemoveMatrixLine(&eq, sel, 3), MatrixLineResult::Refused);
+    EXPECT_EQ(RemoveMatrixLine(&eq, sel, 0), MatrixLineResult::Refused);
+    EXPECT_EQ(m->children.size(), 5u);
+
+    // Outside any matrix: removal finds none; adding wraps the argument of a
+    // structure into a column array, but not a top-level line.
+    ClearEquation(&eq);
+    l = lines({u"a"});
+    SetEquationCaret(&eq, at(l[0], 1));
+    EXPECT_EQ(AddMatrixLine(&eq, sel, 3), MatrixLineResult::NoMatrix);
+    EqElement* root = b.add(l[0], EqTypeSqrt, 1);
+    b.text(root->children[0], u"x", EqTypeCharItalic);
+    SetEquationCaret(&eq, root->children[0]->next);
+    EXPECT_EQ(RemoveMatrixLine(&eq, sel, 1), MatrixLineResult::NoMatrix);
+    ASSERT_EQ(AddMatrixLine(&eq, sel, 3), MatrixLineResult::Done);
+    EXPECT_EQ(equationText(eq), "a[136:[370:x|]]");
+}
+
 TEST(ArgumentBuilderTable, EveryStructureGetsTheChainsItsMeasurerReads) {
     FixedBoxMeasurer measurer;
     const RenderContext context = contextWith(measurer);

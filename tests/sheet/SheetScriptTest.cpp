@@ -333,6 +333,30 @@ TEST_F(SheetScriptTest, EnterInARadicalThenBackspaceLeavesTheBytesUnchanged) {
     EXPECT_EQ(EquationToBytes(&eq), before);
 }
 
+// A matrix row or column from the sheet is one undo step; a refusal leaves
+// none.
+TEST_F(SheetScriptTest, MatrixLinesFromTheSheetAreOneUndoStepEach) {
+    ASSERT_TRUE(run("sym 3 370 0\ntype a").ok);
+    const QByteArray start = EquationToBytes(&eq);
+    EXPECT_FALSE(sheet->RemoveMatrixLine(1));
+    EXPECT_EQ(EquationToBytes(&eq), start);
+    ASSERT_TRUE(sheet->AddMatrixLine(3));
+    ASSERT_TRUE(run("type b").ok);
+    const EqElement* m = eq.lines.at(0)->next;
+    ASSERT_NE(m, nullptr);
+    EXPECT_EQ(m->children.size(), 2u);
+    ASSERT_TRUE(sheet->AddMatrixLine(2));
+    EXPECT_EQ(m->type, EqTypeMatrix);
+    EXPECT_EQ(m->children.size(), 4u);
+    const QByteArray grown = EquationToBytes(&eq);
+    ASSERT_TRUE(sheet->RemoveMatrixLine(0));
+    EXPECT_EQ(m->children.size(), 2u);
+    ASSERT_TRUE(run("undo").ok);
+    EXPECT_EQ(EquationToBytes(&eq), grown);
+    ASSERT_TRUE(run("undo\nundo\nundo").ok);
+    EXPECT_EQ(EquationToBytes(&eq), start);
+}
+
 TEST_F(SheetScriptTest, SelectAllAndRestyleThroughTheKeys) {
     ASSERT_TRUE(run("type ab\nkey Ctrl+A\nkey Ctrl+3").ok);
     const EqElement* a = eq.lines.at(0)->next;
