@@ -1,5 +1,5 @@
 // Undo and redo under random edit runs driven through the sheet's own entry
-// points (typed keys, symbol keys, Backspace, Delete, Enter, arrows, Shift
+// points (typed keys, symbol keys and accents, Backspace, Delete, Enter, arrows, Shift
 // selections, mouse clicks and drags, restyles and mark styles): each undo
 // gives back the stream from before the step that pushed it, down to the
 // stream the run started from; each redo the stream from before the next
@@ -81,7 +81,10 @@ QString randomStep(std::mt19937& rng, QSize client) {
             .arg(pick(client.width()))
             .arg(pick(client.height()));
     case 8: return QStringLiteral("cmd %1").arg(208 + pick(4));  // mark styles
-    default: return QStringLiteral("sym 6 %1 0").arg(pick(2) ? 176 : 8706);
+    default:
+        // An accent on the character at the caret, or an upright symbol.
+        if (pick(3) == 0) return QStringLiteral("sym 2 %1 0").arg(1 + pick(8));
+        return QStringLiteral("sym 6 %1 0").arg(pick(2) ? 176 : 8706);
     }
 }
 
