@@ -29,12 +29,14 @@
 #include <QImage>
 #include <QWidget>
 
+#include <array>
 #include <functional>
 #include <memory>
 #include <mutex>
 
 namespace toliva {
 
+class CDlgGU;
 class EqModel;
 struct EqElement;
 
@@ -169,6 +171,21 @@ public:
     // character. True when the key was used.
     bool HandleKeyMessage(int qtKey, Qt::KeyboardModifiers modifiers, const QString& text, bool keypad);
     HotkeyTable& hotkeys() { return *m_hotkeys; }
+    // Edits the binding of one key on the "hot_key" page of the settings
+    // dialog; caption names the symbol on the page. A refused combination
+    // (no Ctrl or Alt, or one the editor keeps) is reported and the page
+    // opens again. The user-symbol panel key is not edited: the panel opens
+    // instead, unless the call comes from a panel.
+    void EditHotkey(const SymbolKey& key, bool fromPanel, const QString& caption = {});
+    // Runs the settings dialogs the sheet opens in place of their modal loop
+    // (tests answer them); empty: the modal loop.
+    std::function<int(CDlgGU&)> runSettingsDialog;
+    // The key list of the hotkey page: virtual-key codes of positions 1 to 66
+    // (position 0 is none); the position of a code, 0 when it has none.
+    static const std::array<int, 66>& HotkeyDialogKeys();
+    static int HotkeyDialogPosition(int vk);
+    // Combinations the editor keeps for itself.
+    static bool IsReservedHotkey(int vk, bool ctrl, bool shift, bool alt);
     WordLists& wordLists() { return m_words; }
     // The settings pages empty the lists before they load a file into them.
     void ClearAutoWords() { m_words.words.clear(); }

@@ -41,6 +41,8 @@ public:
     virtual void ScheduleUpdateCheck() {}
     // The right-click edit menu at a point in screen coordinates.
     virtual void ShowEditMenu(QPoint screenPoint) { (void)screenPoint; }
+    // The user-symbol panel (F4).
+    virtual void OpenUserSymbolPanel() {}
 };
 
 }  // namespace toliva

@@ -145,6 +145,7 @@ QString CDlgGU::PageFolderPath() const {
 
 int CDlgGU::DoModal() {
     OnInitDialog();
+    if (modalRunner) return modalRunner(*this);
     return exec() == QDialog::Accepted ? IDOK : IDCANCEL;
 }
 

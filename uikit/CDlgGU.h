@@ -88,6 +88,10 @@ public:
     // geometry of the owner's screen, else of the primary screen).
     std::function<QRect()> workArea;
 
+    // Runs the created dialog in place of the modal loop (tests answer the
+    // dialog with it); returns IDOK or IDCANCEL. Empty: the modal loop.
+    std::function<int(CDlgGU&)> modalRunner;
+
     // Creates the contents and runs the dialog; IDOK or IDCANCEL.
     int DoModal();
     // Creates the contents: texts, placement, buttons, the grid and its pages,
