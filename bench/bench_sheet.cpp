@@ -9,6 +9,7 @@
 #include "platform/AppContext.h"
 #include "sheet/CKwEESheet.h"
 #include "sheet/SheetBackend.h"
+#include "sheet/SheetScript.h"
 #include "sheet/editing/Undo.h"
 #include "tests/common/ModelFixtures.h"
 
@@ -42,11 +43,7 @@ struct SheetFixture {
         auto owned = std::make_unique<HeadlessSheetBackend>();
         backend = owned.get();
         sheet = std::make_unique<CKwEESheet>(app, programContext(), nullptr, std::move(owned));
-        sheet->setAttribute(Qt::WA_DontShowOnScreen);
-        sheet->resize(1200, 900);
-        sheet->show();
-        sheet->SetEquation(&eq);
-        sheet->ShowFirstPicture();
+        ShowSheetOffscreen(*sheet, QSize(1200, 900), &eq);
         EqElement* caret = eq.lines[25];
         for (int i = 0; i < 4; ++i) caret = caret->next;  // after "y_k="
         sheet->SetCaretElement(caret);

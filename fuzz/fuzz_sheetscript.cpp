@@ -64,11 +64,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     auto owned = std::make_unique<HeadlessSheetBackend>();
     HeadlessSheetBackend* backend = owned.get();
     CKwEESheet sheet(app, fuzz::boxMeasuredContext(), nullptr, std::move(owned));
-    sheet.setAttribute(Qt::WA_DontShowOnScreen);
-    sheet.resize(200, 120);
-    sheet.show();
-    sheet.SetEquation(&eq);
-    sheet.ShowFirstPicture();
+    ShowSheetOffscreen(sheet, QSize(200, 120), &eq);
     SheetScript script(sheet, backend);
     for (const QString& l : lines) {
         const QString trimmed = l.trimmed();

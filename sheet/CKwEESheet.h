@@ -238,6 +238,8 @@ private:
     bool scrollBy(Qt::Orientation o, int delta, bool restart);
     void onScrollAction(Qt::Orientation o, ScrollAction action, int thumb);
     void refreshPictureCurrent();
+    // Undo (false) or redo (true) one step of the history.
+    void restoreFromHistory(bool redo);
     // Keys (CKwEESheetKeys.cpp).
     bool OnKeyDown(int qtKey, bool ctrl, bool shift, bool alt);
     bool OnShortcutKey(int qtKey, bool ctrl, bool shift, bool alt);

@@ -146,26 +146,18 @@ void CKwEESheet::DropUnchangedUndo() {
     if (m_eq) m_undo.DropUnchanged(m_eq);
 }
 
-void CKwEESheet::Undo() {
-    if (!m_eq || m_undo.undoCount() == 0) return;
-    m_lastKey = PendingKey{};
-    StopCaret();
-    ClearSelection(false);
-    m_undo.Undo(m_eq);
-    // The elements the selection knew are gone.
-    m_sel.forgetElements();
-    m_pressCaret = nullptr;
-    InvalidateAllLineCaches(m_eq);
-    Refresh(0);
-    EnsureCaretVisible();
-}
+void CKwEESheet::Undo() { restoreFromHistory(false); }
 
-void CKwEESheet::Redo() {
-    if (!m_eq || m_undo.redoCount() == 0) return;
+void CKwEESheet::Redo() { restoreFromHistory(true); }
+
+void CKwEESheet::restoreFromHistory(bool redo) {
+    if (!m_eq || (redo ? m_undo.redoCount() : m_undo.undoCount()) == 0) return;
     m_lastKey = PendingKey{};
     StopCaret();
     ClearSelection(false);
-    m_undo.Redo(m_eq);
+    if (redo) m_undo.Redo(m_eq);
+    else m_undo.Undo(m_eq);
+    // The elements the selection knew are gone.
     m_sel.forgetElements();
     m_pressCaret = nullptr;
     InvalidateAllLineCaches(m_eq);

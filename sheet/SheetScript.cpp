@@ -12,6 +12,14 @@
 
 namespace toliva {
 
+void ShowSheetOffscreen(CKwEESheet& sheet, QSize size, EqModel* eq) {
+    sheet.setAttribute(Qt::WA_DontShowOnScreen);
+    sheet.resize(size);
+    sheet.show();
+    sheet.SetEquation(eq);
+    sheet.ShowFirstPicture();
+}
+
 namespace {
 
 bool parsePoint(const QString& text, QPoint* out) {

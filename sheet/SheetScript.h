@@ -22,12 +22,19 @@
 // line number.
 #pragma once
 
+#include <QSize>
 #include <QString>
 
 namespace toliva {
 
 class CKwEESheet;
+class EqModel;
 class HeadlessSheetBackend;
+
+// Shows the sheet at the size without putting it on the screen, hands it the
+// equation and renders its first picture, as the first paint would: the
+// state in which scripts, tests and benchmarks drive it.
+void ShowSheetOffscreen(CKwEESheet& sheet, QSize size, EqModel* eq);
 
 struct SheetScriptResult {
     bool ok = true;

@@ -8,6 +8,7 @@
 #include "platform/RegKey.h"
 #include "sheet/CKwEESheet.h"
 #include "sheet/SheetBackend.h"
+#include "sheet/SheetScript.h"
 #include "tests/common/ModelFixtures.h"
 #include "tests/common/TestSupport.h"
 #include "tests/model/EqLayoutTestSupport.h"
@@ -35,11 +36,7 @@ protected:
         auto owned = std::make_unique<HeadlessSheetBackend>();
         backend = owned.get();
         sheet = std::make_unique<CKwEESheet>(app, test::programContext(), host, std::move(owned));
-        sheet->setAttribute(Qt::WA_DontShowOnScreen);
-        sheet->resize(size);
-        sheet->show();
-        sheet->SetEquation(equation);
-        sheet->ShowFirstPicture();
+        ShowSheetOffscreen(*sheet, size, equation);
     }
 
     // n lines of "x+y" with a fraction in every second one.
@@ -336,11 +333,7 @@ TEST_F(SheetWidgetTest, ADragSelectsAndTheReleaseGivesTheMouseBack) {
 TEST_F(SheetWidgetTest, TheOnScreenServicesRunTheSameSheet) {
     addLines(40, 60);
     CKwEESheet onScreen(app, test::programContext());
-    onScreen.setAttribute(Qt::WA_DontShowOnScreen);
-    onScreen.resize(400, 300);
-    onScreen.show();
-    onScreen.SetEquation(&eq);
-    onScreen.ShowFirstPicture();
+    ShowSheetOffscreen(onScreen, QSize(400, 300), &eq);
     // The scroll bars take their strips of the client area.
     const QRect client = onScreen.clientRect();
     EXPECT_LT(client.width(), 400);

@@ -28,11 +28,7 @@ protected:
         auto owned = std::make_unique<HeadlessSheetBackend>();
         backend = owned.get();
         sheet = std::make_unique<CKwEESheet>(app, test::programContext(), nullptr, std::move(owned));
-        sheet->setAttribute(Qt::WA_DontShowOnScreen);
-        sheet->resize(500, 300);
-        sheet->show();
-        sheet->SetEquation(eq);
-        sheet->ShowFirstPicture();
+        ShowSheetOffscreen(*sheet, QSize(500, 300), eq);
         script = std::make_unique<SheetScript>(*sheet, backend);
     }
 

@@ -108,11 +108,7 @@ int runSheet(const QStringList& arguments) {
     auto backend = std::make_unique<HeadlessSheetBackend>();
     HeadlessSheetBackend* timers = backend.get();
     CKwEESheet sheet(app(), render, nullptr, std::move(backend));
-    sheet.setAttribute(Qt::WA_DontShowOnScreen);
-    sheet.resize(args.size);
-    sheet.show();
-    sheet.SetEquation(&eq);
-    sheet.ShowFirstPicture();
+    ShowSheetOffscreen(sheet, args.size, &eq);
     sheet.StopCaret();
     sheet.StartCaret();
 
