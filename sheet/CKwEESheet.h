@@ -19,24 +19,29 @@
 #include "platform/AppContext.h"
 #include "sheet/SheetBackend.h"
 #include "sheet/SheetHost.h"
+#include "sheet/editing/EditDialogs.h"
 #include "sheet/editing/EditOps.h"
 #include "sheet/editing/HotkeyTable.h"
 #include "sheet/editing/Selection.h"
 #include "sheet/editing/SymbolKey.h"
 #include "sheet/editing/Undo.h"
 #include "sheet/editing/WordLists.h"
+#include "tex/TeXContext.h"
 
 #include <QImage>
+#include <QStringList>
 #include <QWidget>
 
 #include <array>
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <vector>
 
 namespace toliva {
 
 class CDlgGU;
+struct GlyphOutline;
 class EqModel;
 struct EqElement;
 
@@ -155,22 +160,127 @@ public:
     void ClearRedoStack() { m_undo.ClearRedoStack(); }
     UndoHistory& undoHistory() { return m_undo; }
 
-    // ---- commands, symbol keys, keys
+    // ---- services and contexts the shell hands the sheet
 
+    // The editing dialogs (null: the service that says they are not
+    // available yet). Not owned.
+    void setEditDialogs(EditDialogService* dialogs) { m_dialogs = dialogs; }
+    EditDialogService& editDialogs();
+    // The LaTeX reader's and writer's contexts (names, labels, delimiters)
+    // for typed TeX and automatic formatting.
+    TeXReadContext texRead;
+    TeXWriteContext texWrite;
+    // Tells the user that what was asked is not available yet.
+    void NotAvailableYet(Unavailable what);
+
+    // ---- the command dispatcher (CKwEESheetCommands.cpp)
+
+    // Carries out one command code; a code that no case names does nothing.
     void ExecuteCommand(int code);
+    void ForwardFrameCommand(int id);
+    void ToggleBold();
+    void ToggleItalic();
+    // The typing character type, and the tool bar follows it.
+    void SetTypingType(int type);
+    void ToggleRoleColours();
+    // Alignment 0 left, 1 centre, 2 right, 3 at the mark, 26 set the mark.
+    void SetLineAlignment(int alignment);
+    // The base font size (4 to 36) through the one-line input dialog;
+    // 1 on OK, else 0.
+    int FontSizeDialog(bool refresh);
+    int ShowEquationSettings(bool officeMode);
+    void ShowPrintDialog();
+    // The language of menu entry 8000 + n: 2 Chinese, else English.
+    void SelectLanguage(int n);
+    // An office add-in job on the equation; 1 when carried out, else 0.
+    int RunOfficeJob(int job);
+    // The whole equation as LaTeX (display style or inline) or MathML text,
+    // with no line feed, on the clipboard (jobs 10 and 12).
+    void CopyLaTeXForOffice(bool display, bool asMathML);
+    // The rule-line dialog on the matrix around the caret.
+    void MatrixLinesAtCaret(bool refresh);
+    // Transposes the matrix around the caret (the element menu's entry).
+    bool TransposeMatrixAtCaret();
+    // Fills the cells of the matrix around the caret (two strings per cell).
+    void FillMatrixAtCaret(const QStringList& cells, int characterType);
+    // Opens a help document ("Help.pdf", "OCR_Help.pdf") beside the program.
+    void OpenHelpDocument(const QString& fileName);
+
+    // ---- insertion (CKwEESheetInsert.cpp)
+
     void ExecuteSymbolKey(const SymbolKey& key, bool freshEquation = false);
-    // A row or column of the matrix around the caret (direction 0 left, 1 up,
-    // 2 right, 3 down), as one undo step; false when refused or no matrix.
-    bool AddMatrixLine(int direction);
-    bool RemoveMatrixLine(int direction);
+    // The equation built by the last fresh-equation key, for the copy that
+    // asked for it (the clipboard takes it); null when none.
+    std::function<void(EqModel*)> copyFreshEquation;
     void InsertElementKey(const InsertionKey& key, bool refresh);
     // A typed "+", "-" or "=" of a character type as its operator (1042,
     // 1043, 1049), except while a TeX command is typed.
     InsertionKey NormalizeKey(InsertionKey key) const;
-    // A key press: the built-in keys, then the hotkey table, then a typed
-    // character. True when the key was used.
-    bool HandleKeyMessage(int qtKey, Qt::KeyboardModifiers modifiers, const QString& text, bool keypad);
+    void InsertTemplate(int number);
+    void InsertMatrixTemplate(int number);
+    // The custom space (type 104) with its amount asked for; the amount of
+    // the caret's custom space.
+    void InsertCustomSpace(const InsertionKey& key);
+    void SetCustomSpaceWidth(float amount);
+    // Kinds 13 (glyph symbol of the library) and 14 (user symbol).
+    void InsertUserSymbol(const SymbolKey& key);
+    // The user symbols kind 14 takes its glyphs from (the user-symbol
+    // panel's list; the shell sets it). Not owned.
+    const std::vector<GlyphOutline*>* userSymbols = nullptr;
+    // The marks of a chemical-form element (608) on the "efe" page.
+    void EditChemMarks(EqElement* element);
+    void ApplyChemMarks();
+    // The live button of a settings dialog: the chemical-marks dialog applies
+    // its values; another dialog opens the help document it names.
+    void OnSettingsDialogButton(CDlgGU* sender, const QString& helpDocument);
+    // A row or column of the matrix around the caret (direction 0 left, 1 up,
+    // 2 right, 3 down), as one undo step; false when refused or no matrix.
+    bool AddMatrixLine(int direction);
+    bool RemoveMatrixLine(int direction);
+    // Replaces every library-item reference (type 65) of the equation by the
+    // stored formula's content (through the host).
+    void ExpandItemReferences(EqModel* eq);
+
+    // ---- typed TeX and Enter (CKwEESheetTeX.cpp)
+
+    void OnEnterKey(bool shift = false);
+    // Converts the run of type-5 characters around the caret; false (and the
+    // user told) when the text does not convert.
+    bool ConvertTypedTeX();
+    void UpdateTeXPrompt();
+    void AcceptTeXCandidate(const QString& text, int kind);
+
+    // ---- keys and the input method (CKwEESheetKeys.cpp)
+
+    // One keyboard message in the window system's terms.
+    struct KeyMessage {
+        enum Kind { Char, KeyDown, KeyUp, ImeComposition, Other };
+        Kind kind = Other;
+        int vk = 0;        // KeyDown, KeyUp: the virtual-key code
+        uint16_t ch = 0;   // Char: the UTF-16 character
+        bool ctrl = false, shift = false, alt = false;
+    };
+    // The sheet's keyboard handling in its fixed order; true when the
+    // message was used.
+    bool HandleKeyMessage(const KeyMessage& message);
+    // A Qt key press: the key-down path first, then, when it declines, the
+    // event's text as typed characters. True when used.
+    bool HandleKeyPress(int qtKey, Qt::KeyboardModifiers modifiers, const QString& text, bool keypad);
+    bool HandleKeyRelease(int qtKey, Qt::KeyboardModifiers modifiers, bool keypad);
+    // The input method: a commit string is typed text; the preedit string
+    // is drawn at the caret.
+    void CommitInputText(const QString& text);
+    void SetPreeditText(const QString& text);
+    const QString& preeditText() const { return m_preedit; }
+    // The Greek letter of a Latin letter for Ctrl+G, else the character.
+    static uint16_t GreekLetterFor(uint16_t ch);
     HotkeyTable& hotkeys() { return *m_hotkeys; }
+    // The tile sheet's item hot keys ({0xFEDF, 0xFEDF} entries); true when
+    // an item took the key. Set by the shell.
+    std::function<bool(int vk, bool ctrl, bool shift, bool alt)> tileHotkey;
+
+    // ---- hotkey editing (CKwEESheetHotkey.cpp), the word lists
+
     // Edits the binding of one key on the "hot_key" page of the settings
     // dialog; caption names the symbol on the page. A refused combination
     // (no Ctrl or Alt, or one the editor keeps) is reported and the page
@@ -224,6 +334,9 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+    void inputMethodEvent(QInputMethodEvent* event) override;
+    QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
     bool focusNextPrevChild(bool next) override;
 
 private:
@@ -241,16 +354,23 @@ private:
     // Undo (false) or redo (true) one step of the history.
     void restoreFromHistory(bool redo);
     // Keys (CKwEESheetKeys.cpp).
-    bool OnKeyDown(int qtKey, bool ctrl, bool shift, bool alt);
-    bool OnShortcutKey(int qtKey, bool ctrl, bool shift, bool alt);
+    bool OnKeyDown(const KeyMessage& message);
+    // The combination code: the virtual-key code, 0x10000 with Ctrl,
+    // 0x100000 with Shift, 0x1000000 with Alt.
+    bool OnShortcutKey(int combination);
+    bool OnKeyUp(const KeyMessage& message);
+    bool OnAltColourKey(bool ctrl, bool shift, int vk);
+    // The keys as they were before the key order was built (to go).
+    bool legacyKeyDown(int qtKey, bool ctrl, bool shift, bool alt);
+    bool legacyShortcut(int qtKey, bool ctrl, bool shift, bool alt);
     bool ClassifyChar(uint16_t ch);
     void InsertTypedKey();
-    EqElement* insertAtCaret(const InsertionKey& key);
     void moveCaretByKey(EqElement* target, bool shift);
     void deleteAtCaret(bool forward);
-    void OnEnterKey();
-    bool changeMatrixLines(int direction, bool add);
     void OnEscape();
+    // Insertion (CKwEESheetInsert.cpp).
+    EqElement* insertAtCaret(const InsertionKey& key);
+    bool changeMatrixLines(int direction, bool add);
 
     AppContext& m_app;
     RenderContext m_render;
@@ -288,6 +408,23 @@ private:
 
     PendingKey m_lastKey;
     PendingKey m_pendingKey;
+
+    EditDialogService* m_dialogs = nullptr;
+    std::unique_ptr<UnavailableEditDialogs> m_noDialogs;
+
+    // Keys: the Alt tap (0 nothing, 1 another key went down, 2 a modifier
+    // went down at m_altTapCaret), the bare Ctrl key as the previous
+    // key-down, the Greek one-shot and the quote toggle of text mode.
+    int m_altTapState = 0;
+    EqElement* m_altTapCaret = nullptr;
+    bool m_prevBareCtrl = false;
+    bool m_greekOneShot = false;
+    bool m_quoteToggle = false;
+    QString m_preedit;
+
+    // The chemical-marks dialog while it is open, and its element.
+    CDlgGU* m_chemDialog = nullptr;
+    EqElement* m_chemElement = nullptr;
 };
 
 }  // namespace toliva

@@ -7,7 +7,12 @@
 #include <QString>
 #include <QStringList>
 
+#include <cstdint>
+
 namespace toliva {
+
+class EqModel;
+struct EqElement;
 
 class SheetHost {
 public:
@@ -43,6 +48,60 @@ public:
     virtual void ShowEditMenu(QPoint screenPoint) { (void)screenPoint; }
     // The user-symbol panel (F4).
     virtual void OpenUserSymbolPanel() {}
+
+    // What the view, the frame and the side windows do for the dispatcher.
+    // Each returns false when the program around the sheet has no such
+    // window or function: the sheet then tells the user it is not available
+    // yet (the base class, a sheet without a program around it).
+
+    // The view exists (codes 35, 224 to 226 need it).
+    virtual bool HasView() const { return false; }
+    // Sends a framework command (new 57600, open 57601, save 57603, save as
+    // 57604, about 57664) to the main window.
+    virtual bool SendFrameCommand(int id) { (void)id; return false; }
+    // The main window's left and top edge in screen coordinates.
+    virtual QPoint MainWindowPosition() const { return {}; }
+    virtual bool ShowAppSettingsDialog() { return false; }   // code 7
+    virtual bool ToggleLibraryPanel() { return false; }      // code 35, F7
+    virtual bool ToggleLaTeXMode() { return false; }         // code 226, Ctrl+Tab
+    virtual bool ShowWritingPad() { return false; }          // code 255
+    virtual bool CheckForUpdate() { return false; }          // code 182
+    virtual bool OpenProductWebPage() { return false; }      // code 181
+    // The find-and-replace dialog (code 153, Ctrl+F3) with a text for its
+    // find box (empty: the box keeps its text).
+    virtual bool ShowFindDialog(const QString& findText) { (void)findText; return false; }
+    // The tool bar's check states (one-colour option, character type) and
+    // then its alignment buttons.
+    virtual void UpdateToolbarStates() {}
+    // The symbol groups take the equation's colours again.
+    virtual void ApplyPanelColours() {}
+    // The library side panel draws its sheets again.
+    virtual void RedrawLibrarySheets() {}
+    // The find dialog, the user-symbol panel and the library panel reload
+    // their captions after a language choice.
+    virtual void ApplyLanguage() {}
+    // The office add-in's embedded item copies itself to the clipboard (job 32).
+    virtual bool CopyEmbeddedItem() { return false; }
+
+    // The TeX prompt bar. It sees every key first; true when it used it.
+    virtual bool PromptBarKeyDown(int vk, bool ctrl, bool shift, bool alt) {
+        (void)vk; (void)ctrl; (void)shift; (void)alt;
+        return false;
+    }
+    // Mode 1 shows the text for the sheet (when the option allows), mode 0
+    // or an empty text hides the bar.
+    virtual void ShowPromptBar(const QString& text, int mode) { (void)text; (void)mode; }
+    virtual bool IsPromptBarShowingForSheet() const { return false; }
+
+    // The equation of the stored formula whose TeX label has this index
+    // (a library-item reference, type 65); null when there is none. The
+    // sheet copies it.
+    virtual const EqModel* LibraryItemEquation(int index) const { (void)index; return nullptr; }
+
+    // The line calculator: evaluates the line that holds the element (with
+    // output), or every line; false while there is no calculator.
+    virtual bool EvaluateLine(EqElement* element, bool output) { (void)element; (void)output; return false; }
+    virtual bool EvaluateAll() { return false; }
 };
 
 }  // namespace toliva

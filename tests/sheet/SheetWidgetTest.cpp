@@ -78,7 +78,7 @@ TEST_F(SheetWidgetTest, WithoutAnEquationNothingIsDrawnAndNothingFails) {
     backend->tick();
     EXPECT_FALSE(sheet->caretDrawn());
     wheel(120, Qt::NoModifier);
-    EXPECT_FALSE(sheet->HandleKeyMessage(Qt::Key_Left, Qt::NoModifier, QString(), false));
+    EXPECT_FALSE(sheet->HandleKeyPress(Qt::Key_Left, Qt::NoModifier, QString(), false));
     sheet->ExecuteCommand(11);
     sheet->RunCapture();  // the idle host starts nothing
 }
