@@ -370,6 +370,9 @@ private:
     void OnEscape();
     // Insertion (CKwEESheetInsert.cpp).
     EqElement* insertAtCaret(const InsertionKey& key);
+    // What runs on a typed character after it is inserted: TeX typing and
+    // automatic formatting (CKwEESheetTeX.cpp).
+    TypedCharacterHook characterHook();
     bool changeMatrixLines(int direction, bool add);
 
     AppContext& m_app;

@@ -49,7 +49,7 @@ InsertionKey CKwEESheet::NormalizeKey(InsertionKey key) const {
 
 EqElement* CKwEESheet::insertAtCaret(const InsertionKey& key) {
     if (!GetEquationCaret(m_eq)) AddEmptyLine(m_eq);
-    return InsertKey(m_eq, m_sel, NormalizeKey(key));
+    return InsertKey(m_eq, m_sel, NormalizeKey(key), characterHook());
 }
 
 void CKwEESheet::InsertElementKey(const InsertionKey& key, bool refresh) {

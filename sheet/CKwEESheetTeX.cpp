@@ -21,3 +21,9 @@ void CKwEESheet::OnEnterKey(bool shift) {
 }
 
 }  // namespace toliva
+
+namespace toliva {
+
+TypedCharacterHook CKwEESheet::characterHook() { return nullptr; }
+
+}  // namespace toliva
