@@ -18,7 +18,10 @@
 #include <QApplication>
 #include <QKeyEvent>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdlib>
+#include <vector>
 
 using namespace toliva;
 
@@ -79,6 +82,45 @@ void BM_SheetCaretMove(benchmark::State& state) {
         benchmark::Counter(double(state.iterations()) * 2, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 BENCHMARK(BM_SheetCaretMove)->Unit(benchmark::kMicrosecond);
+
+// A 200-character formula typed key by key at the caret of a 50-line
+// equation: each key from its event to the repainted back buffer. The
+// counters give the median and the worst key over every run.
+const QString& typedFormula() {
+    static const QString formula = [] {
+        // Letters, digits, operators, spaces and automatic brackets.
+        const QString piece = QStringLiteral("x(a+b)-3y=z2 ");
+        QString f;
+        while (f.size() < 200) f += piece;
+        return f.left(200);
+    }();
+    return formula;
+}
+
+void BM_SheetTypeFormula(benchmark::State& state) {
+    std::vector<double> perKey;
+    for (auto _ : state) {
+        state.PauseTiming();
+        SheetFixture f;
+        state.ResumeTiming();
+        double total = 0;
+        for (const QChar c : typedFormula()) {
+            const auto start = std::chrono::steady_clock::now();
+            f.key(c.isLetter() ? Qt::Key_A + (c.toLower().unicode() - 'a') : int(c.unicode()), QString(c));
+            benchmark::DoNotOptimize(f.sheet->shownPicture());
+            const double ms =
+                std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+            perKey.push_back(ms);
+            total += ms;
+        }
+        state.SetIterationTime(total / 1000.0);
+    }
+    std::sort(perKey.begin(), perKey.end());
+    state.counters["median_key_ms"] = perKey.empty() ? 0 : perKey[perKey.size() / 2];
+    state.counters["worst_key_ms"] = perKey.empty() ? 0 : perKey.back();
+    state.counters["keys"] = double(perKey.size());
+}
+BENCHMARK(BM_SheetTypeFormula)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(5);
 
 // A whole snapshot of 1,000 lines taken and restored.
 void BM_SnapshotRestore(benchmark::State& state) {
