@@ -190,9 +190,14 @@ void CKwEESheet::ForwardFrameCommand(int id) {
 
 // ---- typing style
 
-void CKwEESheet::ToggleBold() { SetTypingType(BoldToggledType(typingType)); }
+// Types without a bold or italic partner (16, 17) stay as they are.
+void CKwEESheet::ToggleBold() {
+    if (const int type = BoldToggledType(typingType); type != typingType) SetTypingType(type);
+}
 
-void CKwEESheet::ToggleItalic() { SetTypingType(ItalicToggledType(typingType)); }
+void CKwEESheet::ToggleItalic() {
+    if (const int type = ItalicToggledType(typingType); type != typingType) SetTypingType(type);
+}
 
 void CKwEESheet::SetTypingType(int type) {
     typingType = type;
@@ -296,8 +301,10 @@ int CKwEESheet::ShowEquationSettings(bool officeMode) {
         m_host->ApplyPanelColours();
         m_host->UpdateToolbarStates();
     }
-    DropUnchangedUndo();
+    // Recording back on first: an unchanged snapshot is only dropped while
+    // recording.
     m_undo.recording = recording;
+    DropUnchangedUndo();
     m_host->RedrawLibrarySheets();
     return result;
 }
