@@ -16,8 +16,9 @@ namespace {
 
 // Typed LaTeX that did not convert: the language text, then what the reader
 // did not understand.
-QString NotConvertedText(const QStringList& report) {
-    QString text = LangText(QStringLiteral("LANG_08.xml"), QStringLiteral("gMSG_2"), 1);
+QString NotConvertedText(const QString& languageCode, const QStringList& report) {
+    LangTable table(languageCode, QStringLiteral("LANG_08.xml"));
+    QString text = LoadLangString(table, QStringLiteral("gMSG_2"), 1);
     if (text.isEmpty()) text = QStringLiteral("The typed LaTeX could not be converted and stays as typed.");
     text.replace(QLatin1Char('|'), QLatin1Char('\n'));
     for (const QString& line : report) text += QLatin1Char('\n') + line;
@@ -74,7 +75,7 @@ bool CKwEESheet::ConvertTypedTeX() {
         m_sel.forgetElements();
         m_pressCaret = nullptr;
     } else if (outcome.result == TypedTeXOutcome::NotRead) {
-        showMessage(NotConvertedText(outcome.report), MB_OK | MB_ICONWARNING);
+        showMessage(NotConvertedText(m_app.languageCode(), outcome.report), MB_OK | MB_ICONWARNING);
     }
     UpdateTeXPrompt();
     return outcome.result == TypedTeXOutcome::Converted;
