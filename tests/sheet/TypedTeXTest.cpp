@@ -225,6 +225,19 @@ TEST_F(TypedTeXTest, EnterThenBackspaceGivesTheSameEquation) {
     }
 }
 
+TEST_F(TypedTeXTest, EnterReplacesTheSelectionAndSplitsTheLineInOneStep) {
+    EqElement* head = lineWithCaret(u"abcd", 1);
+    makeSheet();
+    sheet->SelectRange(head->next, head->next->next->next);  // "bc"
+    ASSERT_TRUE(sheet->selection().exists());
+    sheet->OnEnterKey(false);
+    EXPECT_EQ(equationText(eq), "a/d");
+    EXPECT_EQ(caretPath(), "L1/0");
+    EXPECT_EQ(sheet->undoHistory().undoCount(), 1);
+    sheet->Undo();
+    EXPECT_EQ(equationText(eq), "abcd");
+}
+
 TEST_F(TypedTeXTest, EnterInAStructureMakesArrayCellsUpToThirtyAndNothingElsewhere) {
     struct Case {
         int32_t structure;
