@@ -26,6 +26,7 @@
 namespace toliva {
 
 class EqModel;
+struct EqElement;
 
 // Something read otherwise than written, and where: an offset into the text.
 struct LaTeXReadProblem {
@@ -90,5 +91,10 @@ QStringList LaTeXReadReport(const LaTeXReadResult& result, QStringView text);
 // delimiters alone; a caller that must not copy an empty equation asks
 // IsEquationEmpty first.
 QString EquationToLaTeX(const EqModel& eq, const TeXWriteContext& context);
+
+// The LaTeX text of one character or space element on its own, as the writer
+// makes it before it joins neighbours into runs: a command name with its
+// trailing blank ("\alpha "), an escaped character, or the character itself.
+QString LaTeXCharacterText(const EqElement* e, const TeXWriteContext& context);
 
 }  // namespace toliva

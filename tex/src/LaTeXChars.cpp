@@ -2,6 +2,8 @@
 // runs of neighbouring characters, function names and accents.
 #include "LaTeXWriter.h"
 
+#include "tex/LaTeX.h"
+
 #include "tex/TeXCode.h"
 #include "model/EqElement.h"
 #include "model/EqTypes.h"
@@ -204,6 +206,11 @@ QString WriteLaTeXChar(const TeXWriteContext& ctx, const EqElement* e, int* clas
         return name;
     }
     return QString(QChar(c));
+}
+
+QString LaTeXCharacterText(const EqElement* e, const TeXWriteContext& context) {
+    int classCode = 0;
+    return WriteLaTeXChar(context, e, &classCode);
 }
 
 const EqElement* WriteLaTeXCharRun(const TeXWriteContext& ctx, const EqElement* first, QString* out) {

@@ -1,0 +1,91 @@
+// TeX typed into the sheet: with TeX typing on, a command is typed as a run
+// of type-5 characters (sheet/editing/AutoFormat.h) and Enter turns the run
+// into the structure it describes. Also the texts the prompt bar's
+// candidates insert, and where Enter makes a new array cell.
+#pragma once
+
+#include "model/EqElement.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+namespace toliva {
+
+class EqModel;
+struct TeXReadContext;
+
+// A run of neighbouring type-5 characters in one chain, first to last.
+struct TypedRun {
+    EqElement* first = nullptr;
+    EqElement* last = nullptr;
+    bool empty() const { return !first; }
+};
+
+// The whole run of type-5 characters that holds e; empty when e is no type-5
+// character.
+TypedRun TypedRunAround(EqElement* e);
+// The run's characters as text.
+QString TypedRunText(const TypedRun& run);
+
+// The typed command that ends at caret: the type-5 characters from the
+// nearest backslash going back from caret (caret included) up to caret. Its
+// first element is that backslash; empty when the caret is no type-5
+// character or no backslash comes before it within the run.
+TypedRun TypedCommandAt(EqElement* caret);
+// The text the prompt bar is shown for a caret: the type-5 characters up to
+// caret, back to and including the nearest backslash (all of them when there
+// is none). Empty when the caret is no type-5 character.
+QString TypedCommandText(EqElement* caret);
+
+// What converting the typed run at the caret came to.
+struct TypedTeXOutcome {
+    enum Result {
+        NoRun,       // the caret is no type-5 character, or the text is empty
+        Converted,   // the run was replaced by what the text describes
+        NotRead,     // the run stays as typed; report says why
+    };
+    Result result = NoRun;
+    QString text;        // the LaTeX text that was read
+    QStringList report;  // for NotRead: what the reader did not understand
+};
+
+// Reads the run of type-5 characters around the caret as LaTeX (one leading
+// "$" dropped) into a scratch equation with eq's style. Only when the text
+// reads cleanly (a formula came out, nothing unknown, no problem) is the run
+// replaced: expand (may be empty) runs on the scratch equation first, its
+// elements that have the reader's default colour take the colour the run was
+// typed in (eq's current colour), and its lines go in place of the run (in a
+// structure's argument one after another; at the top level the first one in
+// place and each further one as a new line, the rest of the line after the
+// run following the last). The caret goes to the element before the run.
+// Otherwise nothing changes.
+TypedTeXOutcome ConvertTypedTeXAt(EqModel* eq, const TeXReadContext& context,
+                                  const std::function<void(EqModel*)>& expand = nullptr);
+
+// The suffix a prompt-bar candidate of kind 1 to 5 types after its command
+// ("{}", "{em}", "{mu}", " mu", " em") and how many places the caret then
+// goes back into it. False for other kinds.
+bool TeXCandidateSuffix(int kind, QString* suffix, int* caretBack);
+
+// Candidate kinds of matrix templates: bits 0-3 columns, 4-7 rows, 8-11 style.
+constexpr int kMatrixTemplateKindFirst = 4114;
+constexpr int kMatrixTemplateKindLast = 6194;
+inline bool IsMatrixTemplateKind(int kind) {
+    return kind >= kMatrixTemplateKindFirst && kind <= kMatrixTemplateKindLast;
+}
+// The LaTeX of a matrix template, without the backslash of its first command
+// (it follows the backslash already typed): the opening of the style, one
+// line per row (a tab, then "&" and a tab per further column, then "\\"),
+// the closing. Returns how many characters from the end the caret goes back
+// to stand after the first tab, in the first cell.
+int MatrixTemplateLaTeX(int kind, QString* text);
+
+// Whether Enter at the caret makes a new cell of a column array: the caret
+// stands in a column array (370, 372) with fewer than kMaxArrayCellsForEnter
+// cells, or in the argument of a structure that is wrapped into one (not a
+// matrix, an integral or a fraction). What EnterInStructure does in that case.
+bool EnterMakesArrayCell(EqModel* eq);
+
+}  // namespace toliva
