@@ -43,7 +43,8 @@ EqElement* copyLineAfter(const EqElement* sourceHead, EqElement* at, EqModel* eq
 // In an argument chain the lines go one after another; in a top-level line
 // the first goes in place and each further one becomes a new line. The rest
 // follows the last element put in.
-void placeLines(EqModel* eq, EqElement* at, const EqModel& source, EqElement* rest) {
+// Returns the last element placed (at when none).
+EqElement* placeLines(EqModel* eq, EqElement* at, const EqModel& source, EqElement* rest) {
     EqElement* last = at;
     if (at->parent) {
         for (const EqElement* line : source.lines) last = copyLineAfter(line, last, eq);
@@ -60,6 +61,7 @@ void placeLines(EqModel* eq, EqElement* at, const EqModel& source, EqElement* re
         }
     }
     if (rest) InsertRunAfter(last, rest);
+    return last;
 }
 
 }  // namespace
@@ -126,10 +128,11 @@ TypedTeXOutcome ConvertTypedTeXAt(EqModel* eq, const TeXReadContext& context,
     EqElement* rest = run.last->next ? DetachRun(run.last->next) : nullptr;
     eq->caret = nullptr;
     DeleteEqElement(DetachRun(run.first));
-    placeLines(eq, before, scratch, rest);
+    // Typing goes on after what the command became.
+    EqElement* last = placeLines(eq, before, scratch, rest);
     InvalidateLineCache(eq, before);
     eq->needsLayout = 1;
-    SetEquationCaret(eq, before);
+    SetEquationCaret(eq, last);
     out.result = TypedTeXOutcome::Converted;
     return out;
 }

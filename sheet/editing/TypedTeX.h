@@ -59,7 +59,7 @@ struct TypedTeXOutcome {
 // typed in (eq's current colour), and its lines go in place of the run (in a
 // structure's argument one after another; at the top level the first one in
 // place and each further one as a new line, the rest of the line after the
-// run following the last). The caret goes to the element before the run.
+// run following the last). The caret goes after the last element placed.
 // Otherwise nothing changes.
 TypedTeXOutcome ConvertTypedTeXAt(EqModel* eq, const TeXReadContext& context,
                                   const std::function<void(EqModel*)>& expand = nullptr);

@@ -107,7 +107,7 @@ protected:
     ScopedMessageSink guard{&messages};
 };
 
-TEST_F(TypedTeXTest, EnterTurnsTheTypedCommandIntoItsStructureBeforeTheRestOfTheChain) {
+TEST_F(TypedTeXTest, EnterTurnsTheTypedCommandIntoItsStructureAndTypingGoesOnAfterIt) {
     struct Case {
         const char16_t* line;
         int caret;
@@ -116,11 +116,11 @@ TEST_F(TypedTeXTest, EnterTurnsTheTypedCommandIntoItsStructureBeforeTheRestOfThe
         const char* caretPath;
     };
     const Case cases[] = {
-        {u"x", 1, u"\\frac{a}{b}", "x[128:a|b]", "L0/1"},
-        {u"", 0, u"\\sqrt{2}", "[136:2]", "L0/0"},
-        {u"ab", 1, u"\\frac12", "a[128:1|2]b", "L0/1"},
+        {u"x", 1, u"\\frac{a}{b}", "x[128:a|b]", "L0/2"},
+        {u"", 0, u"\\sqrt{2}", "[136:2]", "L0/1"},
+        {u"ab", 1, u"\\frac12", "a[128:1|2]b", "L0/2"},
         // Lines of the text: in place and after; the rest of the line follows the last.
-        {u"xy", 1, u"\\sqrt{a}\\\\\\sqrt{b}", "x[136:a]/[136:b]y", "L0/1"},
+        {u"xy", 1, u"\\sqrt{a}\\\\\\sqrt{b}", "x[136:a]/[136:b]y", "L1/1"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(QString::fromUtf16(c.typed).toStdString());
@@ -149,7 +149,7 @@ TEST_F(TypedTeXTest, InAnArgumentTheLinesOfTheTextFollowEachOther) {
     type(u"\\sqrt{a}\\\\\\sqrt{b}");
     sheet->OnEnterKey(false);
     EXPECT_EQ(equationText(eq), "[128:[136:a][136:b]|]");
-    EXPECT_EQ(caretPath(), "L0/1/c0/0");
+    EXPECT_EQ(caretPath(), "L0/1/c0/2");
 }
 
 // Reading the text into the equation itself would empty it when the reader
@@ -393,7 +393,7 @@ TEST_F(TypedTeXTest, OtherCandidatesConvertAtOnceUnlessTypedTextFollows) {
     type(u"\\sq");
     sheet->AcceptTeXCandidate(QStringLiteral("sqrt{2}"), 0);
     EXPECT_EQ(equationText(eq), "y[136:2]");
-    EXPECT_EQ(caretPath(), "L0/1");
+    EXPECT_EQ(caretPath(), "L0/2");
     EXPECT_TRUE(messages.shown.empty());
 
     // A matrix template: two rows of three cells in round brackets.
@@ -450,7 +450,7 @@ TEST(TypedTeXRunTest, TheWholeRunAroundTheCaretIsReadWithoutALeadingDollar) {
     EXPECT_EQ(outcome.result, TypedTeXOutcome::Converted);
     EXPECT_EQ(outcome.text.toStdString(), "\\sqrt{x}");
     EXPECT_EQ(equationText(eq), "a[136:x]b");
-    EXPECT_EQ(elementPath(eq.caret), "L0/1");
+    EXPECT_EQ(elementPath(eq.caret), "L0/2");
 
     // Nothing typed at the caret: nothing to do.
     EXPECT_EQ(ConvertTypedTeXAt(&eq, readContext()).result, TypedTeXOutcome::NoRun);
