@@ -620,18 +620,37 @@ bool EnterInStructure(EqModel* eq, SheetSelection& sel) {
     return true;
 }
 
+MatrixLineResult CheckMatrixLine(EqModel* eq, int direction, bool add) {
+    if (!eq || direction < 0 || direction > 3 || !eq->caret) return MatrixLineResult::NoMatrix;
+    int cell = 0;
+    const EqElement* m = MatrixAtCaret(eq, &cell, false);
+    if (!m) {
+        // Adding first wraps an argument that can hold an array into a
+        // column array of one cell, which always takes a line.
+        const EqElement* head = FindChainStart(eq->caret);
+        const bool wraps = add && head->parent && !KeepsItsArguments(head->parent->type);
+        return wraps ? MatrixLineResult::Done : MatrixLineResult::NoMatrix;
+    }
+    const MatrixShape shape = GetMatrixShape(m);
+    const int columns = std::max(1, shape.count1), rows = std::max(1, shape.count2);
+    const bool rowWise = direction == 1 || direction == 3;
+    if (int(m->children.size()) != rows * columns) return MatrixLineResult::Refused;
+    const bool refused = add ? (rowWise ? rows >= kMaxMatrixRows : columns > kMaxMatrixColumns)
+                             : (rowWise ? rows : columns) <= 1;
+    return refused ? MatrixLineResult::Refused : MatrixLineResult::Done;
+}
+
 MatrixLineResult AddMatrixLine(EqModel* eq, SheetSelection& sel, int direction) {
-    if (!eq || direction < 0 || direction > 3) return MatrixLineResult::NoMatrix;
+    if (!eq) return MatrixLineResult::NoMatrix;
     if (sel.exists()) ForgetSelection(sel);
-    if (!eq->caret) return MatrixLineResult::NoMatrix;
+    if (const MatrixLineResult check = CheckMatrixLine(eq, direction, true); check != MatrixLineResult::Done)
+        return check;
     int cell = 0;
     EqElement* m = MatrixAtCaret(eq, &cell, true);
     if (!m) return MatrixLineResult::NoMatrix;
     const MatrixShape shape = GetMatrixShape(m);
     const int columns = std::max(1, shape.count1), rows = std::max(1, shape.count2);
     const bool rowWise = direction == 1 || direction == 3;
-    if (rowWise ? rows >= kMaxMatrixRows : columns > kMaxMatrixColumns) return MatrixLineResult::Refused;
-    if (int(m->children.size()) != rows * columns) return MatrixLineResult::Refused;
     const int row = cell / columns, column = cell % columns;
     EqElement* target = nullptr;
     if (rowWise) {
@@ -657,18 +676,16 @@ MatrixLineResult AddMatrixLine(EqModel* eq, SheetSelection& sel, int direction) 
 }
 
 MatrixLineResult RemoveMatrixLine(EqModel* eq, SheetSelection& sel, int direction) {
-    if (!eq || direction < 0 || direction > 3) return MatrixLineResult::NoMatrix;
+    if (!eq) return MatrixLineResult::NoMatrix;
     if (sel.exists()) ForgetSelection(sel);
-    if (!eq->caret) return MatrixLineResult::NoMatrix;
+    if (const MatrixLineResult check = CheckMatrixLine(eq, direction, false); check != MatrixLineResult::Done)
+        return check;
     int cell = 0;
-    // A caret outside any matrix would give a one-cell array: nothing to remove.
     EqElement* m = MatrixAtCaret(eq, &cell, false);
     if (!m) return MatrixLineResult::NoMatrix;
     const MatrixShape shape = GetMatrixShape(m);
     const int columns = std::max(1, shape.count1), rows = std::max(1, shape.count2);
     const bool rowWise = direction == 1 || direction == 3;
-    if (int(m->children.size()) != rows * columns || (rowWise ? rows : columns) <= 1)
-        return MatrixLineResult::Refused;
     const int row = cell / columns, column = cell % columns;
     eq->caret = nullptr;
     if (rowWise) {
