@@ -114,24 +114,4 @@ void CKwEESheet::ExecuteSymbolKey(const SymbolKey& key, bool freshEquation) {
     EnsureCaretVisible();
 }
 
-bool CKwEESheet::AddMatrixLine(int direction) {
-    return changeMatrixLines(direction, true);
-}
-
-bool CKwEESheet::RemoveMatrixLine(int direction) {
-    return changeMatrixLines(direction, false);
-}
-
-bool CKwEESheet::changeMatrixLines(int direction, bool add) {
-    if (!m_eq || !GetEquationCaret(m_eq)) return false;
-    PushUndo(true);
-    const MatrixLineResult result =
-        add ? toliva::AddMatrixLine(m_eq, m_sel, direction) : toliva::RemoveMatrixLine(m_eq, m_sel, direction);
-    m_pressCaret = nullptr;
-    Refresh(0);
-    EnsureCaretVisible();
-    DropUnchangedUndo();
-    return result == MatrixLineResult::Done;
-}
-
 }  // namespace toliva

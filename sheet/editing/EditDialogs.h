@@ -35,7 +35,7 @@ struct StringRequest {
 // 2: one column (rows only).
 struct MatrixRequest {
     int mode = 0;
-    int alignment = 0;       // the alignment preset
+    int alignment = 0;       // the alignment preset; -1: the dialog's remembered one
     bool hideFill = false;   // the fill buttons (names) are not offered
     bool wantNames = false;  // the caller takes a list of cell texts
 };

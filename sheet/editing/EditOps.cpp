@@ -15,7 +15,12 @@ namespace toliva {
 namespace {
 
 // The builder of every structure type; a type in no row is inserted as a
-// character (characters, symbols, operators, spaces, arrows).
+// character (characters, symbols, operators, spaces, arrows). Each structure
+// gets the chains the LaTeX reader gives the same type, in the reader's
+// order: a root holds its radicand before its index, a double script its
+// upper script before its lower one, an over or under script its base first,
+// and integrals and big operators their limits (upper, then lower) before
+// the integrand or body, as many limits as the type shows.
 struct BuilderRow {
     int32_t lo;
     int32_t hi;
@@ -29,19 +34,72 @@ constexpr BuilderRow kBuilderRows[] = {
     {135, 136, BuildOneArgument},   // arc mark, square root
     {137, 137, BuildTwoFirst},      // root: radicand, then index
     {173, 174, BuildOneArgument},   // superscript, subscript
-    {175, 175, BuildTwoFirst},      // superscript and subscript
+    {175, 175, BuildTwoFirst},      // superscript, then subscript
     {176, 176, BuildOneArgument},   // baseline script
     {177, 177, BuildTwoFirst},      // over script: base, script
     {178, 178, BuildThreeFirst},    // over and under: base, over, under
-    {179, 182, BuildTwoFirst},      // under scripts: base, script; bar and side scripts
+    {179, 182, BuildTwoFirst},      // under scripts: base, script; bar and side scripts: upper, lower
     {189, 190, BuildOneArgument},   // pre-scripts
     {191, 191, BuildTwoFirst},
     {208, 219, BuildOneArgument},   // over accents
     {224, 235, BuildOneArgument},   // under accents
     {240, 252, BuildOneArgument},   // enclosures
     {256, 256, BuildOneArgument},   // phasor
-    {274, 305, BuildThreeLast},     // integrals: upper, lower, integrand
-    {306, 335, BuildThreeLast},     // big operators: upper, lower, body
+    // Integrals: the limits the type shows, then the integrand.
+    {274, 275, BuildThreeLast},     // with a bar: upper, lower, integrand
+    {276, 276, BuildOneArgument},   // no limits: the integrand alone
+    {277, 277, BuildTwoSecond},     // a lower limit, the integrand
+    {278, 285, BuildThreeLast},     // both limits
+    {286, 286, BuildOneArgument},
+    {287, 287, BuildThreeLast},
+    {288, 288, BuildOneArgument},
+    {289, 289, BuildTwoSecond},
+    {290, 290, BuildThreeLast},
+    {291, 291, BuildOneArgument},
+    {292, 292, BuildTwoSecond},
+    {293, 293, BuildOneArgument},
+    {294, 294, BuildTwoSecond},
+    {295, 295, BuildOneArgument},
+    {296, 296, BuildTwoSecond},
+    {297, 297, BuildOneArgument},
+    {298, 298, BuildTwoSecond},
+    {299, 299, BuildOneArgument},
+    {300, 301, BuildTwoSecond},
+    {302, 302, BuildOneArgument},
+    {303, 303, BuildTwoSecond},
+    {304, 304, BuildOneArgument},
+    {305, 305, BuildTwoSecond},
+    // Big operators come in threes: no limits, a lower limit, both limits.
+    {306, 306, BuildOneArgument},
+    {307, 307, BuildTwoSecond},
+    {308, 308, BuildThreeLast},
+    {309, 309, BuildOneArgument},
+    {310, 310, BuildTwoSecond},
+    {311, 311, BuildThreeLast},
+    {312, 312, BuildOneArgument},
+    {313, 313, BuildTwoSecond},
+    {314, 314, BuildThreeLast},
+    {315, 315, BuildOneArgument},
+    {316, 316, BuildTwoSecond},
+    {317, 317, BuildThreeLast},
+    {318, 318, BuildOneArgument},
+    {319, 319, BuildTwoSecond},
+    {320, 320, BuildThreeLast},
+    {321, 321, BuildOneArgument},
+    {322, 322, BuildTwoSecond},
+    {323, 323, BuildThreeLast},
+    {324, 324, BuildOneArgument},
+    {325, 325, BuildTwoSecond},
+    {326, 326, BuildThreeLast},
+    {327, 327, BuildOneArgument},
+    {328, 328, BuildTwoSecond},
+    {329, 329, BuildThreeLast},
+    {330, 330, BuildOneArgument},
+    {331, 331, BuildTwoSecond},
+    {332, 332, BuildThreeLast},
+    {333, 333, BuildOneArgument},
+    {334, 334, BuildTwoSecond},
+    {335, 335, BuildThreeLast},
     {336, 366, BuildBracketPair},
     {367, 368, BuildTwoFirst},      // brackets with a middle delimiter
     {369, 370, BuildNArguments},    // row, column
@@ -50,16 +108,31 @@ constexpr BuilderRow kBuilderRows[] = {
     {553, 563, BuildOneArgument},   // extensible arrows: text over
     {564, 574, BuildTwoFirst},      // text over and under
     {590, 598, BuildOneArgument},   // frame marks
-    {608, 608, BuildOneArgument},   // chemical form: its content
+    {608, 608, BuildOneArgument},   // chemical form: its content (the marks are payload)
     {624, 627, BuildOneArgument},   // outline arrows: text over
     {628, 631, BuildTwoFirst},      // text over and under
     {632, 639, BuildOneArgument},   // 634-639: text under
     {640, 641, BuildTwoFirst},
     {642, 642, BuildOneArgument},
     {643, 643, BuildTwoFirst},
-    {769, 788, BuildThreeLast},     // integrals
-    {800, 805, BuildThreeLast},     // big operators
-    {848, 863, BuildThreeLast},
+    // Integrals with their limits above and below.
+    {769, 772, BuildTwoSecond},
+    {773, 776, BuildThreeLast},
+    {777, 778, BuildTwoSecond},
+    {779, 780, BuildThreeLast},
+    {781, 782, BuildTwoSecond},
+    {783, 784, BuildThreeLast},
+    {785, 785, BuildTwoSecond},
+    {786, 786, BuildThreeLast},
+    {787, 787, BuildTwoSecond},
+    {788, 788, BuildThreeLast},
+    {800, 800, BuildOneArgument},   // big operators again in threes
+    {801, 801, BuildTwoSecond},
+    {802, 802, BuildThreeLast},
+    {803, 803, BuildOneArgument},
+    {804, 804, BuildTwoSecond},
+    {805, 805, BuildThreeLast},
+    {848, 863, BuildThreeLast},     // limits at the side; own outlines
     {1536, 1536, BuildOneArgument}, // small group
 };
 
@@ -547,18 +620,37 @@ bool EnterInStructure(EqModel* eq, SheetSelection& sel) {
     return true;
 }
 
+MatrixLineResult CheckMatrixLine(EqModel* eq, int direction, bool add) {
+    if (!eq || direction < 0 || direction > 3 || !eq->caret) return MatrixLineResult::NoMatrix;
+    int cell = 0;
+    const EqElement* m = MatrixAtCaret(eq, &cell, false);
+    if (!m) {
+        // Adding first wraps an argument that can hold an array into a
+        // column array of one cell, which always takes a line.
+        const EqElement* head = FindChainStart(eq->caret);
+        const bool wraps = add && head->parent && !KeepsItsArguments(head->parent->type);
+        return wraps ? MatrixLineResult::Done : MatrixLineResult::NoMatrix;
+    }
+    const MatrixShape shape = GetMatrixShape(m);
+    const int columns = std::max(1, shape.count1), rows = std::max(1, shape.count2);
+    const bool rowWise = direction == 1 || direction == 3;
+    if (int(m->children.size()) != rows * columns) return MatrixLineResult::Refused;
+    const bool refused = add ? (rowWise ? rows >= kMaxMatrixRows : columns > kMaxMatrixColumns)
+                             : (rowWise ? rows : columns) <= 1;
+    return refused ? MatrixLineResult::Refused : MatrixLineResult::Done;
+}
+
 MatrixLineResult AddMatrixLine(EqModel* eq, SheetSelection& sel, int direction) {
-    if (!eq || direction < 0 || direction > 3) return MatrixLineResult::NoMatrix;
+    if (!eq) return MatrixLineResult::NoMatrix;
     if (sel.exists()) ForgetSelection(sel);
-    if (!eq->caret) return MatrixLineResult::NoMatrix;
+    if (const MatrixLineResult check = CheckMatrixLine(eq, direction, true); check != MatrixLineResult::Done)
+        return check;
     int cell = 0;
     EqElement* m = MatrixAtCaret(eq, &cell, true);
     if (!m) return MatrixLineResult::NoMatrix;
     const MatrixShape shape = GetMatrixShape(m);
     const int columns = std::max(1, shape.count1), rows = std::max(1, shape.count2);
     const bool rowWise = direction == 1 || direction == 3;
-    if (rowWise ? rows >= kMaxMatrixRows : columns > kMaxMatrixColumns) return MatrixLineResult::Refused;
-    if (int(m->children.size()) != rows * columns) return MatrixLineResult::Refused;
     const int row = cell / columns, column = cell % columns;
     EqElement* target = nullptr;
     if (rowWise) {
@@ -584,18 +676,16 @@ MatrixLineResult AddMatrixLine(EqModel* eq, SheetSelection& sel, int direction) 
 }
 
 MatrixLineResult RemoveMatrixLine(EqModel* eq, SheetSelection& sel, int direction) {
-    if (!eq || direction < 0 || direction > 3) return MatrixLineResult::NoMatrix;
+    if (!eq) return MatrixLineResult::NoMatrix;
     if (sel.exists()) ForgetSelection(sel);
-    if (!eq->caret) return MatrixLineResult::NoMatrix;
+    if (const MatrixLineResult check = CheckMatrixLine(eq, direction, false); check != MatrixLineResult::Done)
+        return check;
     int cell = 0;
-    // A caret outside any matrix would give a one-cell array: nothing to remove.
     EqElement* m = MatrixAtCaret(eq, &cell, false);
     if (!m) return MatrixLineResult::NoMatrix;
     const MatrixShape shape = GetMatrixShape(m);
     const int columns = std::max(1, shape.count1), rows = std::max(1, shape.count2);
     const bool rowWise = direction == 1 || direction == 3;
-    if (int(m->children.size()) != rows * columns || (rowWise ? rows : columns) <= 1)
-        return MatrixLineResult::Refused;
     const int row = cell / columns, column = cell % columns;
     eq->caret = nullptr;
     if (rowWise) {

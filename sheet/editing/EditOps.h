@@ -62,6 +62,12 @@ using TypedCharacterHook = std::function<void(EqModel*, EqElement*)>;
 EqElement* InsertKey(EqModel*, SheetSelection&, const InsertionKey&,
                      const TypedCharacterHook& characterHook = nullptr);
 
+// Inserts one key at the equation's caret and returns the new element: the
+// way operations built of several insertions (templates, matrix fills) type.
+// The sheet hands its typing path (key normalisation, automatic formatting);
+// without a sheet InsertKey with the selection does.
+using KeyInserter = std::function<EqElement*(const InsertionKey&)>;
+
 // Deletes the selected elements; across top-level lines the lines are joined
 // at the caret, which goes to the element before the selection. False without
 // a selection.
@@ -99,6 +105,9 @@ constexpr size_t kMaxArrayCellsForEnter = 30;
 enum class MatrixLineResult { Done, Refused, NoMatrix };
 constexpr int kMaxMatrixRows = 32;     // no row is added at this count
 constexpr int kMaxMatrixColumns = 32;  // no column is added above this count
+// Whether AddMatrixLine (add) or RemoveMatrixLine would change the matrix
+// around the caret; changes nothing.
+MatrixLineResult CheckMatrixLine(EqModel*, int direction, bool add);
 // Adds an empty row above (1) or below (3) the caret's row, or an empty
 // column left (0) or right (2) of its column; the caret goes to the new cell
 // in its column or row.

@@ -89,7 +89,8 @@ TEST_F(EditOpsTest, StructuresWithoutASelectionPutTheCaretInTheirFirstTypedChain
         {EqTypeSuperscript, 0, 0, "a[173:]", 0},
         {EqTypeOverScript, 0, 0, "a[177:|]", 0},           // the base
         {274, 0, 0, "a[274:||]", 2},                       // the integrand
-        {306, 0, 0, "a[306:||]", 2},                       // the body
+        {308, 0, 0, "a[308:||]", 2},                       // the body after both limits
+        {306, 0, 0, "a[306:]", 0},                         // a big operator without limits
         {EqTypeMatrixColumn, 3, 0, "a[370:||]", 0},
         {EqTypeMatrix, 2, 3, "a[371:|||||]", 0},
         {337, 0, 0, "a[337:]", 0},
@@ -519,6 +520,10 @@ TEST(ArgumentBuilderTable, EveryStructureGetsTheChainsItsMeasurerReads) {
         // Matrices read every cell; brackets read a second chain when there
         // is one, their one-chain form being a kind of its own.
         if (family == EqFamily::Matrix || family == EqFamily::Bracket) continue;
+        // Integrals and big operators with fewer than three chains take a
+        // chain more as a further limit: their type names how many limits
+        // they show (BuilderShapeTest reads them back from LaTeX).
+        if ((family == EqFamily::Integral || family == EqFamily::BigOperator) && chains.chains < 3) continue;
         EqElement* wider = b.add(line, type, chains.chains + 1, key.ch);
         for (EqElement* head : wider->children) b.text(head, u"m", EqTypeCharItalic);
         b.text(line, u"y", EqTypeCharItalic);
