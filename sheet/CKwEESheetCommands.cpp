@@ -47,8 +47,6 @@ enum CommandMessage : int {
     MsgCannotStart = 3,       // followed by the program
 };
 
-uint32_t toColorRef(gp::ARGB c) { return ((c & 0xFF) << 16) | (c & 0xFF00) | ((c >> 16) & 0xFF); }
-gp::ARGB fromColorRef(uint32_t c) { return 0xFF000000u | ((c & 0xFF) << 16) | (c & 0xFF00) | ((c >> 16) & 0xFF); }
 
 // A message of the command file in the language given, with '|' as a line
 // break, followed by what it is about.
@@ -83,9 +81,9 @@ void CKwEESheet::ExecuteCommand(int code) {
     case CMD_TOGGLE_LAYOUT_OPTION: ToggleRoleColours(); return;
     case CMD_COLOUR: {
         if (!m_eq) return;
-        uint32_t colour = toColorRef(m_sel.exists() ? m_sel.items.front()->colour : m_eq->currentColour);
+        uint32_t colour = gp::ColorrefFromArgb(m_sel.exists() ? m_sel.items.front()->colour : m_eq->currentColour);
         if (PickColourWithCustomColours(colour, kColourCommandGroup, QString::fromLatin1(kCustomColourKey), true))
-            SetSelectionColour(fromColorRef(colour));
+            SetSelectionColour(gp::ArgbFromColorref(colour));
         return;
     }
     case CMD_APP_SETTINGS: byHost(m_host->ShowAppSettingsDialog()); return;

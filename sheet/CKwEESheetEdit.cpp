@@ -19,19 +19,6 @@ namespace toliva {
 
 namespace {
 
-// COLORREF 0x00BBGGRR and ARGB.
-uint32_t toColorRef(gp::ARGB c) { return ((c & 0xFF) << 16) | (c & 0xFF00) | ((c >> 16) & 0xFF); }
-gp::ARGB fromColorRef(uint32_t c) { return 0xFF000000u | ((c & 0xFF) << 16) | (c & 0xFF00) | ((c >> 16) & 0xFF); }
-
-// Characters of kind-6 keys that stay upright whatever the typing style.
-bool isUprightSymbol(uint16_t ch) {
-    static constexpr std::array<uint16_t, 13> kUpright = {167,  176,  1009, 8224, 8225, 8240, 8242,
-                                                          8243, 8244, 8245, 8706, 8733, 8734};
-    return std::find(kUpright.begin(), kUpright.end(), ch) != kUpright.end();
-}
-
-bool isCharacterType(int32_t t) { return (t >= 1 && t <= 5) || t == 16 || t == 17; }
-
 // The character styles of Ctrl+1 .. Ctrl+6 and the commands 216 .. 221.
 constexpr std::array<int, 6> kStyles = {EqTypeCharUpright, EqTypeCharItalic, 3, 4, 16, 17};
 
@@ -114,8 +101,8 @@ void CKwEESheet::ChooseSelectionColour() {
     if (!m_eq) return;
     gp::ARGB initial = m_eq->currentColour;
     if (m_sel.exists()) initial = m_sel.items.front()->colour;
-    uint32_t colour = toColorRef(initial);
-    if (RunColorDialog(colour, QString::fromLatin1(kCustomColourKey))) SetSelectionColour(fromColorRef(colour));
+    uint32_t colour = gp::ColorrefFromArgb(initial);
+    if (RunColorDialog(colour, QString::fromLatin1(kCustomColourKey))) SetSelectionColour(gp::ArgbFromColorref(colour));
 }
 
 void CKwEESheet::SetSelectionFlags(uint8_t flags) {
