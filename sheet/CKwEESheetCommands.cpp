@@ -145,9 +145,7 @@ void CKwEESheet::ExecuteCommand(int code) {
     if (code >= CMD_MARK_STYLE_0 && code <= CMD_MARK_STYLE_3) {
         SetSelectionFlags(uint8_t(code - CMD_MARK_STYLE_0));
     } else if (code >= CMD_CHAR_UPRIGHT && code <= CMD_CHAR_TYPE_17) {
-        static constexpr int kStyles[] = {EqTypeCharUpright, EqTypeCharItalic, EqTypeCharBold,
-                                          EqTypeCharBoldItalic, EqTypeCharSans, EqTypeCharMono};
-        SetSelectionStyle(kStyles[code - CMD_CHAR_UPRIGHT]);
+        SetSelectionStyle(kCharStyleTypes[code - CMD_CHAR_UPRIGHT]);
     } else if (code >= CMD_MOVE_FIRST_KIND && code < CMD_MOVE_SECOND_KIND) {
         AddMatrixLine(code - CMD_MOVE_FIRST_KIND);
     } else if (code >= CMD_MOVE_SECOND_KIND && code <= CMD_MOVE_LAST) {

@@ -17,13 +17,6 @@
 
 namespace toliva {
 
-namespace {
-
-// The character styles of Ctrl+1 .. Ctrl+6 and the commands 216 .. 221.
-constexpr std::array<int, 6> kStyles = {EqTypeCharUpright, EqTypeCharItalic, 3, 4, 16, 17};
-
-}  // namespace
-
 // ---- services
 
 EditDialogService& CKwEESheet::editDialogs() {

@@ -66,6 +66,8 @@ constexpr int CMD_CHAR_BOLD = 218;
 constexpr int CMD_CHAR_BOLD_ITALIC = 219;
 constexpr int CMD_CHAR_TYPE_16 = 220;
 constexpr int CMD_CHAR_TYPE_17 = 221;
+// The character types of the commands 216 .. 221 and of Ctrl+1 .. Ctrl+6.
+inline constexpr int kCharStyleTypes[6] = {1, 2, 3, 4, 16, 17};
 constexpr int CMD_TEX_TO_EQUATION = 224;
 constexpr int CMD_EQUATION_TO_TEX = 225;
 constexpr int CMD_TOGGLE_LATEX_MODE = 226;
