@@ -27,6 +27,7 @@
 #include "sheet/editing/Undo.h"
 #include "sheet/editing/WordLists.h"
 #include "tex/TeXContext.h"
+#include "uikit/WindowMessages.h"
 
 #include <QImage>
 #include <QStringList>
@@ -45,7 +46,7 @@ struct GlyphOutline;
 class EqModel;
 struct EqElement;
 
-class CKwEESheet : public QWidget {
+class CKwEESheet : public QWidget, public MessageTarget {
 public:
     // The caret's blink timer and its period.
     static constexpr int kCaretTimer = 1;
@@ -233,6 +234,10 @@ public:
     // The live button of a settings dialog: the chemical-marks dialog applies
     // its values; another dialog opens the help document it names.
     void OnSettingsDialogButton(CDlgGU* sender, const QString& helpDocument);
+    // The messages of the settings dialogs the sheet owns: an extra button
+    // (WM_SETTINGS_DIALOG_BUTTON) goes to OnSettingsDialogButton, button 0
+    // naming "Help.pdf" and the others "OCR_Help.pdf".
+    intptr_t OnWindowMessage(int message, intptr_t wParam, intptr_t lParam) override;
     // A row or column of the matrix around the caret (direction 0 left, 1 up,
     // 2 right, 3 down), as one undo step; false when refused or no matrix.
     bool AddMatrixLine(int direction);
@@ -370,6 +375,11 @@ private:
     void OnEscape();
     // Insertion (CKwEESheetInsert.cpp).
     EqElement* insertAtCaret(const InsertionKey& key);
+    // A symbol key of an inserting kind at the caret.
+    void insertSymbolKey(const SymbolKey& key);
+    // InsertElementKey; returns the new element, null when nothing was
+    // inserted (a cancelled symbol selection).
+    EqElement* insertElementKey(const InsertionKey& key, bool refresh);
     // What runs on a typed character after it is inserted: TeX typing and
     // automatic formatting (CKwEESheetTeX.cpp).
     TypedCharacterHook characterHook();
