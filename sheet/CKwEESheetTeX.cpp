@@ -146,8 +146,4 @@ TypedCharacterHook CKwEESheet::characterHook() {
     return MakeTypedCharacterHook(context);
 }
 
-// Library-item references stay as they are while the expansion is not linked
-// into the program; the sheet's own expansion replaces this one.
-[[gnu::weak]] void CKwEESheet::ExpandItemReferences(EqModel* eq) { (void)eq; }
-
 }  // namespace toliva
