@@ -161,11 +161,6 @@ void CKwEESheet::RenderEquation(int mode) {
     graphics.SetSmoothingMode(gp::SmoothingModeAntiAlias);
     graphics.SetTextRenderingHint(gp::TextRenderingHintAntiAliasGridFit);
     const float s = displayScale();
-    // Three points of margin at the left, half a line gap and one point at
-    // the top.
-    const float x = 3 * s - float(scrollX());
-    const float y = m_eq->settings.fontSize * m_eq->settings.spacing[0] * s * 0.5f + s - float(scrollY());
-    const gp::RectF view{x, y, float(m_client.width()) - 6 * s, float(m_client.height())};
     const RenderScope pass(m_eq, m_render);
     if (m_eq->needsLayout) {
         MeasureFontMetrics(&graphics, m_eq);
@@ -174,11 +169,26 @@ void CKwEESheet::RenderEquation(int mode) {
     LayoutLines(m_render, m_eq, &graphics, s, mode < 0 ? -1 : 0, true);
     EqElement* caret = GetEquationCaret(m_eq);
     const EqElement* caretLine = caret ? FindLineHead(caret) : nullptr;
-    m_caretElementVisible = DrawEquationView(m_render, view, m_eq, &painter, s,
-                                             m_app.option(OptDottedSeparators), caretLine);
+    // The equation's size may have changed, and the scroll bars keep their
+    // positions within the new ranges: when that moved them (a line that
+    // became shorter), the picture is drawn again at the new positions.
+    for (int pass = 0; pass < 2; ++pass) {
+        const int sx = scrollX(), sy = scrollY();
+        if (pass > 0) {
+            painter.fillRect(QRect(QPoint(0, 0), m_usedSize),
+                             QColor::fromRgb(m_eq->settings.colours[EqLayoutSettings::ColourBackground] | 0xFF000000));
+        }
+        // Three points of margin at the left, half a line gap and one point
+        // at the top.
+        const float x = 3 * s - float(sx);
+        const float y = m_eq->settings.fontSize * m_eq->settings.spacing[0] * s * 0.5f + s - float(sy);
+        const gp::RectF view{x, y, float(m_client.width()) - 6 * s, float(m_client.height())};
+        m_caretElementVisible = DrawEquationView(m_render, view, m_eq, &painter, s,
+                                                 m_app.option(OptDottedSeparators), caretLine);
+        UpdateScrollRanges();
+        if (scrollX() == sx && scrollY() == sy) break;
+    }
     m_sel.rebuildHitBoxes = true;
-    // The equation's size may have changed.
-    UpdateScrollRanges();
 }
 
 void CKwEESheet::ComposeSelection() {

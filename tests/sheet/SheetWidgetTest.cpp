@@ -270,6 +270,25 @@ TEST_F(SheetWidgetTest, KeepingTheCaretInViewBringsItToTheMiddleOnEitherSide) {
     EXPECT_TRUE(visible(middle)) << middle->rect.x << "," << middle->rect.y;
 }
 
+// A line scrolled into view that then becomes short (typed TeX converted,
+// text deleted) is drawn where the scroll bar now stands, not at the old
+// scroll position, which would leave it out of view.
+TEST_F(SheetWidgetTest, ALineThatBecomesShortIsDrawnAtTheClampedScrollPosition) {
+    addLines(1, 120);
+    makeSheet(&eq, QSize(300, 200));
+    EqElement* end = FindChainEnd(eq.lines.front());
+    sheet->SetCaretElement(end);
+    ASSERT_GT(sheet->scrollX(), 0);
+    // Everything but the first character goes in one edit.
+    sheet->SelectRange(eq.lines.front()->next, end);
+    sheet->HandleKeyPress(Qt::Key_Backspace, Qt::NoModifier, QString(), false);
+    EXPECT_EQ(sheet->scrollX(), 0);
+    const EqElement* x = eq.lines.front()->next;
+    ASSERT_NE(x, nullptr);
+    EXPECT_GE(x->rect.x, 0);
+    EXPECT_LT(x->rect.x + x->rect.width, sheet->clientRect().width());
+}
+
 TEST_F(SheetWidgetTest, KeepingTheCaretInViewShowsItsWholeLineWhereItFits) {
     // A short element at the end of a tall last line: scrolling by the
     // element alone would cut the top of the line (the stacked scripts).

@@ -13,6 +13,8 @@
 #include "sheet/SheetScript.h"
 #include "tex/LaTeX.h"
 #include "tex/TeXCode.h"
+#include "uikit/CDlgGU.h"
+#include "platform/MessageSink.h"
 
 #include <QApplication>
 #include <QImage>
@@ -108,6 +110,14 @@ int runSheet(const QStringList& arguments) {
     auto backend = std::make_unique<HeadlessSheetBackend>();
     HeadlessSheetBackend* timers = backend.get();
     CKwEESheet sheet(app(), render, nullptr, std::move(backend));
+    // Typed TeX reads and writes command names through the name table; the
+    // settings pages a script opens (chemical marks) answer Cancel, and the
+    // editing dialogs say they are not available.
+    CTeXCode names;
+    sheet.texRead.names = &names;
+    sheet.texWrite.names = &names;
+    sheet.texWrite.symbols = render.symbols;
+    sheet.runSettingsDialog = [](CDlgGU&) { return int(IDCANCEL); };
     ShowSheetOffscreen(sheet, args.size, &eq);
     sheet.StopCaret();
     sheet.StartCaret();
