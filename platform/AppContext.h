@@ -56,6 +56,9 @@ struct AppContext {
     int lanSel = 1;                      // "LanSel": 2 Chinese, else English
     float uiScale = 1.0f;
     uint32_t resultBackColour = 0xFFFFFF;  // "res_clr_bk_RGB", COLORREF; drawn opaque
+    // The calculation switch: 0 off, 1 Shift+Enter after "=" evaluates the
+    // caret's line.
+    int calcSwitch = 0;
 
     QString userFolder;  // per-user data folder, trailing '/'
     QString tempFolder;  // its "Temp" subfolder, trailing '/'
