@@ -218,6 +218,9 @@ bool CKwEESheet::HandleKeyMessage(const KeyMessage& m) {
 
 bool CKwEESheet::OnKeyDown(const KeyMessage& m) {
     EqElement* caret = GetEquationCaret(m_eq);
+    // A key-down types nothing: the character typed before it is not
+    // inserted again when the key is taken early.
+    m_pendingKey.type = 0;
     // The Alt tap: a modifier key going down with nothing else pending
     // remembers where the caret is; any other key spoils the tap.
     if (isModifierKey(m.vk)) {
@@ -234,7 +237,6 @@ bool CKwEESheet::OnKeyDown(const KeyMessage& m) {
         return true;
     }
     m_lastKey.ch = uint16_t(m.vk);
-    m_pendingKey.type = 0;
     const int combination = combinationOf(m);
     // A bare V right after a key-down of the bare Ctrl key pastes.
     const bool afterBareCtrl = m_prevBareCtrl;
