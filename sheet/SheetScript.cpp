@@ -236,7 +236,9 @@ bool SheetScript::runLine(const QString& line, QString* error) {
         QString text;
         if (!(mods & (Qt::ControlModifier | Qt::AltModifier))) text = shifted ? spec.shiftedText : spec.text;
         if (spec.keypad) mods |= Qt::KeypadModifier;
-        QKeyEvent e(type, k, mods, text);
+        // A key event of a modifier key carries the state from before it
+        // (QKeyEvent::modifiers() turns that into the state after it).
+        QKeyEvent e(type, k, mods ^ own, text);
         QCoreApplication::sendEvent(&m_sheet, &e);
     };
 
