@@ -441,6 +441,14 @@ TEST_F(KeysTest, KeysThatAskTheProgramAroundTheSheet) {
     run("key Ctrl+Enter");
     EXPECT_EQ(host.closes, 2);
     EXPECT_EQ(equationText(eq), "a");
+    // F5 and F6 evaluate only with automatic calculation; otherwise the key
+    // is left to the window.
+    for (const int key : {Qt::Key_F5, Qt::Key_F6}) {
+        app.options = AppContext::kDefaultOptions & ~OptAutoCalc;
+        EXPECT_FALSE(sheet->HandleKeyPress(key, Qt::NoModifier, QString(), false));
+        app.options = AppContext::kDefaultOptions | OptAutoCalc;
+        EXPECT_TRUE(sheet->HandleKeyPress(key, Qt::NoModifier, QString(), false));
+    }
 }
 
 // "=" with automatic calculation evaluates its line at once, unless the
