@@ -30,8 +30,6 @@ namespace toliva {
 
 namespace {
 
-gp::ARGB fromColorRef(uint32_t c) { return 0xFF000000u | ((c & 0xFF) << 16) | (c & 0xFF00) | ((c >> 16) & 0xFF); }
-
 // The character styles of Ctrl+1 .. Ctrl+6.
 constexpr std::array<int, 6> kStyles = {EqTypeCharUpright, EqTypeCharItalic, 3, 4, 16, 17};
 
@@ -351,7 +349,7 @@ bool CKwEESheet::OnAltColourKey(bool ctrl, bool shift, int key) {
     if (key >= vk::digit(1) && key <= vk::digit(9)) {
         CustomColours colours{};
         LoadCustomColours(QString::fromLatin1(kCustomColourKey), colours, kColourKeyGroup);
-        SetSelectionColour(fromColorRef(colours[size_t(key - vk::digit(1))]));
+        SetSelectionColour(gp::ArgbFromColorref(colours[size_t(key - vk::digit(1))]));
         return true;
     }
     if (key == vk::Oem3) {

@@ -425,11 +425,11 @@ namespace {
 class KeyLog : public QObject {
 public:
     struct Entry {
-        QEvent::Type type;
+        QEvent::Type type = QEvent::None;
         int key = 0;
-        Qt::KeyboardModifiers modifiers;
-        QString text;     // the key's text, or the input method's commit
-        QString preedit;  // the input method's composition
+        Qt::KeyboardModifiers modifiers = {};
+        QString text = {};     // the key's text, or the input method's commit
+        QString preedit = {};  // the input method's composition
         bool operator==(const Entry&) const = default;
     };
     bool eventFilter(QObject*, QEvent* e) override {
