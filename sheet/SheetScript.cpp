@@ -42,7 +42,7 @@ bool parseInt(const QString& text, int* out) {
 
 // One key of a US keyboard: its Qt key, the Qt key and text it has with
 // Shift, and whether it is on the keypad.
-struct KeySpec {
+struct KeyDef {
     int key = Qt::Key_unknown;
     QString text;
     int shiftedKey = 0;  // 0: the same key
@@ -57,7 +57,7 @@ constexpr std::pair<char, char> kPrintableKeys[] = {
     {'\'', '"'}, {',', '<'}, {'.', '>'}, {'/', '?'}, {'`', '~'},
 };
 
-KeySpec printableKey(char base) {
+KeyDef printableKey(char base) {
     for (const auto& [plain, shifted] : kPrintableKeys)
         if (plain == base)
             return {int(plain), QString(QChar(plain)), int(shifted), QString(QChar(shifted)), false};
@@ -65,7 +65,7 @@ KeySpec printableKey(char base) {
 }
 
 // The key a script names (without its prefixes); false when there is none.
-bool keyByName(const QString& name, KeySpec* out) {
+bool keyByName(const QString& name, KeyDef* out) {
     if (name.size() == 1) {
         const QChar c = name.at(0);
         if (c.isLetter() && c.unicode() < 128) {
@@ -73,7 +73,7 @@ bool keyByName(const QString& name, KeySpec* out) {
             *out = {Qt::Key_A + (lower - 'a'), QString(QChar(lower)), 0, QString(QChar(lower)).toUpper(), false};
             return true;
         }
-        const KeySpec printable = printableKey(char(c.unicode() < 128 ? c.unicode() : 0));
+        const KeyDef printable = printableKey(char(c.unicode() < 128 ? c.unicode() : 0));
         if (printable.key != Qt::Key_unknown) {
             *out = printable;
             return true;
@@ -163,7 +163,7 @@ Qt::KeyboardModifier modifierOfKey(int key) {
 }
 
 // "Ctrl+Shift+X": the key and the modifiers of its prefixes.
-bool parseKey(const QString& text, KeySpec* key, Qt::KeyboardModifiers* modifiers) {
+bool parseKey(const QString& text, KeyDef* key, Qt::KeyboardModifiers* modifiers) {
     QStringList parts = text.split(QLatin1Char('+'));
     // "Ctrl++" names the key "+" ... which is Shift+= on a US keyboard; a
     // trailing empty part is no key.
@@ -223,19 +223,19 @@ bool SheetScript::runLine(const QString& line, QString* error) {
         QCoreApplication::sendEvent(&m_sheet, &up);
     };
     // One press or release of a named key, as a US keyboard makes it.
-    auto namedKey = [this](QEvent::Type type, const KeySpec& spec, Qt::KeyboardModifiers mods) {
-        const Qt::KeyboardModifier own = modifierOfKey(spec.key);
+    auto namedKey = [this](QEvent::Type type, const KeyDef& def, Qt::KeyboardModifiers mods) {
+        const Qt::KeyboardModifier own = modifierOfKey(def.key);
         mods |= m_held;
         // A modifier key is down in its own press and up in its release.
         if (type == QEvent::KeyPress) mods |= own;
         else mods &= ~Qt::KeyboardModifiers(own);
         const bool shifted = mods & Qt::ShiftModifier;
-        const int k = shifted && spec.shiftedKey ? spec.shiftedKey : spec.key;
+        const int k = shifted && def.shiftedKey ? def.shiftedKey : def.key;
         // Text without Ctrl and Alt only: the sheet makes the control
         // characters of Ctrl keys itself.
         QString text;
-        if (!(mods & (Qt::ControlModifier | Qt::AltModifier))) text = shifted ? spec.shiftedText : spec.text;
-        if (spec.keypad) mods |= Qt::KeypadModifier;
+        if (!(mods & (Qt::ControlModifier | Qt::AltModifier))) text = shifted ? def.shiftedText : def.text;
+        if (def.keypad) mods |= Qt::KeypadModifier;
         // A key event of a modifier key carries the state from before it
         // (QKeyEvent::modifiers() turns that into the state after it).
         QKeyEvent e(type, k, mods ^ own, text);
@@ -252,16 +252,16 @@ bool SheetScript::runLine(const QString& line, QString* error) {
         return true;
     }
     if (verb == u"key" || verb == u"press" || verb == u"release") {
-        KeySpec spec;
+        KeyDef def;
         Qt::KeyboardModifiers mods;
         if (args.size() != 1) return fail(QStringLiteral("%1 needs one key name").arg(verb));
-        if (!parseKey(args[0], &spec, &mods)) return fail(QStringLiteral("unknown key: %1").arg(args[0]));
-        const Qt::KeyboardModifier own = modifierOfKey(spec.key);
-        if (verb != u"release") namedKey(QEvent::KeyPress, spec, mods);
+        if (!parseKey(args[0], &def, &mods)) return fail(QStringLiteral("unknown key: %1").arg(args[0]));
+        const Qt::KeyboardModifier own = modifierOfKey(def.key);
+        if (verb != u"release") namedKey(QEvent::KeyPress, def, mods);
         if (verb == u"press") m_held |= own;
         if (verb != u"press") {
             if (verb == u"release") m_held &= ~Qt::KeyboardModifiers(own);
-            namedKey(QEvent::KeyRelease, spec, mods);
+            namedKey(QEvent::KeyRelease, def, mods);
         }
         return true;
     }
