@@ -1,6 +1,7 @@
 // Editing scripts (sheet/SheetScript.h, read by "eqtool sheet") run against
 // a small headless sheet over a two-line equation: any command, any key
-// name, any point, code and symbol key, in any order. A script is cut to 48
+// name, press and release, typed character, input-method text, any point,
+// code, symbol key, office job and language, in any order. A script is cut to 48
 // lines of at most 200 characters, so that one input stays fast; the lines
 // still reach every command with any arguments.
 #include "FuzzSupport.h"
@@ -14,6 +15,7 @@
 #include "sheet/SheetScript.h"
 
 #include <QApplication>
+#include <QTemporaryDir>
 
 #include <cstddef>
 #include <cstdint>
@@ -53,6 +55,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     static AppContext app;
     app.eeScale = 1.0f;  // small pictures keep each render cheap
+    // Each input starts from the same settings (a script may change them).
+    app.options = AppContext::kDefaultOptions;
+    app.lanSel = 1;
+
     EqModel eq(fuzz::builtInStyle());
     EqBuilder b(&eq);
     EqElement* line = b.line();
@@ -66,6 +72,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     CKwEESheet sheet(app, fuzz::boxMeasuredContext(), nullptr, std::move(owned));
     ShowSheetOffscreen(sheet, QSize(200, 120), &eq);
     SheetScript script(sheet, backend);
+    // What commands and office jobs write in the per-user folder goes to a
+    // scratch folder of this input alone. The sheet, made and destroyed
+    // without one, reads and writes no files of its own.
+    QTemporaryDir scratch;
+    app.userFolder = app.tempFolder = scratch.path() + QLatin1Char('/');
     for (const QString& l : lines) {
         const QString trimmed = l.trimmed();
         if (trimmed.isEmpty() || trimmed.startsWith(QLatin1Char('#'))) continue;
@@ -81,6 +92,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (int i = 0; i < steps; ++i) sheet.Undo();
     for (int i = 0; i < steps; ++i) sheet.Redo();
     if (EquationToBytes(&eq) != end) __builtin_trap();
+    app.userFolder.clear();
+    app.tempFolder.clear();
     sheet.SetEquation(nullptr);
     return 0;
 }

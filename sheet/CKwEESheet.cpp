@@ -14,6 +14,7 @@
 #include "platform/gdiplus/Graphics.h"
 #include "sheet/editing/HitTest.h"
 
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPainter>
@@ -52,6 +53,7 @@ CKwEESheet::CKwEESheet(AppContext& app, const RenderContext& render, SheetHost* 
     m_render.resultBackColour = app.resultBackColour;
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);
+    setAttribute(Qt::WA_InputMethodEnabled);
     m_backend->attach(
         this, [this](int id) { OnTimer(id); },
         [this](Qt::Orientation o, ScrollAction a, int thumb) { onScrollAction(o, a, thumb); });
@@ -246,6 +248,21 @@ void CKwEESheet::paintEvent(QPaintEvent*) {
         painter.setCompositionMode(QPainter::CompositionMode_Difference);
         painter.fillRect(m_caret.bar, Qt::white);
         if (m_caret.hasUnderline) painter.fillRect(m_caret.underline, Qt::white);
+        painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    }
+    // The input method's text being composed, underlined, at the caret.
+    if (!m_preedit.isEmpty()) {
+        const QRect bar = ComputeCaretGeometry().bar;
+        QFont f = font();
+        f.setPixelSize(std::clamp(bar.height() * 2 / 3, 8, 200));
+        f.setUnderline(true);
+        const QFontMetrics metrics(f);
+        const QRect box(bar.right() + 2, bar.top(), metrics.horizontalAdvance(m_preedit) + 4,
+                        std::max(bar.height(), metrics.height()));
+        painter.fillRect(box, Qt::white);
+        painter.setFont(f);
+        painter.setPen(Qt::black);
+        painter.drawText(box, Qt::AlignLeft | Qt::AlignVCenter, m_preedit);
     }
     UpdateScrollRanges();
 }
@@ -471,6 +488,10 @@ void CKwEESheet::MoveCaretToPoint(QPoint point) {
         hit = at.x() < head->origin.x ? head : FindChainEnd(head);
     }
     SetEquationCaret(m_eq, hit);
+    // The caret goes elsewhere: the next typed key starts an undo step of its
+    // own, whose snapshot holds the line it is typed in.
+    m_lastKey = PendingKey{};
+    m_pendingKey = PendingKey{};
 }
 
 // ---- mouse and wheel
@@ -488,6 +509,7 @@ void CKwEESheet::mousePressEvent(QMouseEvent* event) {
     // The caret goes elsewhere: the next typed key starts an undo step of its
     // own, whose snapshot holds the line it is typed in.
     m_lastKey = PendingKey{};
+    m_pendingKey = PendingKey{};
     setFocus();
     m_backend->captureMouse();
     if (m_sel.exists() && dragSelection && PointInSelection(m_sel, point, nullptr)) {

@@ -365,9 +365,6 @@ private:
     bool OnShortcutKey(int combination);
     bool OnKeyUp(const KeyMessage& message);
     bool OnAltColourKey(bool ctrl, bool shift, int vk);
-    // The keys as they were before the key order was built (to go).
-    bool legacyKeyDown(int qtKey, bool ctrl, bool shift, bool alt);
-    bool legacyShortcut(int qtKey, bool ctrl, bool shift, bool alt);
     bool ClassifyChar(uint16_t ch);
     void InsertTypedKey();
     void moveCaretByKey(EqElement* target, bool shift);

@@ -37,7 +37,9 @@ void CKwEESheet::SetCaretElement(EqElement* e) {
     m_host->UpdateAlignButtons();
     if (m_caretEnabled) EnsureCaretVisible();
     else StartCaret();
+    // A typed run ends where the caret is placed.
     m_lastKey = PendingKey{};
+    m_pendingKey = PendingKey{};
 }
 
 // ---- selection, styles, marks
@@ -124,13 +126,15 @@ void CKwEESheet::ResetFindMarks(bool flag) {
 
 void CKwEESheet::PushUndo(bool lineOnly) {
     if (!m_eq) return;
+    // Every change ends a typed run (the typed key sets its own afterwards).
+    m_lastKey = PendingKey{};
+    m_pendingKey = PendingKey{};
     if (!m_undo.recording) {
         InvalidateLineCache(m_eq, nullptr);
         return;
     }
     m_host->SetModifiedFlag();
     m_undo.Push(m_eq, lineOnly);
-    m_lastKey = PendingKey{};
 }
 
 void CKwEESheet::DropUnchangedUndo() {

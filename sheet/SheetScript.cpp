@@ -4,8 +4,8 @@
 #include "sheet/SheetBackend.h"
 
 #include <QCoreApplication>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
-#include <QKeySequence>
 #include <QMouseEvent>
 #include <QRegularExpression>
 #include <QWheelEvent>
@@ -40,30 +40,145 @@ bool parseInt(const QString& text, int* out) {
     return ok;
 }
 
-// Names QKeySequence does not spell the same way.
-QString canonicalKeyName(QString name) {
-    static const std::pair<const char*, const char*> kAliases[] = {
-        {"Delete", "Del"}, {"Escape", "Esc"}, {"Enter", "Return"}, {"PageUp", "PgUp"}, {"PageDown", "PgDown"}};
-    QStringList parts = name.split(QLatin1Char('+'));
-    QString& last = parts.last();
-    for (const auto& [from, to] : kAliases)
-        if (last.compare(QLatin1String(from), Qt::CaseInsensitive) == 0) last = QLatin1String(to);
-    return parts.join(QLatin1Char('+'));
+// One key of a US keyboard: its Qt key, the Qt key and text it has with
+// Shift, and whether it is on the keypad.
+struct KeyDef {
+    int key = Qt::Key_unknown;
+    QString text;
+    int shiftedKey = 0;  // 0: the same key
+    QString shiftedText;
+    bool keypad = false;
+};
+
+// The printable keys of the main block: unshifted and shifted characters.
+constexpr std::pair<char, char> kPrintableKeys[] = {
+    {'1', '!'}, {'2', '@'}, {'3', '#'}, {'4', '$'}, {'5', '%'}, {'6', '^'}, {'7', '&'},  {'8', '*'},
+    {'9', '('}, {'0', ')'}, {'-', '_'}, {'=', '+'}, {'[', '{'}, {']', '}'}, {'\\', '|'}, {';', ':'},
+    {'\'', '"'}, {',', '<'}, {'.', '>'}, {'/', '?'}, {'`', '~'},
+};
+
+KeyDef printableKey(char base) {
+    for (const auto& [plain, shifted] : kPrintableKeys)
+        if (plain == base)
+            return {int(plain), QString(QChar(plain)), int(shifted), QString(QChar(shifted)), false};
+    return {};
 }
 
-// The text a key press carries: the character of a printable key without
-// Ctrl or Alt.
-QString keyText(int key, Qt::KeyboardModifiers mods) {
-    if (mods & (Qt::ControlModifier | Qt::AltModifier)) return {};
-    if (key == Qt::Key_Return || key == Qt::Key_Enter) return QStringLiteral("\r");
-    if (key == Qt::Key_Tab) return QStringLiteral("\t");
-    if (key == Qt::Key_Backspace) return QStringLiteral("\b");
-    if (key == Qt::Key_Escape) return QString(QChar(27));
-    if (key >= 0x20 && key < 0x7F) {
-        QChar c(key);
-        return QString((mods & Qt::ShiftModifier) ? c : c.toLower());
+// The key a script names (without its prefixes); false when there is none.
+bool keyByName(const QString& name, KeyDef* out) {
+    if (name.size() == 1) {
+        const QChar c = name.at(0);
+        if (c.isLetter() && c.unicode() < 128) {
+            const char lower = char(c.toLower().unicode());
+            *out = {Qt::Key_A + (lower - 'a'), QString(QChar(lower)), 0, QString(QChar(lower)).toUpper(), false};
+            return true;
+        }
+        const KeyDef printable = printableKey(char(c.unicode() < 128 ? c.unicode() : 0));
+        if (printable.key != Qt::Key_unknown) {
+            *out = printable;
+            return true;
+        }
+        return false;
     }
-    return {};
+    auto is = [&name](const char* n) { return name.compare(QLatin1String(n), Qt::CaseInsensitive) == 0; };
+    // Function keys.
+    if (name.size() <= 3 && (name.at(0) == u'F' || name.at(0) == u'f')) {
+        bool ok = false;
+        const int n = name.mid(1).toInt(&ok);
+        if (ok && n >= 1 && n <= 24) {
+            *out = {Qt::Key_F1 + n - 1, {}, 0, {}, false};
+            return true;
+        }
+    }
+    // The keypad.
+    if (name.startsWith(QLatin1String("Num"), Qt::CaseInsensitive) && name.size() > 3) {
+        const QString rest = name.mid(3);
+        if (rest.size() == 1 && rest.at(0).isDigit()) {
+            const int d = rest.at(0).digitValue();
+            *out = {Qt::Key_0 + d, rest, 0, rest, true};
+            return true;
+        }
+        struct Pad {
+            const char* name;
+            int key;
+            char text;
+        };
+        static constexpr Pad kPad[] = {{"Multiply", Qt::Key_Asterisk, '*'}, {"Add", Qt::Key_Plus, '+'},
+                                       {"Subtract", Qt::Key_Minus, '-'},    {"Decimal", Qt::Key_Period, '.'},
+                                       {"Divide", Qt::Key_Slash, '/'},      {"Enter", Qt::Key_Enter, '\r'}};
+        for (const Pad& p : kPad)
+            if (rest.compare(QLatin1String(p.name), Qt::CaseInsensitive) == 0) {
+                *out = {p.key, QString(QChar(p.text)), 0, QString(QChar(p.text)), true};
+                return true;
+            }
+        return false;
+    }
+    struct Named {
+        const char* name;
+        int key;
+        char printable;  // a printable key of the main block, else 0
+        char text;       // the control character the key types, else 0
+    };
+    static constexpr Named kNamed[] = {
+        {"Left", Qt::Key_Left, 0, 0},         {"Right", Qt::Key_Right, 0, 0},
+        {"Up", Qt::Key_Up, 0, 0},             {"Down", Qt::Key_Down, 0, 0},
+        {"Home", Qt::Key_Home, 0, 0},         {"End", Qt::Key_End, 0, 0},
+        {"PageUp", Qt::Key_PageUp, 0, 0},     {"PgUp", Qt::Key_PageUp, 0, 0},
+        {"PageDown", Qt::Key_PageDown, 0, 0}, {"PgDown", Qt::Key_PageDown, 0, 0},
+        {"Insert", Qt::Key_Insert, 0, 0},     {"Ins", Qt::Key_Insert, 0, 0},
+        {"Delete", Qt::Key_Delete, 0, 0x7F},  {"Del", Qt::Key_Delete, 0, 0x7F},
+        {"Backspace", Qt::Key_Backspace, 0, '\b'}, {"Tab", Qt::Key_Tab, 0, '\t'},
+        {"Enter", Qt::Key_Return, 0, '\r'},   {"Return", Qt::Key_Return, 0, '\r'},
+        {"Esc", Qt::Key_Escape, 0, 0x1B},     {"Escape", Qt::Key_Escape, 0, 0x1B},
+        {"Space", Qt::Key_Space, 0, ' '},     {"Apps", Qt::Key_Menu, 0, 0},
+        {"Menu", Qt::Key_Menu, 0, 0},         {"Alt", Qt::Key_Alt, 0, 0},
+        {"Ctrl", Qt::Key_Control, 0, 0},      {"Control", Qt::Key_Control, 0, 0},
+        {"Shift", Qt::Key_Shift, 0, 0},       {"Backquote", 0, '`', 0},
+        {"Minus", 0, '-', 0},                 {"Equal", 0, '=', 0},
+        {"BracketLeft", 0, '[', 0},           {"BracketRight", 0, ']', 0},
+        {"Backslash", 0, '\\', 0},            {"Semicolon", 0, ';', 0},
+        {"Quote", 0, '\'', 0},                {"Comma", 0, ',', 0},
+        {"Period", 0, '.', 0},                {"Slash", 0, '/', 0},
+    };
+    for (const Named& n : kNamed) {
+        if (!is(n.name)) continue;
+        if (n.printable) {
+            *out = printableKey(n.printable);
+        } else {
+            const QString text = n.text ? QString(QChar(n.text)) : QString();
+            *out = {n.key, text, 0, text, false};
+        }
+        return true;
+    }
+    return false;
+}
+
+Qt::KeyboardModifier modifierOfKey(int key) {
+    switch (key) {
+    case Qt::Key_Control: return Qt::ControlModifier;
+    case Qt::Key_Shift: return Qt::ShiftModifier;
+    case Qt::Key_Alt: return Qt::AltModifier;
+    default: return Qt::NoModifier;
+    }
+}
+
+// "Ctrl+Shift+X": the key and the modifiers of its prefixes.
+bool parseKey(const QString& text, KeyDef* key, Qt::KeyboardModifiers* modifiers) {
+    QStringList parts = text.split(QLatin1Char('+'));
+    // "Ctrl++" names the key "+" ... which is Shift+= on a US keyboard; a
+    // trailing empty part is no key.
+    if (parts.isEmpty() || parts.last().isEmpty()) return false;
+    const QString name = parts.takeLast();
+    Qt::KeyboardModifiers mods;
+    for (const QString& p : parts) {
+        if (p.compare(QLatin1String("Ctrl"), Qt::CaseInsensitive) == 0) mods |= Qt::ControlModifier;
+        else if (p.compare(QLatin1String("Shift"), Qt::CaseInsensitive) == 0) mods |= Qt::ShiftModifier;
+        else if (p.compare(QLatin1String("Alt"), Qt::CaseInsensitive) == 0) mods |= Qt::AltModifier;
+        else return false;
+    }
+    if (!keyByName(name, key)) return false;
+    *modifiers = mods;
+    return true;
 }
 
 }  // namespace
@@ -102,10 +217,29 @@ bool SheetScript::runLine(const QString& line, QString* error) {
         QCoreApplication::sendEvent(&m_sheet, &e);
     };
     auto key = [this](int k, Qt::KeyboardModifiers mods, const QString& text) {
-        QKeyEvent e(QEvent::KeyPress, k, mods, text);
+        QKeyEvent e(QEvent::KeyPress, k, mods | m_held, text);
         QCoreApplication::sendEvent(&m_sheet, &e);
-        QKeyEvent up(QEvent::KeyRelease, k, mods, text);
+        QKeyEvent up(QEvent::KeyRelease, k, mods | m_held, text);
         QCoreApplication::sendEvent(&m_sheet, &up);
+    };
+    // One press or release of a named key, as a US keyboard makes it.
+    auto namedKey = [this](QEvent::Type type, const KeyDef& def, Qt::KeyboardModifiers mods) {
+        const Qt::KeyboardModifier own = modifierOfKey(def.key);
+        mods |= m_held;
+        // A modifier key is down in its own press and up in its release.
+        if (type == QEvent::KeyPress) mods |= own;
+        else mods &= ~Qt::KeyboardModifiers(own);
+        const bool shifted = mods & Qt::ShiftModifier;
+        const int k = shifted && def.shiftedKey ? def.shiftedKey : def.key;
+        // Text without Ctrl and Alt only: the sheet makes the control
+        // characters of Ctrl keys itself.
+        QString text;
+        if (!(mods & (Qt::ControlModifier | Qt::AltModifier))) text = shifted ? def.shiftedText : def.text;
+        if (def.keypad) mods |= Qt::KeypadModifier;
+        // A key event of a modifier key carries the state from before it
+        // (QKeyEvent::modifiers() turns that into the state after it).
+        QKeyEvent e(type, k, mods ^ own, text);
+        QCoreApplication::sendEvent(&m_sheet, &e);
     };
 
     if (verb == u"type") {
@@ -117,14 +251,45 @@ bool SheetScript::runLine(const QString& line, QString* error) {
         }
         return true;
     }
-    if (verb == u"key") {
-        if (args.size() != 1) return fail(QStringLiteral("key needs one key name"));
-        const QKeySequence seq = QKeySequence::fromString(canonicalKeyName(args[0]), QKeySequence::PortableText);
-        if (seq.count() != 1 || seq[0].key() == Qt::Key_unknown)
-            return fail(QStringLiteral("unknown key: %1").arg(args[0]));
-        const int k = seq[0].key();
-        const Qt::KeyboardModifiers mods = seq[0].keyboardModifiers();
-        key(k, mods, keyText(k, mods));
+    if (verb == u"key" || verb == u"press" || verb == u"release") {
+        KeyDef def;
+        Qt::KeyboardModifiers mods;
+        if (args.size() != 1) return fail(QStringLiteral("%1 needs one key name").arg(verb));
+        if (!parseKey(args[0], &def, &mods)) return fail(QStringLiteral("unknown key: %1").arg(args[0]));
+        const Qt::KeyboardModifier own = modifierOfKey(def.key);
+        if (verb != u"release") namedKey(QEvent::KeyPress, def, mods);
+        if (verb == u"press") m_held |= own;
+        if (verb != u"press") {
+            if (verb == u"release") m_held &= ~Qt::KeyboardModifiers(own);
+            namedKey(QEvent::KeyRelease, def, mods);
+        }
+        return true;
+    }
+    if (verb == u"char") {
+        int code = 0;
+        if (args.size() != 1 || !parseInt(args[0], &code) || code < 0 || code > 0xFFFF)
+            return fail(QStringLiteral("char needs a code from 0 to 65535"));
+        CKwEESheet::KeyMessage m;
+        m.kind = CKwEESheet::KeyMessage::Char;
+        m.ch = uint16_t(code);
+        m.ctrl = m_held & Qt::ControlModifier;
+        m.shift = m_held & Qt::ShiftModifier;
+        m.alt = m_held & Qt::AltModifier;
+        m_sheet.HandleKeyMessage(m);
+        return true;
+    }
+    if (verb == u"ime" || verb == u"preedit") {
+        if (verb == u"ime" && rest.isEmpty()) return fail(QStringLiteral("ime needs a text"));
+        QInputMethodEvent e(verb == u"preedit" ? rest : QString(), {});
+        if (verb == u"ime") e.setCommitString(rest);
+        QCoreApplication::sendEvent(&m_sheet, &e);
+        return true;
+    }
+    if (verb == u"job" || verb == u"lang") {
+        int n = 0;
+        if (args.size() != 1 || !parseInt(args[0], &n)) return fail(QStringLiteral("%1 needs a number").arg(verb));
+        if (verb == u"job") m_sheet.RunOfficeJob(n);
+        else m_sheet.SelectLanguage(n);
         return true;
     }
     if (verb == u"click" || verb == u"dblclick") {

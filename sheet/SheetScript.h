@@ -5,8 +5,26 @@
 //
 // One command per line; blank lines and lines starting with '#' are skipped:
 //   type TEXT            each character of TEXT as a typed key
-//   key NAME             one key press: Left, Shift+Right, Ctrl+Home, Tab,
-//                        Enter, Backspace, Delete, Esc, F3, Ctrl+A, Ctrl+1 ...
+//   key NAME             one key pressed and released. NAME is a key with
+//                        any of the prefixes Ctrl+, Shift+ and Alt+: a letter
+//                        A-Z, a digit 0-9, F1-F24, Left, Right, Up, Down,
+//                        Home, End, PageUp, PageDown, Insert, Delete,
+//                        Backspace, Tab, Enter, Esc, Space, Apps (the
+//                        context-menu key), Alt, Ctrl, Shift, Backquote,
+//                        Minus, Equal, BracketLeft, BracketRight, Backslash,
+//                        Semicolon, Quote, Comma, Period, Slash (or the
+//                        character itself: ` - = [ ] \ ; ' , . /), the keypad's
+//                        Num0-Num9, NumMultiply, NumAdd, NumSubtract,
+//                        NumDecimal, NumDivide and NumEnter. Keys are those of
+//                        a US keyboard: Shift+1 is "!".
+//   press NAME           only the key's press; Ctrl, Shift and Alt pressed
+//                        this way stay held for the keys that follow
+//   release NAME         only the key's release (a held modifier is let go)
+//   char N               the typed character of code N (0 to 65535) as the
+//                        window system hands it to the sheet
+//   ime TEXT             the input method commits TEXT
+//   preedit [TEXT]       the input method shows TEXT being composed (none:
+//                        the composition ends without a commit)
 //   click X,Y            left button press and release at the client point
 //   dblclick X,Y         a double click there
 //   drag X1,Y1 X2,Y2     press at the first point, move to the second, release
@@ -14,6 +32,8 @@
 //                        the user)
 //   cmd CODE             a command code for the dispatcher
 //   sym KIND CODE CHAR   a symbol key
+//   job N                an office add-in job
+//   lang N               the language of menu entry 8000 + N
 //   undo, redo           the two commands
 //   size W,H             resizes the sheet
 //   scroll X,Y           moves the scroll bars' thumbs to X and Y
@@ -24,6 +44,7 @@
 
 #include <QSize>
 #include <QString>
+#include <Qt>
 
 namespace toliva {
 
@@ -56,6 +77,8 @@ public:
 private:
     CKwEESheet& m_sheet;
     HeadlessSheetBackend* m_backend;
+    // Ctrl, Shift and Alt held by "press" until their "release".
+    Qt::KeyboardModifiers m_held;
 };
 
 }  // namespace toliva

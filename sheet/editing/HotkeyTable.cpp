@@ -303,6 +303,18 @@ int VirtualKeyFromQt(int qtKey, bool keypad) {
     case Qt::Key_Home: return 0x24;
     case Qt::Key_Insert: return 0x2D;
     case Qt::Key_Delete: return 0x2E;
+    case Qt::Key_Clear: return 0x0C;  // keypad 5 without Num Lock
+    case Qt::Key_Print: return 0x2C;
+    case Qt::Key_Pause: return 0x13;
+    case Qt::Key_CapsLock: return 0x14;
+    case Qt::Key_NumLock: return 0x90;
+    case Qt::Key_ScrollLock: return 0x91;
+    // The modifier keys themselves, and the system keys beside them.
+    case Qt::Key_Shift: return 0x10;
+    case Qt::Key_Control: return 0x11;
+    case Qt::Key_Alt: return 0x12;
+    case Qt::Key_Meta: return 0x5B;
+    case Qt::Key_Menu: return 0x5D;  // the context-menu key
     // Shifted digits of a US layout.
     case Qt::Key_ParenRight: return 0x30;
     case Qt::Key_Exclam: return 0x31;

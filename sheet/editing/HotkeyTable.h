@@ -115,7 +115,10 @@ public:
 // Qt key (Qt::Key, with the keypad flag of the event's modifiers) to the
 // Windows virtual-key code the table and the sheet's built-in shortcuts use;
 // -1 when it has none. Shifted punctuation and digits of a US layout give the
-// code of their key ('!' gives '1', '?' gives '/').
+// code of their key ('!' gives '1', '?' gives '/'); the keypad's digits and
+// operators their own codes (0x60 to 0x6F); Shift, Ctrl and Alt themselves
+// 0x10, 0x11 and 0x12; the context-menu key 0x5D. The codes are named in
+// sheet/editing/VirtualKeys.h.
 int VirtualKeyFromQt(int qtKey, bool keypad);
 
 }  // namespace toliva

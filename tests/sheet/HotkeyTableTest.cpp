@@ -449,7 +449,10 @@ TEST_F(HotkeyTableTest, QtKeysReachEveryTableKey) {
         {Qt::Key_Minus, false, 0xBD},  {Qt::Key_Question, false, 0xBF}, {Qt::Key_QuoteLeft, false, 0xC0},
         {Qt::Key_BraceLeft, false, 0xDB}, {Qt::Key_Backslash, false, 0xDC}, {Qt::Key_Apostrophe, false, 0xDE},
         {Qt::Key_Exclam, false, 0x31}, {Qt::Key_Return, false, 0x0D},   {Qt::Key_F3, false, 0x72},
-        {Qt::Key_Escape, false, 0x1B}, {Qt::Key_Shift, false, -1},      {Qt::Key_Control, false, -1},
+        {Qt::Key_Escape, false, 0x1B}, {Qt::Key_Shift, false, 0x10},    {Qt::Key_Control, false, 0x11},
+        {Qt::Key_Alt, false, 0x12},    {Qt::Key_Menu, false, 0x5D},     {Qt::Key_F12, false, 0x7B},
+        {Qt::Key_0, true, 0x60},       {Qt::Key_Enter, true, 0x0D},     {Qt::Key_Home, true, 0x24},
+        {Qt::Key_AsciiTilde, false, 0xC0}, {Qt::Key_Bar, false, 0xDC},  {Qt::Key_Eacute, false, -1},
     };
     for (const Case& c : cases)
         EXPECT_EQ(VirtualKeyFromQt(c.qtKey, c.keypad), c.vk) << std::hex << c.qtKey << " keypad " << c.keypad;

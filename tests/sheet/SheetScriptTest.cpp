@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QObject>
@@ -411,6 +412,106 @@ TEST_F(SheetScriptTest, StyleCommandsColourAndUnknownCodes) {
     EXPECT_EQ(sheet->undoHistory().undoCount(), left + 1);
     // (Undo made the elements anew.)
     EXPECT_EQ(FindChainEnd(eq.lines.at(0))->type, EqTypeCharUpright);
+}
+
+}  // namespace
+}  // namespace toliva
+
+namespace toliva {
+namespace {
+
+// Records key presses, key releases and input-method events (and lets them
+// through).
+class KeyLog : public QObject {
+public:
+    struct Entry {
+        QEvent::Type type = QEvent::None;
+        int key = 0;
+        Qt::KeyboardModifiers modifiers = {};
+        QString text = {};     // the key's text, or the input method's commit
+        QString preedit = {};  // the input method's composition
+        bool operator==(const Entry&) const = default;
+    };
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() == QEvent::KeyPress || e->type() == QEvent::KeyRelease) {
+            auto* k = static_cast<QKeyEvent*>(e);
+            entries.push_back({e->type(), k->key(), k->modifiers(), k->text(), {}});
+        } else if (e->type() == QEvent::InputMethod) {
+            auto* im = static_cast<QInputMethodEvent*>(e);
+            entries.push_back({e->type(), 0, {}, im->commitString(), im->preeditString()});
+        }
+        return false;
+    }
+    std::vector<Entry> entries;
+};
+
+TEST_F(SheetScriptTest, EveryKeyNameIsAPressAndAReleaseAsAUsKeyboardMakesThem) {
+    KeyLog log;
+    sheet->installEventFilter(&log);
+    using E = KeyLog::Entry;
+    constexpr auto press = QEvent::KeyPress;
+    constexpr auto release = QEvent::KeyRelease;
+    const Qt::KeyboardModifiers none = Qt::NoModifier;
+    struct Case {
+        const char* line;
+        std::vector<E> events;
+    };
+    const Case cases[] = {
+        {"key q", {{press, Qt::Key_Q, none, "q"}, {release, Qt::Key_Q, none, "q"}}},
+        {"key Shift+Q", {{press, Qt::Key_Q, Qt::ShiftModifier, "Q"}, {release, Qt::Key_Q, Qt::ShiftModifier, "Q"}}},
+        {"key Shift+1", {{press, Qt::Key_Exclam, Qt::ShiftModifier, "!"}, {release, Qt::Key_Exclam, Qt::ShiftModifier, "!"}}},
+        {"key Backquote", {{press, Qt::Key_QuoteLeft, none, "`"}, {release, Qt::Key_QuoteLeft, none, "`"}}},
+        {"key Shift+/", {{press, Qt::Key_Question, Qt::ShiftModifier, "?"}, {release, Qt::Key_Question, Qt::ShiftModifier, "?"}}},
+        {"key Ctrl+5", {{press, Qt::Key_5, Qt::ControlModifier, ""}, {release, Qt::Key_5, Qt::ControlModifier, ""}}},
+        {"key Alt+Backquote", {{press, Qt::Key_QuoteLeft, Qt::AltModifier, ""}, {release, Qt::Key_QuoteLeft, Qt::AltModifier, ""}}},
+        {"key F12", {{press, Qt::Key_F12, none, ""}, {release, Qt::Key_F12, none, ""}}},
+        {"key Apps", {{press, Qt::Key_Menu, none, ""}, {release, Qt::Key_Menu, none, ""}}},
+        {"key Num7", {{press, Qt::Key_7, Qt::KeypadModifier, "7"}, {release, Qt::Key_7, Qt::KeypadModifier, "7"}}},
+        {"key NumDivide", {{press, Qt::Key_Slash, Qt::KeypadModifier, "/"}, {release, Qt::Key_Slash, Qt::KeypadModifier, "/"}}},
+        {"key NumEnter", {{press, Qt::Key_Enter, Qt::KeypadModifier, "\r"}, {release, Qt::Key_Enter, Qt::KeypadModifier, "\r"}}},
+        // A modifier key is down in its own press and up in its release.
+        {"key Alt", {{press, Qt::Key_Alt, Qt::AltModifier, ""}, {release, Qt::Key_Alt, none, ""}}},
+        {"key Ctrl+Shift", {{press, Qt::Key_Shift, Qt::ControlModifier | Qt::ShiftModifier, ""},
+                            {release, Qt::Key_Shift, Qt::ControlModifier, ""}}},
+        // Pressed modifiers stay held for the keys after them.
+        {"press Ctrl\nkey Shift+A\nrelease Ctrl\nkey a",
+         {{press, Qt::Key_Control, Qt::ControlModifier, ""},
+          {press, Qt::Key_A, Qt::ControlModifier | Qt::ShiftModifier, ""},
+          {release, Qt::Key_A, Qt::ControlModifier | Qt::ShiftModifier, ""},
+          {release, Qt::Key_Control, none, ""},
+          {press, Qt::Key_A, none, "a"},
+          {release, Qt::Key_A, none, "a"}}},
+        {"ime \u4F60\u597D", {{QEvent::InputMethod, 0, none, "\u4F60\u597D", ""}}},
+        {"preedit ni hao\npreedit",
+         {{QEvent::InputMethod, 0, none, "", "ni hao"}, {QEvent::InputMethod, 0, none, "", ""}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.line);
+        log.entries.clear();
+        ASSERT_TRUE(run(c.line).ok);
+        EXPECT_EQ(log.entries, c.events);
+    }
+    // A typed character without a key reaches the sheet as one.
+    log.entries.clear();
+    EqModel empty(test::builtInStyle());
+    eq.swap(empty);
+    sheet->SetEquation(&eq);
+    ASSERT_TRUE(run("char 966\nchar 9").ok);
+    EXPECT_TRUE(log.entries.empty());
+    ASSERT_NE(eq.lines.at(0)->next, nullptr);
+    EXPECT_EQ(eq.lines.at(0)->next->ch, 966);
+    EXPECT_EQ(eq.lines.at(0)->next->next, nullptr);
+}
+
+TEST_F(SheetScriptTest, MalformedKeyInputAndJobLinesAreErrors) {
+    for (const char* line : {"key", "key Ctrl+", "key Hyper+A", "key A B", "key Num", "key F25", "key \u00E9",
+                             "press", "release Nothing", "char", "char 70000", "char -1", "char x", "ime",
+                             "job", "job x", "lang", "lang 1 2"}) {
+        SCOPED_TRACE(line);
+        const SheetScriptResult r = run(line);
+        EXPECT_FALSE(r.ok);
+        EXPECT_EQ(r.line, 1);
+    }
 }
 
 }  // namespace

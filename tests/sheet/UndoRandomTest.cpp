@@ -1,10 +1,12 @@
 // Undo and redo under random edit runs driven through the sheet's own entry
-// points (typed keys, symbol keys and accents, Backspace, Delete, Enter, arrows, Shift
-// selections, mouse clicks and drags, restyles and mark styles): each undo
-// gives back the stream from before the step that pushed it, down to the
-// stream the run started from; each redo the stream from before the next
-// push, up to the stream it ended with. And the depth: 150 changes leave 100
-// undo steps.
+// points (typed keys and typed characters, input-method commits, symbol keys
+// of kinds 2, 3, 4 and 6, Backspace, Delete, Enter and Shift+Enter, arrows,
+// Shift selections, mouse clicks and drags, restyles by Ctrl+1 .. Ctrl+6 and
+// the Alt tap, the Alt colour keys, matrix rows and columns by Alt and
+// Ctrl+Alt arrows, mark styles): each undo gives back the stream from before
+// the step that pushed it, down to the stream the run started from; each
+// redo the stream from before the next push, up to the stream it ended with.
+// And the depth: 150 changes leave 100 undo steps.
 #include "model/EqBuilder.h"
 #include "model/EqDump.h"
 #include "model/EqModel.h"
@@ -45,18 +47,22 @@ protected:
 
 // One random step of an edit run, as a script line.
 QString randomStep(std::mt19937& rng, QSize client) {
-    static const char* const kKeys[] = {"Left",       "Right",      "Up",        "Down",        "Home",
-                                        "End",        "Tab",        "Backspace", "Delete",      "Enter",
-                                        "Shift+Left", "Shift+Right", "Shift+Home", "Shift+End", "Ctrl+Home",
-                                        "Ctrl+End",   "Backspace",  "Delete",    "Ctrl+2",      "Ctrl+1",
-                                        "Ctrl+3",     "Ctrl+5",     "Esc",       "Ctrl+A"};
+    static const char* const kKeys[] = {
+        "Left",          "Right",          "Up",           "Down",        "Home",          "End",
+        "Tab",           "Backspace",      "Delete",       "Enter",       "Shift+Enter",   "Shift+Left",
+        "Shift+Right",   "Shift+Home",     "Shift+End",    "Ctrl+Home",   "Ctrl+End",      "Backspace",
+        "Delete",        "Ctrl+1",         "Ctrl+2",       "Ctrl+3",      "Ctrl+4",        "Ctrl+5",
+        "Ctrl+6",        "Esc",            "Ctrl+A",       "Alt",         "Ctrl+G",        "Alt+3",
+        "Alt+Backquote", "Alt+Left",       "Alt+Up",       "Alt+Right",   "Alt+Down",      "Ctrl+Alt+Left",
+        "Ctrl+Alt+Up",   "Ctrl+Alt+Right", "Ctrl+Alt+Down", "Ctrl+K",     "Shift+Backspace"};
     // Fractions, bevelled and small fractions, long division, radicals,
     // scripts, an integral, a big operator, brackets, a 2-chain bracket pair,
     // a vector and a cases array.
     static const int kStructures[] = {128, 129, 132, 131, 136, 137, 173, 174, 175, 181, 290, 308, 337, 338, 367, 369, 370};
     static const char16_t kChars[] = u"abxyz0123=+-.,()";
+    static const char16_t kLetters[] = u"abxyz";
     auto pick = [&rng](int n) { return int(std::uniform_int_distribution<int>(0, n - 1)(rng)); };
-    switch (pick(10)) {
+    switch (pick(12)) {
     case 0:
     case 1: {
         QString text;
@@ -77,6 +83,16 @@ QString randomStep(std::mt19937& rng, QSize client) {
             .arg(pick(client.width()))
             .arg(pick(client.height()));
     case 8: return QStringLiteral("cmd %1").arg(208 + pick(4));  // mark styles
+    case 9: {
+        // An input-method commit of letters of one style (one step at most),
+        // or a typed character as the window system hands it over.
+        if (pick(2)) return QStringLiteral("char %1").arg(pick(3) ? int(kChars[pick(int(std::size(kChars)) - 1)]) : 1 + pick(31));
+        QString text;
+        const int n = 1 + pick(3);
+        for (int i = 0; i < n; ++i) text += QChar(kLetters[pick(int(std::size(kLetters)) - 1)]);
+        return QStringLiteral("ime ") + text;
+    }
+    case 10: return QStringLiteral("sym 4 %1 0").arg(int(kLetters[pick(int(std::size(kLetters)) - 1)]));
     default:
         // An accent on the character at the caret, or an upright symbol.
         if (pick(3) == 0) return QStringLiteral("sym 2 %1 0").arg(1 + pick(8));
