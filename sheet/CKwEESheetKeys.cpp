@@ -30,9 +30,6 @@ namespace toliva {
 
 namespace {
 
-// The character styles of Ctrl+1 .. Ctrl+6.
-constexpr std::array<int, 6> kStyles = {EqTypeCharUpright, EqTypeCharItalic, 3, 4, 16, 17};
-
 // The custom colours of the Alt colour keys.
 constexpr int kColourKeyGroup = 14;
 
@@ -298,7 +295,7 @@ bool CKwEESheet::OnKeyDown(const KeyMessage& m) {
 bool CKwEESheet::OnShortcutKey(int combination) {
     constexpr int C = kCtrlKeyFlag, S = kShiftKeyFlag, A = kAltKeyFlag;
     if (combination >= (C | vk::digit(1)) && combination <= (C | vk::digit(6))) {
-        SetSelectionStyle(kStyles[size_t(combination - (C | vk::digit(1)))]);
+        SetSelectionStyle(kCharStyleTypes[size_t(combination - (C | vk::digit(1)))]);
         return true;
     }
     // Matrix rows and columns: directions 0 to 3 are Left, Up, Right, Down.
