@@ -13,6 +13,8 @@
 #include "sheet/CKwEESheet.h"
 #include "sheet/SheetBackend.h"
 #include "sheet/SheetScript.h"
+#include "uikit/CDlgGU.h"
+#include "platform/MessageSink.h"
 
 #include <QApplication>
 #include <QTemporaryDir>
@@ -71,6 +73,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     HeadlessSheetBackend* backend = owned.get();
     CKwEESheet sheet(app, fuzz::boxMeasuredContext(), nullptr, std::move(owned));
     ShowSheetOffscreen(sheet, QSize(200, 120), &eq);
+    // Settings pages (chemical marks) answer Cancel; the editing dialogs
+    // answer from a short script, so matrix templates and custom spaces are
+    // reached too.
+    sheet.runSettingsDialog = [](CDlgGU&) { return int(IDCANCEL); };
+    ScriptedEditDialogs dialogs;
+    MatrixChoice two;
+    two.rows = 2;
+    two.columns = 2;
+    dialogs.matrixAnswers = {{true, two}, {false, {}}};
+    dialogs.stringAnswers = {{true, QStringLiteral("1.5"), false}, {true, QStringLiteral("x"), true}};
+    dialogs.settingsAnswers = {1};
+    sheet.setEditDialogs(&dialogs);
     SheetScript script(sheet, backend);
     // What commands and office jobs write in the per-user folder goes to a
     // scratch folder of this input alone. The sheet, made and destroyed
@@ -94,6 +108,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (EquationToBytes(&eq) != end) __builtin_trap();
     app.userFolder.clear();
     app.tempFolder.clear();
+    sheet.setEditDialogs(nullptr);
     sheet.SetEquation(nullptr);
     return 0;
 }
