@@ -22,6 +22,7 @@
 #include "sheet/editing/EditDialogs.h"
 #include "sheet/editing/EditOps.h"
 #include "sheet/editing/HotkeyTable.h"
+#include "sheet/editing/LineCalc.h"
 #include "sheet/editing/Selection.h"
 #include "sheet/editing/SymbolKey.h"
 #include "sheet/editing/Undo.h"
@@ -246,6 +247,18 @@ public:
     // stored formula's content (through the host).
     void ExpandItemReferences(EqModel* eq);
 
+    // ---- line evaluation (CKwEESheetCalc.cpp)
+
+    // Evaluates every equals sign of the line that holds the element; with
+    // output (a command, a typed "=") the equation is laid out and shown
+    // again and a cycle of definitions is reported. True when a result was
+    // placed.
+    bool CalcLine(EqElement* element, bool output);
+    // Evaluates every line, definitions computed once.
+    void CalcAll();
+    // The value left of the equals sign as a result right after it.
+    bool EvaluateAndInsert(EqElement* equals, int format, int angle);
+
     // ---- typed TeX and Enter (CKwEESheetTeX.cpp)
 
     void OnEnterKey(bool shift = false);
@@ -381,6 +394,7 @@ private:
     // automatic formatting (CKwEESheetTeX.cpp).
     TypedCharacterHook characterHook();
     bool changeMatrixLines(int direction, bool add);
+    LineCalcContext lineCalcContext();
 
     AppContext& m_app;
     RenderContext m_render;
@@ -391,6 +405,9 @@ private:
     WordLists m_words;
     UndoHistory m_undo;
     SheetSelection m_sel;
+    VariableCache m_variableCache;  // filled while every line is evaluated
+    bool m_calculatingAll = false;
+    bool m_cycleMet = false;
     EqElement* m_pressCaret = nullptr;
     std::unique_ptr<HotkeyTable> m_hotkeys;
 

@@ -106,11 +106,18 @@ void CKwEESheet::ExecuteCommand(int code) {
     case CMD_TOGGLE_LIBRARY_PANEL: byHost(m_host->ToggleLibraryPanel()); return;
     case CMD_SELECT_ALL: SelectAll(); return;
     case CMD_CALC_LINE:
-        if (EqElement* caret = m_eq ? GetEquationCaret(m_eq) : nullptr)
-            byHost(m_host->EvaluateLine(FindLineHead(caret), true));
+        if (EqElement* caret = m_eq ? GetEquationCaret(m_eq) : nullptr) {
+            PushUndo(false);
+            CalcLine(FindLineHead(caret), true);
+            DropUnchangedUndo();
+        }
         return;
     case CMD_CALC_ALL:
-        if (m_eq) byHost(m_host->EvaluateAll());
+        if (m_eq) {
+            PushUndo(false);
+            CalcAll();
+            DropUnchangedUndo();
+        }
         return;
     case CMD_FIND_REPLACE: byHost(m_host->ShowFindDialog(FirstCharacterRun(m_sel))); return;
     case CMD_CLEAR_MARKS: OnEscape(); return;

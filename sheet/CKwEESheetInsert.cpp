@@ -97,10 +97,9 @@ EqElement* CKwEESheet::insertElementKey(const InsertionKey& key, bool refresh) {
     PushUndo(SelectionScope() == 2);
     EqElement* e = insertAtCaret(key);
     if (e && chosen) e->glyph = std::move(chosen);
-    // The automatic calculation after "=". Without a calculator nothing is
-    // said: the user did not ask for it.
+    // The automatic calculation after "=".
     if (e && e->type == 1049 && m_app.option(OptAutoCalc) && m_app.calcSwitch == 0)
-        m_host->EvaluateLine(GetEquationCaret(m_eq), true);
+        CalcLine(GetEquationCaret(m_eq), true);
     if (refresh) Refresh(0);
     return e;
 }

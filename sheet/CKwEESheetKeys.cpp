@@ -478,7 +478,7 @@ void CKwEESheet::InsertTypedKey() {
     // "=" with automatic calculation evaluates its line at once, unless the
     // calculation waits for Shift+Enter.
     if (normal.type == 1049 && m_app.option(OptAutoCalc) && m_app.calcSwitch == 0)
-        m_host->EvaluateLine(GetEquationCaret(m_eq), true);
+        CalcLine(GetEquationCaret(m_eq), true);
     m_greekOneShot = false;
 }
 

@@ -44,12 +44,7 @@ void CKwEESheet::OnEnterKey(bool shift) {
         ConvertTypedTeX();
     } else if (shift && caret && caret->type == 1049 && m_app.option(OptAutoCalc) && m_app.calcSwitch == 1) {
         if (!snapshotTaken) PushUndo(false);
-        if (m_host->EvaluateLine(caret, true)) {
-            InvalidateAllLineCaches(m_eq);
-            m_eq->needsLayout = 1;
-        } else {
-            NotAvailableYet(Unavailable::Command);
-        }
+        CalcLine(caret, true);
     } else if (caret && caret->parent) {
         // In an argument only a column array (or one the argument becomes)
         // takes Enter; elsewhere it does nothing.

@@ -97,11 +97,6 @@ public:
     // (a library-item reference, type 65); null when there is none. The
     // sheet copies it.
     virtual const EqModel* LibraryItemEquation(int index) const { (void)index; return nullptr; }
-
-    // The line calculator: evaluates the line that holds the element (with
-    // output), or every line; false while there is no calculator.
-    virtual bool EvaluateLine(EqElement* element, bool output) { (void)element; (void)output; return false; }
-    virtual bool EvaluateAll() { return false; }
 };
 
 }  // namespace toliva
