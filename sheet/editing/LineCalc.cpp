@@ -51,9 +51,20 @@ bool spellsAt(const EqElement* e, QStringView text, const EqElement** after) {
     return true;
 }
 
+// n (n - 1) ... (n - k + 1) for a whole k; the loop ends once the product
+// has overflowed or reached 0, so huge counts end at once.
 double fallingProduct(double n, double k) {
     double r = 1;
-    for (double i = 0; i < k; ++i) r *= n - i;
+    for (double i = 0; i < k && std::isfinite(r) && r != 0; ++i) r *= n - i;
+    return r;
+}
+
+// n over k for a whole k: the shorter of the two equal products, divided as
+// it goes so that it overflows only when the result does.
+double combinations(double n, double k) {
+    if (n == std::floor(n)) k = std::min(k, n - k);
+    double r = 1;
+    for (double i = 0; i < k && std::isfinite(r) && r != 0; ++i) r = r * (n - i) / (i + 1);
     return r;
 }
 
@@ -75,10 +86,10 @@ bool structureValue(LineCalcContext& context, EqElement* e, double* value, EqEle
         if (!evaluateChain(context, scripts->children.front(), &k) ||
             !evaluateChain(context, scripts->children.back(), &n))
             return false;
-        if (!(k >= 0 && n > 0 && n >= k)) return false;
+        // Counts that are not finite are refused: the products would not end.
+        if (!std::isfinite(k) || !std::isfinite(n) || !(k >= 0 && n > 0 && n >= k)) return false;
         k = std::floor(k);
-        const double arrangements = fallingProduct(n, k);
-        *value = e->ch == u'C' ? arrangements / fallingProduct(k, k) : arrangements;
+        *value = e->ch == u'C' ? combinations(n, k) : fallingProduct(n, k);
         *next = scripts->next;
         return true;
     }

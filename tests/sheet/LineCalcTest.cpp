@@ -121,6 +121,22 @@ TEST_F(LineCalcTest, ExpressionsEvaluateToTheirValues) {
     }
 }
 
+// Combinations and arrangements of huge counts end at once; counts that are
+// not finite are refused.
+TEST_F(LineCalcTest, HugeCountsEndAtOnceAndInfiniteOnesAreRefused) {
+    read(QStringLiteral("C_{10^{300}}^{10^{300}}="));
+    ASSERT_TRUE(calc(0)) << dump();
+    EXPECT_EQ(value(0), 1);
+    read(QStringLiteral("C_{10^{300}}^{2}="));
+    ASSERT_TRUE(calc(0)) << dump();
+    EXPECT_TRUE(std::isinf(value(0)));
+    read(QStringLiteral("A_{10^{300}}^{10^{299}}="));
+    ASSERT_TRUE(calc(0)) << dump();
+    EXPECT_TRUE(std::isinf(value(0)));
+    read(QStringLiteral("C_{1/0}^{2}="));
+    EXPECT_FALSE(calc(0)) << dump();
+}
+
 TEST_F(LineCalcTest, LinesThatDoNotEvaluateStayUnchanged) {
     for (const char* tex : {"=", "2\\times\\times 3=", "q+1=", "\\max 3="}) {
         SCOPED_TRACE(tex);
