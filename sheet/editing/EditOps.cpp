@@ -592,19 +592,25 @@ bool BreakLine(EqModel* eq, SheetSelection& sel) {
     return true;
 }
 
+bool EnterMakesArrayCell(EqModel* eq) {
+    EqElement* caret = eq ? GetEquationCaret(eq) : nullptr;
+    if (!caret || IsTopLevel(caret)) return false;
+    const EqElement* structure = FindChainStart(caret)->parent;
+    if (!IsColumnArray(structure)) return structure && !KeepsItsArguments(structure->type);
+    return structure->children.size() < kMaxArrayCellsForEnter;
+}
+
 bool EnterInStructure(EqModel* eq, SheetSelection& sel) {
     if (!eq) return false;
     if (sel.exists()) DeleteSelection(eq, sel);
+    if (!EnterMakesArrayCell(eq)) return false;
     EqElement* caret = GetEquationCaret(eq);
-    if (!caret || IsTopLevel(caret)) return false;
     EqElement* head = FindChainStart(caret);
     EqElement* structure = head->parent;
     if (!IsColumnArray(structure)) {
-        if (!structure || KeepsItsArguments(structure->type)) return false;
         WrapChainInArray(eq, head);
         return EnterInStructure(eq, sel);
     }
-    if (structure->children.size() >= kMaxArrayCellsForEnter) return false;
     const int index = ChildIndexOf(structure, head);
     if (index < 0) return false;
     EqElement* cell;

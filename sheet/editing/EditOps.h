@@ -97,6 +97,9 @@ bool BreakLine(EqModel*, SheetSelection&);
 // first becomes the one cell of a column array (aligned for radicals).
 // False when the caret is in a top-level line or nothing happened.
 bool EnterInStructure(EqModel*, SheetSelection&);
+// Whether EnterInStructure would make a new cell at the caret (asked before
+// the undo snapshot, so that an Enter that does nothing leaves no step).
+bool EnterMakesArrayCell(EqModel*);
 constexpr size_t kMaxArrayCellsForEnter = 30;
 
 // Rows and columns of the matrix around the caret; direction 0 left, 1 up,

@@ -178,14 +178,4 @@ int MatrixTemplateLaTeX(int kind, QString* text) {
     return int(closing.size() + body.size()) - 1;
 }
 
-bool EnterMakesArrayCell(EqModel* eq) {
-    EqElement* caret = eq ? GetEquationCaret(eq) : nullptr;
-    if (!caret || !caret->parent) return false;
-    const EqElement* structure = FindChainStart(caret)->parent;
-    if (!structure) return false;
-    if (structure->type == EqTypeMatrixColumn || structure->type == EqTypeCases)
-        return structure->children.size() < kMaxArrayCellsForEnter;
-    return !IsMatrixType(structure->type) && !IsIntegralType(structure->type) && !IsFractionType(structure->type);
-}
-
 }  // namespace toliva

@@ -82,10 +82,5 @@ inline bool IsMatrixTemplateKind(int kind) {
 // to stand after the first tab, in the first cell.
 int MatrixTemplateLaTeX(int kind, QString* text);
 
-// Whether Enter at the caret makes a new cell of a column array: the caret
-// stands in a column array (370, 372) with fewer than kMaxArrayCellsForEnter
-// cells, or in the argument of a structure that is wrapped into one (not a
-// matrix, an integral or a fraction). What EnterInStructure does in that case.
-bool EnterMakesArrayCell(EqModel* eq);
 
 }  // namespace toliva
