@@ -258,6 +258,10 @@ public:
     void CalcAll();
     // The value left of the equals sign as a result right after it.
     bool EvaluateAndInsert(EqElement* equals, int format, int angle);
+    // After an element was inserted (typed or from a symbol key): an "="
+    // evaluates its line at once with automatic calculation, unless the
+    // calculation waits for Shift+Enter.
+    void CalcAfterInsertion(const EqElement* inserted);
 
     // ---- typed TeX and Enter (CKwEESheetTeX.cpp)
 

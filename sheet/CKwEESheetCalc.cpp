@@ -29,6 +29,11 @@ LineCalcContext CKwEESheet::lineCalcContext() {
     return context;
 }
 
+void CKwEESheet::CalcAfterInsertion(const EqElement* inserted) {
+    if (inserted && inserted->type == 1049 && m_app.option(OptAutoCalc) && m_app.calcSwitch == 0)
+        CalcLine(GetEquationCaret(m_eq), true);
+}
+
 bool CKwEESheet::CalcLine(EqElement* element, bool output) {
     if (!m_eq || !element) return false;
     if (output) m_backend->setCursor(Qt::WaitCursor);

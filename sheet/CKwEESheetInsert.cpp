@@ -97,9 +97,7 @@ EqElement* CKwEESheet::insertElementKey(const InsertionKey& key, bool refresh) {
     PushUndo(SelectionScope() == 2);
     EqElement* e = insertAtCaret(key);
     if (e && chosen) e->glyph = std::move(chosen);
-    // The automatic calculation after "=".
-    if (e && e->type == 1049 && m_app.option(OptAutoCalc) && m_app.calcSwitch == 0)
-        CalcLine(GetEquationCaret(m_eq), true);
+    CalcAfterInsertion(e);
     if (refresh) Refresh(0);
     return e;
 }

@@ -474,11 +474,7 @@ void CKwEESheet::InsertTypedKey() {
     // A typed "+", "-" or "=" becomes its operator, and so the pending key.
     const InsertionKey normal = NormalizeKey(k);
     m_pendingKey = PendingKey{normal.type, normal.ch};
-    insertAtCaret(normal);
-    // "=" with automatic calculation evaluates its line at once, unless the
-    // calculation waits for Shift+Enter.
-    if (normal.type == 1049 && m_app.option(OptAutoCalc) && m_app.calcSwitch == 0)
-        CalcLine(GetEquationCaret(m_eq), true);
+    CalcAfterInsertion(insertAtCaret(normal));
     m_greekOneShot = false;
 }
 
