@@ -500,7 +500,7 @@ void CKwEESheet::mousePressEvent(QMouseEvent* event) {
     const QPoint point = event->position().toPoint();
     if (event->button() == Qt::RightButton) {
         setFocus();
-        if (!(event->modifiers() & Qt::ShiftModifier)) m_host->ShowEditMenu(mapToGlobal(point));
+        if (!(event->modifiers() & Qt::ShiftModifier)) ShowContextMenu(mapToGlobal(point));
         return;
     }
     if (event->button() != Qt::LeftButton || !m_eq) return;
@@ -619,7 +619,7 @@ void CKwEESheet::RunCapture() {
     WriteRegDword(key, kCaptureCallerValue, CaptureCallerNone);
     m_host->RestoreMainWindow();
     // 6. A taken image becomes a formula.
-    if (state == CaptureStateTaken) m_host->RecognizeClipboardImage();
+    if (state == CaptureStateTaken) RecognizeClipboardImage();
     CloseRegKey(key);
 }
 

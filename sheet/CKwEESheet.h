@@ -31,6 +31,7 @@
 #include "uikit/WindowMessages.h"
 
 #include <QImage>
+#include <QMimeData>
 #include <QStringList>
 #include <QWidget>
 
@@ -43,6 +44,8 @@
 namespace toliva {
 
 class CDlgGU;
+class CKwMenu;
+class RecognitionService;
 struct GlyphOutline;
 class EqModel;
 struct EqElement;
@@ -263,6 +266,67 @@ public:
     // calculation waits for Shift+Enter.
     void CalcAfterInsertion(const EqElement* inserted);
 
+    // ---- copy, paste, drop and recognition (CKwEESheetClipboard.cpp)
+
+    // The selection copied into the clipboard equation; false without a
+    // selection or when the copy holds no line.
+    bool PrepareClipboardEquation();
+    EqModel* clipboardEquation() const { return m_clipboardEq.get(); }
+    void Copy();                      // code 33
+    void Cut();                       // code 32
+    void CopyAsText(bool asMathML);   // codes 144 (LaTeX), 145 (MathML)
+    // A deep copy of source (with its following siblings) into the sheet's
+    // equation, linked after previous under parent.
+    EqElement* CopyElementTreeIntoSheet(const EqElement* source, EqElement* previous, EqElement* parent);
+    // Copies of every line of source at the caret (no undo step).
+    void InsertEquationAtCaret(EqModel* source);
+    // The same as one undo step that replaces the selection.
+    void InsertEquation(EqModel* eq);
+    // The LaTeX text read into a new equation and inserted; the reader's verdict.
+    bool InsertLaTeXText(const QString& text);
+    void Paste();                     // code 34
+    void PasteText();                 // code 37
+    void ReplaceMarked();             // code 157
+    void ReplaceAllMarked(EqModel* replacement);
+    // Characters typed in as elements: brackets become structures, operators
+    // and arrows their elements.
+    void InsertPlainText(QStringView text);
+    // Dropped data at the caret: a drag from this sheet moves its selection
+    // unless ctrlHeld; true when something was inserted.
+    bool DropDataObject(const QMimeData& data, bool ctrlHeld);
+    void ImportLaTeXFile();           // office job 11
+    void PasteClipboardMathML();      // office job 13
+    // Formula recognition of the clipboard's image, of a picture file.
+    void RecognizeClipboardImage();
+    void RecognizeImageFile(const QString& path, bool isMetafile);
+    // Whether the last recognition inserted its formula.
+    bool lastRecognitionInserted = false;
+    // The recognition client (null: the service that says it is not
+    // available yet). Not owned.
+    void setRecognition(RecognitionService* recognition) { m_recognition = recognition; }
+    RecognitionService& recognition();
+
+    // ---- picture export (CKwEESheetExport.cpp)
+
+    void ExportDialog();              // code 136
+    void ExportBitmapFile(const QString& path);
+    void CopyPicture();               // code 146
+
+    // ---- the main and context menus (CKwEESheetMenus.cpp)
+
+    // Build the menu, track it at the point and carry out the choice; the
+    // chosen identifier (0: none).
+    unsigned ShowMainMenu(QPoint screenPoint);
+    unsigned ShowContextMenu(QPoint screenPoint);
+    // A context-menu element code on the element its submenu was built for;
+    // false when not handled.
+    bool ApplyElementMenuCode(EqElement* element, int code);
+    // The element's type swapped with its variant partner; false when it has none.
+    bool SwapElementVariant(EqElement* element);
+    // Tracks the menus in place of their modal loop (tests choose an
+    // identifier); empty: CKwMenu::TrackPopupMenu.
+    std::function<unsigned(CKwMenu& menu, QPoint screenPoint)> trackMenu;
+
     // ---- typed TeX and Enter (CKwEESheetTeX.cpp)
 
     void OnEnterKey(bool shift = false);
@@ -360,6 +424,9 @@ protected:
     void inputMethodEvent(QInputMethodEvent* event) override;
     QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
     bool focusNextPrevChild(bool next) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     struct PendingKey {
@@ -452,6 +519,11 @@ private:
     bool m_greekOneShot = false;
     bool m_quoteToggle = false;
     QString m_preedit;
+
+    // The clipboard equation; the drag that started in this sheet.
+    std::unique_ptr<EqModel> m_clipboardEq;
+    bool m_dragFromHere = false;
+    RecognitionService* m_recognition = nullptr;
 
     // The chemical-marks dialog while it is open, and its element.
     CDlgGU* m_chemDialog = nullptr;

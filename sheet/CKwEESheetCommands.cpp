@@ -22,6 +22,8 @@
 #include "tex/MathML.h"
 #include "uikit/KitDialogs.h"
 
+#include <QCursor>
+
 namespace toliva {
 
 namespace {
@@ -136,17 +138,16 @@ void CKwEESheet::ExecuteCommand(int code) {
     case CMD_TOGGLE_LATEX_MODE: byHost(m_host->ToggleLaTeXMode()); return;
     case CMD_WRITING_PAD: byHost(m_host->ShowWritingPad()); return;
     case CMD_CAPTURE_OCR: RunCapture(); return;
-    // The clipboard, export and the main menu are still to come.
-    case CMD_MAIN_MENU:
-    case CMD_CUT:
-    case CMD_COPY:
-    case CMD_PASTE:
-    case CMD_PASTE_TEXT:
-    case CMD_EXPORT:
-    case CMD_COPY_LATEX:
-    case CMD_COPY_MATHML:
-    case CMD_COPY_PICTURE:
-    case CMD_REPLACE_MARKED: NotAvailableYet(Unavailable::Command); return;
+    case CMD_MAIN_MENU: ShowMainMenu(QCursor::pos()); return;
+    case CMD_CUT: Cut(); return;
+    case CMD_COPY: Copy(); return;
+    case CMD_PASTE: Paste(); return;
+    case CMD_PASTE_TEXT: PasteText(); return;
+    case CMD_EXPORT: ExportDialog(); return;
+    case CMD_COPY_LATEX: CopyAsText(false); return;
+    case CMD_COPY_MATHML: CopyAsText(true); return;
+    case CMD_COPY_PICTURE: CopyPicture(); return;
+    case CMD_REPLACE_MARKED: ReplaceMarked(); return;
     default: break;
     }
     if (code >= CMD_MARK_STYLE_0 && code <= CMD_MARK_STYLE_3) {
@@ -414,10 +415,11 @@ int CKwEESheet::RunOfficeJob(int job) {
         CopyLaTeXForOffice(display == QLatin1String("1"), job == 12);
         return 1;
     }
-    case 11:  // importing "TLObj.tex" comes with the LaTeX import
-    case 13:  // pasting comes with the clipboard
-        NotAvailableYet(Unavailable::Command);
-        return 0;
+    case 11: ImportLaTeXFile(); return 1;
+    case 13:
+        PasteClipboardMathML();
+        clipboardService().clear();
+        return 1;
     case 32:
         if (!m_host->CopyEmbeddedItem()) NotAvailableYet(Unavailable::Command);
         return 0;

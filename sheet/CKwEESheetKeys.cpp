@@ -228,7 +228,7 @@ bool CKwEESheet::OnKeyDown(const KeyMessage& m) {
         m_altTapState = 1;
     }
     if (m.vk == vk::Apps) {
-        m_host->ShowEditMenu(GetCaretScreenPoint());
+        ShowContextMenu(GetCaretScreenPoint());
         return true;
     }
     m_lastKey.ch = uint16_t(m.vk);

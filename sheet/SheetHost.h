@@ -40,12 +40,13 @@ public:
         (void)arguments;
         return false;
     }
-    // Recognition: the image on the clipboard becomes a formula at the caret.
-    virtual void RecognizeClipboardImage() {}
     // The automatic update check, scheduled once when the sheet starts.
     virtual void ScheduleUpdateCheck() {}
-    // The right-click edit menu at a point in screen coordinates.
-    virtual void ShowEditMenu(QPoint screenPoint) { (void)screenPoint; }
+    // The view's mode: 0 the equation, 1 LaTeX mode (the menus check it).
+    virtual int ViewMode() const { return 0; }
+    // The library panel adds a copied equation to its notes sheet; false
+    // when there is no panel.
+    virtual bool AddEquationToNotes(const EqModel& eq) { (void)eq; return false; }
     // The user-symbol panel (F4).
     virtual void OpenUserSymbolPanel() {}
 

@@ -35,7 +35,6 @@ public:
         return promptTakes.count(vk) != 0;
     }
     void ShowPromptBar(const QString& text, int mode) override { promptBar.push_back({text, mode}); }
-    void ShowEditMenu(QPoint screenPoint) override { menus.push_back(screenPoint); }
     void OpenUserSymbolPanel() override { ++symbolPanels; }
     void CloseMainWindow() override { ++closes; }
     bool IsEmbedded() const override { return embedded; }
@@ -43,7 +42,6 @@ public:
     std::set<int> promptTakes;
     std::vector<int> promptKeys;
     std::vector<std::pair<QString, int>> promptBar;
-    std::vector<QPoint> menus;
     int symbolPanels = 0;
     int closes = 0;
     bool embedded = false;
@@ -424,9 +422,14 @@ TEST_F(KeysTest, AltArrowsAddAndCtrlAltArrowsRemoveMatrixRowsAndColumns) {
 TEST_F(KeysTest, KeysThatAskTheProgramAroundTheSheet) {
     run("type a");
     // The menu key types nothing (the character typed before it stays single).
+    std::vector<QPoint> menus;
+    sheet->trackMenu = [&](CKwMenu&, QPoint at) {
+        menus.push_back(at);
+        return 0u;
+    };
     run("key Apps");
-    ASSERT_EQ(host.menus.size(), 1u);
-    EXPECT_EQ(host.menus[0], sheet->GetCaretScreenPoint());
+    ASSERT_EQ(menus.size(), 1u);
+    EXPECT_EQ(menus[0], sheet->GetCaretScreenPoint());
     run("key F4\nkey Ctrl+W");
     EXPECT_EQ(host.symbolPanels, 1);
     EXPECT_EQ(host.closes, 1);
