@@ -1,20 +1,381 @@
 #include "sheet/editing/PictureExport.h"
 
+#include "model/EqDraw.h"
+#include "model/EqModel.h"
 #include "model/EqOutput.h"
+#include "model/EqSpacing.h"
+#include "model/RenderContext.h"
+#include "platform/ClipboardService.h"
+#include "platform/RegKey.h"
+#include "platform/SafeFile.h"
 #include "platform/emf/EmfRecorder.h"
+#include "platform/gdiplus/Bitmap.h"
 #include "platform/gdiplus/Graphics.h"
 
+#include <QBuffer>
+#include <QImageWriter>
+#include <QPainter>
+
+#include <gif_lib.h>
+
+#include <array>
+#include <cmath>
+#include <cstring>
+#include <vector>
+
 namespace toliva {
+namespace {
+
+const QString kEqSettingsKey = QStringLiteral("Software\\Toliva\\EqSettings");
+const QString kResolutionValue = QStringLiteral("ExpResolu");
+
+// The nominal resolution of a rendered picture before it is saved.
+constexpr int kNominalDpi = 72;
+
+int dotsPerMeter(int dpi) { return int(std::lround(double(dpi) / 0.0254)); }
+
+// What the drawing passes change on the equation for a picture, given back
+// when the picture is done.
+class PictureFlags {
+public:
+    explicit PictureFlags(EqModel* eq)
+        : m_eq(eq),
+          m_markHighlight(eq->markHighlight),
+          m_outlineText(eq->outlineText),
+          m_outputMode(eq->outputMode),
+          m_phantomColour(eq->phantomColour) {
+        eq->markHighlight = 0;
+    }
+    ~PictureFlags() {
+        m_eq->markHighlight = m_markHighlight;
+        m_eq->outlineText = m_outlineText;
+        m_eq->outputMode = m_outputMode;
+        m_eq->phantomColour = m_phantomColour;
+        InvalidateAllLineCaches(m_eq);
+    }
+    PictureFlags(const PictureFlags&) = delete;
+    PictureFlags& operator=(const PictureFlags&) = delete;
+
+private:
+    EqModel* m_eq;
+    uint8_t m_markHighlight;
+    uint8_t m_outlineText;
+    int32_t m_outputMode;
+    gp::ARGB m_phantomColour;
+};
+
+void antiAlias(gp::Graphics& g) {
+    g.SetSmoothingMode(gp::SmoothingModeAntiAlias);
+    g.SetTextRenderingHint(gp::TextRenderingHintAntiAlias);
+}
+
+// ---- encoders
+
+enum class Writer { Qt, Gif };
+
+struct EncoderInfo {
+    const char* mime;
+    const char* qtFormat;  // Qt's name of the format, for Writer::Qt
+    Writer writer;
+};
+
+// In the order the encoders are numbered.
+constexpr std::array<EncoderInfo, 5> kEncoders{{
+    {"image/bmp", "bmp", Writer::Qt},
+    {"image/jpeg", "jpeg", Writer::Qt},
+    {"image/gif", "gif", Writer::Gif},
+    {"image/tiff", "tiff", Writer::Qt},
+    {"image/png", "png", Writer::Qt},
+}};
+
+// The encoders this build can write with, in order.
+const std::vector<const EncoderInfo*>& availableEncoders() {
+    static const std::vector<const EncoderInfo*> list = [] {
+        std::vector<const EncoderInfo*> out;
+        const QList<QByteArray> formats = QImageWriter::supportedImageFormats();
+        for (const EncoderInfo& e : kEncoders) {
+            if (e.writer == Writer::Gif || formats.contains(QByteArray(e.qtFormat))) out.push_back(&e);
+        }
+        return out;
+    }();
+    return list;
+}
+
+bool encodeWithQt(const QImage& image, const char* format, QByteArray* bytes, QString* problem) {
+    QByteArray out;
+    QBuffer buffer(&out);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, format);
+    if (!writer.write(image)) {
+        if (problem) *problem = writer.errorString();
+        return false;
+    }
+    *bytes = std::move(out);
+    return true;
+}
+
+int appendGifBytes(GifFileType* gif, const GifByteType* data, int length) {
+    static_cast<QByteArray*>(gif->UserData)->append(reinterpret_cast<const char*>(data), length);
+    return length;
+}
+
+bool giflibFailed(int error, QString* problem) {
+    if (problem) *problem = QStringLiteral("GIF: %1").arg(QString::fromUtf8(GifErrorString(error)));
+    return false;
+}
+
+}  // namespace
+
+// ---- types
+
+int PreselectedExportType(int storedIndex) {
+    return unsigned(storedIndex) < unsigned(kExportTypeCount) ? storedIndex + 1 : ExportMetafileType;
+}
+
+int ExportTypeOfPath(const QString& path, int offeredType) {
+    const QString name = path.toLower();
+    if (name.endsWith(u".emf")) return ExportMetafileType;
+    if (name.endsWith(u".png")) return ExportPng;
+    if (name.endsWith(u".jpg") || name.endsWith(u".jpeg")) return ExportJpeg;
+    if (name.endsWith(u".gif")) return ExportGif;
+    if (name.endsWith(u".tif") || name.endsWith(u".tiff")) return ExportTiff;
+    if (name.endsWith(u".bmp")) return ExportBmp;
+    return offeredType >= 1 && offeredType <= kExportTypeCount ? offeredType : ExportMetafileType;
+}
+
+// ---- resolution, scale, margins
+
+int ClampExportResolution(int dpi) { return dpi < kMinExportResolution ? kMinExportResolution : dpi; }
+
+int ReadExportResolution() {
+    RegKey key;
+    OpenRegKey(kEqSettingsKey, key);
+    int dpi = kDefaultExportResolution;
+    ReadRegDword(key, kResolutionValue, dpi, kDefaultExportResolution);
+    return ClampExportResolution(dpi);
+}
+
+float ExportScale(int dpi) { return float(ClampExportResolution(dpi)) * 3.2f / 96.0f; }
+
+ExportMargins ExportMarginsOf(const EqModel* eq, float scale) {
+    ExportMargins m;
+    if (!eq) return m;
+    const float F = eq->settings.fontSize;
+    m.left = SpacingOf(eq, SpacingPictureMarginLeft) * F * scale;
+    m.top = SpacingOf(eq, SpacingPictureMarginTop) * F * scale;
+    m.right = (SpacingOf(eq, SpacingPictureMarginRight) + 0.1f) * F * scale;
+    m.bottom = (SpacingOf(eq, SpacingPictureMarginBottom) + 0.1f) * F * scale;
+    return m;
+}
+
+bool ExportAllowsTransparency(const QString& path) {
+    if (path.size() < 4) return true;
+    const QString ending = path.right(3).toUpper();
+    return ending == u"PNG" || ending == u"EMF";
+}
+
+// ---- rendering
 
 QByteArray RecordEquationMetafile(const RenderContext& context, EqModel* eq) {
+    if (!eq) return {};
+    const RenderScope pass(eq, context);
+    const PictureFlags flags(eq);
     emf::EmfRecorder recorder;
     {
         gp::PainterGraphics g(static_cast<QPaintDevice*>(&recorder));
-        g.SetSmoothingMode(gp::SmoothingModeAntiAlias);
-        g.SetTextRenderingHint(gp::TextRenderingHintAntiAlias);
+        antiAlias(g);
+        eq->outlineText = 1;
         DrawEquation(context, gp::PointF(0, 0), g, eq, 1.0f, false, false);
+        eq->outlineText = 0;
     }
     return recorder.toEmf();
+}
+
+QImage RenderExportBitmap(const RenderContext& context, EqModel* eq, int dpi, bool transparencyAllowed,
+                          QString* problem, QSizeF* pixelSize) {
+    if (!eq) return {};
+    const float f = ExportScale(dpi);
+    const RenderScope pass(eq, context);
+    const PictureFlags flags(eq);
+
+    // Measuring needs no surface.
+    gp::PainterGraphics measuring(nullptr);
+    antiAlias(measuring);
+    LayoutForOutput(context, &measuring, eq, {0, 0}, f);
+
+    const ExportMargins m = ExportMarginsOf(eq, f);
+    const double width = std::trunc(double(m.left) + double(m.right) + double(eq->widestLine));
+    const double height = std::trunc(double(m.top) + double(m.bottom) + double(eq->totalHeight));
+    if (pixelSize) *pixelSize = QSizeF(width, height);
+    QSize size;
+    if (!gp::PicturePixelSize(width, height, &size, problem)) return {};
+    QImage image(size, QImage::Format_ARGB32_Premultiplied);
+    if (image.isNull()) {
+        if (problem)
+            *problem = QStringLiteral("not enough memory for a picture of %1 x %2 pixels")
+                           .arg(size.width())
+                           .arg(size.height());
+        return {};
+    }
+    image.setDotsPerMeterX(dotsPerMeter(kNominalDpi));
+    image.setDotsPerMeterY(dotsPerMeter(kNominalDpi));
+
+    gp::ARGB background = eq->settings.colours[EqLayoutSettings::ColourBackground];
+    if (eq->settings.ints[5] != 0 && transparencyAllowed) background &= 0x00FFFFFF;
+    image.fill(QColor::fromRgba(background));
+
+    {
+        gp::PainterGraphics g(&image);
+        antiAlias(g);
+        for (const LinePlacement& p : eq->placements)
+            DrawElement(p.head, g, p.x + m.left, p.y + m.top, nullptr, f, false);
+    }
+    return image;
+}
+
+// ---- encoders and files
+
+QString ImageMimeTypeForPath(const QString& path) {
+    const QString name = path.toLower();
+    if (name.endsWith(u"jpeg")) return QStringLiteral("image/jpeg");
+    if (name.endsWith(u"tiff")) return QStringLiteral("image/tiff");
+    if (name.endsWith(u"gif")) return QStringLiteral("image/gif");
+    if (name.endsWith(u"jpg")) return QStringLiteral("image/jpeg");
+    if (name.endsWith(u"png")) return QStringLiteral("image/png");
+    if (name.endsWith(u"tif")) return QStringLiteral("image/tiff");
+    return QStringLiteral("image/bmp");
+}
+
+int FindImageEncoder(const QString& mimeType) {
+    const std::vector<const EncoderInfo*>& list = availableEncoders();
+    for (size_t i = 0; i < list.size(); ++i)
+        if (mimeType == QLatin1String(list[i]->mime)) return int(i);
+    return -1;
+}
+
+int ImageEncoderCount() { return int(availableEncoders().size()); }
+
+QString ImageEncoderMimeType(int index) {
+    const std::vector<const EncoderInfo*>& list = availableEncoders();
+    if (index < 0 || index >= int(list.size())) return {};
+    return QString::fromLatin1(list[size_t(index)]->mime);
+}
+
+bool EncodeImage(const QImage& image, int index, QByteArray* bytes, QString* problem) {
+    const std::vector<const EncoderInfo*>& list = availableEncoders();
+    if (index < 0 || index >= int(list.size())) {
+        if (problem) *problem = QStringLiteral("no such picture encoder");
+        return false;
+    }
+    const EncoderInfo& e = *list[size_t(index)];
+    if (e.writer == Writer::Gif) return EncodeGif(image, bytes, problem);
+    return encodeWithQt(image, e.qtFormat, bytes, problem);
+}
+
+bool EncodeGif(const QImage& image, QByteArray* bytes, QString* problem) {
+    constexpr int kMaxGifSide = 65535;
+    if (image.isNull()) {
+        if (problem) *problem = QStringLiteral("GIF: the picture is empty");
+        return false;
+    }
+    if (image.width() > kMaxGifSide || image.height() > kMaxGifSide) {
+        if (problem)
+            *problem = QStringLiteral("GIF: a picture of %1 x %2 pixels is larger than a GIF can hold (%3 pixels a side)")
+                           .arg(image.width())
+                           .arg(image.height())
+                           .arg(kMaxGifSide);
+        return false;
+    }
+    const QImage rgb = image.convertToFormat(QImage::Format_RGB888);
+    const int w = rgb.width(), h = rgb.height();
+    const size_t pixels = size_t(w) * size_t(h);
+    std::vector<GifByteType> red(pixels), green(pixels), blue(pixels), indexes(pixels);
+    for (int y = 0; y < h; ++y) {
+        const uchar* row = rgb.constScanLine(y);
+        const size_t base = size_t(y) * size_t(w);
+        for (int x = 0; x < w; ++x) {
+            red[base + size_t(x)] = row[3 * x];
+            green[base + size_t(x)] = row[3 * x + 1];
+            blue[base + size_t(x)] = row[3 * x + 2];
+        }
+    }
+    std::array<GifColorType, 256> palette{};
+    int paletteSize = int(palette.size());
+    if (GifQuantizeBuffer(unsigned(w), unsigned(h), &paletteSize, red.data(), green.data(), blue.data(),
+                          indexes.data(), palette.data()) != GIF_OK) {
+        if (problem) *problem = QStringLiteral("GIF: the colours could not be reduced to a palette");
+        return false;
+    }
+
+    QByteArray out;
+    int error = 0;
+    GifFileType* gif = EGifOpen(&out, appendGifBytes, &error);
+    if (!gif) return giflibFailed(error, problem);
+    // The whole palette is written: giflib's colour maps have a power-of-two size.
+    ColorMapObject* map = GifMakeMapObject(int(palette.size()), palette.data());
+    bool ok = map && EGifPutScreenDesc(gif, w, h, 8, 0, map) == GIF_OK &&
+              EGifPutImageDesc(gif, 0, 0, w, h, false, nullptr) == GIF_OK;
+    for (int y = 0; ok && y < h; ++y)
+        ok = EGifPutLine(gif, indexes.data() + size_t(y) * size_t(w), w) == GIF_OK;
+    if (!ok) error = gif->Error;
+    GifFreeMapObject(map);
+    int closeError = 0;
+    if (EGifCloseFile(gif, &closeError) != GIF_OK && ok) {
+        ok = false;
+        error = closeError;
+    }
+    if (!ok) return giflibFailed(error ? error : E_GIF_ERR_NOT_ENOUGH_MEM, problem);
+    *bytes = std::move(out);
+    return true;
+}
+
+int SaveBitmapFile(const QString& path, QImage& image, int dpi, QString* problem) {
+    image.setDotsPerMeterX(dotsPerMeter(dpi));
+    image.setDotsPerMeterY(dotsPerMeter(dpi));
+    const int encoder = FindImageEncoder(ImageMimeTypeForPath(path));
+    if (encoder < 0) {
+        if (problem) *problem = QStringLiteral("no encoder for %1").arg(ImageMimeTypeForPath(path));
+        return 0;
+    }
+    QByteArray bytes;
+    if (!EncodeImage(image, encoder, &bytes, problem)) return 0;
+    return WriteFileSafely(path, bytes, problem) ? 1 : 0;
+}
+
+bool ExportMetafile(const RenderContext& context, EqModel* eq, const QString& path, QString* problem) {
+    const QByteArray emf = RecordEquationMetafile(context, eq);
+    if (emf.isEmpty()) {
+        if (problem) *problem = QStringLiteral("the metafile could not be recorded");
+        return false;
+    }
+    return WriteFileSafely(path, emf, problem);
+}
+
+BitmapExportResult ExportBitmap(const RenderContext& context, EqModel* eq, const QString& path, int dpi,
+                                QString* problem, QSizeF* pixelSize) {
+    if (!eq || path.size() == 1) return BitmapExportResult::Nothing;
+    QSizeF asked;
+    QImage image = RenderExportBitmap(context, eq, dpi, ExportAllowsTransparency(path), problem, &asked);
+    if (pixelSize) *pixelSize = asked;
+    if (image.isNull()) {
+        const bool tooLarge = !gp::PicturePixelSize(asked.width(), asked.height(), nullptr, nullptr);
+        return tooLarge ? BitmapExportResult::TooLarge : BitmapExportResult::Failed;
+    }
+    if (path.isEmpty()) {
+        // The clipboard's picture is opaque: on white.
+        QImage onWhite(image.size(), QImage::Format_RGB32);
+        onWhite.fill(Qt::white);
+        {
+            QPainter p(&onWhite);
+            p.drawImage(0, 0, image);
+        }
+        QByteArray png;
+        if (!encodeWithQt(onWhite, "png", &png, problem)) return BitmapExportResult::Failed;
+        clipboardService().setData(QStringLiteral("image/png"), png);
+        return BitmapExportResult::Done;
+    }
+    return SaveBitmapFile(path, image, ClampExportResolution(dpi), problem) ? BitmapExportResult::Done
+                                                                             : BitmapExportResult::Failed;
 }
 
 }  // namespace toliva

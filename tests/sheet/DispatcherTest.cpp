@@ -209,6 +209,8 @@ enum class Seen {
     NotAvailable,  // the "not available yet" message
     Dialog,        // the editing dialog `what` was asked
     ColourPicker,
+    FilePicker,    // the file picker was asked
+    Clipboard,     // the clipboard was written
     ShellOpen,     // a document was opened with the shell
     Equation,      // the equation (its marks included) changed
     Scale,
@@ -230,7 +232,7 @@ struct CodeCase {
 // Everything a command could change, to compare before and after.
 struct Trace {
     std::vector<std::string> calls;
-    size_t messages = 0, dialogs = 0, pickers = 0, documents = 0;
+    size_t messages = 0, dialogs = 0, pickers = 0, documents = 0, files = 0;
     QByteArray equation;
     float scale = 0;
     int typing = 0, lanSel = 0;
@@ -270,10 +272,10 @@ TEST_F(DispatcherTest, EveryCodeReachesItsActionOrSaysItIsNotAvailableYet) {
         {CMD_PASTE, Seen::NotAvailable},
         {CMD_TOGGLE_LIBRARY_PANEL, Seen::Host, "ToggleLibraryPanel"},
         {CMD_PASTE_TEXT, Seen::NotAvailable},
-        {CMD_EXPORT, Seen::NotAvailable},
+        {CMD_EXPORT, Seen::FilePicker},
         {CMD_COPY_LATEX, Seen::NotAvailable, "", Prep::Select},
         {CMD_COPY_MATHML, Seen::NotAvailable, "", Prep::Select},
-        {CMD_COPY_PICTURE, Seen::NotAvailable},
+        {CMD_COPY_PICTURE, Seen::Clipboard},
         {CMD_SELECT_ALL, Seen::Selection},
         {CMD_CALC_LINE, Seen::Equation, "", Prep::Sum},
         {CMD_CALC_ALL, Seen::Equation, "", Prep::Sum},
@@ -377,6 +379,7 @@ TEST_F(DispatcherTest, EveryCodeReachesItsActionOrSaysItIsNotAvailableYet) {
             t.messages = messages.shown.size();
             t.dialogs = dialogs.asked.size();
             t.pickers = pickers.colourRequests.size();
+            t.files = pickers.fileRequests.size();
             t.documents = shell.documents.size();
             t.equation = EquationToBytes(eq.get(), true);
             t.scale = app.eeScale;
@@ -407,6 +410,8 @@ TEST_F(DispatcherTest, EveryCodeReachesItsActionOrSaysItIsNotAvailableYet) {
             EXPECT_EQ(dialogs.asked.back(), QString::fromLatin1(c.what));
             break;
         case Seen::ColourPicker: EXPECT_EQ(after.pickers, before.pickers + 1); break;
+        case Seen::FilePicker: EXPECT_EQ(after.files, before.files + 1); break;
+        case Seen::Clipboard: EXPECT_GT(after.clipboardWrites, before.clipboardWrites); break;
         case Seen::ShellOpen: EXPECT_EQ(after.documents, before.documents + 1); break;
         case Seen::Equation: EXPECT_NE(after.equation, before.equation); break;
         case Seen::Scale: EXPECT_NE(after.scale, before.scale); break;
