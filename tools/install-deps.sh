@@ -18,6 +18,8 @@ packages=(
   libqscintilla2-qt6-dev
   libpugixml-dev libcurl4-openssl-dev libsqlite3-dev
   libuemf-dev libgif-dev libgsf-1-dev
+  # Qt's TIFF writer for picture export (and its reader in the tests).
+  qt6-image-formats-plugins
   # Tests and benchmarks.
   libgtest-dev libgmock-dev libbenchmark-dev
   # Fonts: the font table (data/sources/fonts.tsv), the symbol library's
