@@ -419,6 +419,28 @@ TEST_F(ExportTest, MarksAndEmptySlotsAreNotInThePictures) {
     EXPECT_EQ(eq->outlineText, 0);
 }
 
+TEST_F(ExportTest, APngFileHoldsExactlyThePixelsOfTheWholePicture) {
+    // A PNG is drawn band by band; lines and strokes cross the bands' edges.
+    EqBuilder b(eq.get());
+    for (int k = 0; k < 6; ++k) test::addSampleLine(b, k);
+    for (int dpi : {175, 300}) {
+        writeDword(kEqSettings, QStringLiteral("ExpResolu"), dpi);
+        for (int option5 : {0, 1}) {
+            SCOPED_TRACE(testing::Message() << dpi << " dpi, option 5: " << option5);
+            eq->settings.ints[5] = option5;
+            const QImage whole =
+                RenderExportBitmap(context(), eq.get(), dpi, true).convertToFormat(QImage::Format_ARGB32);
+            ASSERT_GT(whole.height(), 600);
+            const QString path = file(QStringLiteral("bands.png"));
+            sheet->ExportBitmapFile(path);
+            const ReadBack back = readPicture(path);
+            ASSERT_EQ(back.format, QByteArray("png"));
+            EXPECT_EQ(back.image.hasAlphaChannel(), option5 == 1);
+            EXPECT_TRUE(back.image.convertToFormat(QImage::Format_ARGB32) == whole);
+        }
+    }
+}
+
 // ---- the export dialog and the files it writes
 
 TEST_F(ExportTest, EachTypeIsWrittenAsItsFormatAndReadsBack) {
