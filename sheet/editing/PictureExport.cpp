@@ -23,7 +23,6 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <cstring>
 #include <vector>
 
 namespace toliva {
@@ -200,7 +199,7 @@ public:
     PngWriter& operator=(const PngWriter&) = delete;
 
     // An opaque picture is written as RGB, any other as RGBA.
-    bool begin(int width, int height, bool alpha, int dpi) {
+    bool begin(int width, int height, bool alpha, int pixelsPerMeter) {
         if (!m_png || !m_info) return fail("libpng could not start");
         m_alpha = alpha;
         m_width = width;
@@ -210,7 +209,7 @@ public:
             png_set_IHDR(m_png, m_info, png_uint_32(width), png_uint_32(height), 8,
                          alpha ? PNG_COLOR_TYPE_RGB_ALPHA : PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
                          PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-            const png_uint_32 ppm = png_uint_32(dotsPerMeter(dpi));
+            const png_uint_32 ppm = png_uint_32(std::max(0, pixelsPerMeter));
             png_set_pHYs(m_png, m_info, ppm, ppm, PNG_RESOLUTION_METER);
             // The pictures are mostly rows of one colour and rows like the
             // one above: the up filter and run-length compression are fast
@@ -293,9 +292,8 @@ bool encodePng(const QImage& image, QByteArray* bytes, QString* problem) {
         return false;
     }
     const QImage argb = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
-    const int dpi = int(std::lround(argb.dotsPerMeterX() * 0.0254));
     PngWriter png;
-    const bool ok = png.begin(argb.width(), argb.height(), anyTranslucentPixel(argb), dpi) &&
+    const bool ok = png.begin(argb.width(), argb.height(), anyTranslucentPixel(argb), argb.dotsPerMeterX()) &&
                     png.writeRows(argb, 0, argb.height()) && png.finish(bytes);
     if (!ok && problem) *problem = png.problem;
     return ok;
@@ -318,7 +316,7 @@ bool renderPngBands(EqModel* eq, const PreparedPicture& picture, int dpi, QByteA
         return false;
     }
     PngWriter png;
-    bool ok = png.begin(picture.size.width(), height, qAlpha(picture.background) != 255, dpi);
+    bool ok = png.begin(picture.size.width(), height, qAlpha(picture.background) != 255, dotsPerMeter(dpi));
     for (int top = 0; ok && top < height; top += kBandRows) {
         drawBand(eq, picture, &band, top - kBandOverlap);
         ok = png.writeRows(band, kBandOverlap, std::min(kBandRows, height - top));

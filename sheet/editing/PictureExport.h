@@ -95,7 +95,8 @@ QString ImageMimeTypeForPath(const QString& path);
 
 // The index of the encoder for a MIME type (exact comparison) among the
 // encoders this build has: BMP, JPEG, GIF, TIFF and PNG, in that order, each
-// when it can write; -1 when none matches.
+// when it can write (BMP, JPEG and TIFF are Qt's writers, GIF is giflib's,
+// PNG libpng's); -1 when none matches.
 int FindImageEncoder(const QString& mimeType);
 // The number of encoders and the MIME type of one (empty outside the range).
 int ImageEncoderCount();
@@ -129,7 +130,9 @@ enum class BitmapExportResult {
 
 // Renders the equation at the resolution and saves it to the path
 // (SaveBitmapFile); an empty path puts it on the clipboard instead, on an
-// opaque white ground, as "image/png" data. *problem (may be null) tells why
+// opaque white ground, as "image/png" data. A PNG file is drawn and encoded
+// band by band, so that a large picture is never held whole; its pixels are
+// those of RenderExportBitmap. *problem (may be null) tells why
 // it did not succeed; *pixelSize (may be null) gets the picture's size in
 // pixels as asked for.
 BitmapExportResult ExportBitmap(const RenderContext& context, EqModel* eq, const QString& path, int dpi,
