@@ -175,9 +175,9 @@ bool CKwEESheet::ApplyElementMenuCode(EqElement* element, int code) {
         if (element->type != EqTypeCalcResult) return false;
         CalcResult r;
         GetCalcResult(element, &r);
-        constexpr int kAngleFirst = CMD_NUMBER_FORMAT_LAST - 4;  // 526
-        const uint8_t format = code < kAngleFirst ? uint8_t(code - CMD_NUMBER_FORMAT_FIRST) : r.format;
-        const uint8_t angle = code >= kAngleFirst ? uint8_t(code - kAngleFirst) : r.angle;
+        const bool isAngle = code >= CMD_NUMBER_ANGLE_FIRST;
+        const uint8_t format = isAngle ? r.format : uint8_t(code - CMD_NUMBER_FORMAT_FIRST);
+        const uint8_t angle = isAngle ? uint8_t(code - CMD_NUMBER_ANGLE_FIRST) : r.angle;
         if (format == r.format && angle == r.angle) return true;
         PushUndo(false);
         r.format = format;

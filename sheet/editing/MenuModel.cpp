@@ -29,8 +29,8 @@ constexpr uint16_t kMatrixSpacingMask = 0x0F00;
 // marks, at the decimal point.
 constexpr uint16_t kMatrixAlignOfCode[5] = {1, 0, 2, 3, 4};
 // The number formats: 0 the style's default, 1 to 9 decimals, 10 to 13 the
-// other formats; the angle units 0 to 4.
-constexpr int kLastNumberFormat = 13;
+// other formats (codes 512 to 525); the angle units 0 to 4 (526 to 530).
+constexpr int kLastNumberFormat = CMD_NUMBER_ANGLE_FIRST - CMD_NUMBER_FORMAT_FIRST - 1;
 constexpr int kLastAngleUnit = 4;
 
 // Entries are appended through this: separators never lead, never follow
@@ -493,9 +493,9 @@ MenuEntry BuildNumberFormatSubmenu(int format, int angle) {
         b.item(kNumberFormatCaptionFile, QStringLiteral("gFL_4"), 1 + i, CMD_NUMBER_FORMAT_FIRST + 10 + i, {},
                formatFlag(10 + i));
     b.separator();
-    constexpr int kAngleFirst = CMD_NUMBER_FORMAT_FIRST + kLastNumberFormat + 1;  // 526
     for (int i = 0; i <= kLastAngleUnit; ++i)
-        b.item(kNumberFormatCaptionFile, QStringLiteral("gFL_5"), 1 + i, kAngleFirst + i, {}, checkedIf(angle == i));
+        b.item(kNumberFormatCaptionFile, QStringLiteral("gFL_5"), 1 + i, CMD_NUMBER_ANGLE_FIRST + i, {},
+               checkedIf(angle == i));
     return popup;
 }
 
