@@ -873,6 +873,22 @@ TEST_F(MenusTest, NumberFormatCodesSetTheResultsOptionsAndShowItAgain) {
         run(QStringLiteral("undo"));
         EXPECT_EQ(bytes(), before);
     }
+    // Every code, one after the other: the format codes leave the unit and
+    // the unit codes the format.
+    build();
+    EqElement* result = typeResult(QStringLiteral("2/3"));
+    ASSERT_NE(result, nullptr);
+    int format = 0, angle = 0;
+    for (int code = CMD_NUMBER_FORMAT_LAST; code >= CMD_NUMBER_FORMAT_FIRST; --code) {
+        SCOPED_TRACE(code);
+        if (code >= CMD_NUMBER_ANGLE_FIRST) angle = code - CMD_NUMBER_ANGLE_FIRST;
+        else format = code - CMD_NUMBER_FORMAT_FIRST;
+        EXPECT_TRUE(sheet->ApplyElementMenuCode(result, code));
+        uint8_t f = 0, a = 0;
+        GetCalcResultOptions(result, &f, &a);
+        EXPECT_EQ(f, format);
+        EXPECT_EQ(a, angle);
+    }
     // Only a result takes them.
     EXPECT_FALSE(sheet->ApplyElementMenuCode(line0->next, 515));
 }
