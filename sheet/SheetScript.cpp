@@ -14,6 +14,9 @@ namespace toliva {
 
 void ShowSheetOffscreen(CKwEESheet& sheet, QSize size, EqModel* eq) {
     sheet.setAttribute(Qt::WA_DontShowOnScreen);
+    // Off the screen no one can answer a menu: one that opens is closed at
+    // once with nothing chosen, unless the caller tracks menus itself.
+    if (!sheet.trackMenu) sheet.trackMenu = [](CKwMenu&, QPoint) { return 0u; };
     sheet.resize(size);
     sheet.show();
     sheet.SetEquation(eq);

@@ -54,7 +54,8 @@ class HeadlessSheetBackend;
 
 // Shows the sheet at the size without putting it on the screen, hands it the
 // equation and renders its first picture, as the first paint would: the
-// state in which scripts, tests and benchmarks drive it.
+// state in which scripts, tests and benchmarks drive it. Its menus close at
+// once with nothing chosen unless trackMenu was set before.
 void ShowSheetOffscreen(CKwEESheet& sheet, QSize size, EqModel* eq);
 
 struct SheetScriptResult {

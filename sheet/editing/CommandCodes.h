@@ -96,6 +96,7 @@ constexpr int CMD_MOVE_FIRST_KIND = 416;   // 416..419: left, up, right, down
 constexpr int CMD_MOVE_SECOND_KIND = 420;  // 420..423: left, up, right, down
 constexpr int CMD_MOVE_LAST = 423;
 constexpr int CMD_NUMBER_FORMAT_FIRST = 512;  // 512..530 number format of a calculation result
+constexpr int CMD_NUMBER_ANGLE_FIRST = 526;   // 526..530 its angle unit; 512..525 its format
 constexpr int CMD_NUMBER_FORMAT_LAST = 530;
 constexpr int CMD_BRACKET_KIND_FIRST = 769;   // 769..772: bracket type = code - 432
 constexpr int CMD_BRACKET_KIND_LAST = 772;

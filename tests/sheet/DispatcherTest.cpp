@@ -130,6 +130,11 @@ protected:
         sheet = std::make_unique<CKwEESheet>(app, test::programContext(), &host, std::move(owned));
         sheet->setEditDialogs(&dialogs);
         sheet->captureLockPath = folder.file("no-capture-window");
+        // Menus are counted and closed at once.
+        sheet->trackMenu = [this](CKwMenu&, QPoint) {
+            ++menusShown;
+            return 0u;
+        };
         ShowSheetOffscreen(*sheet, QSize(400, 300), eq.get());
         sheet->SetCaretElement(line0->next->next);
     }
@@ -199,6 +204,7 @@ protected:
     HeadlessSheetBackend* backend = nullptr;
     EqElement* line0 = nullptr;
     EqElement* matrix = nullptr;
+    int menusShown = 0;
 };
 
 // ---- every code
@@ -217,6 +223,7 @@ enum class Seen {
     TypingType,
     Selection,     // the selection changed
     Nothing,       // a code the dispatcher does not name: nothing at all
+    Menu,          // a menu was shown (and closed without a choice)
 };
 
 // What the sheet is made to hold before the code runs.
@@ -239,12 +246,13 @@ struct Trace {
     size_t selected = 0;
     int clipboardWrites = 0;
     int undo = 0, redo = 0;
+    int menus = 0;
 };
 
 TEST_F(DispatcherTest, EveryCodeReachesItsActionOrSaysItIsNotAvailableYet) {
     shell.forcedResult = ShellOpened;
     const CodeCase cases[] = {
-        {CMD_MAIN_MENU, Seen::NotAvailable},
+        {CMD_MAIN_MENU, Seen::Menu},
         {CMD_TOGGLE_BOLD, Seen::TypingType},
         {CMD_TOGGLE_ITALIC, Seen::TypingType},
         {CMD_FONT_SIZE, Seen::Dialog, "string"},
@@ -389,6 +397,7 @@ TEST_F(DispatcherTest, EveryCodeReachesItsActionOrSaysItIsNotAvailableYet) {
             t.clipboardWrites = clipboard.writes;
             t.undo = sheet->undoHistory().undoCount();
             t.redo = sheet->undoHistory().redoCount();
+            t.menus = menusShown;
             return t;
         };
         const Trace before = trace();
@@ -417,6 +426,10 @@ TEST_F(DispatcherTest, EveryCodeReachesItsActionOrSaysItIsNotAvailableYet) {
         case Seen::Scale: EXPECT_NE(after.scale, before.scale); break;
         case Seen::TypingType: EXPECT_NE(after.typing, before.typing); break;
         case Seen::Selection: EXPECT_NE(after.selected, before.selected); break;
+        case Seen::Menu:
+            EXPECT_EQ(after.menus, before.menus + 1);
+            EXPECT_EQ(after.equation, before.equation);
+            break;
         case Seen::Nothing:
             EXPECT_TRUE(newCalls.empty());
             EXPECT_EQ(after.equation, before.equation);
@@ -851,7 +864,7 @@ TEST_F(DispatcherTest, LanguageTwoIsChineseAndEveryOtherChoiceEnglish) {
         EXPECT_TRUE(host.called("ApplyLanguage"));
         // The sheet's own messages follow at once.
         messages.shown.clear();
-        sheet->ExecuteCommand(CMD_MAIN_MENU);
+        sheet->ExecuteCommand(CMD_TEX_TO_EQUATION);
         ASSERT_EQ(messages.shown.size(), 1u);
         EXPECT_EQ(messages.shown[0].text, notAvailable(c.code));
     }
