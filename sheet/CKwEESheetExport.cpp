@@ -77,35 +77,6 @@ void exportBitmap(const RenderContext& context, EqModel* eq, const QString& path
     }
 }
 
-// The save dialog of export: the type offered first leads the filter and
-// gives the default extension and the proposed name; it starts in the
-// folder of the last export and keeps the chosen file's folder for the next.
-bool pickExportFile(const QString& filter, const QString& defaultExtension, const QString& defaultName,
-                    QObject* owner, QString* path) {
-    const QString folderValue = QStringLiteral("LID_%1").arg(kSiteExport);
-    RegKey folders;
-    OpenRegKey(QString::fromLatin1(kLastFolderKey), folders);
-
-    FileDialogRequest request;
-    request.save = true;
-    request.filter = filter;
-    request.defaultExtension = defaultExtension;
-    request.defaultName = defaultName;
-    request.overwritePrompt = true;
-    request.owner = owner;
-    ReadRegString(folders, folderValue, request.initialFolder, QString());
-
-    QString chosen;
-    if (!dialogService().pickFile(request, &chosen) || chosen.isEmpty()) return false;
-    *path = chosen;
-    QString folder = QFileInfo(chosen).absolutePath();
-    if (!folder.endsWith(u'/')) folder += u'/';
-    // A folder too long for the value would be stored cut and name another
-    // folder; the site then keeps the folder it had.
-    if (folder.size() <= kRegStringMaxChars) WriteRegString(folders, folderValue, folder);
-    return true;
-}
-
 }  // namespace
 
 void CKwEESheet::ExportDialog() {
@@ -126,7 +97,11 @@ void CKwEESheet::ExportDialog() {
     const QString name = LoadLangString(texts, kFileNameGroup, offered);
 
     QString path;
-    if (!pickExportFile(filter, extension, name, this, &path)) return;
+    // The save dialog starts in the folder of the last export and keeps the
+    // chosen file's folder for the next.
+    if (!PickFileWithLastFolder(filter, this, path, QString::fromLatin1(kLastFolderKey), true, extension, kSiteExport,
+                                name))
+        return;
 
     const int type = ExportTypeOfPath(path, offered);
     m_backend->setCursor(Qt::WaitCursor);

@@ -34,23 +34,6 @@ bool isUprightSymbol(uint16_t ch) {
 // The big operators that take their outline from the symbol selection.
 bool takesChosenOutline(int32_t type) { return type >= 860 && type <= 863; }
 
-// Asks for the amount of a custom space with the one-line input; the typed
-// text must be a number with an optional unit word (a wrong one is said and
-// asked again, the text kept). False on Cancel.
-bool askSpaceAmount(EditDialogService& dialogs, const QString& languageCode, float* amount, int* unit) {
-    LangTable texts(languageCode, QStringLiteral("LANG_06.xml"));
-    const QString group = QStringLiteral("gHXS");
-    StringRequest request;
-    request.title = LoadLangString(texts, group, 1);
-    request.prompt = LoadLangString(texts, group, 2);
-    request.text = FormatSpaceAmount(*amount, *unit);
-    for (;;) {
-        if (!dialogs.askString(request)) return false;
-        if (ParseSpaceAmount(request.text, amount, unit)) return true;
-        showMessage(LoadLangString(texts, group, 3), MB_OK | MB_ICONWARNING);
-    }
-}
-
 // The plain characters of a chemical form's content ("Na"), for the marks page.
 QString chemContentText(const EqElement* element) {
     QString text;
@@ -215,7 +198,7 @@ void CKwEESheet::InsertCustomSpace(const InsertionKey& key) {
     if (!m_eq) return;
     float amount = 0.5f;
     int unit = key.ch & 0x0F;
-    if (!askSpaceAmount(editDialogs(), m_app.languageCode(), &amount, &unit)) return;
+    if (!AskSpaceAmount(editDialogs(), m_app.languageCode(), &amount, &unit)) return;
     InsertionKey k = key;
     k.type = EqTypeSpaceCustom;
     k.ch = uint16_t((key.ch & ~0x0F) | (unit & 0x0F));

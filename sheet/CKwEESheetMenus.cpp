@@ -94,22 +94,6 @@ MenuState menuStateOf(CKwEESheet& sheet) {
     return s;
 }
 
-// The amount of a custom space asked for again until it reads or the user
-// cancels (the input of a new custom space asks the same).
-bool askSpaceAmount(EditDialogService& dialogs, const QString& languageCode, float* amount, int* unit) {
-    LangTable texts(languageCode, QStringLiteral("LANG_06.xml"));
-    const QString group = QStringLiteral("gHXS");
-    StringRequest request;
-    request.title = LoadLangString(texts, group, 1);
-    request.prompt = LoadLangString(texts, group, 2);
-    request.text = FormatSpaceAmount(*amount, *unit);
-    for (;;) {
-        if (!dialogs.askString(request)) return false;
-        if (ParseSpaceAmount(request.text, amount, unit)) return true;
-        showMessage(LoadLangString(texts, group, 3), MB_OK | MB_ICONWARNING);
-    }
-}
-
 unsigned trackWith(CKwEESheet& sheet, CKwMenu& menu, QPoint screenPoint) {
     if (sheet.trackMenu) return sheet.trackMenu(menu, screenPoint);
     return menu.TrackPopupMenu(screenPoint);
@@ -242,7 +226,7 @@ bool CKwEESheet::ApplyElementMenuCode(EqElement* element, int code) {
         const int oldUnit = element->ch & 0x0F;
         float amount = oldAmount;
         int unit = oldUnit;
-        if (!askSpaceAmount(editDialogs(), m_app.languageCode(), &amount, &unit)) return true;
+        if (!AskSpaceAmount(editDialogs(), m_app.languageCode(), &amount, &unit)) return true;
         amount = std::clamp(amount, -kMaxSpaceAmount, kMaxSpaceAmount);
         if (amount == oldAmount && unit == oldUnit) return true;
         PushUndo(false);

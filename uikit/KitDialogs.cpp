@@ -80,7 +80,7 @@ bool RunColorDialog(uint32_t& colour, const QString& keyPath) {
 // --- Last folders ----------------------------------------------------------------
 
 bool PickFileWithLastFolder(const QString& filter, QObject* owner, QString& path, const QString& keyPath, bool save,
-                            const QString& defaultExtension, int site) {
+                            const QString& defaultExtension, int site, const QString& defaultName) {
     const QString valueName = QStringLiteral("LID_%1").arg(site);
     RegKey key;
     OpenRegKey(keyPath, key);
@@ -89,6 +89,7 @@ bool PickFileWithLastFolder(const QString& filter, QObject* owner, QString& path
     request.save = save;
     request.filter = filter;
     request.defaultExtension = defaultExtension;
+    request.defaultName = defaultName;
     request.overwritePrompt = true;
     request.owner = owner;
     ReadRegString(key, valueName, request.initialFolder, QString());

@@ -57,12 +57,12 @@ bool WriteCustomColors(const QString& keyPath, const CustomColours& colours);
 bool RunColorDialog(uint32_t& colour, const QString& keyPath);
 
 // The file dialog (save dialog when save is set, else open) with the filter
-// (Windows form, see FileDialogRequest), the default extension and no proposed
-// name, starting in the folder kept as "LID_<site>" under keyPath. On OK path
+// (Windows form, see FileDialogRequest), the default extension and the
+// proposed name (may be empty), starting in the folder kept as "LID_<site>" under keyPath. On OK path
 // gets the chosen file and its folder is kept for the next dialog of the
 // site; Cancel leaves path as it was and returns false.
 bool PickFileWithLastFolder(const QString& filter, QObject* owner, QString& path, const QString& keyPath, bool save,
-                            const QString& defaultExtension, int site);
+                            const QString& defaultExtension, int site, const QString& defaultName = QString());
 
 // A window's back buffer and the size it was made at.
 struct CachedBitmap {

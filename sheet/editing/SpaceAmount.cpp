@@ -1,5 +1,9 @@
 #include "sheet/editing/SpaceAmount.h"
 
+#include "platform/LangTable.h"
+#include "platform/MessageSink.h"
+#include "sheet/editing/EditDialogs.h"
+
 #include <array>
 #include <cmath>
 
@@ -63,6 +67,20 @@ bool ParseSpaceAmount(const QString& text, float* amount, int* unit) {
     *amount = value;
     if (code >= 0) *unit = code;
     return true;
+}
+
+bool AskSpaceAmount(EditDialogService& dialogs, const QString& languageCode, float* amount, int* unit) {
+    LangTable texts(languageCode, QStringLiteral("LANG_06.xml"));
+    const QString group = QStringLiteral("gHXS");
+    StringRequest request;
+    request.title = LoadLangString(texts, group, 1);
+    request.prompt = LoadLangString(texts, group, 2);
+    request.text = FormatSpaceAmount(*amount, *unit);
+    for (;;) {
+        if (!dialogs.askString(request)) return false;
+        if (ParseSpaceAmount(request.text, amount, unit)) return true;
+        showMessage(LoadLangString(texts, group, 3), MB_OK | MB_ICONWARNING);
+    }
 }
 
 }  // namespace toliva

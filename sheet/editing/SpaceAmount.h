@@ -27,4 +27,11 @@ QString FormatSpaceAmount(float amount, int unit);
 // other text, an unknown unit or an amount beyond kMaxSpaceAmount.
 bool ParseSpaceAmount(const QString& text, float* amount, int* unit);
 
+class EditDialogService;
+
+// Asks for the amount with the one-line input, in the language given by its
+// code; a text that does not read is said and asked again, the text kept.
+// False on Cancel.
+bool AskSpaceAmount(EditDialogService& dialogs, const QString& languageCode, float* amount, int* unit);
+
 }  // namespace toliva
