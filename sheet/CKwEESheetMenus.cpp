@@ -94,7 +94,12 @@ MenuState menuStateOf(CKwEESheet& sheet) {
     return s;
 }
 
-unsigned trackWith(CKwEESheet& sheet, CKwMenu& menu, QPoint screenPoint) {
+// The entries shown as an icon menu in the sheet's language and tracked;
+// the chosen identifier, 0 for none.
+unsigned trackEntries(CKwEESheet& sheet, const MenuEntries& entries, QPoint screenPoint) {
+    CKwMenu menu(&sheet);
+    MenuCaptions captions(sheet.appContext().languageCode());
+    fillMenu(menu, entries, captions);
     if (sheet.trackMenu) return sheet.trackMenu(menu, screenPoint);
     return menu.TrackPopupMenu(screenPoint);
 }
@@ -102,14 +107,7 @@ unsigned trackWith(CKwEESheet& sheet, CKwMenu& menu, QPoint screenPoint) {
 }  // namespace
 
 unsigned CKwEESheet::ShowMainMenu(QPoint screenPoint) {
-    const MenuEntries entries = BuildMainMenu(menuStateOf(*this));
-    unsigned chosen = 0;
-    {
-        CKwMenu menu(this);
-        MenuCaptions captions(m_app.languageCode());
-        fillMenu(menu, entries, captions);
-        chosen = trackWith(*this, menu, screenPoint);
-    }
+    const unsigned chosen = trackEntries(*this, BuildMainMenu(menuStateOf(*this)), screenPoint);
     if (chosen == 0) return 0;
     const int code = int(chosen);
     if (code == CMD_EXIT) m_host->CloseMainWindow();
@@ -119,15 +117,8 @@ unsigned CKwEESheet::ShowMainMenu(QPoint screenPoint) {
 }
 
 unsigned CKwEESheet::ShowContextMenu(QPoint screenPoint) {
-    const MenuEntries entries =
-        BuildContextMenu(menuStateOf(*this), BuildElementSubmenus(FindElementMenuTargets(m_eq)));
-    unsigned chosen = 0;
-    {
-        CKwMenu menu(this);
-        MenuCaptions captions(m_app.languageCode());
-        fillMenu(menu, entries, captions);
-        chosen = trackWith(*this, menu, screenPoint);
-    }
+    const unsigned chosen = trackEntries(
+        *this, BuildContextMenu(menuStateOf(*this), BuildElementSubmenus(FindElementMenuTargets(m_eq))), screenPoint);
     if (chosen == 0) return 0;
     const int code = int(chosen);
     // Looked up again: the menu's own loop may have let something else

@@ -408,12 +408,23 @@ EqElement* StructureTarget(const ElementMenuTargets& targets, int code) {
     return nullptr;
 }
 
-MenuEntry BuildDirectionSubmenu(const std::array<bool, 4>& addMoves, const std::array<bool, 4>& removeMoves) {
+
+namespace {
+
+// An empty submenu with its caption.
+MenuEntry submenuEntry(const QString& file, const QString& group, int item) {
     MenuEntry popup;
-    popup.file = kElementCaptionFile;
-    popup.group = QStringLiteral("gCS_3");
-    popup.item = 1;
+    popup.file = file;
+    popup.group = group;
+    popup.item = item;
     popup.flags = MenuPopup;
+    return popup;
+}
+
+}  // namespace
+
+MenuEntry BuildDirectionSubmenu(const std::array<bool, 4>& addMoves, const std::array<bool, 4>& removeMoves) {
+    MenuEntry popup = submenuEntry(kElementCaptionFile, QStringLiteral("gCS_3"), 1);
     Builder b(popup.children);
     const bool anyAdd = std::find(addMoves.begin(), addMoves.end(), true) != addMoves.end();
     const bool anyRemove = std::find(removeMoves.begin(), removeMoves.end(), true) != removeMoves.end();
@@ -426,11 +437,7 @@ MenuEntry BuildDirectionSubmenu(const std::array<bool, 4>& addMoves, const std::
 }
 
 MenuEntry BuildBracketSubmenu(const EqElement* bracket) {
-    MenuEntry popup;
-    popup.file = kMenuCaptionFile;
-    popup.group = QStringLiteral("gCS_2");
-    popup.item = 41;
-    popup.flags = MenuPopup;
+    MenuEntry popup = submenuEntry(kMenuCaptionFile, QStringLiteral("gCS_2"), 41);
     Builder b(popup.children);
     for (int i = 0; i < 4; ++i) {
         const int code = CMD_BRACKET_KIND_FIRST + i;
@@ -451,11 +458,7 @@ uint16_t MatrixFlagsAfterCode(uint16_t flags, int code) {
 }
 
 MenuEntry BuildMatrixSubmenu(const EqElement* matrix) {
-    MenuEntry popup;
-    popup.file = kMenuCaptionFile;
-    popup.group = QStringLiteral("gCS_2");
-    popup.item = 29;
-    popup.flags = MenuPopup;
+    MenuEntry popup = submenuEntry(kMenuCaptionFile, QStringLiteral("gCS_2"), 29);
     Builder b(popup.children);
     for (int i = 0; i < 5; ++i)
         b.item(kElementCaptionFile, QStringLiteral("gSM_Arrange"), 1 + i, CMD_MATRIX_ALIGN_FIRST + i);
@@ -474,11 +477,7 @@ MenuEntry BuildMatrixSubmenu(const EqElement* matrix) {
 }
 
 MenuEntry BuildNumberFormatSubmenu(int format, int angle) {
-    MenuEntry popup;
-    popup.file = kNumberFormatCaptionFile;
-    popup.group = QStringLiteral("gFL_x");
-    popup.item = 1;
-    popup.flags = MenuPopup;
+    MenuEntry popup = submenuEntry(kNumberFormatCaptionFile, QStringLiteral("gFL_x"), 1);
     Builder b(popup.children);
     const auto formatFlag = [format](int value) { return checkedIf(format == value && value <= kLastNumberFormat); };
     b.item(kNumberFormatCaptionFile, QStringLiteral("gFL_x"), 2, CMD_NUMBER_FORMAT_FIRST, {}, formatFlag(0));

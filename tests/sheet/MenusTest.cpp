@@ -12,6 +12,7 @@
 #include "platform/RegKey.h"
 #include "platform/RegistryStore.h"
 #include "sheet/CKwEESheet.h"
+#include "tests/sheet/SheetFixtures.h"
 #include "sheet/SheetBackend.h"
 #include "sheet/SheetScript.h"
 #include "sheet/editing/ChemMarks.h"
@@ -474,14 +475,7 @@ protected:
     void build() {
         sheet.reset();
         eq = std::make_unique<EqModel>(test::builtInStyle());
-        EqBuilder b(eq.get());
-        line0 = b.line();
-        b.text(line0, u"ab", EqTypeCharItalic);
-        EqElement* line1 = b.line();
-        matrix = b.add(line1, EqTypeMatrix, 4);
-        SetMatrixCounts(matrix, 2, 2);
-        const char16_t* cells[] = {u"w", u"x", u"y", u"z"};
-        for (int i = 0; i < 4; ++i) b.text(matrix->children[size_t(i)], cells[i], EqTypeCharItalic);
+        matrix = test::buildTextAndMatrix(eq.get(), &line0);
         auto owned = std::make_unique<HeadlessSheetBackend>();
         backend = owned.get();
         sheet = std::make_unique<CKwEESheet>(app, test::programContext(), &host, std::move(owned));

@@ -5,6 +5,7 @@
 // chain 1 of it, the head of that chain.
 #pragma once
 
+#include "model/EqBuilder.h"
 #include "model/EqElement.h"
 #include "model/EqModel.h"
 
@@ -77,6 +78,20 @@ inline void placeRow(EqElement* head, float x, float y, float w, float h) {
     for (EqElement* e = head->next; e; e = e->next) setBox(e, x + w * float(n++), y, w, h);
     head->rect = {x, y, 0, h};
     head->origin = {x, y, w * float(n), h};
+}
+
+// Line 0 "ab" and line 1 a 2 x 2 matrix of w, x, y, z (flag word 0), in
+// italic characters; returns the matrix, *line0 gets line 0's head.
+inline EqElement* buildTextAndMatrix(EqModel* eq, EqElement** line0) {
+    EqBuilder b(eq);
+    *line0 = b.line();
+    b.text(*line0, u"ab", EqTypeCharItalic);
+    EqElement* line1 = b.line();
+    EqElement* matrix = b.add(line1, EqTypeMatrix, 4);
+    SetMatrixCounts(matrix, 2, 2);
+    const char16_t* cells[] = {u"w", u"x", u"y", u"z"};
+    for (int i = 0; i < 4; ++i) b.text(matrix->children[size_t(i)], cells[i], EqTypeCharItalic);
+    return matrix;
 }
 
 }  // namespace toliva::test
