@@ -214,11 +214,12 @@ enum class Seen {
     Scale,
     TypingType,
     Selection,     // the selection changed
+    Clipboard,     // the clipboard was written
     Nothing,       // a code the dispatcher does not name: nothing at all
 };
 
 // What the sheet is made to hold before the code runs.
-enum class Prep { None, Select, SelectUpright, SelectPhantom, Typed, Undone, InMatrix, Sum };
+enum class Prep { None, Select, SelectUpright, SelectPhantom, Typed, Undone, InMatrix, Sum, ClipboardText };
 
 struct CodeCase {
     int code;
@@ -265,14 +266,14 @@ TEST_F(DispatcherTest, EveryCodeReachesItsActionOrSaysItIsNotAvailableYet) {
         {CMD_ZOOM_IN, Seen::Scale},
         {CMD_ZOOM_OUT, Seen::Scale},
         {CMD_ZOOM_STANDARD, Seen::Scale},
-        {CMD_CUT, Seen::NotAvailable, "", Prep::Select},
-        {CMD_COPY, Seen::NotAvailable, "", Prep::Select},
-        {CMD_PASTE, Seen::NotAvailable},
+        {CMD_CUT, Seen::Equation, "", Prep::Select},
+        {CMD_COPY, Seen::Clipboard, "", Prep::Select},
+        {CMD_PASTE, Seen::Equation, "", Prep::ClipboardText},
         {CMD_TOGGLE_LIBRARY_PANEL, Seen::Host, "ToggleLibraryPanel"},
-        {CMD_PASTE_TEXT, Seen::NotAvailable},
+        {CMD_PASTE_TEXT, Seen::Equation, "", Prep::ClipboardText},
         {CMD_EXPORT, Seen::NotAvailable},
-        {CMD_COPY_LATEX, Seen::NotAvailable, "", Prep::Select},
-        {CMD_COPY_MATHML, Seen::NotAvailable, "", Prep::Select},
+        {CMD_COPY_LATEX, Seen::Clipboard, "", Prep::Select},
+        {CMD_COPY_MATHML, Seen::Clipboard, "", Prep::Select},
         {CMD_COPY_PICTURE, Seen::NotAvailable},
         {CMD_SELECT_ALL, Seen::Selection},
         {CMD_CALC_LINE, Seen::Equation, "", Prep::Sum},
@@ -281,7 +282,7 @@ TEST_F(DispatcherTest, EveryCodeReachesItsActionOrSaysItIsNotAvailableYet) {
         {CMD_CLEAR_MARKS, Seen::Selection, "", Prep::Select},
         {CMD_USER_SYMBOLS, Seen::Host, "OpenUserSymbolPanel"},
         {CMD_FIND_SELECTION, Seen::Equation, "", Prep::Select},
-        {CMD_REPLACE_MARKED, Seen::NotAvailable},
+        {CMD_REPLACE_MARKED, Seen::Selection, "", Prep::Select},
         {CMD_PRINT, Seen::Dialog, "print"},
         {CMD_HELP, Seen::ShellOpen},
         {CMD_ONLINE, Seen::Host, "OpenProductWebPage"},
@@ -360,6 +361,7 @@ TEST_F(DispatcherTest, EveryCodeReachesItsActionOrSaysItIsNotAvailableYet) {
             break;
         }
         case Prep::InMatrix: caretInMatrix(); break;
+        case Prep::ClipboardText: clipboard.setText(QStringLiteral("c")); break;
         case Prep::Sum: {
             // A sum and its equals sign, not evaluated as it is typed.
             const uint32_t options = app.options;
@@ -412,6 +414,7 @@ TEST_F(DispatcherTest, EveryCodeReachesItsActionOrSaysItIsNotAvailableYet) {
         case Seen::Scale: EXPECT_NE(after.scale, before.scale); break;
         case Seen::TypingType: EXPECT_NE(after.typing, before.typing); break;
         case Seen::Selection: EXPECT_NE(after.selected, before.selected); break;
+        case Seen::Clipboard: EXPECT_EQ(after.clipboardWrites, before.clipboardWrites + 1); break;
         case Seen::Nothing:
             EXPECT_TRUE(newCalls.empty());
             EXPECT_EQ(after.equation, before.equation);
