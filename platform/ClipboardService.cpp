@@ -6,6 +6,10 @@
 
 namespace toliva {
 
+bool HoldsText(const QMimeData& mime) {
+    return mime.hasFormat(QStringLiteral("text/plain")) || mime.hasFormat(QStringLiteral("text/plain;charset=utf-8"));
+}
+
 // ---- the shortcuts
 
 void ClipboardService::setText(const QString& text) {
@@ -16,8 +20,12 @@ void ClipboardService::setText(const QString& text) {
 
 QString ClipboardService::text() const {
     const QMimeData* mime = mimeData();
-    // Text only: a list of dropped files is no text here.
-    return mime && mime->hasFormat(QStringLiteral("text/plain")) ? mime->text() : QString();
+    return mime && HoldsText(*mime) ? mime->text() : QString();
+}
+
+bool ClipboardService::hasText() const {
+    const QMimeData* mime = mimeData();
+    return mime && HoldsText(*mime);
 }
 
 void ClipboardService::setData(const QString& format, const QByteArray& data) {

@@ -33,7 +33,9 @@ public:
 
     // Shortcuts over the two above. Each setter replaces the contents.
     void setText(const QString& text);
+    // Text in either of its formats (HoldsText); empty without one.
     QString text() const;
+    bool hasText() const;
     void setData(const QString& format, const QByteArray& data);
     QByteArray data(const QString& format) const;
     bool hasFormat(const QString& format) const;
@@ -44,6 +46,10 @@ public:
     QImage image() const;
     bool hasImage() const;
 };
+
+// Whether the data holds text: "text/plain", or "text/plain;charset=utf-8",
+// which some programs offer alone. A list of files is no text here.
+bool HoldsText(const QMimeData& mime);
 
 // The system clipboard (QGuiApplication::clipboard); without a GUI
 // application it holds nothing and takes nothing.

@@ -214,7 +214,7 @@ std::unique_ptr<EqModel> EquationFromDataObject(const QMimeData& data, const Cli
 std::unique_ptr<EqModel> EquationFromClipboardData(const QMimeData& data, const ClipboardReadContext& context) {
     if (std::unique_ptr<EqModel> eq = EquationFromNativeData(data, context)) return eq;
     if (std::unique_ptr<EqModel> eq = EquationFromMathMLData(data, context)) return eq;
-    if (data.hasFormat(kTextFormat)) {
+    if (HoldsText(data)) {
         if (std::unique_ptr<EqModel> eq = EquationFromClipboardText(data.text(), context)) return eq;
     }
     return EquationFromLiteData(data, context);

@@ -7,7 +7,7 @@ namespace toliva {
 int ClipboardContentKind(const ClipboardService& clipboard) {
     if (!clipboard.mimeData()) return 0;
     if (clipboard.hasFormat(kNativeClipboardFormat)) return 1;
-    if (clipboard.hasFormat(kTextFormat)) return 2;
+    if (clipboard.hasText()) return 2;
     if (clipboard.hasFormat(kLiteClipboardFormat)) return 3;
     if (clipboard.hasFormat(kMetafileFormat)) return 4;
     for (const QString& format : kMathMLFormats)

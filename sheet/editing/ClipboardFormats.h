@@ -21,6 +21,8 @@ inline const QString kMathMLFormats[3] = {
     QStringLiteral("application/mathml-content+xml"),
     QStringLiteral("application/mathml-presentation+xml"),
 };
+// Text; some programs offer it only as "text/plain;charset=utf-8", which the
+// clipboard service counts as text too (HoldsText).
 inline const QString kTextFormat = QStringLiteral("text/plain");
 inline const QString kMetafileFormat = QStringLiteral("image/emf");
 

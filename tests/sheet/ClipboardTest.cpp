@@ -441,6 +441,7 @@ TEST_F(ClipboardTest, TheContentKindFollowsItsPriority) {
         {"lite and the rest", {mathml, emf, lite}, true, 3},
         {"metafile, MathML, image", {mathml, emf}, true, 4},
         {"MathML and image", {mathml}, true, 5},
+        {"text with its character set, and image", {QStringLiteral("text/plain;charset=utf-8")}, true, 2},
         {"MathML content", {kMathMLFormats[1]}, false, 5},
         {"MathML presentation", {kMathMLFormats[2]}, false, 5},
         {"image", {}, true, 6},
