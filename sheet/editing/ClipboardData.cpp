@@ -307,15 +307,18 @@ EqElement* InsertEquationLines(EqModel* eq, const EqModel& source) {
         // In a structure the lines go one after another.
         for (const EqElement* line : source.lines) last = copyRunAfter(line->next, last, eq);
     } else {
-        auto index = std::find(eq->lines.begin(), eq->lines.end(), FindChainStart(at)) - eq->lines.begin();
+        // Every further line becomes a line of its own after the caret's.
+        std::vector<EqElement*> added;
+        added.reserve(source.lines.size() - 1);
         for (size_t i = 0; i < source.lines.size(); ++i) {
             if (i > 0) {
-                EqElement* head = NewChildChain(nullptr, eq, ChainDetached);
-                eq->lines.insert(eq->lines.begin() + ++index, head);
-                last = head;
+                added.push_back(NewChildChain(nullptr, eq, ChainDetached));
+                last = added.back();
             }
             last = copyRunAfter(source.lines[i]->next, last, eq);
         }
+        const auto line = std::find(eq->lines.begin(), eq->lines.end(), FindChainStart(at));
+        eq->lines.insert(line == eq->lines.end() ? line : line + 1, added.begin(), added.end());
     }
     if (rest) InsertRunAfter(last, rest);
     InvalidateLineCache(eq, at);
