@@ -266,7 +266,9 @@ bool CKwEESheet::startSelectionDrag() {
     const QByteArray picture = RecordEquationMetafile(m_render, m_clipboardEq.get());
     std::unique_ptr<QMimeData> data = EquationMimeData(m_clipboardEq.get(), picture);
     if (!data) return false;
-    // The drag owns its data and goes when it ends.
+    // The drag takes the mouse from here on; it owns its data and goes
+    // (deleteLater) when it ends.
+    m_backend->releaseMouse();
     auto* drag = new QDrag(this);
     drag->setMimeData(data.release());
     drag->exec(Qt::CopyAction | Qt::MoveAction, Qt::MoveAction);
