@@ -58,7 +58,12 @@ void insertOrKeep(std::unique_ptr<EqModel> read, const EqLayoutSettings& style) 
     }
     DumpEquation(*read);
     checkSound(*read, style);
+    // Copied into a structure, then moved in at the top level as a paste does.
     InsertEquationLines(eq.get(), *read);
+    checkSound(*eq, style);
+    SetEquationCaret(eq.get(), eq->lines.front());
+    const bool moved = MoveEquationLines(eq.get(), *read) != nullptr;
+    if (moved && !read->lines.empty()) __builtin_trap();
     checkSound(*eq, style);
 }
 

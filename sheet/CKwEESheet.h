@@ -471,6 +471,9 @@ private:
     // dropped data need; the drag of the selection (QDrag); an image handed
     // to recognition and its formula inserted.
     ClipboardReadContext clipboardReadContext();
+    // InsertEquation; with move the equation's elements move into the
+    // sheet's (it is left empty) instead of being copied.
+    void insertEquation(EqModel* eq, bool move);
     bool startSelectionDrag();
     void recognizeImage(const QImage& image);
 

@@ -169,14 +169,23 @@ void CKwEESheet::InsertEquationAtCaret(EqModel* source) {
     m_host->UpdateAlignButtons();
 }
 
-void CKwEESheet::InsertEquation(EqModel* eq) {
+void CKwEESheet::InsertEquation(EqModel* eq) { insertEquation(eq, false); }
+
+void CKwEESheet::insertEquation(EqModel* eq, bool move) {
     if (!m_eq || !eq || IsEquationEmpty(eq)) return;
     PushUndo(false);
     // A paste replaces the selection.
     if (m_sel.exists()) DeleteSelection(m_eq, m_sel);
     const bool recording = m_undo.recording;
     m_undo.recording = false;
-    InsertEquationAtCaret(eq);
+    if (!move) {
+        InsertEquationAtCaret(eq);
+    } else if (MoveEquationLines(m_eq, *eq)) {
+        m_sel.rebuildHitBoxes = true;
+        m_lastKey = PendingKey{};
+        m_pendingKey = PendingKey{};
+        m_host->UpdateAlignButtons();
+    }
     m_undo.recording = recording;
     m_pressCaret = nullptr;
     Refresh(0);
@@ -188,7 +197,7 @@ bool CKwEESheet::InsertLaTeXText(const QString& text) {
     if (!m_eq) return false;
     EqModel read(m_eq->settings);
     const bool ok = ReadLaTeXDocument(text, &read, texRead);
-    if (ok) InsertEquation(&read);
+    if (ok) insertEquation(&read, true);
     return ok;
 }
 
@@ -206,8 +215,9 @@ void CKwEESheet::Paste() {
     }
     const QMimeData* data = clipboard.mimeData();
     if (!data) return;
+    // What was read is only there to be inserted: its elements move in.
     if (std::unique_ptr<EqModel> eq = EquationFromClipboardData(*data, clipboardReadContext()))
-        InsertEquation(eq.get());
+        insertEquation(eq.get(), true);
 }
 
 void CKwEESheet::PasteText() {
@@ -281,7 +291,7 @@ bool CKwEESheet::DropDataObject(const QMimeData& data, bool ctrlHeld) {
     const bool move = fromHere && !ctrlHeld;
     // Dropped onto itself: nothing.
     if (move && !MayDropSelectionAtCaret(m_eq, m_sel)) return false;
-    const std::unique_ptr<EqModel> dropped = EquationFromDataObject(data, clipboardReadContext());
+    std::unique_ptr<EqModel> dropped = EquationFromDataObject(data, clipboardReadContext());
     if (!dropped || IsEquationEmpty(dropped.get())) return false;
 
     PushUndo(false);
@@ -292,7 +302,7 @@ bool CKwEESheet::DropDataObject(const QMimeData& data, bool ctrlHeld) {
         SetEquationCaret(m_eq, nullptr);
         before = GetEquationCaret(m_eq);
     }
-    EqElement* after = InsertEquationLines(m_eq, *dropped);
+    EqElement* after = MoveEquationLines(m_eq, *dropped);
     if (!after) {
         m_undo.recording = recording;
         DropUnchangedUndo();
@@ -417,11 +427,11 @@ void CKwEESheet::PasteClipboardMathML() {
     if (!m_eq) return;
     const QMimeData* data = clipboardService().mimeData();
     if (!data) return;
-    const std::unique_ptr<EqModel> eq = EquationFromMathMLData(*data, clipboardReadContext());
+    std::unique_ptr<EqModel> eq = EquationFromMathMLData(*data, clipboardReadContext());
     if (!eq) return;
     // The add-in's own clipboard work settles first.
     m_backend->sleep(100);
-    InsertEquation(eq.get());
+    insertEquation(eq.get(), true);
 }
 
 // ---- recognition

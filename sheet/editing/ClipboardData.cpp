@@ -3,12 +3,14 @@
 #include "model/EqModel.h"
 #include "model/EqStream.h"
 #include "model/EqTreeOps.h"
+#include "model/ShapeObject.h"
 #include "platform/Archive.h"
 #include "platform/ClipboardService.h"
 #include "sheet/editing/EditOps.h"
 #include "tex/LaTeX.h"
 #include "tex/MathML.h"
 
+#include <QImage>
 #include <QMimeData>
 #include <QtEndian>
 
@@ -56,6 +58,67 @@ EqElement* copyRunAfter(const EqElement* source, EqElement* at, EqModel* eq) {
         at = copy;
     }
     return at;
+}
+
+// Moves the run after source's head behind at (the end of its chain) into
+// eq: the elements become eq's and lose what layout made of them. The last
+// element moved, at when there is none.
+EqElement* moveRunAfter(EqElement* sourceHead, EqElement* at, EqModel* eq) {
+    EqElement* first = sourceHead->next;
+    if (!first) return at;
+    DetachRun(first);
+    std::vector<EqElement*> todo{first};
+    while (!todo.empty()) {
+        EqElement* chain = todo.back();
+        todo.pop_back();
+        for (EqElement* e = chain; e; e = e->next) {
+            e->owner = eq;
+            e->font = nullptr;
+            e->shape.reset();
+            e->lineBitmap.reset();
+            for (EqElement* child : e->children) todo.push_back(child);
+        }
+    }
+    InsertRunAfter(at, first);
+    return FindChainEnd(first);
+}
+
+// Places the lines of source at eq's caret, each line's run by place(source
+// head, element to follow, eq); see InsertEquationLines.
+template <typename Place>
+EqElement* placeLines(EqModel* eq, const EqModel& source, Place place) {
+    if (!eq || source.lines.empty() || (source.lines.size() == 1 && !source.lines.front()->next)) return nullptr;
+    if (!GetEquationCaret(eq)) SetEquationCaret(eq, nullptr);
+    EqElement* at = GetEquationCaret(eq);
+    if (!at) return nullptr;
+    // A tree nested deeper than an equation stream holds could not be
+    // saved again (nor undone).
+    if (chainDepthOf(at) + treeDepthOf(source) > kMaxStreamDepth) return nullptr;
+
+    EqElement* rest = at->next ? DetachRun(at->next) : nullptr;
+    EqElement* last = at;
+    if (at->parent) {
+        // In a structure the lines go one after another.
+        for (EqElement* line : source.lines) last = place(line, last, eq);
+    } else {
+        // Every further line becomes a line of its own after the caret's.
+        std::vector<EqElement*> added;
+        added.reserve(source.lines.size() - 1);
+        for (size_t i = 0; i < source.lines.size(); ++i) {
+            if (i > 0) {
+                added.push_back(NewChildChain(nullptr, eq, ChainDetached));
+                last = added.back();
+            }
+            last = place(source.lines[i], last, eq);
+        }
+        const auto line = std::find(eq->lines.begin(), eq->lines.end(), FindChainStart(at));
+        eq->lines.insert(line == eq->lines.end() ? line : line + 1, added.begin(), added.end());
+    }
+    if (rest) InsertRunAfter(last, rest);
+    InvalidateLineCache(eq, at);
+    eq->needsLayout = 1;
+    SetEquationCaret(eq, last);
+    return last;
 }
 
 // Every character element that the automatic upright rules select becomes
@@ -293,37 +356,15 @@ EqElement* CopyChainAfter(const EqElement* source, EqElement* previous, EqElemen
 }
 
 EqElement* InsertEquationLines(EqModel* eq, const EqModel& source) {
-    if (!eq || source.lines.empty() || (source.lines.size() == 1 && !source.lines.front()->next)) return nullptr;
-    if (!GetEquationCaret(eq)) SetEquationCaret(eq, nullptr);
-    EqElement* at = GetEquationCaret(eq);
-    if (!at) return nullptr;
-    // A tree nested deeper than an equation stream holds could not be
-    // saved again (nor undone).
-    if (chainDepthOf(at) + treeDepthOf(source) > kMaxStreamDepth) return nullptr;
+    return placeLines(eq, source, [](const EqElement* head, EqElement* at, EqModel* into) {
+        return copyRunAfter(head->next, at, into);
+    });
+}
 
-    EqElement* rest = at->next ? DetachRun(at->next) : nullptr;
-    EqElement* last = at;
-    if (at->parent) {
-        // In a structure the lines go one after another.
-        for (const EqElement* line : source.lines) last = copyRunAfter(line->next, last, eq);
-    } else {
-        // Every further line becomes a line of its own after the caret's.
-        std::vector<EqElement*> added;
-        added.reserve(source.lines.size() - 1);
-        for (size_t i = 0; i < source.lines.size(); ++i) {
-            if (i > 0) {
-                added.push_back(NewChildChain(nullptr, eq, ChainDetached));
-                last = added.back();
-            }
-            last = copyRunAfter(source.lines[i]->next, last, eq);
-        }
-        const auto line = std::find(eq->lines.begin(), eq->lines.end(), FindChainStart(at));
-        eq->lines.insert(line == eq->lines.end() ? line : line + 1, added.begin(), added.end());
-    }
-    if (rest) InsertRunAfter(last, rest);
-    InvalidateLineCache(eq, at);
-    eq->needsLayout = 1;
-    SetEquationCaret(eq, last);
+EqElement* MoveEquationLines(EqModel* eq, EqModel& source) {
+    EqElement* last = placeLines(eq, source, moveRunAfter);
+    // Only the empty heads are left.
+    if (last) ClearEquation(&source);
     return last;
 }
 

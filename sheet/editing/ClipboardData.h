@@ -107,6 +107,10 @@ EqElement* CopyChainAfter(const EqElement* source, EqElement* previous, EqElemen
 // when source has no line, only one empty line, or would nest the tree
 // deeper than an equation stream holds.
 EqElement* InsertEquationLines(EqModel* eq, const EqModel& source);
+// The same, but the elements of source move into eq instead of being
+// copied (source is left without lines): for an equation read only to be
+// inserted. Nothing moves when InsertEquationLines would insert nothing.
+EqElement* MoveEquationLines(EqModel* eq, EqModel& source);
 
 // The element type of a pasted character: 1042 + its place in the operator
 // table, 506 + its place in the arrow table, -1 for any other character.

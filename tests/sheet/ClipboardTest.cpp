@@ -544,6 +544,46 @@ TEST_F(ClipboardTest, SeveralLinesPastedIntoAStructureFollowOneAnother) {
     EXPECT_GT(host.alignButtons, 0);
 }
 
+// A paste moves the elements it read into the sheet's equation; the result
+// is the same as a copy's.
+TEST_F(ClipboardTest, LinesMovedInAreTheSameAsLinesCopiedIn) {
+    const auto makeSource = [] {
+        auto source = std::make_unique<EqModel>(test::builtInStyle());
+        EqBuilder sb(source.get());
+        EqElement* line = sb.line();
+        sb.text(line, u"X", EqTypeCharItalic);
+        EqElement* root = sb.add(line, EqTypeSqrt, 1);
+        sb.text(EqBuilder::arg(root, 0), u"r", EqTypeCharItalic);
+        sb.text(sb.line(), u"Y", EqTypeCharItalic);
+        return source;
+    };
+    const auto makeTarget = [](EqModel& eq) {
+        EqBuilder tb(&eq);
+        EqElement* last = tb.text(tb.line(), u"abcd", EqTypeCharItalic);
+        SetEquationCaret(&eq, last->prev->prev);  // after b
+    };
+    EqModel copied(test::builtInStyle()), moved(test::builtInStyle());
+    makeTarget(copied);
+    makeTarget(moved);
+    const auto source = makeSource();
+    EqElement* copiedLast = InsertEquationLines(&copied, *source);
+    EqElement* movedLast = MoveEquationLines(&moved, *source);
+    ASSERT_TRUE(copiedLast && movedLast);
+    EXPECT_EQ(equationText(moved), "abX[136:r]/Ycd");
+    EXPECT_EQ(EquationToBytes(&moved), EquationToBytes(&copied));
+    EXPECT_EQ(test::elementPath(movedLast), test::elementPath(copiedLast));
+    EXPECT_TRUE(source->lines.empty());
+    const EqElement* root = moved.lines[0]->next->next->next->next;
+    EXPECT_EQ(root->owner, &moved);
+    EXPECT_EQ(root->children[0]->next->owner, &moved);
+    EXPECT_EQ(root->children[0]->next->parent, root);
+    // Nothing to insert: nothing moves.
+    EqModel empty(test::builtInStyle());
+    AddEmptyLine(&empty);
+    EXPECT_FALSE(MoveEquationLines(&moved, empty));
+    EXPECT_EQ(empty.lines.size(), 1u);
+}
+
 TEST_F(ClipboardTest, OnlyAMetafileInsertsNothingAndABitmapWithTextPastesTheText) {
     lines({u"ab"});
     show();
