@@ -471,8 +471,10 @@ private:
     // dropped data need; the drag of the selection (QDrag); an image handed
     // to recognition and its formula inserted.
     ClipboardReadContext clipboardReadContext();
-    // InsertEquation; with move the equation's elements move into the
-    // sheet's (it is left empty) instead of being copied.
+    // InsertEquationAtCaret and InsertEquation; with move the equation's
+    // elements move into the sheet's (it is left empty) instead of being
+    // copied. The last element inserted, null when none.
+    EqElement* placeEquation(EqModel* source, bool move);
     void insertEquation(EqModel* eq, bool move);
     bool startSelectionDrag();
     void recognizeImage(const QImage& image);

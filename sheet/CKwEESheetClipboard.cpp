@@ -159,14 +159,17 @@ EqElement* CKwEESheet::CopyElementTreeIntoSheet(const EqElement* source, EqEleme
 
 // ---- insertion of an equation
 
-void CKwEESheet::InsertEquationAtCaret(EqModel* source) {
-    if (!m_eq || !source) return;
-    EqElement* last = InsertEquationLines(m_eq, *source);
-    if (!last) return;
+void CKwEESheet::InsertEquationAtCaret(EqModel* source) { placeEquation(source, false); }
+
+EqElement* CKwEESheet::placeEquation(EqModel* source, bool move) {
+    if (!m_eq || !source) return nullptr;
+    EqElement* last = move ? MoveEquationLines(m_eq, *source) : InsertEquationLines(m_eq, *source);
+    if (!last) return nullptr;
     m_sel.rebuildHitBoxes = true;
     m_lastKey = PendingKey{};
     m_pendingKey = PendingKey{};
     m_host->UpdateAlignButtons();
+    return last;
 }
 
 void CKwEESheet::InsertEquation(EqModel* eq) { insertEquation(eq, false); }
@@ -178,14 +181,7 @@ void CKwEESheet::insertEquation(EqModel* eq, bool move) {
     if (m_sel.exists()) DeleteSelection(m_eq, m_sel);
     const bool recording = m_undo.recording;
     m_undo.recording = false;
-    if (!move) {
-        InsertEquationAtCaret(eq);
-    } else if (MoveEquationLines(m_eq, *eq)) {
-        m_sel.rebuildHitBoxes = true;
-        m_lastKey = PendingKey{};
-        m_pendingKey = PendingKey{};
-        m_host->UpdateAlignButtons();
-    }
+    placeEquation(eq, move);
     m_undo.recording = recording;
     m_pressCaret = nullptr;
     Refresh(0);
@@ -302,7 +298,7 @@ bool CKwEESheet::DropDataObject(const QMimeData& data, bool ctrlHeld) {
         SetEquationCaret(m_eq, nullptr);
         before = GetEquationCaret(m_eq);
     }
-    EqElement* after = MoveEquationLines(m_eq, *dropped);
+    EqElement* after = placeEquation(dropped.get(), true);
     if (!after) {
         m_undo.recording = recording;
         DropUnchangedUndo();
@@ -313,10 +309,7 @@ bool CKwEESheet::DropDataObject(const QMimeData& data, bool ctrlHeld) {
     m_sel.rebuildHitBoxes = true;
     if (fromHere) SelectRange(before, after);
     SetEquationCaret(m_eq, after);
-    m_lastKey = PendingKey{};
-    m_pendingKey = PendingKey{};
     m_pressCaret = nullptr;
-    m_host->UpdateAlignButtons();
     Refresh(0);
     EnsureCaretVisible();
     m_undo.recording = recording;
