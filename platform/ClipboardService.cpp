@@ -6,73 +6,113 @@
 
 namespace toliva {
 
-namespace {
-const QString kTextFormat = QStringLiteral("text/plain");
-
-QClipboard* systemClipboard() { return qGuiApp ? QGuiApplication::clipboard() : nullptr; }
-}  // namespace
-
-void SystemClipboardService::setText(const QString& text) {
-    if (QClipboard* c = systemClipboard()) c->setText(text);
+bool HoldsText(const QMimeData& mime) {
+    return mime.hasFormat(QStringLiteral("text/plain")) || mime.hasFormat(QStringLiteral("text/plain;charset=utf-8"));
 }
 
-QString SystemClipboardService::text() const {
-    QClipboard* c = systemClipboard();
-    return c ? c->text() : QString();
+// ---- the shortcuts
+
+void ClipboardService::setText(const QString& text) {
+    auto mime = std::make_unique<QMimeData>();
+    mime->setText(text);
+    setMimeData(std::move(mime));
 }
 
-void SystemClipboardService::setData(const QString& format, const QByteArray& data) {
-    QClipboard* c = systemClipboard();
-    if (!c) return;
-    auto* mime = new QMimeData;
+QString ClipboardService::text() const {
+    const QMimeData* mime = mimeData();
+    return mime && HoldsText(*mime) ? mime->text() : QString();
+}
+
+bool ClipboardService::hasText() const {
+    const QMimeData* mime = mimeData();
+    return mime && HoldsText(*mime);
+}
+
+void ClipboardService::setData(const QString& format, const QByteArray& data) {
+    auto mime = std::make_unique<QMimeData>();
     mime->setData(format, data);
-    c->setMimeData(mime);
+    setMimeData(std::move(mime));
 }
 
-QByteArray SystemClipboardService::data(const QString& format) const {
-    QClipboard* c = systemClipboard();
-    const QMimeData* mime = c ? c->mimeData() : nullptr;
+QByteArray ClipboardService::data(const QString& format) const {
+    const QMimeData* mime = mimeData();
     return mime ? mime->data(format) : QByteArray();
 }
 
-bool SystemClipboardService::hasFormat(const QString& format) const {
-    QClipboard* c = systemClipboard();
-    const QMimeData* mime = c ? c->mimeData() : nullptr;
+bool ClipboardService::hasFormat(const QString& format) const {
+    const QMimeData* mime = mimeData();
     return mime && mime->hasFormat(format);
+}
+
+QStringList ClipboardService::formats() const {
+    const QMimeData* mime = mimeData();
+    return mime ? mime->formats() : QStringList();
+}
+
+void ClipboardService::setImage(const QImage& image) {
+    auto mime = std::make_unique<QMimeData>();
+    mime->setImageData(image);
+    setMimeData(std::move(mime));
+}
+
+QImage ClipboardService::image() const {
+    const QMimeData* mime = mimeData();
+    if (!mime || !mime->hasImage()) return {};
+    return qvariant_cast<QImage>(mime->imageData());
+}
+
+bool ClipboardService::hasImage() const {
+    const QMimeData* mime = mimeData();
+    return mime && mime->hasImage();
+}
+
+// ---- the system clipboard
+
+namespace {
+QClipboard* systemClipboard() { return qGuiApp ? QGuiApplication::clipboard() : nullptr; }
+}  // namespace
+
+void SystemClipboardService::setMimeData(std::unique_ptr<QMimeData> mime) {
+    QClipboard* c = systemClipboard();
+    if (!c) return;
+    if (!mime) {
+        c->clear();
+        return;
+    }
+    c->setMimeData(mime.release());
+}
+
+const QMimeData* SystemClipboardService::mimeData() const {
+    QClipboard* c = systemClipboard();
+    return c ? c->mimeData() : nullptr;
 }
 
 void SystemClipboardService::clear() {
     if (QClipboard* c = systemClipboard()) c->clear();
 }
 
-void MemoryClipboardService::setText(const QString& text) {
-    formats.clear();
-    formats[kTextFormat] = text.toUtf8();
+// ---- the clipboard of tests
+
+MemoryClipboardService::MemoryClipboardService() = default;
+MemoryClipboardService::~MemoryClipboardService() = default;
+
+void MemoryClipboardService::setMimeData(std::unique_ptr<QMimeData> mime) {
+    if (!mime) {
+        clear();
+        return;
+    }
+    m_mime = std::move(mime);
     ++writes;
 }
 
-QString MemoryClipboardService::text() const {
-    const auto it = formats.find(kTextFormat);
-    return it == formats.end() ? QString() : QString::fromUtf8(it->second);
-}
-
-void MemoryClipboardService::setData(const QString& format, const QByteArray& data) {
-    formats.clear();
-    formats[format] = data;
-    ++writes;
-}
-
-QByteArray MemoryClipboardService::data(const QString& format) const {
-    const auto it = formats.find(format);
-    return it == formats.end() ? QByteArray() : it->second;
-}
-
-bool MemoryClipboardService::hasFormat(const QString& format) const { return formats.count(format) != 0; }
+const QMimeData* MemoryClipboardService::mimeData() const { return m_mime.get(); }
 
 void MemoryClipboardService::clear() {
-    formats.clear();
+    m_mime.reset();
     ++clears;
 }
+
+// ---- the service in use
 
 namespace {
 ClipboardService* g_clipboard = nullptr;

@@ -54,6 +54,9 @@ CKwEESheet::CKwEESheet(AppContext& app, const RenderContext& render, SheetHost* 
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAttribute(Qt::WA_InputMethodEnabled);
+    // Equations are dragged out of the sheet and dropped onto it.
+    setAcceptDrops(true);
+    dragSelection = [this](QPoint) { return startSelectionDrag(); };
     m_backend->attach(
         this, [this](int id) { OnTimer(id); },
         [this](Qt::Orientation o, ScrollAction a, int thumb) { onScrollAction(o, a, thumb); });
@@ -514,9 +517,14 @@ void CKwEESheet::mousePressEvent(QMouseEvent* event) {
     m_backend->captureMouse();
     if (m_sel.exists() && dragSelection && PointInSelection(m_sel, point, nullptr)) {
         m_dragging = true;
-        dragSelection(point);
+        // A drop while the drag runs comes from this sheet.
+        m_dragFromHere = true;
+        const bool dragged = dragSelection(point);
+        m_dragFromHere = false;
         m_dragging = false;
         m_sel.anchor = nullptr;
+        // The drag took the button's release.
+        if (dragged) m_backend->releaseMouse();
         return;
     }
     StopCaret();

@@ -23,6 +23,7 @@
 #include "sheet/editing/EditOps.h"
 #include "sheet/editing/HotkeyTable.h"
 #include "sheet/editing/LineCalc.h"
+#include "sheet/editing/Recognition.h"
 #include "sheet/editing/Selection.h"
 #include "sheet/editing/SymbolKey.h"
 #include "sheet/editing/Undo.h"
@@ -45,7 +46,7 @@ namespace toliva {
 
 class CDlgGU;
 class CKwMenu;
-class RecognitionService;
+struct ClipboardReadContext;
 struct GlyphOutline;
 class EqModel;
 struct EqElement;
@@ -466,6 +467,17 @@ private:
     TypedCharacterHook characterHook();
     bool changeMatrixLines(int direction, bool add);
     LineCalcContext lineCalcContext();
+    // Clipboard (CKwEESheetClipboard.cpp): what the readers of pasted and
+    // dropped data need; the drag of the selection (QDrag); an image handed
+    // to recognition and its formula inserted.
+    ClipboardReadContext clipboardReadContext();
+    // InsertEquationAtCaret and InsertEquation; with move the equation's
+    // elements move into the sheet's (it is left empty) instead of being
+    // copied. The last element inserted, null when none.
+    EqElement* placeEquation(EqModel* source, bool move);
+    void insertEquation(EqModel* eq, bool move);
+    bool startSelectionDrag();
+    void recognizeImage(const QImage& image);
 
     AppContext& m_app;
     RenderContext m_render;
@@ -524,6 +536,7 @@ private:
     std::unique_ptr<EqModel> m_clipboardEq;
     bool m_dragFromHere = false;
     RecognitionService* m_recognition = nullptr;
+    std::unique_ptr<UnavailableRecognition> m_noRecognition;
 
     // The chemical-marks dialog while it is open, and its element.
     CDlgGU* m_chemDialog = nullptr;

@@ -8,6 +8,7 @@
 #include "platform/MessageSink.h"
 #include "platform/RegKey.h"
 #include "platform/gdiplus/Bitmap.h"
+#include "sheet/editing/ClipboardFormats.h"
 #include "sheet/editing/PictureExport.h"
 #include "uikit/KitDialogs.h"
 
@@ -140,7 +141,7 @@ void CKwEESheet::CopyPicture() {
     } else {
         // Recorded in memory: no temporary file.
         const QByteArray emf = RecordEquationMetafile(context, m_eq);
-        if (!emf.isEmpty()) clipboardService().setData(QStringLiteral("image/emf"), emf);
+        if (!emf.isEmpty()) clipboardService().setData(kMetafileFormat, emf);
     }
     Refresh(0);
 }

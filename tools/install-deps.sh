@@ -28,8 +28,9 @@ packages=(
   # slanted styles of the DejaVu families.
   fonts-stix fonts-cmu fonts-liberation fonts-dejavu-core fonts-dejavu-extra fonts-wqy-microhei
   fonts-lmodern fonts-texgyre fonts-texgyre-math
-  # A display for the dialog screenshots (tests/uikit/DialogScreenshotTest.cpp under xvfb-run).
-  xvfb xauth
+  # A display for the dialog screenshots (tests/uikit/DialogScreenshotTest.cpp under xvfb-run)
+  # and for copy and paste between two programs (tests/x11, xvfb-run with Qt's xcb platform).
+  xvfb xauth qt6-qpa-plugins
   # Tools the tests run: fontTools reads the font files, xmllint validates
   # MathML against the W3C DTD, pandoc reads LaTeX and MathML back.
   python3 python3-fonttools

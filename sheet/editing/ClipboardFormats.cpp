@@ -5,14 +5,14 @@
 namespace toliva {
 
 int ClipboardContentKind(const ClipboardService& clipboard) {
+    if (!clipboard.mimeData()) return 0;
     if (clipboard.hasFormat(kNativeClipboardFormat)) return 1;
-    if (clipboard.hasFormat(kTextFormat)) return 2;
+    if (clipboard.hasText()) return 2;
     if (clipboard.hasFormat(kLiteClipboardFormat)) return 3;
     if (clipboard.hasFormat(kMetafileFormat)) return 4;
     for (const QString& format : kMathMLFormats)
         if (clipboard.hasFormat(format)) return 5;
-    if (clipboard.hasFormat(QStringLiteral("image/png")) || clipboard.hasFormat(QStringLiteral("application/x-qt-image")))
-        return 6;
+    if (clipboard.hasImage()) return 6;
     return 0;
 }
 

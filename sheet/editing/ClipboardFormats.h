@@ -8,21 +8,27 @@ namespace toliva {
 
 class ClipboardService;
 
-// The equation's archive stream.
+// The equation's archive stream (the registered format
+// "KWEE_CLIPBOARD_FORMAT"; other programs of the system read it too).
 inline const QString kNativeClipboardFormat = QStringLiteral("application/x-qt-windows-mime;value=\"KWEE_CLIPBOARD_FORMAT\"");
 // An int32 byte count, then that many bytes of an archive stream.
 inline const QString kLiteClipboardFormat = QStringLiteral("application/x-qt-windows-mime;value=\"RADIRORUVU_CLIP_FORMAT\"");
-// MathML text from other programs (read only), in the order they are tried.
+// MathML text from other programs (read only): the registered formats
+// "MathML", "MathML Content" and "MathML Presentation". A reader tries them
+// in the order the data object offers them.
 inline const QString kMathMLFormats[3] = {
     QStringLiteral("application/mathml+xml"),
     QStringLiteral("application/mathml-content+xml"),
     QStringLiteral("application/mathml-presentation+xml"),
 };
+// Text; some programs offer it only as "text/plain;charset=utf-8", which the
+// clipboard service counts as text too (HoldsText).
 inline const QString kTextFormat = QStringLiteral("text/plain");
 inline const QString kMetafileFormat = QStringLiteral("image/emf");
 
-// 1 the native format, 2 text, 3 the lite format, 4 a metafile, 5 MathML,
-// 6 a bitmap; 0 when the clipboard holds none of them.
+// What the clipboard holds for a paste, the first that it holds in this
+// order: 1 the native format, 2 text, 3 the lite format, 4 a metafile,
+// 5 MathML, 6 a picture in any image format; 0 when it holds none of them.
 int ClipboardContentKind(const ClipboardService& clipboard);
 
 }  // namespace toliva

@@ -387,7 +387,7 @@ QByteArray RecordEquationMetafile(const RenderContext& context, EqModel* eq) {
         gp::PainterGraphics g(static_cast<QPaintDevice*>(&recorder));
         antiAlias(g);
         eq->outlineText = 1;
-        DrawEquation(context, gp::PointF(0, 0), g, eq, 1.0f, false, false);
+        DrawEquation(context, gp::PointF{0, 0}, g, eq, 1.0f, false, false);
         eq->outlineText = 0;
     }
     return recorder.toEmf();
@@ -561,15 +561,13 @@ BitmapExportResult ExportBitmap(const RenderContext& context, EqModel* eq, const
     if (pixelSize) *pixelSize = asked;
     if (path.isEmpty()) {
         // The clipboard's picture is opaque: on white.
-        QImage onWhite(image.size(), QImage::Format_ARGB32_Premultiplied);
+        QImage onWhite(image.size(), QImage::Format_RGB32);
         onWhite.fill(Qt::white);
         {
             QPainter p(&onWhite);
             p.drawImage(0, 0, image);
         }
-        QByteArray png;
-        if (!encodePng(onWhite, &png, problem)) return BitmapExportResult::Failed;
-        clipboardService().setData(QStringLiteral("image/png"), png);
+        clipboardService().setImage(onWhite);
         return BitmapExportResult::Done;
     }
     return SaveBitmapFile(path, image, ClampExportResolution(dpi), problem) ? BitmapExportResult::Done

@@ -3,8 +3,12 @@
 // and tests answer by script.
 #pragma once
 
+#include "sheet/editing/EditDialogs.h"
+
 #include <QImage>
 #include <QString>
+
+#include <utility>
 
 namespace toliva {
 
@@ -17,6 +21,24 @@ public:
     // The LaTeX text of the formula in the image file; empty when
     // recognition failed (the client has told the user).
     virtual QString RecognizeFormula(const QString& imagePath) = 0;
+};
+
+// Without a recognition client: tells the user, through the message sink,
+// that recognition is not available yet, and recognises nothing.
+class UnavailableRecognition : public RecognitionService {
+public:
+    explicit UnavailableRecognition(QString languageCode = QStringLiteral("en"))
+        : languageCode(std::move(languageCode)) {}
+    bool SaveRecognitionImage(const QImage&, const QString&) override {
+        ShowNotAvailableYet(languageCode, Unavailable::Command);
+        return false;
+    }
+    QString RecognizeFormula(const QString&) override {
+        ShowNotAvailableYet(languageCode, Unavailable::Command);
+        return {};
+    }
+
+    QString languageCode;
 };
 
 }  // namespace toliva

@@ -221,7 +221,7 @@ enum class Seen {
 };
 
 // What the sheet is made to hold before the code runs.
-enum class Prep { None, Select, SelectUpright, SelectPhantom, Typed, Undone, InMatrix, Sum };
+enum class Prep { None, Select, SelectUpright, SelectPhantom, Typed, Undone, InMatrix, Sum, ClipboardText };
 
 struct CodeCase {
     int code;
@@ -269,14 +269,14 @@ TEST_F(DispatcherTest, EveryCodeReachesItsActionOrSaysItIsNotAvailableYet) {
         {CMD_ZOOM_IN, Seen::Scale},
         {CMD_ZOOM_OUT, Seen::Scale},
         {CMD_ZOOM_STANDARD, Seen::Scale},
-        {CMD_CUT, Seen::NotAvailable, "", Prep::Select},
-        {CMD_COPY, Seen::NotAvailable, "", Prep::Select},
-        {CMD_PASTE, Seen::NotAvailable},
+        {CMD_CUT, Seen::Equation, "", Prep::Select},
+        {CMD_COPY, Seen::Clipboard, "", Prep::Select},
+        {CMD_PASTE, Seen::Equation, "", Prep::ClipboardText},
         {CMD_TOGGLE_LIBRARY_PANEL, Seen::Host, "ToggleLibraryPanel"},
-        {CMD_PASTE_TEXT, Seen::NotAvailable},
+        {CMD_PASTE_TEXT, Seen::Equation, "", Prep::ClipboardText},
         {CMD_EXPORT, Seen::FilePicker},
-        {CMD_COPY_LATEX, Seen::NotAvailable, "", Prep::Select},
-        {CMD_COPY_MATHML, Seen::NotAvailable, "", Prep::Select},
+        {CMD_COPY_LATEX, Seen::Clipboard, "", Prep::Select},
+        {CMD_COPY_MATHML, Seen::Clipboard, "", Prep::Select},
         {CMD_COPY_PICTURE, Seen::Clipboard},
         {CMD_SELECT_ALL, Seen::Selection},
         {CMD_CALC_LINE, Seen::Equation, "", Prep::Sum},
@@ -285,7 +285,7 @@ TEST_F(DispatcherTest, EveryCodeReachesItsActionOrSaysItIsNotAvailableYet) {
         {CMD_CLEAR_MARKS, Seen::Selection, "", Prep::Select},
         {CMD_USER_SYMBOLS, Seen::Host, "OpenUserSymbolPanel"},
         {CMD_FIND_SELECTION, Seen::Equation, "", Prep::Select},
-        {CMD_REPLACE_MARKED, Seen::NotAvailable},
+        {CMD_REPLACE_MARKED, Seen::Selection, "", Prep::Select},
         {CMD_PRINT, Seen::Dialog, "print"},
         {CMD_HELP, Seen::ShellOpen},
         {CMD_ONLINE, Seen::Host, "OpenProductWebPage"},
@@ -364,6 +364,7 @@ TEST_F(DispatcherTest, EveryCodeReachesItsActionOrSaysItIsNotAvailableYet) {
             break;
         }
         case Prep::InMatrix: caretInMatrix(); break;
+        case Prep::ClipboardText: clipboard.setText(QStringLiteral("c")); break;
         case Prep::Sum: {
             // A sum and its equals sign, not evaluated as it is typed.
             const uint32_t options = app.options;

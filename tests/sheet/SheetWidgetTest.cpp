@@ -5,6 +5,7 @@
 #include "model/EqBuilder.h"
 #include "model/EqModel.h"
 #include "platform/CaptureHandoff.h"
+#include "platform/ClipboardService.h"
 #include "platform/RegKey.h"
 #include "sheet/CKwEESheet.h"
 #include "sheet/editing/Recognition.h"
@@ -344,9 +345,10 @@ TEST_F(SheetWidgetTest, ADragSelectsAndTheReleaseGivesTheMouseBack) {
     const QImage shot = sheet->grab().toImage();
     const QPoint inside(int(a->rect.x + a->rect.width / 2), int(a->rect.y + 2));
     EXPECT_NE(shot.pixel(inside) & 0xFFFFFF, 0xFFFFFFu);
-    // A press elsewhere without Shift clears it.
-    send(QEvent::MouseButtonPress, start, Qt::LeftButton, Qt::LeftButton);
-    send(QEvent::MouseButtonRelease, start, Qt::LeftButton, Qt::NoButton);
+    // A press elsewhere without Shift clears it (a press inside it starts a
+    // drag of the selection).
+    send(QEvent::MouseButtonPress, end, Qt::LeftButton, Qt::LeftButton);
+    send(QEvent::MouseButtonRelease, end, Qt::LeftButton, Qt::NoButton);
     EXPECT_FALSE(sheet->selection().exists());
 }
 
@@ -425,6 +427,10 @@ void writeCaptureState(int state) {
 class CaptureTest : public SheetWidgetTest {
 protected:
     void SetUp() override {
+        // The capture program leaves its picture on the clipboard.
+        QImage taken(20, 10, QImage::Format_ARGB32);
+        taken.fill(Qt::white);
+        clipboard.setImage(taken);
         makeSheet(&eq, QSize(200, 100), &host);
         sheet->captureLockPath = folder.file(QStringLiteral("capture.lock"));
         sheet->setRecognition(&recognition);
@@ -441,6 +447,8 @@ protected:
     }
 
     test::ScratchFolder folder;
+    MemoryClipboardService clipboard;
+    ScopedClipboardService clipboardGuard{&clipboard};
     ScriptedCaptureHost host;
     CountingRecognition recognition;
     bool started = false;
