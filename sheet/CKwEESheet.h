@@ -428,6 +428,8 @@ protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    // Whether dropped data can go into the equation.
+    bool takesDrop(const QMimeData* data) const;
 
 private:
     struct PendingKey {

@@ -327,9 +327,11 @@ Qt::DropAction dropActionOf(bool fromHere, Qt::KeyboardModifiers modifiers, Qt::
 
 }  // namespace
 
+bool CKwEESheet::takesDrop(const QMimeData* data) const { return m_eq && data && IsDroppableData(*data); }
+
 void CKwEESheet::dragEnterEvent(QDragEnterEvent* event) {
     const QMimeData* data = event->mimeData();
-    if (!m_eq || !data || !IsDroppableData(*data)) {
+    if (!takesDrop(data)) {
         event->ignore();
         return;
     }
@@ -339,7 +341,7 @@ void CKwEESheet::dragEnterEvent(QDragEnterEvent* event) {
 
 void CKwEESheet::dragMoveEvent(QDragMoveEvent* event) {
     const QMimeData* data = event->mimeData();
-    if (!m_eq || !data || !IsDroppableData(*data)) {
+    if (!takesDrop(data)) {
         event->ignore();
         return;
     }
@@ -353,7 +355,7 @@ void CKwEESheet::dragMoveEvent(QDragMoveEvent* event) {
 
 void CKwEESheet::dropEvent(QDropEvent* event) {
     const QMimeData* data = event->mimeData();
-    if (!m_eq || !data || !IsDroppableData(*data)) {
+    if (!takesDrop(data)) {
         event->ignore();
         return;
     }
