@@ -173,6 +173,7 @@ CLaTeXWnd::~CLaTeXWnd() {
     // The control goes with its window.
     if (m_control) {
         m_control->removeEventFilter(this);
+        if (m_viewport) m_viewport->removeEventFilter(this);
         delete m_control.data();
     }
 }
@@ -190,7 +191,8 @@ bool CLaTeXWnd::Create(TolivaSourceEditorFactory factory, const QRect& rect, QWi
     sci->setProperty("ctrlId", id);
     sci->setGeometry(rect);
     sci->installEventFilter(this);
-    sci->viewport()->installEventFilter(this);
+    m_viewport = sci->viewport();
+    m_viewport->installEventFilter(this);
     Send(SCI_SETCODEPAGE, kCodePageUtf8);
     Send(SCI_SETFONTQUALITY, kQualityAntialiased);
     Send(SCI_USEPOPUP, 0);
@@ -541,7 +543,7 @@ void CLaTeXWnd::RunMenuCommand(unsigned item) {
 // ---- events of the control
 
 bool CLaTeXWnd::eventFilter(QObject* watched, QEvent* event) {
-    if (!m_control || (watched != m_control && watched != m_sci->viewport()))
+    if (!m_control || (watched != m_control && watched != m_viewport))
         return QObject::eventFilter(watched, event);
     switch (event->type()) {
     case QEvent::KeyPress:

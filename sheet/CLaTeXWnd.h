@@ -169,6 +169,7 @@ private:
 
     CDialogTeXEdt* m_owner;
     QPointer<QWidget> m_control;
+    QPointer<QWidget> m_viewport;
     QsciScintillaBase* m_sci = nullptr;
 
     QByteArray m_utf8;
