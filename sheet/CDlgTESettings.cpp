@@ -120,12 +120,14 @@ void CDlgTESettings::buildControls() {
     left->addWidget(withId(new QLabel(this), kListLabel));
     auto* frame = new QFrame(this);
     frame->setFrameShape(QFrame::Box);
-    frame->setStyleSheet(QStringLiteral("QFrame { border: 1px solid #B4B4B4; }"));
+    frame->setObjectName(QStringLiteral("tokenListFrame"));
+    frame->setStyleSheet(QStringLiteral("QFrame#tokenListFrame { border: 1px solid #B4B4B4; }"));
     auto* frameLayout = new QVBoxLayout(frame);
     frameLayout->setContentsMargins(1, 1, 1, 1);
     m_list = withId(new QListWidget(frame), kTokenList);
     m_list->setFrameShape(QFrame::NoFrame);
-    m_list->setStyleSheet(QString());
+    // The captions end in spaces: clipped, never shortened with an ellipsis.
+    m_list->setTextElideMode(Qt::ElideNone);
     m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     frameLayout->addWidget(m_list);
     left->addWidget(frame, 1);
