@@ -23,6 +23,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
 
     LaTeXEditorStyle style;
+    style.fontFace.clear();
     style.tokens.resize(3);
     const bool complete = ReadStyleBytes(bytes, style);
     if (style.tokens.size() > 3 && style.tokens.size() > size / kTokenStyleBytes) __builtin_trap();
@@ -35,6 +36,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate) || out.write(bytes) != bytes.size()) __builtin_trap();
     }
     LaTeXEditorStyle fromFile;
+    fromFile.fontFace.clear();
     fromFile.tokens.resize(3);
     bool fileComplete = false;
     if (!ReadStyleFile(path, fromFile, &fileComplete) || fileComplete != complete ||
