@@ -1,6 +1,10 @@
 // The LaTeX editing pane.
 #include "sheet/CDialogTeXEdt.h"
 
+#include "platform/Folders.h"
+#include "sheet/CDlgTESettings.h"
+#include "sheet/editing/LaTeXEditorStyle.h"
+
 #include "model/EqFonts.h"
 #include "model/EqModel.h"
 #include "model/EqNotes.h"
@@ -32,6 +36,14 @@ CDialogTeXEdt::CDialogTeXEdt(AppContext& app, TolivaSourceEditorFactory factory,
         connect(sci, &QsciScintillaBase::SCN_ZOOM, this, &CDialogTeXEdt::OnZoom);
     }
     setFocusProxy(m_editor.widget());
+    // The style files of the user's folder and the program's, and the
+    // settings dialog, unless the caller puts others in their place.
+    loadStyle = [this](LaTeXEditorStyle& style) { LoadEditorStyle(style, m_app.userFolder, programFolder()); };
+    m_editor.saveStyle = [this](const LaTeXEditorStyle& style) { return SaveEditorStyle(style, m_app.userFolder); };
+    runSettingsDialog = [this](LaTeXEditorStyle& style) {
+        CDlgTESettings dialog(style, m_app, this);
+        return dialog.exec() == QDialog::Accepted;
+    };
 }
 
 CDialogTeXEdt::~CDialogTeXEdt() {

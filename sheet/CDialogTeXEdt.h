@@ -83,9 +83,11 @@ public:
     std::function<bool()> isPromptShowing;
     // Switches the view between visual and LaTeX mode.
     std::function<void()> toggleLaTeXMode;
-    // The settings dialog on the style; true on OK.
+    // The settings dialog on the style; true on OK (CDlgTESettings unless
+    // replaced).
     std::function<bool(LaTeXEditorStyle&)> runSettingsDialog;
-    // Reads the user's style file (or the shipped defaults) into the style.
+    // Reads the user's style file (or the shipped defaults) into the style
+    // (LoadEditorStyle unless replaced).
     std::function<void(LaTeXEditorStyle&)> loadStyle;
 
 protected:
