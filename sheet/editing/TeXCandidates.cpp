@@ -1,10 +1,14 @@
 #include "sheet/editing/TeXCandidates.h"
 
+#include "model/EqElement.h"
 #include "model/EqModel.h"
+#include "model/EqTypes.h"
 #include "platform/Archive.h"
 #include "platform/MessageSink.h"
 #include "platform/SafeFile.h"
 #include "sheet/editing/TypedTeX.h"
+#include "tex/LaTeX.h"
+#include "tex/TeXContext.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -29,6 +33,19 @@ QString CandidatePreviewLaTeX(int kind, const QString& text) {
     latex += text;
     if (kind == kCandidateArgument) latex += QStringLiteral("{A}\\cdots");
     return latex;
+}
+
+std::shared_ptr<EqModel> ReadCandidatePreview(int kind, const QString& text, const EqLayoutSettings& style,
+                                              const TeXReadContext& context,
+                                              const std::function<void(EqModel*)>& expand) {
+    auto eq = std::make_shared<EqModel>(style);
+    if (!ReadLaTeXDocument(CandidatePreviewLaTeX(kind, text), eq.get(), context)) return nullptr;
+    if (expand) expand(eq.get());
+    if (!eq->lines.empty()) {
+        for (EqElement* e = eq->lines.front(); e; e = e->next)
+            if (IsMatrixType(e->type)) e->ch = uint16_t((e->ch & ~0x0F00) | 0x0100);
+    }
+    return eq;
 }
 
 // ---- the file

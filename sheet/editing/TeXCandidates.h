@@ -22,12 +22,15 @@
 #include <QStringList>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
 namespace toliva {
 
 class EqModel;
+struct EqLayoutSettings;
+struct TeXReadContext;
 
 // ---- kinds
 
@@ -58,6 +61,13 @@ int CandidateCaretBack(int kind);
 // The LaTeX text a candidate's preview is read from: a backslash and the
 // text; for kind 1 "{A}\cdots" follows; a matrix template gives its body.
 QString CandidatePreviewLaTeX(int kind, const QString& text);
+
+// The candidate as an equation in style (read with context, item references
+// expanded by expand when given): every matrix of its first line gets style
+// bits 0x100 in its ch. Null when the text does not convert.
+std::shared_ptr<EqModel> ReadCandidatePreview(int kind, const QString& text, const EqLayoutSettings& style,
+                                              const TeXReadContext& context,
+                                              const std::function<void(EqModel*)>& expand = nullptr);
 
 // ---- records and the file
 
