@@ -60,7 +60,6 @@ struct PromptBarLook {
 };
 
 class CDlgTeXPromptBar : public QWidget {
-    Q_OBJECT
 public:
     static constexpr char kRegistryKey[] = "Software\\Toliva\\Dlgs\\TeXBar";
     // Cells per page the registry may give; the menu offers 4 to 9.

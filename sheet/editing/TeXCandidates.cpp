@@ -41,10 +41,14 @@ std::shared_ptr<EqModel> ReadCandidatePreview(int kind, const QString& text, con
     auto eq = std::make_shared<EqModel>(style);
     if (!ReadLaTeXDocument(CandidatePreviewLaTeX(kind, text), eq.get(), context)) return nullptr;
     if (expand) expand(eq.get());
-    if (!eq->lines.empty()) {
-        for (EqElement* e = eq->lines.front(); e; e = e->next)
+    // The matrices of the first line, also those inside its brackets.
+    std::function<void(EqElement*)> mark = [&](EqElement* head) {
+        for (EqElement* e = head; e; e = e->next) {
             if (IsMatrixType(e->type)) e->ch = uint16_t((e->ch & ~0x0F00) | 0x0100);
-    }
+            for (EqElement* child : e->children) mark(child);
+        }
+    };
+    if (!eq->lines.empty()) mark(eq->lines.front());
     return eq;
 }
 
@@ -56,9 +60,10 @@ CandidateFileContents ReadCandidateFile(const QByteArray& bytes) {
     try {
         const int32_t n = ar.readI32();
         if (n < 0) throw ArchiveException(ArchiveException::BadFormat, "negative candidate count");
-        // The shortest entry: two integers and an empty 8-bit string.
-        ar.requireItems(n, 9);
-        out.entries.reserve(size_t(n));
+        // Room for no more entries than the bytes can hold (the shortest is
+        // two integers and an empty 8-bit string); a count that claims more
+        // keeps the entries that are there.
+        out.entries.reserve(size_t(std::min<qint64>(n, ar.bytesLeft() / 9)));
         for (int32_t i = 0; i < n; ++i) {
             TeXCandidate c;
             c.kind = std::max<int32_t>(0, ar.readI32());

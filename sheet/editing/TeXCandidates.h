@@ -63,8 +63,8 @@ int CandidateCaretBack(int kind);
 QString CandidatePreviewLaTeX(int kind, const QString& text);
 
 // The candidate as an equation in style (read with context, item references
-// expanded by expand when given): every matrix of its first line gets style
-// bits 0x100 in its ch. Null when the text does not convert.
+// expanded by expand when given): every matrix of its first line (inside
+// its structures too) gets style bits 0x100 in its ch. Null when the text does not convert.
 std::shared_ptr<EqModel> ReadCandidatePreview(int kind, const QString& text, const EqLayoutSettings& style,
                                               const TeXReadContext& context,
                                               const std::function<void(EqModel*)>& expand = nullptr);
@@ -91,7 +91,8 @@ struct CandidateFileContents {
     bool damaged = false;
 };
 
-// Never allocates for a count the bytes cannot hold. Negative kinds and use
+// Never allocates for a count the bytes cannot hold; a count above the
+// entries there keeps those read. Negative kinds and use
 // counts read as 0.
 CandidateFileContents ReadCandidateFile(const QByteArray& bytes);
 QByteArray WriteCandidateFile(const std::vector<TeXCandidate>& entries, int count);
