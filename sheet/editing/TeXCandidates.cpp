@@ -24,13 +24,21 @@ int CandidateCaretBack(int kind) {
 }
 
 QString CandidatePreviewLaTeX(int kind, const QString& text) {
+    // Empty places show as a square: an empty cell or argument draws nothing.
+    const QString place = QStringLiteral("\\square ");
     QString latex = QStringLiteral("\\");
     if (IsMatrixTemplateCode(kind)) {
         QString body;
         MatrixTemplateLaTeX(kind, &body);
+        body.replace(QLatin1Char('\t'), place);
         return latex + body;
     }
-    latex += text;
+    QString shown = text;
+    if (const int back = CandidateCaretBack(kind); back > 0 && back <= shown.size()) {
+        shown.insert(shown.size() - back, place);
+        shown.replace(QStringLiteral("{}"), QStringLiteral("{\\square}"));
+    }
+    latex += shown;
     if (kind == kCandidateArgument) latex += QStringLiteral("{A}\\cdots");
     return latex;
 }

@@ -60,6 +60,8 @@ int CandidateCaretBack(int kind);
 
 // The LaTeX text a candidate's preview is read from: a backslash and the
 // text; for kind 1 "{A}\cdots" follows; a matrix template gives its body.
+// Empty places (the caret's place, empty braces, matrix cells) hold
+// "\square" so that the preview shows them.
 QString CandidatePreviewLaTeX(int kind, const QString& text);
 
 // The candidate as an equation in style (read with context, item references

@@ -213,11 +213,15 @@ TEST(PromptKindTest, MatrixTemplatesAreOneTestEverywhere) {
 TEST(PromptKindTest, PreviewTextsOfPlainArgumentAndTemplateCandidates) {
     EXPECT_EQ(CandidatePreviewLaTeX(0, QStringLiteral("alpha")), "\\alpha");
     EXPECT_EQ(CandidatePreviewLaTeX(1, QStringLiteral("sqrt")), "\\sqrt{A}\\cdots");
-    EXPECT_EQ(CandidatePreviewLaTeX(1003, QStringLiteral("frac{}{}")), "\\frac{}{}");
+    // Empty places show as squares: the caret's place first.
+    EXPECT_EQ(CandidatePreviewLaTeX(1003, QStringLiteral("frac{}{}")), "\\frac{\\square }{\\square}");
+    EXPECT_EQ(CandidatePreviewLaTeX(1007, QStringLiteral("left(\\right)")), "\\left(\\square \\right)");
     // Style 1, two rows of three columns; the caret goes after the first tab.
     const QString body = QStringLiteral("\t&\t&\t\\\\\n\t&\t&\t\\\\\n");
     const QString expected = QStringLiteral("begin{pmatrix}\n") + body + QStringLiteral("\\end{pmatrix}\n");
-    EXPECT_EQ(CandidatePreviewLaTeX(0x1123, QStringLiteral("pmatrix2x3")), "\\" + expected);
+    QString shownCells = expected;
+    shownCells.replace(QLatin1Char('\t'), QStringLiteral("\\square "));
+    EXPECT_EQ(CandidatePreviewLaTeX(0x1123, QStringLiteral("pmatrix2x3")), "\\" + shownCells);
     QString text;
     const int back = MatrixTemplateLaTeX(0x1123, &text);
     EXPECT_EQ(text, expected);
