@@ -467,7 +467,9 @@ void CDlgTeXPromptBar::RunMenuCommand(unsigned id) {
 // ---- the view's side
 
 TeXPromptDriver::TeXPromptDriver(AppContext& app, CDlgTeXPromptBar* bar, CKwEESheet* sheet)
-    : m_app(app), m_bar(bar), m_sheet(sheet) {}
+    : m_app(app), m_bar(bar), m_sheet(sheet) {
+    if (m_bar) m_bar->setOwner(this);
+}
 
 void TeXPromptDriver::ShowPromptBar(const QString& text, int mode) {
     if (!m_bar) return;

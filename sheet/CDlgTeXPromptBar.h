@@ -79,6 +79,9 @@ public:
     // Writes the use counts (the per-user copy of the candidate file).
     ~CDlgTeXPromptBar() override;
 
+    // The owner may be set after construction (the driver is made with the bar).
+    void setOwner(TeXPromptOwner* owner) { m_owner = owner; }
+
     // ---- look
     // 0 restores the default look (cells per page and preview size stay),
     // 1 reads the registry, 2 writes it.
@@ -177,6 +180,7 @@ private:
 // source window (mode 2).
 class TeXPromptDriver : public TeXPromptOwner {
 public:
+    // Becomes the bar's owner.
     TeXPromptDriver(AppContext& app, CDlgTeXPromptBar* bar, CKwEESheet* sheet);
 
     // SheetHost::ShowPromptBar: mode 0 or an empty text hides the bar;

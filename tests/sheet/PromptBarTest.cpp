@@ -686,6 +686,10 @@ TEST_F(PromptDriverTest, ADigitPicksIntoTheSheetOrTheSourceWindow) {
     driver->sourceCaretPoint = [](bool) { return QPoint(10, 10); };
     driver->ShowPromptBar(QStringLiteral("\\be"), 2);
     EXPECT_EQ(bar->pos(), QPoint(10, 10));
+    // A click on a cell picks through the driver as well.
+    EXPECT_TRUE(driver->PickPromptCandidate(2));
+    ASSERT_EQ(inserted.size(), 1u);
+    inserted.clear();
     EXPECT_TRUE(driver->PromptBarKeyDown('1', false, false, false));
     ASSERT_EQ(inserted.size(), 1u);
     EXPECT_EQ(inserted[0].second, "beta");
