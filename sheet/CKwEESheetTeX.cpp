@@ -105,7 +105,7 @@ void CKwEESheet::AcceptTeXCandidate(const QString& text, int kind) {
     DeleteSelection(m_eq, m_sel);
 
     QString typed = text;
-    if (IsMatrixTemplateKind(kind)) MatrixTemplateLaTeX(kind, &typed);
+    if (IsMatrixTemplateCode(kind)) MatrixTemplateLaTeX(kind, &typed);
     // The bar's candidates are held without their backslash.
     if (!typed.startsWith(QLatin1Char('\\'))) typed.prepend(QLatin1Char('\\'));
     auto typeText = [this](const QString& s) {

@@ -14,8 +14,10 @@
 // ("{}" follows), 2 to 5 a spacing command with a unit (sheet/editing/
 // TypedTeX.h, TeXCandidateSuffix), 1001 to 4096 a text with the caret set
 // back kind - 1000 characters, and the matrix templates
-// (IsMatrixTemplateKind below).
+// (IsMatrixTemplateCode, sheet/editing/TypedTeX.h).
 #pragma once
+
+#include "sheet/editing/TypedTeX.h"
 
 #include <QByteArray>
 #include <QString>
@@ -38,21 +40,6 @@ constexpr int kCandidatePlain = 0;
 constexpr int kCandidateArgument = 1;
 constexpr int kCandidateCaretBackFirst = 1001;
 constexpr int kCandidateCaretBackLast = 4096;
-
-// A matrix template: bit 0x1000 with the columns in bits 0-3, the rows in
-// bits 4-7 (both at least 1) and the style in bits 8-11; nothing above bit
-// 12. Style 1 round, 2 square, 3 curly, 4 bars, 5 double bars, 6 an open
-// curly brace on the left, 7 one on the right, 8 cases, else no brackets.
-// The one test of a template code for the prompt bar, its previews and
-// whatever inserts a template.
-constexpr int kMatrixTemplateBit = 0x1000;
-constexpr bool IsMatrixTemplateCode(int kind) {
-    return (kind & ~0x1FFF) == 0 && (kind & kMatrixTemplateBit) != 0 && (kind & 0x0F) >= 1 &&
-           ((kind >> 4) & 0x0F) >= 1;
-}
-constexpr int MatrixTemplateCode(int style, int rows, int columns) {
-    return kMatrixTemplateBit | ((style & 0x0F) << 8) | ((rows & 0x0F) << 4) | (columns & 0x0F);
-}
 
 // How many characters back from the end of the inserted text the caret
 // goes for a caret kind (1001 to 4096); 0 for every other kind.

@@ -69,12 +69,21 @@ TypedTeXOutcome ConvertTypedTeXAt(EqModel* eq, const TeXReadContext& context,
 // goes back into it. False for other kinds.
 bool TeXCandidateSuffix(int kind, QString* suffix, int* caretBack);
 
-// Candidate kinds of matrix templates: bits 0-3 columns, 4-7 rows, 8-11 style.
-constexpr int kMatrixTemplateKindFirst = 4114;
-constexpr int kMatrixTemplateKindLast = 6194;
-inline bool IsMatrixTemplateKind(int kind) {
-    return kind >= kMatrixTemplateKindFirst && kind <= kMatrixTemplateKindLast;
+// A matrix template: bit 0x1000 with the columns in bits 0-3, the rows in
+// bits 4-7 (both at least 1) and the style in bits 8-11; nothing above bit
+// 12. Style 1 round, 2 square, 3 curly, 4 bars, 5 double bars, 6 an open
+// curly brace on the left, 7 one on the right, 8 cases, else no brackets.
+// The one test of a template code for the prompt bar, its previews and
+// whatever inserts a template.
+constexpr int kMatrixTemplateBit = 0x1000;
+constexpr bool IsMatrixTemplateCode(int kind) {
+    return (kind & ~0x1FFF) == 0 && (kind & kMatrixTemplateBit) != 0 && (kind & 0x0F) >= 1 &&
+           ((kind >> 4) & 0x0F) >= 1;
 }
+constexpr int MatrixTemplateCode(int style, int rows, int columns) {
+    return kMatrixTemplateBit | ((style & 0x0F) << 8) | ((rows & 0x0F) << 4) | (columns & 0x0F);
+}
+
 // The LaTeX of a matrix template, without the backslash of its first command
 // (it follows the backslash already typed): the opening of the style, one
 // line per row (a tab, then "&" and a tab per further column, then "\\"),

@@ -463,10 +463,14 @@ TEST(TypedTeXRunTest, MatrixTemplatesPutTheCaretInTheFirstCell) {
         EXPECT_EQ(text.toStdString(), c.text);
         EXPECT_EQ(text.size() - back, text.indexOf(QLatin1Char('\t')) + 1);
     }
-    EXPECT_TRUE(IsMatrixTemplateKind(4114));
-    EXPECT_TRUE(IsMatrixTemplateKind(6194));
-    EXPECT_FALSE(IsMatrixTemplateKind(4113));
-    EXPECT_FALSE(IsMatrixTemplateKind(6195));
+    // One test of a template code: the bit, at least one row and column,
+    // nothing above.
+    EXPECT_TRUE(IsMatrixTemplateCode(0x1011));
+    EXPECT_TRUE(IsMatrixTemplateCode(0x1833));
+    EXPECT_FALSE(IsMatrixTemplateCode(0x1010));
+    EXPECT_FALSE(IsMatrixTemplateCode(0x1001));
+    EXPECT_FALSE(IsMatrixTemplateCode(0x0111));
+    EXPECT_FALSE(IsMatrixTemplateCode(0x3011));
 }
 
 }  // namespace
