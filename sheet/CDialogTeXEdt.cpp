@@ -3,6 +3,7 @@
 
 #include "platform/Folders.h"
 #include "sheet/CDlgTESettings.h"
+#include "sheet/CDlgTeXPromptBar.h"
 #include "sheet/editing/LaTeXEditorStyle.h"
 
 #include "model/EqFonts.h"
@@ -49,6 +50,21 @@ CDialogTeXEdt::CDialogTeXEdt(AppContext& app, TolivaSourceEditorFactory factory,
 CDialogTeXEdt::~CDialogTeXEdt() {
     // The notifications stop before the editor goes.
     if (QWidget* w = m_editor.widget()) w->disconnect(this);
+}
+
+void CDialogTeXEdt::ConnectPromptBar(TeXPromptDriver& driver) {
+    promptStep = [&driver](const QString& typed, QPoint) { driver.ShowPromptBar(typed, typed.isEmpty() ? 0 : 2); };
+    promptHide = [&driver] { driver.ShowPromptBar(QString(), 0); };
+    promptKey = [&driver](int vk, bool ctrl, bool shift, bool alt) { return driver.PromptBarKeyDown(vk, ctrl, shift, alt); };
+    isPromptShowing = [&driver] { return driver.mode() == 2; };
+    driver.sourceCaretPoint = [this](bool refresh) {
+        if (refresh) m_editor.UpdateCaretPoint();
+        return m_editor.caretPoint();
+    };
+    driver.insertIntoSource = [this](int kind, const QString& text) { m_editor.InsertCandidate(kind, text); };
+    driver.focusSource = [this] {
+        if (QWidget* w = m_editor.widget()) w->setFocus();
+    };
 }
 
 void CDialogTeXEdt::InitEditorStyle() {

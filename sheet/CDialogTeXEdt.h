@@ -20,6 +20,8 @@
 
 namespace toliva {
 
+class TeXPromptDriver;
+
 struct AppContext;
 class CKwEESheet;
 
@@ -69,6 +71,10 @@ public:
     void OnZoom();
     // The prompt step with the added character (0: none).
     void PromptStep(int ch);
+
+    // Sets the prompt hooks to the driver of the TeX prompt bar, and the
+    // driver's source-window side to this pane's editor.
+    void ConnectPromptBar(TeXPromptDriver& driver);
 
     // ---- hooks the shell sets
 

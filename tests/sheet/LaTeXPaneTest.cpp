@@ -4,12 +4,14 @@
 // dialog and the layout.
 #include "SheetTestSupport.h"
 #include "common/ModelFixtures.h"
+#include "common/TestSupport.h"
 #include "model/EqBuilder.h"
 #include "model/EqModel.h"
 #include "model/EqStream.h"
 #include "platform/LangTable.h"
 #include "platform/MessageSink.h"
 #include "sheet/CDialogTeXEdt.h"
+#include "sheet/CDlgTeXPromptBar.h"
 #include "sheet/CKwEESheet.h"
 #include "sheet/SheetBackend.h"
 #include "sheet/SheetScript.h"
@@ -352,6 +354,32 @@ TEST_F(LaTeXPaneTest, TheEditorFillsThePaneBelowItsTopLine) {
     EXPECT_EQ(control()->property("ctrlId").toInt(), 100000);
     const QImage shot = pane.grab().toImage();
     EXPECT_EQ(shot.pixel(150, 0) & 0xFFFFFF, 0xC8C8DCu) << "the top line";
+}
+
+// The pane with the real prompt bar and its shipped candidates: typing "\fr"
+// offers \frac, and picking it leaves the caret inside the first argument.
+TEST_F(LaTeXPaneTest, TypingACommandOffersItAndAPickPutsTheCaretInTheFirstArgument) {
+    test::ScratchFolder folder;
+    app.userFolder = folder.path() + QLatin1Char('/');
+    CDlgTeXPromptBar realBar(app, test::programContext(), nullptr);
+    TeXPromptDriver driver(app, &realBar, sheet.get());
+    pane.ConnectPromptBar(driver);
+
+    setText(QString());
+    type(QStringLiteral("x+\\fr"));
+    ASSERT_EQ(driver.mode(), 2);
+    ASSERT_TRUE(realBar.isVisible());
+    int cell = -1;
+    for (int i = 0; i < 10 && cell < 0; ++i) {
+        const int index = realBar.list().candidateInCell(i);
+        if (index >= 0 && realBar.list().candidates()[size_t(index)].text == QLatin1String("frac{}{}")) cell = i;
+    }
+    ASSERT_GE(cell, 0) << "\\frac is offered";
+    ASSERT_TRUE(driver.PickPromptCandidate(cell + 1));
+    EXPECT_EQ(editor().editorText(), QStringLiteral("x+\\frac{}{}"));
+    const long caret = long(editor().Send(Sci::SCI_GETCURRENTPOS));
+    EXPECT_EQ(caret, long(QStringLiteral("x+\\frac{").size())) << "inside the first braces";
+    EXPECT_FALSE(realBar.isVisible());
 }
 
 }  // namespace
