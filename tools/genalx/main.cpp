@@ -15,13 +15,13 @@
 // nothing written) when a line is malformed, a line other than token is
 // missing or given twice, or the token styles are not numbered 0, 1, 2, ...
 #include "sheet/editing/LaTeXEditorStyle.h"
+#include "tools/common/SourceLines.h"
 
 #include <QByteArray>
 #include <QMap>
 #include <QString>
 #include <QStringList>
 
-#include <fstream>
 #include <iostream>
 #include <string>
 
@@ -66,32 +66,18 @@ int main(int argc, char** argv) {
         std::cerr << "usage: genalx SOURCE.tsv OUTPUT.alx\n";
         return 2;
     }
-    const std::string sourcePath = argv[1];
-    std::ifstream in(sourcePath, std::ios::binary);
-    if (!in) {
-        std::cerr << sourcePath << ": cannot open\n";
+    tools::SourceLines source(argv[1]);
+    if (!source.isOpen()) {
+        std::cerr << source.path() << ": cannot open\n";
         return 1;
     }
 
     LaTeXEditorStyle style;
     QMap<QString, int> seen;
-    int errors = 0, lineNo = 0;
-    auto fail = [&](const std::string& what) {
-        std::cerr << sourcePath << ":" << lineNo << ": " << what << "\n";
-        ++errors;
-    };
+    auto fail = [&](const std::string& what) { source.fail(what); };
 
-    std::string raw;
-    while (std::getline(in, raw)) {
-        ++lineNo;
-        if (!raw.empty() && raw.back() == '\r') raw.pop_back();
-        if (raw.empty() || raw[0] == '#') continue;
-        const QString line = QString::fromUtf8(raw);
-        if (line.toUtf8() != QByteArray::fromStdString(raw)) {
-            fail("not valid UTF-8");
-            continue;
-        }
-        const QStringList f = line.split(u'\t');
+    QStringList f;
+    while (source.next(&f)) {
         const QString& kind = f[0];
         if (kind != QLatin1String("token") && ++seen[kind] > 1) fail("the line is given twice");
         if (kind == QLatin1String("background") || kind == QLatin1String("caretline")) {
@@ -131,15 +117,9 @@ int main(int argc, char** argv) {
         }
     }
     for (const char* kind : {"background", "caretline", "font", "size", "options"})
-        if (!seen.contains(QLatin1String(kind))) {
-            std::cerr << sourcePath << ": the " << kind << " line is missing\n";
-            ++errors;
-        }
-    if (style.tokens.empty()) {
-        std::cerr << sourcePath << ": no token styles\n";
-        ++errors;
-    }
-    if (errors) return 1;
+        if (!seen.contains(QLatin1String(kind))) source.failFile(std::string("the ") + kind + " line is missing");
+    if (style.tokens.empty()) source.failFile("no token styles");
+    if (source.errors()) return 1;
 
     if (!WriteStyleFile(QString::fromLocal8Bit(argv[2]), style)) {
         std::cerr << argv[2] << ": cannot write\n";

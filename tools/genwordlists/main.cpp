@@ -12,6 +12,7 @@
 // a line is malformed, a text is empty, a word or name repeats, or the options
 // line is missing or given twice.
 #include "sheet/editing/WordLists.h"
+#include "tools/common/SourceLines.h"
 
 #include <QByteArray>
 #include <QSet>
@@ -21,7 +22,6 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
-#include <fstream>
 #include <iostream>
 #include <string>
 
@@ -53,32 +53,19 @@ int main(int argc, char** argv) {
         std::cerr << "usage: genwordlists SOURCE.tsv OUTPUT.dat\n";
         return 2;
     }
-    const std::string sourcePath = argv[1];
-    std::ifstream in(sourcePath, std::ios::binary);
-    if (!in) {
-        std::cerr << sourcePath << ": cannot open\n";
+    tools::SourceLines source(argv[1]);
+    if (!source.isOpen()) {
+        std::cerr << source.path() << ": cannot open\n";
         return 1;
     }
 
     WordLists lists;
-    int optionLines = 0, errors = 0, lineNo = 0;
+    int optionLines = 0;
     QSet<QString> words, names;
-    auto fail = [&](const std::string& what) {
-        std::cerr << sourcePath << ":" << lineNo << ": " << what << "\n";
-        ++errors;
-    };
+    auto fail = [&](const std::string& what) { source.fail(what); };
 
-    std::string raw;
-    while (std::getline(in, raw)) {
-        ++lineNo;
-        if (!raw.empty() && raw.back() == '\r') raw.pop_back();
-        if (raw.empty() || raw[0] == '#') continue;
-        const QString line = QString::fromUtf8(raw);
-        if (line.toUtf8() != QByteArray::fromStdString(raw)) {
-            fail("not valid UTF-8");
-            continue;
-        }
-        const QStringList f = line.split(u'\t');
+    QStringList f;
+    while (source.next(&f)) {
         const QString& kind = f[0];
         if (kind == QLatin1String("options")) {
             if (f.size() != 4 || !parseFlag(f[1], &lists.autoFormat[0]) || !parseFlag(f[2], &lists.autoFormat[1]) ||
@@ -115,10 +102,9 @@ int main(int argc, char** argv) {
         }
     }
     if (optionLines == 0) {
-        std::cerr << sourcePath << ": the options line is missing\n";
-        ++errors;
+        source.failFile("the options line is missing");
     }
-    if (errors) return 1;
+    if (source.errors()) return 1;
 
     if (!WriteWordListsFile(lists, QString::fromLocal8Bit(argv[2]))) {
         std::cerr << argv[2] << ": cannot write\n";
