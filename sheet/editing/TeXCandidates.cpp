@@ -170,6 +170,10 @@ void TeXCandidateList::LoadCandidates() {
     } else {
         AppendLabels();
     }
+    finishLoad();
+}
+
+void TeXCandidateList::finishLoad() {
     m_loaded = true;
     AgeUseCounts();
     m_lower.clear();
@@ -188,11 +192,7 @@ void TeXCandidateList::SetCandidatesForTest(std::vector<TeXCandidate> fileEntrie
     m_fileCount = int(m_items.size());
     m_readError = false;
     AppendLabels();
-    m_loaded = true;
-    AgeUseCounts();
-    m_lower.clear();
-    m_ranking.clear();
-    m_pageStart = 0;
+    finishLoad();
 }
 
 bool TeXCandidateList::SaveCandidates() {

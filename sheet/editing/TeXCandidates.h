@@ -168,6 +168,8 @@ public:
     void SetCandidatesForTest(std::vector<TeXCandidate> fileEntries);
 
 private:
+    // After the entries are in place: loaded, counts aged, ranking and page start reset.
+    void finishLoad();
     void AgeUseCounts();
     void AppendLabels();
 
