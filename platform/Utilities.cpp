@@ -4,6 +4,9 @@
 #include "platform/SafeFile.h"
 #include "platform/TextCodec.h"
 
+#include <QRandomGenerator>
+
+#include <chrono>
 
 namespace toliva {
 
@@ -58,6 +61,15 @@ bool ReadTextFile(const QString& path, QString* out) {
     const bool nonEmpty = !text.isEmpty();
     if (out) *out = std::move(text);
     return nonEmpty;
+}
+
+QString RandomFileNameStem(quint64 counter, quint32 random) {
+    return QString::asprintf("%04d_%04d", int(counter % 1000), int(random % 1000));
+}
+
+QString MakeRandomFileName() {
+    const auto counter = quint64(std::chrono::steady_clock::now().time_since_epoch().count());
+    return RandomFileNameStem(counter, QRandomGenerator::global()->generate());
 }
 
 }  // namespace toliva

@@ -39,4 +39,10 @@ QString DecodeTextFile(const QByteArray& bytes);
 // an empty text.
 bool ReadTextFile(const QString& path, QString* out);
 
+// The stem of a temporary file's name, "%04d_%04d": a high-resolution
+// counter and a random number, each modulo 1000 ("TEM" + stem + ".xff").
+QString MakeRandomFileName();
+// The stem of the counter and the random number given.
+QString RandomFileNameStem(quint64 counter, quint32 random);
+
 }  // namespace toliva

@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 namespace toliva {
 namespace {
@@ -58,6 +59,14 @@ TEST(UtilitiesTest, MakeAppDataFolderReportsAFolderItCannotMake) {
     ASSERT_TRUE(writeFile(userDataBase() + "/Blocked", "x"));
     QString first, second;
     EXPECT_FALSE(MakeAppDataFolder("Blocked", "Temp", true, &first, &second));
+}
+
+TEST(UtilitiesTest, RandomFileNamesAreTwoGroupsOfFourDigits) {
+    EXPECT_EQ(RandomFileNameStem(0, 0), QStringLiteral("0000_0000"));
+    EXPECT_EQ(RandomFileNameStem(123456789, 42), QStringLiteral("0789_0042"));
+    EXPECT_EQ(RandomFileNameStem(999, 4294967295u), QStringLiteral("0999_0295"));
+    const QRegularExpression stem(QStringLiteral("^\\d{4}_\\d{4}$"));
+    EXPECT_TRUE(stem.match(MakeRandomFileName()).hasMatch());
 }
 
 TEST(UtilitiesTest, SplitAtBar) {
