@@ -430,6 +430,9 @@ protected:
     void dropEvent(QDropEvent* event) override;
     // Whether dropped data can go into the equation.
     bool takesDrop(const QMimeData* data) const;
+    // A drag over the sheet: accepted with the action a drop would take when
+    // its data can go into the equation, else ignored. True when accepted.
+    bool acceptDrag(QDropEvent* event);
 
 private:
     struct PendingKey {

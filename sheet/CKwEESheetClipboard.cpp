@@ -329,28 +329,24 @@ Qt::DropAction dropActionOf(bool fromHere, Qt::KeyboardModifiers modifiers, Qt::
 
 bool CKwEESheet::takesDrop(const QMimeData* data) const { return m_eq && data && IsDroppableData(*data); }
 
-void CKwEESheet::dragEnterEvent(QDragEnterEvent* event) {
-    const QMimeData* data = event->mimeData();
-    if (!takesDrop(data)) {
+bool CKwEESheet::acceptDrag(QDropEvent* event) {
+    if (!takesDrop(event->mimeData())) {
         event->ignore();
-        return;
+        return false;
     }
     event->setDropAction(dropActionOf(m_dragFromHere, event->modifiers(), event->possibleActions()));
     event->accept();
+    return true;
 }
 
+void CKwEESheet::dragEnterEvent(QDragEnterEvent* event) { acceptDrag(event); }
+
 void CKwEESheet::dragMoveEvent(QDragMoveEvent* event) {
-    const QMimeData* data = event->mimeData();
-    if (!takesDrop(data)) {
-        event->ignore();
-        return;
-    }
+    if (!acceptDrag(event)) return;
     // The caret shows where the drop goes.
     StopCaret();
     MoveCaretToPoint(event->position().toPoint());
     StartCaret();
-    event->setDropAction(dropActionOf(m_dragFromHere, event->modifiers(), event->possibleActions()));
-    event->accept();
 }
 
 void CKwEESheet::dropEvent(QDropEvent* event) {
