@@ -481,6 +481,9 @@ private:
     // copied. The last element inserted, null when none.
     EqElement* placeEquation(EqModel* source, bool move);
     void insertEquation(EqModel* eq, bool move);
+    // One undo step around a change that brings elements in (recording off
+    // while it runs), then refresh; no step when nothing changed.
+    void pastedStep(const std::function<void()>& change);
     bool startSelectionDrag();
     void recognizeImage(const QImage& image);
 

@@ -172,21 +172,31 @@ EqElement* CKwEESheet::placeEquation(EqModel* source, bool move) {
     return last;
 }
 
-void CKwEESheet::InsertEquation(EqModel* eq) { insertEquation(eq, false); }
-
-void CKwEESheet::insertEquation(EqModel* eq, bool move) {
-    if (!m_eq || !eq || IsEquationEmpty(eq)) return;
+// One undo step around a change that brings elements in: the snapshot, the
+// change with recording off, then the hit boxes, the picture and the caret
+// brought up to date; a change that changed nothing leaves no step.
+void CKwEESheet::pastedStep(const std::function<void()>& change) {
     PushUndo(false);
-    // A paste replaces the selection.
-    if (m_sel.exists()) DeleteSelection(m_eq, m_sel);
     const bool recording = m_undo.recording;
     m_undo.recording = false;
-    placeEquation(eq, move);
+    change();
     m_undo.recording = recording;
+    m_sel.rebuildHitBoxes = true;
     m_pressCaret = nullptr;
     Refresh(0);
     EnsureCaretVisible();
     DropUnchangedUndo();
+}
+
+void CKwEESheet::InsertEquation(EqModel* eq) { insertEquation(eq, false); }
+
+void CKwEESheet::insertEquation(EqModel* eq, bool move) {
+    if (!m_eq || !eq || IsEquationEmpty(eq)) return;
+    pastedStep([&] {
+        // A paste replaces the selection.
+        if (m_sel.exists()) DeleteSelection(m_eq, m_sel);
+        placeEquation(eq, move);
+    });
 }
 
 bool CKwEESheet::InsertLaTeXText(const QString& text) {
@@ -220,18 +230,11 @@ void CKwEESheet::PasteText() {
     if (!m_eq) return;
     const QString text = clipboardService().text();
     if (text.isEmpty()) return;
-    PushUndo(false);
-    if (m_sel.exists()) DeleteSelection(m_eq, m_sel);
-    const bool recording = m_undo.recording;
-    m_undo.recording = false;
-    if (!GetEquationCaret(m_eq)) SetEquationCaret(m_eq, nullptr);
-    PastePlainText(m_eq, m_sel, text);
-    m_undo.recording = recording;
-    m_sel.rebuildHitBoxes = true;
-    m_pressCaret = nullptr;
-    Refresh(0);
-    EnsureCaretVisible();
-    DropUnchangedUndo();
+    pastedStep([&] {
+        if (m_sel.exists()) DeleteSelection(m_eq, m_sel);
+        if (!GetEquationCaret(m_eq)) SetEquationCaret(m_eq, nullptr);
+        PastePlainText(m_eq, m_sel, text);
+    });
 }
 
 void CKwEESheet::InsertPlainText(QStringView text) {
@@ -253,16 +256,7 @@ void CKwEESheet::ReplaceMarked() {
 void CKwEESheet::ReplaceAllMarked(EqModel* replacement) {
     if (!m_eq || !replacement) return;
     ClearSelection(false);
-    PushUndo(false);
-    const bool recording = m_undo.recording;
-    m_undo.recording = false;
-    ReplaceMarkedRuns(m_eq, m_sel, m_sel.foundPatternLength, *replacement);
-    m_undo.recording = recording;
-    m_sel.rebuildHitBoxes = true;
-    m_pressCaret = nullptr;
-    Refresh(0);
-    EnsureCaretVisible();
-    DropUnchangedUndo();
+    pastedStep([&] { ReplaceMarkedRuns(m_eq, m_sel, m_sel.foundPatternLength, *replacement); });
 }
 
 // ---- drag and drop
