@@ -1,0 +1,55 @@
+// The equation document file ".afx".
+//
+// The document's archive: the equation stream, a metafile flag byte (0: none;
+// otherwise an int32 size and that many bytes of Windows-metafile bits), then
+// the item's extents as two floats. On disk the archive is the stream
+// "Contents" of a compound file (written through libgsf); a file that is the
+// bare archive reads too.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <memory>
+
+namespace toliva {
+
+class Archive;
+class EqModel;
+
+// The compound file's stream that holds the document's archive.
+inline constexpr const char* kAfxContentsStream = "Contents";
+
+// What a document file holds.
+struct AfxContent {
+    std::unique_ptr<EqModel> equation;  // never null after a successful read
+    QByteArray metafileCache;           // Windows-metafile bits; empty: none
+    float extentX = 300.0f;             // HIMETRIC
+    float extentY = 200.0f;
+};
+
+// Reads the document's archive: a fresh equation (its warnNewerVersion set
+// around the read), the metafile flag, size and bytes, the extents. A short
+// or malformed archive (a negative metafile size, or one beyond the archive)
+// throws ArchiveException; nothing is allocated for a size the archive
+// cannot hold.
+void ReadAfxArchive(Archive& ar, AfxContent& out);
+// Writes the document's archive of eq: the stream, the flag 0, the extents.
+void WriteAfxArchive(Archive& ar, EqModel* eq, float extentX, float extentY);
+
+// The archive bytes wrapped in a compound file (stream "Contents").
+QByteArray WrapInCompoundFile(const QByteArray& archive);
+// The archive bytes of a document file: the "Contents" stream of a compound
+// file, else the bytes themselves. False (with a reason) for a compound file
+// without a readable "Contents" stream.
+bool ArchiveOfDocumentFile(const QByteArray& fileBytes, QByteArray* archive, QString* reason);
+
+// A whole document file read into out; out is changed only on success. On
+// failure the reason (the file cannot be opened, or the archive is
+// malformed) for the user.
+bool ReadAfxFile(const QString& path, AfxContent& out, QString* reason);
+// Writes the document file (compound form) through a temporary file renamed
+// over the old one; false with the reason when it cannot be written.
+bool WriteAfxFile(const QString& path, const QByteArray& archive, QString* reason);
+
+}  // namespace toliva
