@@ -1,0 +1,91 @@
+// What the shell's tests share: a fresh per-user folder and registry for
+// every test, recorded messages, scripted pickers, an in-memory clipboard and
+// a shell service that starts nothing.
+#pragma once
+
+#include "platform/ClipboardService.h"
+#include "platform/DialogService.h"
+#include "platform/Folders.h"
+#include "platform/MessageSink.h"
+#include "platform/RegKey.h"
+#include "platform/RegistryStore.h"
+#include "platform/ShellService.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <memory>
+
+namespace toliva::test {
+
+inline const QString kWordCmds = QStringLiteral("Software\\Toliva\\WordCmds");
+inline const QString kAppSettings = QStringLiteral("Software\\Toliva\\AppSettings");
+inline const QString kLanguage = QStringLiteral("Software\\Toliva\\Language");
+
+// The value as a string; "<none>" when it is missing or not a string.
+inline QString readString(const QString& subkey, const QString& name) {
+    RegKey key;
+    QString value;
+    if (!OpenRegKey(subkey, key) || !ReadRegString(key, name, value, QStringLiteral("<none>")))
+        return QStringLiteral("<none>");
+    return value;
+}
+inline void writeString(const QString& subkey, const QString& name, const QString& value) {
+    RegKey key;
+    ASSERT_TRUE(OpenRegKey(subkey, key));
+    ASSERT_TRUE(WriteRegString(key, name, value));
+}
+inline bool hasValue(const QString& subkey, const QString& name) {
+    RegKey key;
+    int v = 0;
+    QString s;
+    if (!OpenRegKey(subkey, key)) return false;
+    return ReadRegDword(key, name, v, 0) || ReadRegString(key, name, s, QString());
+}
+
+class ShellFixture : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(m_home.isValid());
+        m_oldHome = qgetenv("TOLIVA_HOME");
+        qputenv("TOLIVA_HOME", m_home.path().toLocal8Bit());
+        RegistryStore::resetInstance();
+    }
+    void TearDown() override {
+        RegistryStore::resetInstance();
+        qputenv("TOLIVA_HOME", m_oldHome);
+    }
+
+    QString home() const { return m_home.path() + QLatin1Char('/'); }
+
+    // A program folder holding only the named files of the real one
+    // (relative paths such as "Dat/KwSLData.dat", "libViVeDoV.so").
+    QString programFolderWith(const QStringList& files) {
+        const QString folder = home() + QStringLiteral("program/");
+        for (const QString& file : files) {
+            QDir().mkpath(QFileInfo(folder + file).absolutePath());
+            QFile::copy(programFolder() + file, folder + file);
+        }
+        QDir().mkpath(folder);
+        return folder;
+    }
+
+    RecordingMessageSink messages;
+    ScopedMessageSink scopedMessages{&messages};
+    ScriptedDialogService dialogs;
+    ScopedDialogService scopedDialogs{&dialogs};
+    MemoryClipboardService clipboard;
+    ScopedClipboardService scopedClipboard{&clipboard};
+    RecordingShellService shell;
+    ScopedShellService scopedShell{&shell};
+
+private:
+    QTemporaryDir m_home;
+    QByteArray m_oldHome;
+};
+
+}  // namespace toliva::test
