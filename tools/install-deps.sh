@@ -31,6 +31,8 @@ packages=(
   # A display for the dialog screenshots (tests/uikit/DialogScreenshotTest.cpp under xvfb-run)
   # and for copy and paste between two programs (tests/x11, xvfb-run with Qt's xcb platform).
   xvfb xauth qt6-qpa-plugins
+  # The editor session test types into the program under Xvfb.
+  xdotool
   # Tools the tests run: fontTools reads the font files, xmllint validates
   # MathML against the W3C DTD, pandoc reads LaTeX and MathML back.
   python3 python3-fonttools
