@@ -3,7 +3,6 @@
 #include "model/EqMeasure.h"
 #include "platform/DialogService.h"
 #include "platform/Folders.h"
-#include "platform/LangTable.h"
 #include "platform/MessageSink.h"
 #include "platform/RegKey.h"
 #include "platform/Utilities.h"
@@ -12,6 +11,7 @@
 #include "shell/CTolivaView.h"
 #include "shell/OfficeLink.h"
 #include "shell/ShellRegistration.h"
+#include "shell/ShellTexts.h"
 #include "sheet/CKwEESheet.h"
 #include "sheet/editing/CommandCodes.h"
 #include "uikit/CKwMenu.h"
@@ -45,16 +45,6 @@ QString startupLanguageCode() {
     if (!OpenRegKey(kLanguageKey, key) || !ReadRegString(key, QStringLiteral("LanSel"), text, QStringLiteral("2")))
         text = QStringLiteral("2");
     return ParseLanguageSelection(text) == 2 ? QStringLiteral("cn") : QStringLiteral("en");
-}
-
-QString missingEditorLibraryText(const QString& languageCode) {
-    LangTable table(languageCode, QStringLiteral("LANG_07.xml"));
-    QString text = LoadLangString(table, QStringLiteral("gMSG_1"), 1);
-    if (text.isEmpty())
-        text = QStringLiteral("The editor component library cannot be loaded.|The program will close. Please "
-                              "install it again.");
-    text.replace(QLatin1Char('|'), QLatin1Char('\n'));
-    return text;
 }
 
 }  // namespace
@@ -185,7 +175,7 @@ bool CTolivaApp::InitInstance(const QStringList& arguments) {
     if (!m_bAddinMode) {
         m_hLaTeXControlLib = LoadSourceEditorLibrary(m_strProgramFolder);
         if (!m_hLaTeXControlLib.loaded) {
-            showMessage(missingEditorLibraryText(startupLanguageCode()), MB_OK | MB_ICONERROR);
+            showMessage(ShellMessage(startupLanguageCode(), MsgEditorLibraryMissing), MB_OK | MB_ICONERROR);
             return false;
         }
         LoadAppSettings(m_app, m_settings);
@@ -205,7 +195,7 @@ bool CTolivaApp::InitInstance(const QStringList& arguments) {
         m_bRunEmbedded = 1;
         m_server = std::make_unique<OfficeLink>(*this);
         if (!m_server->Listen(&error)) {
-            showMessage(error, MB_OK | MB_ICONERROR);
+            showMessage(ShellMessage(m_app.languageCode(), MsgCannotOpenLink) + error, MB_OK | MB_ICONERROR);
             return false;
         }
         return true;

@@ -4,12 +4,12 @@
 #include "model/EqStream.h"
 #include "platform/Archive.h"
 #include "platform/DialogService.h"
-#include "platform/LangTable.h"
 #include "platform/MessageSink.h"
 #include "platform/RegKey.h"
 #include "shell/CMainFrame.h"
 #include "shell/CTolivaApp.h"
 #include "shell/CTolivaView.h"
+#include "shell/ShellTexts.h"
 #include "sheet/CKwEESheet.h"
 #include "sheet/editing/CommandWork.h"
 
@@ -18,23 +18,6 @@
 
 namespace toliva {
 namespace {
-
-// Items of group "gMSG_1" of "LANG_07.xml".
-enum DocumentMessage { MsgCannotOpen = 6, MsgCannotSave = 7, MsgAskToSave = 8 };
-
-QString documentMessage(const AppContext& app, DocumentMessage item) {
-    LangTable table(app.languageCode(), QStringLiteral("LANG_07.xml"));
-    QString text = LoadLangString(table, QStringLiteral("gMSG_1"), item);
-    if (text.isEmpty()) {
-        switch (item) {
-        case MsgCannotOpen: text = QStringLiteral("failed to open file : "); break;
-        case MsgCannotSave: text = QStringLiteral("failed to save file : "); break;
-        case MsgAskToSave: text = QStringLiteral("Save changes to %1?"); break;
-        }
-    }
-    text.replace(QLatin1Char('|'), QLatin1Char('\n'));
-    return text;
-}
 
 QString withReason(const QString& text, const QString& reason) {
     return reason.isEmpty() ? text : text + QLatin1Char('\n') + reason;
@@ -143,7 +126,7 @@ bool CTolivaDoc::OnOpenDocument(const QString& path) {
     AfxContent content;
     QString reason;
     if (!ReadAfxFile(path, content, &reason)) {
-        showMessage(withReason(documentMessage(m_app.context(), MsgCannotOpen) + path, reason), MB_OK | MB_ICONWARNING);
+        showMessage(withReason(ShellMessage(m_app.context().languageCode(), MsgCannotOpenFile) + path, reason), MB_OK | MB_ICONWARNING);
         return false;
     }
     takeContent(std::move(content));
@@ -155,7 +138,7 @@ bool CTolivaDoc::OnOpenDocument(const QString& path) {
 bool CTolivaDoc::OnSaveDocument(const QString& path) {
     QString reason;
     if (!WriteAfxFile(path, ArchiveBytes(), &reason)) {
-        showMessage(withReason(documentMessage(m_app.context(), MsgCannotSave) + path, reason), MB_OK | MB_ICONWARNING);
+        showMessage(withReason(ShellMessage(m_app.context().languageCode(), MsgCannotSaveFile) + path, reason), MB_OK | MB_ICONWARNING);
         return false;
     }
     m_strPathName = QFileInfo(path).absoluteFilePath();
@@ -185,7 +168,7 @@ bool CTolivaDoc::SaveModified() {
         QString reason;
         return SaveEmbedding(&reason);
     }
-    const QString text = documentMessage(m_app.context(), MsgAskToSave).arg(GetTitle());
+    const QString text = ShellMessage(m_app.context().languageCode(), MsgAskToSave).arg(GetTitle());
     switch (messageSink().show(text, {}, MB_YESNOCANCEL | MB_ICONQUESTION, m_app.frame())) {
     case IDCANCEL: return false;
     case IDNO: return true;
@@ -230,7 +213,7 @@ void CTolivaDoc::OnFileSave() {
         if (m_bEmbedded) {
             QString reason;
             if (!SaveEmbedding(&reason))
-                showMessage(withReason(documentMessage(m_app.context(), MsgCannotSave) + m_strEmbeddingPath, reason),
+                showMessage(withReason(ShellMessage(m_app.context().languageCode(), MsgCannotSaveFile) + m_strEmbeddingPath, reason),
                             MB_OK | MB_ICONWARNING);
         } else if (m_strPathName.isEmpty()) {
             OnFileSaveAs();
