@@ -17,6 +17,7 @@
 #include "platform/emf/EmfPlayer.h"
 #include "sheet/editing/ClipboardData.h"
 #include "sheet/editing/ClipboardFormats.h"
+#include "sheet/editing/CommandWork.h"
 #include "sheet/editing/PictureExport.h"
 #include "tex/LaTeX.h"
 #include "tex/MathML.h"
@@ -37,7 +38,6 @@ namespace toliva {
 namespace {
 
 const QString kAppSettingsKey = QStringLiteral("Software\\Toliva\\AppSettings");
-const QString kWordCmdsKey = QStringLiteral("Software\\Toliva\\WordCmds");
 // The LaTeX the office add-in hands over (job 11), in the per-user folder.
 const QString kOfficeLaTeXFile = QStringLiteral("TLObj.tex");
 // The image recognition reads, in the temporary folder.
@@ -53,31 +53,6 @@ QString cannotLoadLaTeXText(const QString& languageCode) {
     QString text = LoadLangString(table, QStringLiteral("gMSG_2"), kMsgCannotLoadLaTeX);
     if (text.isEmpty()) text = QStringLiteral("Unable to load LaTeX code.");
     return text;
-}
-
-// The office document's font size (WordCmds "DocEnvSize") as the base size,
-// at most 36, when it is above 2; the second size keeps its ratio to it.
-// False when there is no such size.
-bool applyDocumentFontSize(EqModel* eq) {
-    RegKey key;
-    if (!OpenRegKey(kWordCmdsKey, key)) return false;
-    QString text;
-    ReadRegString(key, QStringLiteral("DocEnvSize"), text, QString());
-    bool ok = false;
-    double size = text.trimmed().toDouble(&ok);
-    if (!ok) {
-        int value = 0;
-        ok = ReadRegDword(key, QStringLiteral("DocEnvSize"), value, 0);
-        size = value;
-    }
-    if (!ok || !std::isfinite(size) || size <= 2) return false;
-    const float base = float(std::min(size, 36.0));
-    EqLayoutSettings& s = eq->settings;
-    if (s.fontSize > 0) s.size2 = s.size2 * base / s.fontSize;
-    s.fontSize = base;
-    eq->needsLayout = 1;
-    InvalidateAllLineCaches(eq);
-    return true;
 }
 
 // An enhanced metafile drawn at its own size onto opaque white; null when
@@ -397,7 +372,7 @@ void CKwEESheet::ImportLaTeXFile() {
         if (OpenRegKey(kAppSettingsKey, key))
             ReadRegDword(key, QStringLiteral("dw1"), options, int(AppContext::kDefaultOptions));
         m_app.options = uint32_t(options);
-        if (m_app.option(OptDocFontSizeAfterImport)) applyDocumentFontSize(m_eq);
+        if (m_app.option(OptDocFontSizeAfterImport)) ApplyDocEnvSize(m_eq, QString());
         ExpandItemReferences(m_eq);
         InvalidateAllLineCaches(m_eq);
         m_eq->needsLayout = 1;

@@ -3,6 +3,7 @@
 #include "model/EqElement.h"
 #include "model/EqModel.h"
 #include "model/EqNotes.h"
+#include "platform/RegKey.h"
 #include "sheet/editing/Selection.h"
 #include "tex/LaTeX.h"
 
@@ -48,6 +49,30 @@ bool ParseFontSizeText(const QString& text, float* size) {
 void ApplyBaseFontSize(EqLayoutSettings& s, float size) {
     s.fontSize = std::clamp(size, kMinBaseFontSize, kMaxBaseFontSize);
     s.size2 = std::min(s.size2, s.fontSize / 3.0f);
+}
+
+bool ApplyDocEnvSize(EqModel* eq, const QString& defaultText) {
+    if (!eq) return false;
+    QString text = defaultText;
+    RegKey key;
+    if (OpenRegKey(QStringLiteral("Software\\Toliva\\WordCmds"), key)) {
+        QString stored;
+        int value = 0;
+        if (ReadRegString(key, QStringLiteral("DocEnvSize"), stored, defaultText))
+            text = stored;
+        else if (ReadRegDword(key, QStringLiteral("DocEnvSize"), value, 0))
+            text = QString::number(value);
+    }
+    bool ok = false;
+    const double size = text.trimmed().toDouble(&ok);
+    if (!ok || !std::isfinite(size) || size <= 2) return false;
+    const float base = float(std::min(size, double(kMaxBaseFontSize)));
+    EqLayoutSettings& s = eq->settings;
+    if (std::isfinite(s.fontSize) && s.fontSize > 0) s.size2 = s.size2 * base / s.fontSize;
+    s.fontSize = base;
+    eq->needsLayout = 1;
+    InvalidateAllLineCaches(eq);
+    return true;
 }
 
 // ---- line alignment

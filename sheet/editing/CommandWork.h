@@ -38,6 +38,15 @@ bool ParseFontSizeText(const QString& text, float* size);
 // The base size clamped to 4 .. 36; the second size at most a third of it.
 void ApplyBaseFontSize(EqLayoutSettings& s, float size);
 
+// The office document's font size, WordCmds "DocEnvSize" (a string; a DWORD
+// stored there reads too), as the equation's base size: a decimal number
+// above 2 becomes the base size, at most 36, and the second size keeps its
+// ratio to the base (left alone when the old base is 0 or not finite). The
+// equation is marked for a new layout. defaultText stands in when the value
+// is missing or the key cannot be opened. False, with nothing changed, for 2
+// or less or a text that is no number.
+bool ApplyDocEnvSize(EqModel* eq, const QString& defaultText);
+
 // ---- line alignment
 
 // Alignments: 0 left, 1 centre, 2 right, 3 at the mark; 26 sets the mark on

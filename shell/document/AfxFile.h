@@ -29,24 +29,28 @@ struct AfxContent {
 };
 
 // Reads the document's archive: a fresh equation (its warnNewerVersion set
-// around the read), the metafile flag, size and bytes, the extents. A short
-// or malformed archive (a negative metafile size, or one beyond the archive)
-// throws ArchiveException; nothing is allocated for a size the archive
-// cannot hold.
+// around the read; what the read reports stays in its notes), the metafile
+// flag, size and bytes, the extents. A short or malformed archive throws
+// ArchiveException: a negative metafile size, or one beyond what the archive
+// still holds, is BadFormat, and nothing is allocated for it. out is changed
+// only when the whole archive was read.
 void ReadAfxArchive(Archive& ar, AfxContent& out);
 // Writes the document's archive of eq: the stream, the flag 0, the extents.
 void WriteAfxArchive(Archive& ar, EqModel* eq, float extentX, float extentY);
 
-// The archive bytes wrapped in a compound file (stream "Contents").
+// The archive bytes wrapped in a compound file (stream "Contents"); empty
+// when libgsf could not make it.
 QByteArray WrapInCompoundFile(const QByteArray& archive);
 // The archive bytes of a document file: the "Contents" stream of a compound
-// file, else the bytes themselves. False (with a reason) for a compound file
-// without a readable "Contents" stream.
+// file (the file begins with the compound file's signature), else the bytes
+// themselves. False (with a reason, *archive unchanged) for a damaged
+// compound file or one without a readable "Contents" stream.
 bool ArchiveOfDocumentFile(const QByteArray& fileBytes, QByteArray* archive, QString* reason);
 
-// A whole document file read into out; out is changed only on success. On
-// failure the reason (the file cannot be opened, or the archive is
-// malformed) for the user.
+// A whole document file (at most kMaxInputFileBytes, platform/SafeFile.h)
+// read into out; out is changed only on success. On failure the reason (the
+// file cannot be opened or is too large, or it is malformed) for the user;
+// nothing is thrown.
 bool ReadAfxFile(const QString& path, AfxContent& out, QString* reason);
 // Writes the document file (compound form) through a temporary file renamed
 // over the old one; false with the reason when it cannot be written.
