@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Keeps the lower layers free of widgets.
 
-model/, tex/, platform/, the evaluator under sheet/calc/ and the editing logic under sheet/editing/ show no
+model/, tex/, platform/, the evaluator under sheet/calc/, the editing logic under sheet/editing/ and the
+shell's window-free parts (shell/settings/, shell/document/) show no
 dialog and link no Qt Widgets. This check fails when a file there
   - includes a header of a widget module (<QtWidgets/...>, <QWidget>,
     <QDialog>, <QApplication>, <QMessageBox>, <QFileDialog>, ... and the
@@ -27,9 +28,9 @@ import re
 import shlex
 import sys
 
-LAYERS = ("model", "tex", "platform", "sheet/calc", "sheet/editing")
+LAYERS = ("model", "tex", "platform", "sheet/calc", "sheet/editing", "shell/settings", "shell/document")
 # Targets that must stay free of widgets wherever their folder is.
-WIDGETLESS_TARGETS = ("toliva_editing",)
+WIDGETLESS_TARGETS = ("toliva_editing", "toliva_shellcore")
 SOURCE_EXTENSIONS = (".h", ".hh", ".hpp", ".c", ".cc", ".cpp", ".cxx", ".inc", ".ipp")
 # Qt modules whose headers mean widgets: QtWidgets itself and those built on it.
 WIDGET_MODULES = ("QtWidgets", "QtPrintSupport", "QtSvgWidgets", "QtOpenGLWidgets", "Qsci")
