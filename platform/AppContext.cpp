@@ -3,6 +3,7 @@
 #include "Folders.h"
 #include "LangTable.h"
 #include "RegKey.h"
+#include "Utilities.h"
 
 #include <optional>
 
@@ -46,6 +47,17 @@ QString StartupNoteText(const StartupNote& note) {
     return text + note.argument;
 }
 
+int ParseLanguageSelection(const QString& text) { return TextToInt(text); }
+
+int ReadLanguageSelection(int def) {
+    const QString subkey = QStringLiteral("Software\\Toliva\\Language");
+    if (!RegistryStore::instance().keyExists(subkey)) return def;
+    RegKey key;
+    QString text;
+    if (!OpenRegKey(subkey, key) || !ReadRegString(key, QStringLiteral("LanSel"), text, QString())) return def;
+    return ParseLanguageSelection(text);
+}
+
 AppContext& app() {
     static AppContext context;
     return context;
@@ -65,7 +77,7 @@ void AppContext::loadOptions() {
     const QString settings = QStringLiteral("Software\\Toliva\\AppSettings");
     options = uint32_t(readDword(settings, QStringLiteral("dw1"), int(kDefaultOptions)));
     texDelimCode = readDword(settings, QStringLiteral("TeXDelimCode"), 0);
-    lanSel = readDword(QStringLiteral("Software\\Toliva\\Language"), QStringLiteral("LanSel"), 1);
+    lanSel = ReadLanguageSelection(lanSel);
     if (registryChecked) return;
     registryChecked = true;
     if (auto note = registryNote(RegistryStore::instance().openResult())) startupNotes.push_back(std::move(*note));

@@ -73,8 +73,8 @@ struct AppContext {
     // Creates the per-user folders ("Toliva", its "Temp", "UserBooks" and
     // "UserBooks/BP") and records them; safe to call again.
     void createUserFolders();
-    // Reads "dw1", "TeXDelimCode" (AppSettings) and "LanSel" (Language) from
-    // the registry. The first call, which opens it, records a start-up note
+    // Reads "dw1", "TeXDelimCode" (AppSettings) and "LanSel" (Language, see
+    // ReadLanguageSelection; a missing one keeps lanSel) from the registry. The first call, which opens it, records a start-up note
     // when the database was damaged (moved aside, a fresh one started) or
     // cannot be opened.
     void loadOptions();
@@ -84,6 +84,14 @@ struct AppContext {
     std::vector<StartupNote> startupNotes;
     bool registryChecked = false;  // the registry's open has been looked at
 };
+
+// "LanSel" text to the language number, as _wtoi reads it (TextToInt): 0 for
+// text that is not a number; "02" is 2.
+int ParseLanguageSelection(const QString& text);
+// The language number stored as the text "LanSel" under "Software\Toliva\Language";
+// def when the key or the value is missing or the value is no text. Only
+// reads: a missing key is not created.
+int ReadLanguageSelection(int def);
 
 // The process's application context.
 AppContext& app();

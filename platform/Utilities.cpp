@@ -7,6 +7,8 @@
 #include <QRandomGenerator>
 
 #include <chrono>
+#include <climits>
+#include <cstdint>
 
 namespace toliva {
 
@@ -61,6 +63,31 @@ bool ReadTextFile(const QString& path, QString* out) {
     const bool nonEmpty = !text.isEmpty();
     if (out) *out = std::move(text);
     return nonEmpty;
+}
+
+int TextToInt(const QString& text) {
+    const auto isBlank = [](char16_t u) {
+        return u == ' ' || u == '\t' || u == '\n' || u == '\v' || u == '\f' || u == '\r';
+    };
+    const auto isDigit = [](char16_t u) { return u >= '0' && u <= '9'; };
+    qsizetype i = 0;
+    const qsizetype n = text.size();
+    while (i < n && isBlank(text[i].unicode())) ++i;
+    bool negative = false;
+    if (i < n && (text[i] == u'+' || text[i] == u'-')) {
+        negative = text[i] == u'-';
+        ++i;
+    }
+    const int64_t limit = negative ? -int64_t(INT_MIN) : int64_t(INT_MAX);
+    int64_t value = 0;
+    for (; i < n && isDigit(text[i].unicode()); ++i) {
+        value = value * 10 + (text[i].unicode() - '0');
+        if (value > limit) {
+            value = limit;  // saturated; the remaining digits change nothing
+            break;
+        }
+    }
+    return static_cast<int>(negative ? -value : value);
 }
 
 QString RandomFileNameStem(quint64 counter, quint32 random) {

@@ -1,5 +1,5 @@
 // Small free functions: where the program and the per-user data lie,
-// splitting two-part texts and reading whole text files. No widgets here;
+// splitting two-part texts, reading whole text files and integers in text. No widgets here;
 // the interface font is in the UI kit.
 #pragma once
 
@@ -38,6 +38,10 @@ QString DecodeTextFile(const QByteArray& bytes);
 // or is larger than kMaxInputFileBytes (platform/SafeFile.h), gives false and
 // an empty text.
 bool ReadTextFile(const QString& path, QString* out);
+
+// The text as _wtoi reads it: blanks, a sign, decimal digits; stops at the
+// first other character; 0 without digits; saturates at INT_MIN / INT_MAX.
+int TextToInt(const QString& text);
 
 // The stem of a temporary file's name, "%04d_%04d": a high-resolution
 // counter and a random number, each modulo 1000 ("TEM" + stem + ".xff").

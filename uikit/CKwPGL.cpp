@@ -107,27 +107,6 @@ Reference splitReference(const QString& text) {
 
 // --- Numbers -------------------------------------------------------------------
 
-int TextToInt(const QString& text) {
-    qsizetype i = 0;
-    const qsizetype n = text.size();
-    while (i < n && isBlank(text[i])) ++i;
-    bool negative = false;
-    if (i < n && (text[i] == u'+' || text[i] == u'-')) {
-        negative = text[i] == u'-';
-        ++i;
-    }
-    const int64_t limit = negative ? -int64_t(INT_MIN) : int64_t(INT_MAX);
-    int64_t value = 0;
-    for (; i < n && isDigit(text[i]); ++i) {
-        value = value * 10 + (text[i].unicode() - '0');
-        if (value > limit) {
-            value = limit;  // saturated; the remaining digits change nothing
-            break;
-        }
-    }
-    return static_cast<int>(negative ? -value : value);
-}
-
 double TextToDouble(const QString& text) {
     qsizetype i = 0;
     const qsizetype n = text.size();

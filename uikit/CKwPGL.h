@@ -13,6 +13,8 @@
 // and NaN forms are not read as reals, so a parsed real is always finite.
 #pragma once
 
+#include "platform/Utilities.h"  // TextToInt
+
 #include <QString>
 #include <QStringList>
 
@@ -26,9 +28,6 @@ namespace toliva {
 // Style flags of a font value "face,size,style,colour".
 enum PropertyFontStyle : int { kFontBold = 1, kFontItalic = 2, kFontUnderline = 4, kFontStrikeOut = 8 };
 
-// The text as _wtoi reads it: blanks, a sign, decimal digits; stops at the
-// first other character; 0 without digits; saturates at INT_MIN / INT_MAX.
-int TextToInt(const QString& text);
 // The text as _wtof reads it: blanks, a sign, digits with an optional '.'
 // and an optional exponent; stops at the first character that does not fit;
 // 0.0 without digits. Overflow gives +-DBL_MAX.

@@ -77,16 +77,16 @@ struct AppSettings {
 // The "TBP\Color" group: "Clr1" .. "Clr12" with their defaults (read only).
 std::array<uint32_t, 12> LoadPanelGroupColours();
 
-// "LanSel" text to the language number: a decimal parse, 0 for text that is
-// not a number ("02" is 2).
-int ParseLanguageSelection(const QString& text);
+// "LanSel" is read with ParseLanguageSelection and ReadLanguageSelection
+// (platform/AppContext.h), which the libraries' own option loader shares.
 
 // The interface scale and icon folder of "AppUISS" (1 .. 5 fixed steps; any
 // other value follows the screen's dpi scale).
 void ApplyUISizeStep(int step, float dpiScale, float& uiScale, QString& iconFolder);
 
 // The per-group halves. Each opens its key; a key that cannot be opened
-// gives every value its default (and writes nothing).
+// gives every value its default (and writes nothing). A float that is no
+// finite number counts as missing.
 void LoadUISettings(AppContext& app, AppSettings& s);
 void SaveUISettings(const AppContext& app, const AppSettings& s);
 void LoadLanguageSetting(AppContext& app);
@@ -101,9 +101,10 @@ bool LoadAppSettings(AppContext& app, AppSettings& s);
 void SaveAppSettings(const AppContext& app, const AppSettings& s);
 
 // A run started by the office add-in reads no settings: every field takes its
-// default, the language comes from "LanSel" read without writing anything
-// (its default when it is missing), the option word and the delimiter mode
-// stay 0. s.loaded stays false.
+// default (derived fields included; the display metrics and the virtual
+// screen stay as measured), the language comes from "LanSel" read without
+// writing anything (its default when it is missing), the option word and the
+// delimiter mode stay 0. Nothing is written; s.loaded stays false.
 void SetAddinModeSettings(AppContext& app, AppSettings& s);
 
 }  // namespace toliva

@@ -2,6 +2,7 @@
 
 #include "platform/AppContext.h"
 
+#include "tests/common/ScratchRegistryHome.h"
 #include "tests/common/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -223,28 +224,12 @@ TEST_F(RegKeyTest, RefusedWriteLeavesItsReasonInTheKey) {
     EXPECT_TRUE(key.lastError.isEmpty());
 }
 
-// The registry in a scratch home for one test.
-class ScratchRegistryHome {
-public:
-    explicit ScratchRegistryHome(const QString& home) : m_oldHome(qgetenv("TOLIVA_HOME")) {
-        setenv("TOLIVA_HOME", home.toLocal8Bit().constData(), 1);
-        RegistryStore::resetInstance();
-    }
-    ~ScratchRegistryHome() {
-        setenv("TOLIVA_HOME", m_oldHome.constData(), 1);
-        RegistryStore::resetInstance();
-    }
-
-private:
-    QByteArray m_oldHome;
-};
-
 // Start-up over a damaged registry: the options keep their defaults, one note
 // names the file that was put aside, settings are saved in the fresh database,
 // and neither a second load nor the next run reports anything.
 TEST(AppContextRegistry, DamagedRegistryGivesOneStartupNote) {
     test::ScratchFolder folder;
-    ScratchRegistryHome home(folder.path());
+    test::ScratchRegistryHome home(folder.path());
     ASSERT_TRUE(test::writeFile(folder.file("registry.sqlite"), QByteArray(4096, 'x')));
 
     AppContext ctx;
@@ -276,7 +261,7 @@ TEST(AppContextRegistry, DamagedRegistryGivesOneStartupNote) {
 TEST(AppContextRegistry, RegistryThatCannotBeOpenedGivesOneStartupNote) {
     test::ScratchFolder folder;
     ASSERT_TRUE(test::writeFile(folder.file("file"), "x"));
-    ScratchRegistryHome home(folder.file("file/home"));  // below a plain file: never created
+    test::ScratchRegistryHome home(folder.file("file/home"));  // below a plain file: never created
 
     AppContext ctx;
     ctx.loadOptions();
@@ -287,6 +272,40 @@ TEST(AppContextRegistry, RegistryThatCannotBeOpenedGivesOneStartupNote) {
     EXPECT_TRUE(StartupNoteText(notes[0]).endsWith(notes[0].argument));
     ctx.loadOptions();
     EXPECT_TRUE(ctx.takeStartupNotes().empty());
+}
+
+// "LanSel" is a text parsed as _wtoi does; a value of another type or a
+// missing one keeps the selection the context holds, and reading creates no
+// key.
+TEST(AppContextRegistry, LanguageSelectionIsReadAsText) {
+    test::ScratchFolder folder;
+    test::ScratchRegistryHome home(folder.path());
+    const QString language = QStringLiteral("Software\\Toliva\\Language");
+
+    AppContext ctx;
+    ctx.lanSel = 7;
+    ctx.loadOptions();
+    EXPECT_EQ(ctx.lanSel, 7);
+    EXPECT_FALSE(RegistryStore::instance().keyExists(language));
+
+    RegKey key;
+    ASSERT_TRUE(OpenRegKey(language, key));
+    ASSERT_TRUE(WriteRegDword(key, "LanSel", 2));
+    ctx.loadOptions();
+    EXPECT_EQ(ctx.lanSel, 7);
+
+    struct Case {
+        const char* text;
+        int lanSel;
+    } cases[] = {{"2", 2}, {"02", 2}, {" 2x", 2}, {"1", 1}, {"x", 0}, {"", 0}, {"-3", -3}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        ASSERT_TRUE(WriteRegString(key, "LanSel", c.text));
+        ctx.loadOptions();
+        EXPECT_EQ(ctx.lanSel, c.lanSel);
+        EXPECT_EQ(ParseLanguageSelection(c.text), c.lanSel);
+        EXPECT_EQ(ReadLanguageSelection(9), c.lanSel);
+    }
 }
 
 }  // namespace
