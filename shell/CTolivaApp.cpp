@@ -52,11 +52,17 @@ QString startupLanguageCode() {
 // ---- command line
 
 CommandLineInfo ParseCommandLine(const QStringList& arguments) {
+    static const QStringList kSwitches = {QStringLiteral("Embedding"),   QStringLiteral("Automation"),
+                                          QStringLiteral("Unregserver"), QStringLiteral("Unregister"),
+                                          QStringLiteral("Regserver"),   QStringLiteral("Register")};
     CommandLineInfo info;
     for (const QString& argument : arguments) {
-        const bool isSwitch = argument.size() > 1 &&
-                              (argument.startsWith(QLatin1Char('/')) || argument.startsWith(QLatin1Char('-')));
-        if (!isSwitch) {
+        // Switches start with '-', or with '/' as on the system the add-in
+        // comes from; an absolute path is not a switch unless it names one.
+        const bool dash = argument.size() > 1 && argument.startsWith(QLatin1Char('-'));
+        const bool slash = argument.size() > 1 && argument.startsWith(QLatin1Char('/')) &&
+                           kSwitches.contains(argument.mid(1), Qt::CaseInsensitive);
+        if (!dash && !slash) {
             if (info.fileName.isEmpty()) {
                 info.fileName = argument;
                 if (info.shellCommand == CommandLineInfo::FileNew) info.shellCommand = CommandLineInfo::FileOpen;
@@ -173,7 +179,8 @@ bool CTolivaApp::InitInstance(const QStringList& arguments) {
     m_settings.loaded = false;
     ReadAddinMode();
     if (!m_bAddinMode) {
-        m_hLaTeXControlLib = LoadSourceEditorLibrary(m_strProgramFolder);
+        m_hLaTeXControlLib = loadEditorLibrary ? loadEditorLibrary(m_strProgramFolder)
+                                               : LoadSourceEditorLibrary(m_strProgramFolder);
         if (!m_hLaTeXControlLib.loaded) {
             showMessage(ShellMessage(startupLanguageCode(), MsgEditorLibraryMissing), MB_OK | MB_ICONERROR);
             return false;

@@ -16,6 +16,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 
 namespace toliva {
@@ -24,6 +25,7 @@ class CMainFrame;
 class CTolivaDoc;
 class CTolivaView;
 class OfficeLink;
+class RecognitionService;
 
 // The framework's command-line switches and the file to open.
 struct CommandLineInfo {
@@ -33,9 +35,10 @@ struct CommandLineInfo {
     bool runEmbedded = false;   // "/Embedding" or "-Embedding"
     bool runAutomated = false;  // "/Automation"
 };
-// Switches start with '/' or '-' and are compared without case:
-// "Embedding", "Automation", "Unregserver" or "Unregister", "Regserver" or
-// "Register". The first other argument is the file to open.
+// Switches start with '-' (or '/', for the names below only, so that an
+// absolute path stays a file) and are compared without case: "Embedding",
+// "Automation", "Unregserver" or "Unregister", "Regserver" or "Register";
+// other switches are ignored. The first other argument is the file to open.
 CommandLineInfo ParseCommandLine(const QStringList& arguments);
 
 // The recent-file list of the framework profile ("Recent File List", "File1"
@@ -117,6 +120,12 @@ public:
     // reader reads them as references, the prompt bar offers them.
     QStringList m_texLabels;
     CommandLineInfo m_cmdInfo;
+    // Loads the source-editor control library (empty:
+    // LoadSourceEditorLibrary); tests stand in a library that is missing.
+    std::function<SourceEditorLibrary(const QString& programFolder)> loadEditorLibrary;
+    // The recognition client the sheet asks (null: the sheet says it is not
+    // available yet). Not owned; set before the view is made.
+    RecognitionService* recognition = nullptr;
     // The event loop ends when the main window closes (tests that drive
     // the program in their own process turn it off).
     bool quitWithFrame = true;

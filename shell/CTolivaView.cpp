@@ -24,6 +24,7 @@ CTolivaView::CTolivaView(CTolivaApp& app, QWidget* parent) : QWidget(parent), m_
     m_sheet->texRead.labels = app.m_texLabels;
     m_sheet->texWrite.names = app.m_texCode.get();
     m_sheet->texWrite.symbols = &app.m_symbolLibrary;
+    m_sheet->setRecognition(app.recognition);
     m_sheet->setGeometry(rect());
     setFocusProxy(m_sheet);
 }

@@ -22,10 +22,18 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QMimeData>
-#include <QTest>
+#include <QEventLoop>
+#include <QTimer>
 
 namespace toliva::test {
 namespace {
+
+// Lets the event loop run for a while (posted calls, timers).
+void wait(int ms) {
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
 
 class DocumentTest : public ShellFixture {
 protected:
@@ -189,12 +197,13 @@ TEST_F(DocumentTest, CaptureHandOffRecognisesTheClipboardImage) {
     QImage image(40, 20, QImage::Format_RGB32);
     image.fill(Qt::white);
     clipboard.setImage(image);
-    start();
     ScriptedRecognition recognition;
     recognition.answer = QStringLiteral("k+1");
-    sheet().setRecognition(&recognition);
-    ASSERT_TRUE(theApp->settings().calledByCapture);
-    ASSERT_TRUE(doc().OnNewDocument());
+    // The capture program started this run: the first document takes it.
+    theApp = std::make_unique<CTolivaApp>(context);
+    theApp->quitWithFrame = false;
+    theApp->recognition = &recognition;
+    ASSERT_TRUE(theApp->InitInstance({}));
     EXPECT_EQ(recognition.calls, 1);
     EXPECT_NE(text().find('k'), std::string::npos);
     EXPECT_FALSE(theApp->settings().calledByCapture);
@@ -216,11 +225,12 @@ protected:
     QString run(const QString& line) { return theApp->officeLink()->Execute(line); }
     // Lets the posted save and the close timer run.
     bool waitForClose() {
+        wait(50);  // the save posted by the verb
         QElapsedTimer clock;
         clock.start();
         while (theApp->frame()->isVisible() || theApp->frame()->closeTimerArmed()) {
             if (clock.elapsed() > 5000) return false;
-            QTest::qWait(20);
+            wait(20);
         }
         return true;
     }
@@ -233,7 +243,7 @@ TEST_F(OfficeJobTest, VerbsZeroAndOneShowTheWindowAndRunNoJob) {
     for (const char* verb : {"verb 0", "verb 1"}) {
         theApp->frame()->hide();
         EXPECT_EQ(run(QString::fromLatin1(verb)), "ok");
-        QTest::qWait(50);
+        wait(50);
         EXPECT_TRUE(theApp->frame()->isVisible());
         EXPECT_FALSE(theApp->frame()->closeTimerArmed());
         EXPECT_FALSE(QFileInfo::exists(storage));
@@ -250,7 +260,7 @@ TEST_F(OfficeJobTest, JobsSaveTheItemCloseAndReportConversions) {
     };
     for (const Case c : {Case{3, false}, Case{14, false}, Case{10, true}, Case{32, true}}) {
         SCOPED_TRACE(c.job);
-        theApp->ExitInstance(0);
+        if (theApp) theApp->ExitInstance(0);
         theApp.reset();
         RegistryStore::instance().deleteKey(kWordCmds);
         QFile::remove(storage);
@@ -271,8 +281,12 @@ TEST_F(OfficeJobTest, JobsSaveTheItemCloseAndReportConversions) {
         ASSERT_TRUE(ReadAfxFile(storage, content, &reason)) << reason.toStdString();
         EXPECT_NE(equationText(*content.equation).find('q'), std::string::npos);
         EXPECT_EQ(content.equation->settings.ints[0], c.job == 3 ? (option ? 0 : 1) : option);
-        if (c.job == 32) EXPECT_TRUE(clipboard.mimeData()->hasFormat(QString::fromLatin1(kAfxMimeType)));
-        if (c.job == 10) EXPECT_TRUE(clipboard.text().contains(QLatin1Char('q')));
+        if (c.job == 32) {
+            EXPECT_TRUE(clipboard.mimeData()->hasFormat(QString::fromLatin1(kAfxMimeType)));
+        }
+        if (c.job == 10) {
+            EXPECT_TRUE(clipboard.text().contains(QLatin1Char('q')));
+        }
 
         theApp->ExitInstance(0);
         theApp.reset();

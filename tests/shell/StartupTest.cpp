@@ -23,9 +23,12 @@ class StartupTest : public ShellFixture {
 protected:
     // A program started with the arguments from the given program folder
     // (empty: the real one beside the tests).
-    bool start(const QStringList& arguments, const QString& folder = QString()) {
+    bool start(const QStringList& arguments, const QString& folder = QString(), bool editorLibrary = true) {
         theApp = std::make_unique<CTolivaApp>(context, folder);
         theApp->quitWithFrame = false;
+        // Once loaded, the library is found by its name alone for the rest
+        // of the process: a missing one is stood in.
+        if (!editorLibrary) theApp->loadEditorLibrary = [](const QString&) { return SourceEditorLibrary{}; };
         return theApp->InitInstance(arguments);
     }
     void exit() {
@@ -56,7 +59,9 @@ TEST(CommandLineTest, SwitchesAndFile) {
         {{"/Unregserver"}, CommandLineInfo::AppUnregister, false, false, {}},
         {{"-UNREGISTER"}, CommandLineInfo::AppUnregister, false, false, {}},
         {{"/Regserver"}, CommandLineInfo::AppRegister, false, false, {}},
-        {{"/unknown", "b.afx"}, CommandLineInfo::FileOpen, false, false, "b.afx"},
+        {{"-unknown", "b.afx"}, CommandLineInfo::FileOpen, false, false, "b.afx"},
+        {{"/home/u/c.afx"}, CommandLineInfo::FileOpen, false, false, "/home/u/c.afx"},
+        {{"/Embedding", "/tmp/x.afx"}, CommandLineInfo::FileNothing, true, false, "/tmp/x.afx"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.arguments.join(' ').toStdString());
@@ -115,7 +120,7 @@ TEST_F(StartupTest, AddinModeReadsAndSavesNoSettingsAndNeedsNoEditorLibrary) {
     writeString(kWordCmds, QStringLiteral("DoNoWinVerb"), QStringLiteral("1"));
     writeString(kLanguage, QStringLiteral("LanSel"), QStringLiteral("1"));
     const QString folder = programFolderWith({QStringLiteral("Dat/KwSLData.dat")});
-    ASSERT_TRUE(start({}, folder));
+    ASSERT_TRUE(start({}, folder, false));
     EXPECT_TRUE(theApp->m_bAddinMode);
     EXPECT_FALSE(theApp->m_hLaTeXControlLib.loaded);
     EXPECT_FALSE(theApp->settings().loaded);
@@ -145,7 +150,7 @@ TEST_F(StartupTest, MissingEditorLibraryStopsWithTheStoredLanguagesMessage) {
         RegistryStore::instance().deleteKey(kLanguage);
         if (c.lanSel) writeString(kLanguage, QStringLiteral("LanSel"), QString::fromLatin1(c.lanSel));
         messages.shown.clear();
-        EXPECT_FALSE(start({}, folder));
+        EXPECT_FALSE(start({}, folder, false));
         ASSERT_EQ(messages.shown.size(), 1u);
         LangTable table(QString::fromLatin1(c.code), QStringLiteral("LANG_07.xml"));
         QString expected = LoadLangString(table, QStringLiteral("gMSG_1"), 1);
