@@ -31,12 +31,13 @@
 namespace toliva {
 namespace {
 
-// Runs xdotool and returns its standard output; empty on failure.
-QString xdotool(const QStringList& arguments, int timeoutMs = 20000) {
+// Runs xdotool; false when it failed. Its standard output goes to *out.
+bool xdotool(const QStringList& arguments, QString* out = nullptr) {
     QProcess p;
     p.start(QStringLiteral("xdotool"), arguments);
-    if (!p.waitForFinished(timeoutMs) || p.exitCode() != 0) return {};
-    return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
+    if (!p.waitForFinished(20000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) return false;
+    if (out) *out = QString::fromUtf8(p.readAllStandardOutput()).trimmed();
+    return true;
 }
 
 class EditorSession : public ::testing::Test {
@@ -72,9 +73,11 @@ protected:
     QString waitForWindow() {
         const QDeadlineTimer deadline(240000);  // the script checks the packages and the build first
         while (!deadline.hasExpired() && editor.state() != QProcess::NotRunning) {
-            const QString id = xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"),
-                                        QStringLiteral("--name"), QStringLiteral("Toliva")})
-                                   .section(QLatin1Char('\n'), 0, 0);
+            QString found;
+            xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"),
+                     QStringLiteral("Toliva")},
+                    &found);
+            const QString id = found.section(QLatin1Char('\n'), 0, 0);
             if (!id.isEmpty()) {
                 xdotool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), id});
                 QThread::msleep(500);
@@ -85,9 +88,8 @@ protected:
         return {};
     }
     void keys(const QStringList& arguments) {
-        EXPECT_FALSE(xdotool(QStringList{QStringLiteral("key"), QStringLiteral("--delay"), QStringLiteral("80")} +
-                             arguments)
-                         .isNull());
+        EXPECT_TRUE(xdotool(QStringList{QStringLiteral("key"), QStringLiteral("--delay"), QStringLiteral("80")} +
+                            arguments));
         QThread::msleep(300);
     }
     bool editorEnded() {
@@ -137,9 +139,8 @@ TEST_F(EditorSession, TypeSaveQuitAndOpenAgain) {
     screenshot(id, QStringLiteral("editor-empty-en.png"));
 
     // y = a + 2, typed as a person types it.
-    EXPECT_FALSE(xdotool({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("80"),
-                          QStringLiteral("y=a+2")})
-                     .isNull());
+    EXPECT_TRUE(xdotool({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("80"),
+                         QStringLiteral("y=a+2")}));
     QThread::msleep(500);
     EXPECT_TRUE(screenshot(id, QStringLiteral("editor-typed-en.png")));
     keys({QStringLiteral("ctrl+s")});
