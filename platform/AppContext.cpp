@@ -50,7 +50,7 @@ QString StartupNoteText(const StartupNote& note) {
 int ParseLanguageSelection(const QString& text) { return TextToInt(text); }
 
 int ReadLanguageSelection(int def) {
-    const QString subkey = QStringLiteral("Software\\Toliva\\Language");
+    const QString& subkey = kLanguageKey;
     if (!RegistryStore::instance().keyExists(subkey)) return def;
     RegKey key;
     QString text;
@@ -74,7 +74,7 @@ void AppContext::createUserFolders() {
 }
 
 void AppContext::loadOptions() {
-    const QString settings = QStringLiteral("Software\\Toliva\\AppSettings");
+    const QString& settings = kAppSettingsKey;
     options = uint32_t(readDword(settings, QStringLiteral("dw1"), int(kDefaultOptions)));
     texDelimCode = readDword(settings, QStringLiteral("TeXDelimCode"), 0);
     lanSel = ReadLanguageSelection(lanSel);

@@ -41,6 +41,11 @@ struct RegKey {
 
 // Opens the key, creating it with every missing parent; a key that was open
 // before is closed first. Returns the opened flag.
+// The program's groups that several parts read and write.
+inline const QString kAppSettingsKey = QStringLiteral("Software\\Toliva\\AppSettings");
+inline const QString kLanguageKey = QStringLiteral("Software\\Toliva\\Language");
+inline const QString kWordCmdsKey = QStringLiteral("Software\\Toliva\\WordCmds");
+
 bool OpenRegKey(const QString& subkey, RegKey& key);
 void CloseRegKey(RegKey& key);
 

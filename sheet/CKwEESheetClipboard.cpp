@@ -37,7 +37,6 @@ namespace toliva {
 
 namespace {
 
-const QString kAppSettingsKey = QStringLiteral("Software\\Toliva\\AppSettings");
 // The LaTeX the office add-in hands over (job 11), in the per-user folder.
 const QString kOfficeLaTeXFile = QStringLiteral("TLObj.tex");
 // The image recognition reads, in the temporary folder.

@@ -28,8 +28,6 @@ namespace toliva {
 
 namespace {
 
-const QString kAppSettingsKey = QStringLiteral("Software\\Toliva\\AppSettings");
-const QString kWordCmdsKey = QStringLiteral("Software\\Toliva\\WordCmds");
 
 // The defaults file and the two theme files of the per-user folder.
 const QString kDefaultsFile = QStringLiteral("KwELayout.dat");

@@ -17,7 +17,6 @@
 namespace toliva {
 namespace {
 
-const QString kAppSettingsKey = QStringLiteral("Software\\Toliva\\AppSettings");
 const QString kExportTypeValue = QStringLiteral("iExp");
 const QString kCaptureFormatValue = QStringLiteral("CaptureFormat");
 const QString kExportTexts = QStringLiteral("EXP.xml");

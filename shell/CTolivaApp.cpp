@@ -24,8 +24,6 @@
 namespace toliva {
 namespace {
 
-const QString kWordCmdsKey = QStringLiteral("Software\\Toliva\\WordCmds");
-const QString kLanguageKey = QStringLiteral("Software\\Toliva\\Language");
 const QString kRecentKey = QStringLiteral("Software\\Ravelt Software\\Toliva\\Recent File List");
 
 // The filter and extension of the program's document files.

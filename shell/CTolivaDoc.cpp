@@ -76,7 +76,7 @@ bool CTolivaDoc::OnNewDocument() {
             m_pView->PasteIntoLaTeXPane();
         }
         RegKey key;
-        OpenRegKey(QStringLiteral("Software\\Toliva\\AppSettings"), key);
+        OpenRegKey(kAppSettingsKey, key);
         WriteRegBool(key, QStringLiteral("caller_is_Pirnel"), false);
     }
     m_bModified = false;

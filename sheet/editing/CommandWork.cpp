@@ -55,7 +55,7 @@ bool ApplyDocEnvSize(EqModel* eq, const QString& defaultText) {
     if (!eq) return false;
     QString text = defaultText;
     RegKey key;
-    if (OpenRegKey(QStringLiteral("Software\\Toliva\\WordCmds"), key)) {
+    if (OpenRegKey(kWordCmdsKey, key)) {
         QString stored;
         int value = 0;
         if (ReadRegString(key, QStringLiteral("DocEnvSize"), stored, defaultText))

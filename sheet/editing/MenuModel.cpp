@@ -16,7 +16,6 @@ namespace toliva {
 
 namespace {
 
-const QString kLanguageKey = QStringLiteral("Software\\Toliva\\Language");
 // Language n is menu identifier 8000 + n, and the dispatcher takes them up
 // to 8999: a larger count in the registry reads no further.
 constexpr int kMaxLanguages = 999;

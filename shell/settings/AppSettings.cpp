@@ -9,7 +9,6 @@
 namespace toliva {
 namespace {
 
-const QString kAppSettingsKey = QStringLiteral("Software\\Toliva\\AppSettings");
 const QString kTbpKey = QStringLiteral("Software\\Toliva\\TBP");
 const QString kTbpColourKey = QStringLiteral("Software\\Toliva\\TBP\\Color");
 
@@ -144,7 +143,7 @@ void LoadLanguageSetting(AppContext& app) { app.lanSel = ReadLanguageSelection(k
 
 void SaveLanguageSetting(const AppContext& app) {
     RegKey key;
-    if (!OpenRegKey(QStringLiteral("Software\\Toliva\\Language"), key)) return;
+    if (!OpenRegKey(kLanguageKey, key)) return;
     WriteRegString(key, QStringLiteral("LanSel"), QString::number(app.lanSel));
 }
 
