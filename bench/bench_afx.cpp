@@ -36,12 +36,7 @@ std::unique_ptr<EqModel> documentEquation() {
     return eq;
 }
 
-QByteArray archiveOf(EqModel* eq) {
-    QByteArray bytes;
-    Archive ar(&bytes, Archive::Store);
-    WriteAfxArchive(ar, eq, 300, 200);
-    return bytes;
-}
+QByteArray archiveOf(EqModel* eq) { return AfxArchiveBytes(eq, 300, 200); }
 
 void BM_OpenAfx(benchmark::State& state) {
     const QString path = scratchHome().filePath(QStringLiteral("open.afx"));

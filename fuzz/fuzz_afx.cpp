@@ -43,11 +43,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     DumpEquation(*content.equation);
 
     // Written and read back: the same equation and extents, no metafile.
-    QByteArray saved;
-    {
-        Archive ar(&saved, Archive::Store);
-        WriteAfxArchive(ar, content.equation.get(), content.extentX, content.extentY);
-    }
+    const QByteArray saved = AfxArchiveBytes(content.equation.get(), content.extentX, content.extentY);
     QByteArray again;
     if (!ArchiveOfDocumentFile(WrapInCompoundFile(saved), &again, &reason) || again != saved) __builtin_trap();
     AfxContent back;

@@ -102,6 +102,13 @@ void WriteAfxArchive(Archive& ar, EqModel* eq, float extentX, float extentY) {
     ar.writeF32(extentY);
 }
 
+QByteArray AfxArchiveBytes(EqModel* eq, float extentX, float extentY) {
+    QByteArray bytes;
+    Archive ar(&bytes, Archive::Store);
+    WriteAfxArchive(ar, eq, extentX, extentY);
+    return bytes;
+}
+
 QByteArray WrapInCompoundFile(const QByteArray& archive) {
     initGsf();
     GRef<GsfOutput> sink(gsf_output_memory_new());

@@ -37,6 +37,8 @@ struct AfxContent {
 void ReadAfxArchive(Archive& ar, AfxContent& out);
 // Writes the document's archive of eq: the stream, the flag 0, the extents.
 void WriteAfxArchive(Archive& ar, EqModel* eq, float extentX, float extentY);
+// The same archive as bytes.
+QByteArray AfxArchiveBytes(EqModel* eq, float extentX, float extentY);
 
 // The archive bytes wrapped in a compound file (stream "Contents"); empty
 // when libgsf could not make it.

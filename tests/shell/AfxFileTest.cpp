@@ -63,12 +63,7 @@ QByteArray i32Bytes(int32_t v) {
     return out;
 }
 
-QByteArray archiveOf(EqModel* eq, float extentX, float extentY) {
-    QByteArray bytes;
-    Archive ar(&bytes, Archive::Store);
-    WriteAfxArchive(ar, eq, extentX, extentY);
-    return bytes;
-}
+QByteArray archiveOf(EqModel* eq, float extentX, float extentY) { return AfxArchiveBytes(eq, extentX, extentY); }
 
 // A content that a failed read must leave as it is.
 struct Previous {

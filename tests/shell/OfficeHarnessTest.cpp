@@ -115,11 +115,8 @@ TEST_F(OfficeHarnessTest, JobsSaveTheEmbeddingAndEndTheInstance) {
         {
             EqModel eq;
             option = eq.settings.ints[0];
-            QByteArray bytes;
-            Archive ar(&bytes, Archive::Store);
-            WriteAfxArchive(ar, &eq, 1234.0f, 567.0f);
             QString reason;
-            ASSERT_TRUE(WriteAfxFile(storage, bytes, &reason));
+            ASSERT_TRUE(WriteAfxFile(storage, AfxArchiveBytes(&eq, 1234.0f, 567.0f), &reason));
         }
         Container container(home());
         ASSERT_TRUE(container.connect());

@@ -203,11 +203,8 @@ TEST_F(StartupTest, FileOnTheCommandLine) {
     const QString path = home() + QStringLiteral("one.afx");
     {
         EqModel eq;
-        QByteArray bytes;
-        Archive ar(&bytes, Archive::Store);
-        WriteAfxArchive(ar, &eq, 300, 200);
         QString reason;
-        ASSERT_TRUE(WriteAfxFile(path, bytes, &reason)) << reason.toStdString();
+        ASSERT_TRUE(WriteAfxFile(path, AfxArchiveBytes(&eq, 300, 200), &reason)) << reason.toStdString();
     }
     ASSERT_TRUE(start({path}));
     EXPECT_EQ(theApp->document()->GetPathName(), QFileInfo(path).absoluteFilePath());

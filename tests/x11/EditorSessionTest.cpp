@@ -126,11 +126,8 @@ TEST_F(EditorSession, TypeSaveQuitAndOpenAgain) {
     const QString path = home.path() + QStringLiteral("/first.afx");
     {
         EqModel eq;
-        QByteArray bytes;
-        Archive ar(&bytes, Archive::Store);
-        WriteAfxArchive(ar, &eq, 300, 200);
         QString reason;
-        ASSERT_TRUE(WriteAfxFile(path, bytes, &reason)) << reason.toStdString();
+        ASSERT_TRUE(WriteAfxFile(path, AfxArchiveBytes(&eq, 300, 200), &reason)) << reason.toStdString();
     }
     setLanguage("1");
     startEditor({path});
