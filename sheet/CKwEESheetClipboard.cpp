@@ -245,7 +245,9 @@ bool CKwEESheet::startSelectionDrag() {
     m_backend->releaseMouse();
     auto* drag = new QDrag(this);
     drag->setMimeData(data.release());
+    m_host->SetDragging(true);
     drag->exec(Qt::CopyAction | Qt::MoveAction, Qt::MoveAction);
+    m_host->SetDragging(false);
     return true;
 }
 

@@ -24,6 +24,8 @@ public:
     virtual bool IsEmbedded() const { return false; }
     // An embedded document: its container's picture is out of date.
     virtual void NotifyEmbeddedChanged() {}
+    // The document: a drag of the selection is under way (true) or over.
+    virtual void SetDragging(bool dragging) { (void)dragging; }
     // The view: the alignment buttons follow the caret.
     virtual void UpdateAlignButtons() {}
     // The view: the editor scale changed (the main window's title shows it).

@@ -63,6 +63,10 @@ void CTolivaView::NotifyEmbeddedChanged() {
     if (doc && doc->IsEmbedded() && doc->onEmbeddedChanged) doc->onEmbeddedChanged();
 }
 
+void CTolivaView::SetDragging(bool dragging) {
+    if (CTolivaDoc* doc = document()) doc->m_bDragging = dragging;
+}
+
 void CTolivaView::UpdateTitle() {
     if (CMainFrame* frame = m_app.frame()) frame->UpdateFrameTitle();
 }

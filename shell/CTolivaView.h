@@ -31,6 +31,7 @@ public:
     void SetModifiedFlag() override;
     bool IsEmbedded() const override;
     void NotifyEmbeddedChanged() override;
+    void SetDragging(bool dragging) override;
     void UpdateTitle() override;
     void MinimiseMainWindow() override;
     void RestoreMainWindow() override;

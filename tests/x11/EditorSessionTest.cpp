@@ -99,6 +99,7 @@ protected:
     bool screenshot(const QString& id, const QString& name) {
         QScreen* screen = QGuiApplication::primaryScreen();
         if (!screen) return false;
+        // Window 0 is the whole screen.
         const QImage shot = screen->grabWindow(WId(id.toULongLong())).toImage();
         const QString folder = QStringLiteral(TOLIVA_BINARY_DIR "/screenshots");
         QDir().mkpath(folder);
@@ -156,8 +157,17 @@ TEST_F(EditorSession, TypeSaveQuitAndOpenAgain) {
     const QString again = waitForWindow();
     ASSERT_FALSE(again.isEmpty());
     EXPECT_TRUE(screenshot(again, QStringLiteral("editor-reopened-cn.png")));
+
+    // A change and Ctrl+W: the program asks about the change (in Chinese);
+    // Escape answers Cancel and the window stays.
+    EXPECT_TRUE(xdotool({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("80"), QStringLiteral("+1")}));
     keys({QStringLiteral("ctrl+w")});
-    EXPECT_TRUE(editorEnded());
+    QThread::msleep(700);
+    EXPECT_TRUE(screenshot(QStringLiteral("0"), QStringLiteral("editor-ask-to-save-cn.png")));
+    keys({QStringLiteral("Escape")});
+    EXPECT_FALSE(editor.waitForFinished(1500)) << "Cancel closed the editor";
+    editor.kill();
+    editor.waitForFinished(5000);
 }
 
 }  // namespace
