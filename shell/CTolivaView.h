@@ -1,31 +1,160 @@
-// The main view: it holds the editing sheet, hands it the document's
-// equation, and answers what the sheet asks of the program around it
-// (SheetHost): the document's modified flag, framework commands, the main
-// window.
+// The main view: it fills the main window and owns and places its children —
+// the editing sheet, the main and LaTeX-mode tool bars, the symbol strip, the
+// library side panel, the LaTeX source pane and the TeX prompt bar. It
+// switches between visual editing and LaTeX mode, drags the two splitters,
+// routes tool-bar commands, keys, the wheel and symbol keys to the sheet,
+// takes drops, runs the interface settings dialog, renders the document's
+// presentation picture, and answers what the sheet asks of the program
+// around it (SheetHost).
+//
+// Children whose windows come with later parts of the program (the tool
+// bars, the symbol strip, the side panel) are placeholders of the right size
+// (`ViewPlaceholder`) until then.
 #pragma once
 
+#include "shell/layout/ViewLayout.h"
 #include "sheet/SheetHost.h"
+#include "sheet/editing/SymbolKey.h"
+#include "uikit/WindowMessages.h"
 
+#include <QColor>
+#include <QRect>
+#include <QString>
 #include <QWidget>
+
+#include <array>
+#include <functional>
+#include <map>
+#include <memory>
+
+class QMimeData;
 
 namespace toliva {
 
+class CDialogTeXEdt;
+class CDlgGU;
+class CDlgTeXPromptBar;
 class CKwEESheet;
+class CKwMenu;
 class CTolivaApp;
 class CTolivaDoc;
 class EqModel;
+class TeXPromptDriver;
 
-class CTolivaView : public QWidget, public SheetHost {
+// A child window of the view whose own part is not built yet: an empty pane
+// of the right size in the interface background, with its name for tests.
+class ViewPlaceholder : public QWidget {
 public:
+    ViewPlaceholder(const QString& name, QWidget* parent);
+    // The background (the symbol groups' colours for the strip).
+    QColor background;
+    // The tool bar's button states by position (1 normal, 21 checked, 0
+    // disabled), kept for the tool bar that takes this place.
+    std::map<int, int> buttonStates;
+    // The symbol strip's group colours (ARGB), kept likewise.
+    std::array<uint32_t, 12> groupColours{};
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+};
+
+class CTolivaView : public QWidget, public SheetHost, public MessageTarget {
+public:
+    // The splitter's grip colour and width.
+    static constexpr uint32_t kLineColour = 0xDCC8C8;  // COLORREF
+    static constexpr int kSplitterWidth = 6;
+    // The tool-bar commands the view handles itself.
+    static constexpr int kPaneCut = 1032, kPaneCopy = 1033, kPanePaste = 1034;
+    static constexpr int kSplitStart = 1000010, kSplitEnd = 1000011, kSplitMove = 1000012;
+
     CTolivaView(CTolivaApp& app, QWidget* parent);
     ~CTolivaView() override;
 
     CKwEESheet* sheet() const { return m_sheet; }
-    // The document's (new or loaded) equation goes to the sheet: undo and
-    // redo emptied, the tool bar states refreshed.
-    void SetEquation(EqModel* eq);
-    // The sheet takes the keyboard.
+    CDialogTeXEdt* latexPane() const { return m_pLaTeXPane; }
+    CDlgTeXPromptBar* promptBar() const { return m_pPromptBar; }
+    TeXPromptDriver* promptDriver() const { return m_promptDriver.get(); }
+    ViewPlaceholder* mainToolbar() const { return m_pMainToolbar; }
+    ViewPlaceholder* latexToolbar() const { return m_pLaTeXToolbar; }
+    ViewPlaceholder* symbolStrip() const { return m_pSymbolStrip; }
+    ViewPlaceholder* sidePanel() const { return m_pSidePanel; }
+    const ViewLayout& layout() const { return m_layout; }
+
+    // ---- creation and the equation
+
+    // The tool bars, the strip, the LaTeX pane, the side panel and the
+    // prompt bar (once; not in add-in mode).
+    void CreateCompanionWindows();
+    // The sheet takes the equation: undo and redo emptied, the tool-bar
+    // states refreshed; in LaTeX mode the pane is filled from it (225).
+    void AttachEquation(EqModel* eq);
+    void SetEquation(EqModel* eq) { AttachEquation(eq); }
     void FocusSheet();
+
+    // ---- layout and modes
+
+    void RelayoutChildren();
+    bool ToggleLibraryPanel() override;
+    bool ToggleLaTeXMode() override;
+    // The main window's title: "Toliva - " and the document's title (not
+    // when embedded), then " - N%" of the editor scale.
+    void UpdateWindowTitle();
+    void UpdateToolbarStates() override;
+    void UpdateAlignButtons() override;
+
+    // ---- routing
+
+    // Ctrl+Tab toggles LaTeX mode, F7 (key-down only) the side panel;
+    // otherwise in visual mode the sheet's keys. True when used.
+    bool PreTranslateKey(int vk, bool ctrl, bool shift, bool alt, bool keyDown);
+    // The wheel over the strip turns its groups, over the side panel scrolls
+    // it; true when used.
+    bool OnWheel(QPoint viewPoint, int delta);
+    // WM_TOOLBAR_COMMAND: 1032 to 1034 go to the LaTeX pane's editor as
+    // 2177 to 2179, the splitter codes drag the LaTeX splitter, -1 offers the
+    // hot-key menu of the button's command, anything else goes to the sheet.
+    void OnToolbarCommand(int command, int buttonCommand, QPoint viewPoint);
+    intptr_t OnWindowMessage(int message, intptr_t wParam, intptr_t lParam) override;
+    // A symbol key taken from the strip (10000 opens the more-symbols picker
+    // first).
+    void TakeSymbolKey(const SymbolKey& key);
+
+    // ---- menus, settings and help (CTolivaViewSettings.cpp)
+
+    // The one-entry hot-key menu of a tool-bar button (commands 5, 6, 22 to
+    // 26, 255, 256); false when the command has none.
+    bool ShowHotkeyMenu(int command, QPoint screenPoint);
+    // The symbol context menu of a strip cell.
+    void OnSymbolContextMenu(const SymbolKey& key, QPoint screenPoint, bool groupAllowsReplace);
+    void ApplyPanelColours(bool redraw);
+    void ApplyPanelColours() override { ApplyPanelColours(true); }
+    bool ShowAppSettingsDialog() override;
+    // WM_SETTINGS_DIALOG_BUTTON from the settings dialog: 0 applies, 1 resets.
+    void OnSettingsPanelButton(CDlgGU* dialog, int code);
+    void ApplySettingsPanel(CDlgGU& dialog);
+    // Kind 0 "Help.pdf", 1 the product's web page, other "OCR_Help.pdf".
+    void OpenHelpDocument(int kind);
+    // Runs the settings dialog in place of its modal loop (tests answer it);
+    // empty: the modal loop.
+    std::function<int(CDlgGU&)> runSettingsDialog;
+    // Tracks a menu in place of its modal loop (tests choose); empty: the
+    // menu's own tracking.
+    std::function<unsigned(CKwMenu& menu, QPoint screenPoint)> trackMenu;
+
+    // ---- the presentation picture (CTolivaViewPicture.cpp)
+
+    // Renders the served equation into the document's Windows-metafile
+    // cache, its picture fields and extents; with refresh and no job the
+    // sheet refreshes.
+    void RenderMetafileCache(bool refresh);
+
+    // ---- drops (the sheet's area and the side panel)
+
+    // The drag is over the view point: automatic scrolling near the sheet's
+    // edges, the caret follows. Returns the actions allowed (3).
+    int OnDragOver(QPoint viewPoint);
+    void OnDragLeave();
+    bool OnDrop(const QMimeData& data, QPoint viewPoint, bool ctrlHeld);
 
     // ---- SheetHost
     void SetModifiedFlag() override;
@@ -43,22 +172,47 @@ public:
     bool HasView() const override { return true; }
     bool SendFrameCommand(int id) override;
     QPoint MainWindowPosition() const override;
-    // Job 32: the served equation on the clipboard as the native format, the
-    // picture and the document's own bytes.
     bool CopyEmbeddedItem() override;
+    bool PromptBarKeyDown(int vk, bool ctrl, bool shift, bool alt) override;
+    void ShowPromptBar(const QString& text, int mode) override;
+    bool IsPromptBarShowingForSheet() const override;
 
-    // Puts the clipboard's text into the LaTeX pane; false while the view
-    // has no pane.
+    // Puts the clipboard's text into the LaTeX pane (the capture hand-off
+    // when recognition inserted nothing); false without a pane.
     bool PasteIntoLaTeXPane();
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     CTolivaDoc* document() const;
+    ViewLayoutInput layoutInput() const;
 
     CTolivaApp& m_app;
     CKwEESheet* m_sheet = nullptr;
+    ViewPlaceholder* m_pSymbolStrip = nullptr;
+    ViewPlaceholder* m_pMainToolbar = nullptr;
+    ViewPlaceholder* m_pLaTeXToolbar = nullptr;
+    ViewPlaceholder* m_pSidePanel = nullptr;
+    CDialogTeXEdt* m_pLaTeXPane = nullptr;
+    CDlgTeXPromptBar* m_pPromptBar = nullptr;
+    std::unique_ptr<TeXPromptDriver> m_promptDriver;
+    ViewLayout m_layout;
+    // A splitter drag: 0 none, 1 the LaTeX splitter, 2 the side panel's.
+    int m_nDragState = 0;
+    float m_dragSavedRatio = 0;
+    QPoint m_dragStart;
+    // The last pressed strip cell's key, while a press is pending.
+    SymbolKey m_pressedKey;
+    bool m_bStripPressPending = false;
+    bool m_bLaidOut = false;
+    AutoScroll m_scrollX, m_scrollY;
 };
 
 }  // namespace toliva

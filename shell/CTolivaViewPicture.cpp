@@ -1,0 +1,7 @@
+#include "shell/CTolivaView.h"
+
+namespace toliva {
+
+void CTolivaView::RenderMetafileCache(bool) {}
+
+}  // namespace toliva

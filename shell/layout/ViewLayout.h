@@ -1,0 +1,58 @@
+// The arithmetic of the main view's layout: where the sheet, the tool bars,
+// the symbol strip, the LaTeX pane, the side panel and the splitter go for a
+// client size, the interface scale, the two ratios and the options.
+#pragma once
+
+#include <QRect>
+#include <QSize>
+
+#include <map>
+
+namespace toliva {
+
+struct ViewLayoutInput {
+    QSize client;                    // W x H
+    float uiScale = 1.0f;            // s
+    bool panelShown = false;         // "dw1" bit 0
+    bool panelExists = true;         // the side panel window exists
+    float libraryPanelRatio = 0.25f; // "VSR_EES_MFCB"
+    float texPaneRatio = 0.5f;       // "VSR_EES_TeX"
+    int viewMode = 0;                // 0 visual, 1 LaTeX
+    bool barsOnTop = false;          // "TBP" bit 2
+    bool topLine = false;            // "TBP" bit 3: the top moves down a pixel
+};
+
+struct ViewLayout {
+    int minTrackWidth = 600;         // the frame's minimum tracking width
+    float libraryPanelRatio = 0.25f; // written back (the panel width / W)
+    float texPaneRatio = 0.5f;       // written back (clamped to 0.2 .. 0.8)
+    QRect sheet, mainToolbar, strip; // visual mode (empty in LaTeX mode)
+    QRect latexToolbar, latexPane;   // LaTeX mode (empty in visual mode)
+    QRect sidePanel, splitter;       // empty while the panel is hidden
+};
+
+// Rectangles as left, top, right, bottom (QRect::setCoords; right and bottom
+// exclusive as the window system has them: width = right - left).
+ViewLayout ComputeViewLayout(const ViewLayoutInput& in);
+
+// The side-panel splitter dragged from startX to x: the new ratio for the
+// client width (the panel at least 160 wide and at most W - 600).
+float DragLibraryPanelRatio(float savedRatio, int width, int startX, int x);
+// The LaTeX splitter dragged from startY to y over the height h.
+float DragTeXPaneRatio(float savedRatio, int height, int startY, int y);
+
+// The drop's automatic scrolling: the counter of one direction for a point
+// at distance `fromLow` from the top (left) edge and `fromHigh` from the
+// bottom (right) edge; the scroll step it asks for (0: none).
+struct AutoScroll {
+    int counter = 0;
+    // Returns the pixels to scroll (negative up or left, 0 none).
+    int Step(int fromLow, int fromHigh);
+};
+
+// The main tool bar's button states (0-based position -> 1 normal, 21
+// checked, 0 disabled) for the character-code mode, the equation's first
+// option flag, whether the document is embedded and the alignment (0 .. 3).
+std::map<int, int> MainToolbarStates(int charCodeMode, bool firstOption, bool embedded, int alignment);
+
+}  // namespace toliva
