@@ -187,13 +187,13 @@ def main():
     problems += check_cmake_files(root)
     problems += check_compile_commands(root, build_dir)
     if problems:
-        print("check-layers: model/, tex/, platform/, sheet/calc/ and sheet/editing/ must not use Qt Widgets or uikit/;"
+        print("check-layers: " + ", ".join(l + "/" for l in LAYERS) + " must not use Qt Widgets or uikit/;"
               " sheet/ and panels/ must not include each other:", file=sys.stderr)
         for p in problems:
             print("  " + p, file=sys.stderr)
         print(f"check-layers: FAILED ({len(problems)} problems)", file=sys.stderr)
         return 1
-    print("check-layers: model/, tex/, platform/, sheet/calc/ and sheet/editing/ use no widgets and nothing from uikit/;"
+    print("check-layers: " + ", ".join(l + "/" for l in LAYERS) + " use no widgets and nothing from uikit/;"
           " sheet/ and panels/ keep apart")
     return 0
 
