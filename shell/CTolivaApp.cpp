@@ -6,6 +6,7 @@
 #include "platform/MessageSink.h"
 #include "platform/RegKey.h"
 #include "platform/Utilities.h"
+#include "shell/CAboutDlg.h"
 #include "shell/CMainFrame.h"
 #include "shell/CTolivaDoc.h"
 #include "shell/CTolivaView.h"
@@ -226,8 +227,7 @@ bool CTolivaApp::InitInstance(const QStringList& arguments) {
         return false;
     }
 
-    m_frame->show();
-    m_frame->setAcceptDrops(true);
+    m_frame->ActivateFrame();
     if (CTolivaView* v = view()) v->FocusSheet();
     for (const StartupNote& note : m_app.takeStartupNotes())
         showMessage(StartupNoteText(note), MB_OK | MB_ICONWARNING);
@@ -266,6 +266,14 @@ void CTolivaApp::EnsureFrame() {
     m_doc = std::make_unique<CTolivaDoc>(*this);
     m_frame = std::make_unique<CMainFrame>(*this);
     m_doc->setView(m_frame->view());
+    // The frame of an embedding stays hidden until the container shows it.
+    if (m_bRunEmbedded) m_frame->ActivateFrame();
+}
+
+int CTolivaApp::OnAppAbout() {
+    CAboutDlg dialog(m_app, m_frame.get());
+    dialog.modalRunner = runAboutDialog;
+    return dialog.DoModal();
 }
 
 bool CTolivaApp::OnFileNew() {

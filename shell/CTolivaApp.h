@@ -13,6 +13,7 @@
 #include "tex/TeXCode.h"
 
 #include <QFont>
+#include <QRect>
 #include <QString>
 #include <QStringList>
 
@@ -21,6 +22,7 @@
 
 namespace toliva {
 
+class CAboutDlg;
 class CMainFrame;
 class CTolivaDoc;
 class CTolivaView;
@@ -94,6 +96,9 @@ public:
     // Makes the frame, the view and the document when they do not exist.
     void EnsureFrame();
 
+    // The About box, modal; IDOK when it was closed.
+    int OnAppAbout();
+
     CTolivaDoc* document() const { return m_doc.get(); }
     CMainFrame* frame() const { return m_frame.get(); }
     CTolivaView* view() const;
@@ -126,6 +131,12 @@ public:
     // The recognition client the sheet asks (null: the sheet says it is not
     // available yet). Not owned; set before the view is made.
     RecognitionService* recognition = nullptr;
+    // The virtual screen the main window is kept inside (empty: the union
+    // of the screens); tests stand in screens of their own.
+    std::function<QRect()> virtualScreen;
+    // Runs the About box in place of its modal loop (tests answer it);
+    // empty: the modal loop.
+    std::function<int(CAboutDlg&)> runAboutDialog;
     // The event loop ends when the main window closes (tests that drive
     // the program in their own process turn it off).
     bool quitWithFrame = true;
