@@ -6,7 +6,9 @@
 #include "ShellTestSupport.h"
 
 #include "../sheet/SheetTestSupport.h"
+#include "model/EqElement.h"
 #include "model/EqModel.h"
+#include "model/EqTypes.h"
 #include "shell/CMainFrame.h"
 #include "shell/CTolivaApp.h"
 #include "shell/CTolivaDoc.h"
@@ -264,6 +266,21 @@ TEST_F(ViewTest, ToolbarCommandsReachTheSheetThePaneAndTheMenu) {
         view().OnToolbarCommand(code, 0, QPoint());
         for (int i = 0; i < 4; ++i) EXPECT_EQ(states.at(25 + i), i == code - CMD_ALIGN_LEFT ? 21 : 1);
     }
+    // Inside a matrix the buttons show the matrix's alignment.
+    ASSERT_TRUE(sheet().InsertLaTeXText(QStringLiteral("\\begin{matrix}p&q\\end{matrix}")));
+    EqElement* matrix = nullptr;
+    for (EqElement* e = sheet().equation()->lines[0]->next; e; e = e->next)
+        if (IsMatrixType(e->type)) matrix = e;
+    ASSERT_NE(matrix, nullptr);
+    ASSERT_FALSE(matrix->children.empty());
+    sheet().SetCaretElement(matrix->children[0]);
+    view().OnToolbarCommand(CMD_ALIGN_RIGHT, 0, QPoint());
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(states.at(25 + i), i == 2 ? 21 : 1);
+    EXPECT_EQ(sheet().equation()->settings.options[EqLayoutSettings::OptLineAlignment], 1);  // the lines stay centred
+    sheet().SetCaretElement(sheet().equation()->lines[0]);
+    view().UpdateAlignButtons();
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(states.at(25 + i), i == 1 ? 21 : 1);
+
     view().OnToolbarCommand(CMD_TOGGLE_BOLD, 0, QPoint());
     EXPECT_EQ(states.at(17), 21);
     EXPECT_EQ(settings().charCodeMode, sheet().typingType);
