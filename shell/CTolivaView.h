@@ -18,6 +18,7 @@
 #include "uikit/WindowMessages.h"
 
 #include <QColor>
+#include <QPointer>
 #include <QRect>
 #include <QString>
 #include <QWidget>
@@ -27,6 +28,7 @@
 #include <map>
 #include <memory>
 
+class QKeyEvent;
 class QMimeData;
 
 namespace toliva {
@@ -193,6 +195,23 @@ protected:
 private:
     CTolivaDoc* document() const;
     ViewLayoutInput layoutInput() const;
+    // The frame's minimum tracking width.
+    void setMinimumTrackWidth(int width);
+    // The strip cell under a view point; none while the strip is a
+    // placeholder.
+    std::optional<SymbolKey> stripCellAt(QPoint viewPoint) const;
+    // The end of a splitter drag: the children take their new sizes.
+    void endSplitterDrag();
+    // The alignment (0 to 3) of the matrix around the caret, else of the
+    // equation's lines; -1 when there is none.
+    int currentAlignment() const;
+    // Sets the main tool bar's states of the positions first .. last; a
+    // change repaints the bar.
+    void applyButtonStates(const std::map<int, int>& states, int first, int last);
+    // Drags over the sheet: the automatic scrolling beside its own handling.
+    bool sheetDragEvent(QEvent* event);
+    // The Qt key event as the window system's key-down for PreTranslateKey.
+    bool preTranslateKeyEvent(QKeyEvent* event);
 
     CTolivaApp& m_app;
     CKwEESheet* m_sheet = nullptr;
@@ -201,6 +220,8 @@ private:
     ViewPlaceholder* m_pLaTeXToolbar = nullptr;
     ViewPlaceholder* m_pSidePanel = nullptr;
     CDialogTeXEdt* m_pLaTeXPane = nullptr;
+    // The LaTeX editor's window and viewport, whose keys the view sees first.
+    std::array<QPointer<QWidget>, 2> m_editorWindows;
     CDlgTeXPromptBar* m_pPromptBar = nullptr;
     std::unique_ptr<TeXPromptDriver> m_promptDriver;
     ViewLayout m_layout;

@@ -3,10 +3,13 @@
 // client size, the interface scale, the two ratios and the options.
 #pragma once
 
+#include "sheet/editing/SymbolKey.h"
+
 #include <QRect>
 #include <QSize>
 
 #include <map>
+#include <optional>
 
 namespace toliva {
 
@@ -31,8 +34,9 @@ struct ViewLayout {
     QRect sidePanel, splitter;       // empty while the panel is hidden
 };
 
-// Rectangles as left, top, right, bottom (QRect::setCoords; right and bottom
-// exclusive as the window system has them: width = right - left).
+// Rectangles from their edges as the window system has them (right and
+// bottom exclusive): QRect(left, top, right - left, bottom - top). A side the
+// rules would make negative (a window smaller than its minimum) is empty.
 ViewLayout ComputeViewLayout(const ViewLayoutInput& in);
 
 // The side-panel splitter dragged from startX to x: the new ratio for the
@@ -43,12 +47,24 @@ float DragTeXPaneRatio(float savedRatio, int height, int startY, int y);
 
 // The drop's automatic scrolling: the counter of one direction for a point
 // at distance `fromLow` from the top (left) edge and `fromHigh` from the
-// bottom (right) edge; the scroll step it asks for (0: none).
+// bottom (right) edge (0 on the edge's own pixel row; negative outside).
+// Within 50 pixels of the bottom (right) edge the counter rises by 1 up to
+// 20, within 50 of the top (left) edge it falls by 1 down to -20, elsewhere
+// it is 0; from 5 (-5) on the step is the counter.
 struct AutoScroll {
     int counter = 0;
     // Returns the pixels to scroll (negative up or left, 0 none).
     int Step(int fromLow, int fromHigh);
 };
+
+// A left-button release after a press on a strip cell: the pressed key is
+// taken when released over the same cell or, off the cells, over the sheet
+// (a symbol dragged into it); over another cell nothing is taken.
+std::optional<SymbolKey> StripReleaseKey(const std::optional<SymbolKey>& pressed,
+                                         const std::optional<SymbolKey>& released, bool overSheet);
+
+// The first of the four alignment buttons (left, centre, right, at the mark).
+constexpr int kAlignButtonFirst = 25;
 
 // The main tool bar's button states (0-based position -> 1 normal, 21
 // checked, 0 disabled) for the character-code mode, the equation's first
