@@ -39,7 +39,8 @@ EqModel* CTolivaDoc::GetAltEquation() {
 EqModel* CTolivaDoc::GetServedEquation() { return m_bServeAlternate ? GetAltEquation() : m_pEquation.get(); }
 
 QString CTolivaDoc::GetTitle() const {
-    if (m_strPathName.isEmpty()) return QString::fromLatin1(CTolivaApp::kAppTitle);
+    // The framework's name of a document that has no file yet.
+    if (m_strPathName.isEmpty()) return QStringLiteral("Untitled");
     return QFileInfo(m_strPathName).fileName();
 }
 

@@ -78,7 +78,7 @@ public:
     bool IsModified() const { return m_bModified; }
     bool IsEmbedded() const { return m_bEmbedded; }
     const QString& GetPathName() const { return m_strPathName; }
-    // The title shown in the frame: the file's name, else "Toliva".
+    // The title shown in the frame: the file's name, else "Untitled".
     QString GetTitle() const;
 
     // Embedding: the container's storage the document is loaded from and

@@ -190,10 +190,7 @@ ViewLayoutInput CTolivaView::layoutInput() const {
 }
 
 void CTolivaView::setMinimumTrackWidth(int width) {
-    // The frame's minimum tracking width is its window's minimum width.
-    QWidget* frame = window();
-    if (frame == this || frame->minimumWidth() == width) return;
-    frame->setMinimumSize(width, frame->minimumHeight());
+    if (CMainFrame* frame = m_app.frame(); frame && frame->minimumWidth() != width) frame->SetMinTrackWidth(width);
 }
 
 void CTolivaView::RelayoutChildren() {
@@ -770,6 +767,7 @@ bool CTolivaView::SendFrameCommand(int id) {
     case ID_FILE_SAVE_AS:
         if (doc) doc->OnFileSaveAs();
         return true;
+    case ID_APP_ABOUT: m_app.OnAppAbout(); return true;
     default: return false;
     }
 }
