@@ -33,6 +33,7 @@ class QMimeData;
 
 namespace toliva {
 
+struct AppSettings;
 class CDialogTeXEdt;
 class CDlgGU;
 class CDlgTeXPromptBar;
@@ -136,13 +137,31 @@ public:
     void ApplySettingsPanel(CDlgGU& dialog);
     // Kind 0 "Help.pdf", 1 the product's web page, other "OCR_Help.pdf".
     void OpenHelpDocument(int kind);
+    bool OpenProductWebPage() override {
+        OpenHelpDocument(1);
+        return true;
+    }
     // Runs the settings dialog in place of its modal loop (tests answer it);
     // empty: the modal loop.
     std::function<int(CDlgGU&)> runSettingsDialog;
     // Tracks a menu in place of its modal loop (tests choose); empty: the
     // menu's own tracking.
     std::function<unsigned(CKwMenu& menu, QPoint screenPoint)> trackMenu;
+    // The interface settings dialog while it runs (its buttons count only
+    // from it); null otherwise.
+    CDlgGU* settingsDialog() const { return m_pSettingsDialog; }
+    // The symbol strip's groups, and their colours (opaque ARGB) for the
+    // settings: with "TBP" bit 1 the groups' own colours ("TBP\Color"),
+    // else the interface background.
+    static constexpr int kStripGroupCount = 11;
+    static void FillStripGroupColours(const AppSettings& settings, std::array<uint32_t, 12>& colours);
 
+private:
+    // The "TeX : ..." hint of a symbol key (the hot-key page's caption).
+    QString texHint(const SymbolKey& key) const;
+    CDlgGU* m_pSettingsDialog = nullptr;
+
+public:
     // ---- the presentation picture (CTolivaViewPicture.cpp)
 
     // Renders the served equation into the document's Windows-metafile

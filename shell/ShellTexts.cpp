@@ -1,6 +1,7 @@
 #include "shell/ShellTexts.h"
 
 #include "platform/LangTable.h"
+#include "platform/ShellService.h"
 
 namespace toliva {
 
@@ -21,5 +22,14 @@ QString ShellMessage(const QString& languageCode, ShellMessageItem item) {
     text.replace(QLatin1Char('|'), QLatin1Char('\n'));
     return text;
 }
+
+QString MakerLink(int kind, int lanSel) {
+    const bool chinese = lanSel >= 2;
+    if (kind == MakerContact)
+        return chinese ? QStringLiteral("mailto:toliva-cn@ravelt.example") : QStringLiteral("mailto:toliva@ravelt.example");
+    return chinese ? QStringLiteral("https://www.ravelt.example/cn/toliva") : QStringLiteral("https://www.ravelt.example/toliva");
+}
+
+bool OpenMakerLink(int kind, int lanSel) { return shellService().openUrl(MakerLink(kind, lanSel)); }
 
 }  // namespace toliva

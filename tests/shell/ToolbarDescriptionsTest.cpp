@@ -1,0 +1,123 @@
+// The main view's two tool-bar descriptions ("icons/tb_main.xml" and
+// "icons/tb_main_x.xml" beside the program): every top-level element is one
+// button, its icon is drawn, its title and tip exist in both languages, and
+// the buttons the view addresses by position are where it expects them.
+#include "platform/Folders.h"
+#include "sheet/editing/CommandCodes.h"
+#include "shell/CTolivaView.h"
+
+#include <gtest/gtest.h>
+
+#include <QFileInfo>
+#include <QString>
+
+#include <pugixml.hpp>
+
+#include <set>
+#include <vector>
+
+namespace toliva::test {
+namespace {
+
+struct Button {
+    int cmd = 0, type = 1;
+    double size = 1;
+    QString icon;
+    QString title[2], tip[2];  // en, cn
+};
+
+// The buttons in document order; false when the file does not parse.
+bool readDescription(const QString& name, std::vector<Button>& out) {
+    pugi::xml_document doc;
+    const QString path = programFolder() + QStringLiteral("icons/") + name + QStringLiteral(".xml");
+    if (!doc.load_file(path.toUtf8().constData())) return false;
+    for (pugi::xml_node e : doc.children()) {
+        if (e.type() != pugi::node_element) continue;
+        Button b;
+        b.cmd = e.attribute("cmd").as_int(0);
+        b.type = e.attribute("type").as_int(1);
+        b.size = e.attribute("size").as_double(1);
+        b.icon = QString::fromUtf8(e.attribute("icon").value());
+        const char* languages[2] = {"en", "cn"};
+        for (int l = 0; l < 2; ++l) {
+            b.title[l] = QString::fromUtf8(e.child("tit").attribute(languages[l]).value());
+            b.tip[l] = QString::fromUtf8(e.child("tip").attribute(languages[l]).value());
+        }
+        out.push_back(b);
+    }
+    return true;
+}
+
+bool pictureExists(const QString& icon) {
+    QString relative = icon;
+    relative.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    return QFileInfo(programFolder() + QStringLiteral("icons/") + relative + QStringLiteral(".apx")).isFile();
+}
+
+// The overflow menu cuts these off the titles of the buttons whose right
+// click sets a hot key.
+const QString kHotkeyHint[2] = {QStringLiteral("\tRight click to set hotkey."),
+                                QStringLiteral("\t右键点击可设置快捷键")};
+const std::set<int> kHotkeyCommands = {5, 6, 22, 23, 24, 25, 26, 255, 256};
+
+void checkButtons(const std::vector<Button>& buttons) {
+    for (size_t i = 0; i < buttons.size(); ++i) {
+        const Button& b = buttons[i];
+        SCOPED_TRACE(i);
+        EXPECT_GT(b.size, 0.0);
+        if (b.type == 1) {
+            EXPECT_TRUE(b.icon.isEmpty());
+            continue;
+        }
+        EXPECT_EQ(b.type, 2);  // a button that also enters the overflow menu
+        EXPECT_NE(b.cmd, 0);
+        EXPECT_TRUE(pictureExists(b.icon)) << b.icon.toStdString();
+        const bool hotkey = kHotkeyCommands.count(b.cmd) > 0;
+        for (int l = 0; l < 2; ++l) {
+            EXPECT_FALSE(b.title[l].isEmpty());
+            EXPECT_FALSE(b.tip[l].isEmpty());
+            EXPECT_EQ(b.title[l].endsWith(kHotkeyHint[l]), hotkey) << b.title[l].toStdString();
+            EXPECT_EQ(b.tip[l].endsWith(kHotkeyHint[l]), hotkey) << b.tip[l].toStdString();
+            // Tabs appear only before the hint.
+            EXPECT_EQ(b.title[l].count(QLatin1Char('\t')), hotkey ? 1 : 0);
+        }
+        EXPECT_NE(b.title[0], b.title[1]);
+    }
+}
+
+TEST(ToolbarDescriptionsTest, MainBarHasItsButtonsWhereTheViewLooks) {
+    std::vector<Button> bar;
+    ASSERT_TRUE(readDescription(QStringLiteral("tb_main"), bar));
+    ASSERT_EQ(bar.size(), 32u);
+    checkButtons(bar);
+    // Disabled while embedded: opening another file is not done there.
+    EXPECT_EQ(bar[3].cmd, CMD_FILE_OPEN);
+    EXPECT_TRUE(pictureExists(bar[3].icon + QStringLiteral("_gray")));
+    // Checked by the typing style.
+    EXPECT_EQ(bar[17].cmd, CMD_TOGGLE_BOLD);
+    EXPECT_EQ(bar[18].cmd, CMD_TOGGLE_ITALIC);
+    // The four alignments, checked by the alignment value 0 to 3.
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(bar[size_t(25 + i)].cmd, CMD_ALIGN_LEFT + i);
+    // The equation's first option flag.
+    EXPECT_EQ(bar[31].cmd, CMD_TOGGLE_LAYOUT_OPTION);
+    // Every command with a hot-key menu has its button; the main menu is first.
+    std::set<int> commands;
+    for (const Button& b : bar) commands.insert(b.cmd);
+    for (const int c : kHotkeyCommands) EXPECT_TRUE(commands.count(c)) << c;
+    EXPECT_EQ(bar[0].cmd, CMD_MAIN_MENU);
+    EXPECT_TRUE(commands.count(CMD_ZOOM_IN));
+}
+
+TEST(ToolbarDescriptionsTest, LaTeXBarHasThePaneCommandsAndTheWayBack) {
+    std::vector<Button> bar;
+    ASSERT_TRUE(readDescription(QStringLiteral("tb_main_x"), bar));
+    checkButtons(bar);
+    std::set<int> commands;
+    for (const Button& b : bar) commands.insert(b.cmd);
+    for (const int c : {CTolivaView::kPaneCut, CTolivaView::kPaneCopy, CTolivaView::kPanePaste,
+                        CMD_TEX_TO_EQUATION, CMD_EQUATION_TO_TEX, CMD_TOGGLE_LATEX_MODE})
+        EXPECT_TRUE(commands.count(c)) << c;
+}
+
+}  // namespace
+}  // namespace toliva::test
