@@ -1,5 +1,7 @@
 #include "shell/CAboutDlg.h"
 
+#include "shell/ShellTexts.h"
+
 #include "platform/AppContext.h"
 #include "platform/Folders.h"
 #include "platform/MessageSink.h"
@@ -21,10 +23,6 @@
 
 namespace toliva {
 namespace {
-
-// The maker's addresses: for language numbers below 2, and for the others.
-const char* const kContactAddress[2] = {"mailto:toliva@ravelt.example", "mailto:toliva-cn@ravelt.example"};
-const char* const kWebAddress[2] = {"https://www.ravelt.example/toliva", "https://www.ravelt.example/cn/toliva"};
 
 // The texts of the controls by item of group "gCS_1" (0: the caption).
 constexpr int kTextPairs[][2] = {
@@ -66,13 +64,6 @@ QPushButton* linkButton(int id, const QString& text, QWidget* parent) {
 }
 
 }  // namespace
-
-QString MakerAddress(int kind, int languageNumber) {
-    const int column = languageNumber < 2 ? 0 : 1;
-    return QString::fromLatin1(kind == MakerContact ? kContactAddress[column] : kWebAddress[column]);
-}
-
-bool OpenMakerLink(int kind, int languageNumber) { return shellService().openUrl(MakerAddress(kind, languageNumber)); }
 
 // The program's picture, drawn to fit the control.
 class CAboutDlg::Picture : public QWidget {
@@ -170,7 +161,7 @@ void CAboutDlg::OnInitDialog() {
 
 void CAboutDlg::OnContactLink() { OpenMakerLink(MakerContact, m_app.lanSel); }
 
-void CAboutDlg::OnOpenWebSite() { OpenMakerLink(MakerWebPage, m_app.lanSel); }
+void CAboutDlg::OnOpenWebSite() { OpenMakerLink(MakerProductPage, m_app.lanSel); }
 
 QPushButton* CAboutDlg::button(int id) const { return qobject_cast<QPushButton*>(DialogControl(const_cast<CAboutDlg*>(this), id)); }
 

@@ -16,16 +16,6 @@ namespace toliva {
 struct AppContext;
 class CKwEMF;
 
-// What OpenMakerLink opens.
-enum MakerLinkKind : int { MakerWebPage = 0, MakerContact = 1 };
-// The maker's address of a kind: the contact e-mail as a "mailto:" link or
-// the product's web page; one address for language numbers below 2, another
-// for 2 and above.
-QString MakerAddress(int kind, int languageNumber);
-// Opens that address with the desktop's program; false when it could not be
-// handed on.
-bool OpenMakerLink(int kind, int languageNumber);
-
 class CAboutDlg : public QDialog {
 public:
     // Control ids.

@@ -39,7 +39,9 @@ EqModel* CTolivaDoc::GetAltEquation() {
 EqModel* CTolivaDoc::GetServedEquation() { return m_bServeAlternate ? GetAltEquation() : m_pEquation.get(); }
 
 QString CTolivaDoc::GetTitle() const {
-    // The framework's name of a document that has no file yet.
+    // An embedded item goes by the program's name (no container names it
+    // here); a document that has no file yet by the framework's name.
+    if (m_bEmbedded) return QString::fromLatin1(CTolivaApp::kAppTitle);
     if (m_strPathName.isEmpty()) return QStringLiteral("Untitled");
     return QFileInfo(m_strPathName).fileName();
 }

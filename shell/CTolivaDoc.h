@@ -78,7 +78,8 @@ public:
     bool IsModified() const { return m_bModified; }
     bool IsEmbedded() const { return m_bEmbedded; }
     const QString& GetPathName() const { return m_strPathName; }
-    // The title shown in the frame: the file's name, else "Untitled".
+    // The title shown in the frame: the file's name, "Untitled" without one,
+    // the program's name for an embedded item.
     QString GetTitle() const;
 
     // Embedding: the container's storage the document is loaded from and

@@ -99,7 +99,7 @@ TEST_F(DocumentTest, SavedDocumentOpensAgain) {
     ASSERT_NE(madeText.find('b'), std::string::npos);
     EXPECT_EQ(text(), madeText);
     EXPECT_EQ(doc().GetPathName(), QFileInfo(path).absoluteFilePath());
-    EXPECT_TRUE(theApp->frame()->windowTitle().startsWith(QStringLiteral("sum.afx - Toliva")));
+    EXPECT_TRUE(theApp->frame()->windowTitle().startsWith(QStringLiteral("Toliva - sum.afx - ")));
 }
 
 TEST_F(DocumentTest, AFileThatDoesNotReadLeavesTheDocumentAsItWas) {

@@ -5,6 +5,7 @@
 
 #include "platform/LangTable.h"
 #include "shell/CAboutDlg.h"
+#include "shell/ShellTexts.h"
 #include "shell/CMainFrame.h"
 #include "shell/CTolivaApp.h"
 #include "shell/CTolivaDoc.h"
@@ -403,7 +404,7 @@ TEST_F(FrameTest, AboutBoxTextsAndLinksFollowTheLanguage) {
         EXPECT_EQ(runs, 1);
         const std::vector<QString> urls = {QString::fromLatin1(c.contactUrl), QString::fromLatin1(c.webUrl)};
         EXPECT_EQ(shell.urls, urls);
-        EXPECT_EQ(MakerAddress(MakerWebPage, c.lanSel), QString::fromLatin1(c.webUrl));
+        EXPECT_EQ(MakerLink(MakerProductPage, c.lanSel), QString::fromLatin1(c.webUrl));
     }
 }
 

@@ -224,11 +224,11 @@ TEST_F(ViewTest, SplittersDragTheirRatios) {
 TEST_F(ViewTest, TitleShowsTheDocumentAndTheZoom) {
     start();
     view().UpdateWindowTitle();
-    EXPECT_EQ(frame().windowTitle(), QStringLiteral("Toliva - Toliva - 200%"));
+    EXPECT_EQ(frame().windowTitle(), QStringLiteral("Toliva - Untitled - 200%"));
     // Zooming in from the tool bar retitles the window.
     view().OnToolbarCommand(CMD_ZOOM_IN, 0, QPoint());
     ASSERT_NE(context.eeScale, 4.0f);
-    EXPECT_EQ(frame().windowTitle(), QString::asprintf("Toliva - Toliva - %.0f%%", double(context.eeScale) * 50));
+    EXPECT_EQ(frame().windowTitle(), QString::asprintf("Toliva - Untitled - %.0f%%", double(context.eeScale) * 50));
 
     // An embedded document has no program name before its title, and its
     // tool bar cannot save it to a file.
