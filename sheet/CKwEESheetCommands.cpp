@@ -130,8 +130,9 @@ void CKwEESheet::ExecuteCommand(int code) {
     case CMD_OCR_HELP: OpenHelpDocument(QStringLiteral("OCR_Help.pdf")); return;
     case CMD_TEX_TO_EQUATION:
     case CMD_EQUATION_TO_TEX:
-        // Only the view's LaTeX pane takes these; it is not there yet.
-        if (m_host->HasView()) NotAvailableYet(Unavailable::Command);
+        // Only the view's LaTeX pane takes these; without a view they do
+        // nothing.
+        if (m_host->HasView()) byHost(m_host->MoveLaTeXText(code == CMD_TEX_TO_EQUATION));
         return;
     case CMD_TOGGLE_LATEX_MODE: byHost(m_host->ToggleLaTeXMode()); return;
     case CMD_WRITING_PAD: byHost(m_host->ShowWritingPad()); return;

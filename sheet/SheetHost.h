@@ -67,6 +67,9 @@ public:
     virtual bool ShowAppSettingsDialog() { return false; }   // code 7
     virtual bool ToggleLibraryPanel() { return false; }      // code 35, F7
     virtual bool ToggleLaTeXMode() { return false; }         // code 226, Ctrl+Tab
+    // The LaTeX pane's text to the equation (code 224) or the equation's
+    // LaTeX into the pane (225).
+    virtual bool MoveLaTeXText(bool toEquation) { (void)toEquation; return false; }
     virtual bool ShowWritingPad() { return false; }          // code 255
     virtual bool CheckForUpdate() { return false; }          // code 182
     virtual bool OpenProductWebPage() { return false; }      // code 181

@@ -42,10 +42,6 @@ QColor fromColorRef(uint32_t c) { return QColor::fromRgba(gp::ArgbFromColorref(c
 // The LaTeX editor's cut, copy and paste messages.
 constexpr unsigned kEditorCut = 2177;
 
-// The tool-bar commands that move LaTeX between the pane and the equation.
-constexpr int kTeXToEquation = CMD_TEX_TO_EQUATION;
-constexpr int kEquationToTeX = CMD_EQUATION_TO_TEX;
-
 // A grip beside the splitter: 32 dots of 1 x 2 pixels, 4 pixels apart.
 constexpr int kGripDots = 32;
 constexpr int kGripStep = 4;
@@ -554,16 +550,6 @@ void CTolivaView::OnToolbarCommand(int command, int buttonCommand, QPoint viewPo
         // A right click asks for the hot-key menu of the button's command.
         ShowHotkeyMenu(buttonCommand, mapToGlobal(viewPoint));
         return;
-    case kTeXToEquation:
-    case kEquationToTeX:
-        // The LaTeX tool bar's buttons move text between the pane and the
-        // equation.
-        if (m_pLaTeXPane && settings.viewMode == 1) {
-            if (command == kTeXToEquation) m_pLaTeXPane->ApplyToEquation();
-            else m_pLaTeXPane->LoadFromEquation();
-            return;
-        }
-        break;
     default: break;
     }
     if (m_sheet) m_sheet->ExecuteCommand(command);
@@ -754,6 +740,13 @@ bool CTolivaView::AddEquationToNotes(const EqModel& eq) {
     // The library panel's notes sheet comes with the panel.
     (void)eq;
     return false;
+}
+
+bool CTolivaView::MoveLaTeXText(bool toEquation) {
+    if (!m_pLaTeXPane) return false;
+    if (toEquation) m_pLaTeXPane->ApplyToEquation();
+    else m_pLaTeXPane->LoadFromEquation();
+    return true;
 }
 
 bool CTolivaView::SendFrameCommand(int id) {

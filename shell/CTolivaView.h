@@ -99,6 +99,7 @@ public:
     void RelayoutChildren();
     bool ToggleLibraryPanel() override;
     bool ToggleLaTeXMode() override;
+    bool MoveLaTeXText(bool toEquation) override;
     // The main window's title: "Toliva - " and the document's title (not
     // when embedded), then " - N%" of the editor scale.
     void UpdateWindowTitle();
