@@ -141,6 +141,11 @@ TEST_F(EditorSession, TypeSaveQuitAndOpenAgain) {
                          QStringLiteral("y=a+2")}));
     QThread::msleep(500);
     EXPECT_TRUE(screenshot(id, QStringLiteral("editor-typed-en.png")));
+    // The smallest size the window keeps.
+    EXPECT_TRUE(xdotool({QStringLiteral("windowsize"), QStringLiteral("--sync"), id, QStringLiteral("960"),
+                         QStringLiteral("640")}));
+    QThread::msleep(500);
+    EXPECT_TRUE(screenshot(id, QStringLiteral("editor-typed-960x640-en.png")));
     keys({QStringLiteral("ctrl+s")});
     keys({QStringLiteral("ctrl+w")});
     ASSERT_TRUE(editorEnded()) << "the editor did not end after Ctrl+W";
@@ -157,6 +162,10 @@ TEST_F(EditorSession, TypeSaveQuitAndOpenAgain) {
     const QString again = waitForWindow();
     ASSERT_FALSE(again.isEmpty());
     EXPECT_TRUE(screenshot(again, QStringLiteral("editor-reopened-cn.png")));
+    EXPECT_TRUE(xdotool({QStringLiteral("windowsize"), QStringLiteral("--sync"), again, QStringLiteral("960"),
+                         QStringLiteral("640")}));
+    QThread::msleep(500);
+    EXPECT_TRUE(screenshot(again, QStringLiteral("editor-reopened-960x640-cn.png")));
 
     // A change and Ctrl+W: the program asks about the change (in Chinese);
     // Escape answers Cancel and the window stays.
