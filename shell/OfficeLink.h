@@ -9,6 +9,9 @@
 //               file starts a new equation) and saves back into it
 //   verb N      a verb: 0 and 1 show the window, a higher one runs job N
 //   state       the answer "state visible=V modified=M job=J embedded=E"
+//   draw PATH   writes the picture the container shows for the item (a
+//               placeable Windows metafile with the baseline and LaTeX
+//               comments) to the file PATH
 //   close       closes the window as the container would
 //
 // Each command is answered by "ok" or "error REASON". The instance also
