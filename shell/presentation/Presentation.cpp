@@ -68,13 +68,11 @@ bool findWmfParts(const QByteArray& wmf, WmfParts* parts) {
 void playInto(QByteArray* target, const QByteArray& source, const WmfParts& from) {
     WmfParts to;
     findWmfParts(*target, &to);
-    const QByteArray records = source.mid(qsizetype(from.records), qsizetype(from.end - from.records));
-    target->insert(qsizetype(to.end), records);
+    target->insert(qsizetype(to.end), source.constData() + from.records, qsizetype(from.end - from.records));
     emf::ByteWriter w(target);
-    emf::ByteReader r(reinterpret_cast<const uint8_t*>(target->constData()), size_t(target->size()));
     w.patchU32(qsizetype(to.header + 6), uint32_t((target->size() - qsizetype(to.header)) / 2));
-    w.patchU16(qsizetype(to.header + 10), std::max(from.objects, r.u16(to.header + 10)));
-    w.patchU32(qsizetype(to.header + 12), std::max(from.largestRecord, r.u32(to.header + 12)));
+    w.patchU16(qsizetype(to.header + 10), std::max(from.objects, to.objects));
+    w.patchU32(qsizetype(to.header + 12), std::max(from.largestRecord, to.largestRecord));
 }
 
 }  // namespace

@@ -115,7 +115,8 @@ struct PresentationInput {
     int16_t baseline = 0;
     QString latex;           // empty: no LaTeX comment
     bool empty = true;       // the hatch instead of the cache
-    QByteArray cache;        // Windows-metafile bits; empty: none
+    QByteArray cache;        // Windows-metafile bits; empty: none, and the
+                             // picture holds only its mapping
 };
 
 // Whether bytes are a well-formed Windows metafile (with or without the
