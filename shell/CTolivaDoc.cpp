@@ -8,8 +8,10 @@
 #include "platform/RegKey.h"
 #include "shell/CMainFrame.h"
 #include "shell/CTolivaApp.h"
+#include "shell/CTolivaSrvrItem.h"
 #include "shell/CTolivaView.h"
 #include "shell/ShellTexts.h"
+#include "shell/presentation/Presentation.h"
 #include "sheet/CKwEESheet.h"
 #include "sheet/editing/CommandWork.h"
 
@@ -91,6 +93,9 @@ bool CTolivaDoc::OnNewDocument() {
 void CTolivaDoc::takeContent(AfxContent&& content) {
     m_pEquation = std::move(content.equation);
     m_wmfCache = std::move(content.metafileCache);
+    // A picture that came with the file is shown as it is, hatched only
+    // when the equation is empty.
+    if (!m_wmfCache.isEmpty()) m_bEmpty = PresentationIsEmpty(m_pEquation.get()) ? 1 : 0;
     m_fExtentX = content.extentX;
     m_fExtentY = content.extentY;
     handToView();
@@ -208,8 +213,8 @@ void CTolivaDoc::OnFileSave() {
     if (m_bEmbedded) {
         if (m_nJobCode > 1) {
             if (m_pView && m_pView->sheet()->RunOfficeJob(m_nJobCode) == 1) SetModifiedFlag(true);
-        } else if (!m_bClosing && onEmbeddedChanged) {
-            onEmbeddedChanged();
+        } else if (!m_bClosing) {
+            RenderAndUpdateItems();
         }
     }
     if (!m_bServeAlternate) {
@@ -243,9 +248,16 @@ void CTolivaDoc::ShowForVerb() {
     }
 }
 
-void CTolivaDoc::DoVerb(int verb) {
-    m_nJobCode = verb;
-    ShowForVerb();
+void CTolivaDoc::DoVerb(int verb) { GetEmbeddedItem()->OnDoVerb(verb); }
+
+CTolivaSrvrItem* CTolivaDoc::GetEmbeddedItem() {
+    if (!m_pEmbeddedItem) m_pEmbeddedItem = std::make_unique<CTolivaSrvrItem>(*this, m_app);
+    return m_pEmbeddedItem.get();
+}
+
+void CTolivaDoc::RenderAndUpdateItems() {
+    if (m_pView) m_pView->RenderMetafileCache(true);
+    if (onEmbeddedChanged) onEmbeddedChanged();
 }
 
 }  // namespace toliva

@@ -4,6 +4,7 @@
 // office add-in's conversion jobs, which run when the document is saved.
 #pragma once
 
+#include "shell/CTolivaSrvrItem.h"
 #include "shell/document/AfxFile.h"
 
 #include <QByteArray>
@@ -63,8 +64,14 @@ public:
     // document posts the save command and hides the main window; anything
     // else shows the main window.
     void ShowForVerb();
-    // A verb from the container: recorded as the job code, then ShowForVerb.
+    // A verb from the container, carried out by the embedded item.
     void DoVerb(int verb);
+    // The item the container embeds (made on first use, owned here).
+    CTolivaSrvrItem* GetEmbeddedItem();
+    const CTolivaSrvrItem* GetEmbeddedItem() const { return m_pEmbeddedItem.get(); }
+    // Renders the presentation cache (with the sheet's refresh) and tells
+    // the container its picture is out of date.
+    void RenderAndUpdateItems();
 
     // ---- state
 
@@ -120,6 +127,7 @@ private:
     CTolivaApp& m_app;
     std::unique_ptr<EqModel> m_pEquation;
     std::unique_ptr<EqModel> m_pAltEquation;
+    std::unique_ptr<CTolivaSrvrItem> m_pEmbeddedItem;
     CTolivaView* m_pView = nullptr;
     bool m_bModified = false;
     bool m_bEmbedded = false;

@@ -773,11 +773,12 @@ QPoint CTolivaView::MainWindowPosition() const {
 bool CTolivaView::CopyEmbeddedItem() {
     CTolivaDoc* doc = document();
     if (!doc) return false;
-    EqModel* eq = doc->GetServedEquation();
-    std::unique_ptr<QMimeData> data = EquationMimeData(eq, RecordEquationMetafile(m_app.renderContext(), eq));
-    if (!data) return false;
-    // The object itself, as the document file holds it.
-    data->setData(QString::fromLatin1(kAfxMimeType), WrapInCompoundFile(doc->ArchiveBytes()));
+    std::unique_ptr<QMimeData> data;
+    try {
+        data = doc->GetEmbeddedItem()->OnGetClipboardData();
+    } catch (const std::exception&) {  // the archive could not be written
+        return false;
+    }
     clipboardService().setMimeData(std::move(data));
     m_sheet->Refresh(0);
     return true;

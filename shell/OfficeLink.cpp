@@ -1,5 +1,6 @@
 #include "shell/OfficeLink.h"
 
+#include "platform/SafeFile.h"
 #include "shell/CMainFrame.h"
 #include "shell/CTolivaApp.h"
 #include "shell/CTolivaDoc.h"
@@ -72,6 +73,7 @@ QString OfficeLink::Execute(const QString& line) {
         m_app.EnsureFrame();
         CTolivaDoc* doc = m_app.document();
         doc->onEmbeddingSaved = [this](const QString& path) { Notify(QStringLiteral("saved ") + path); };
+        doc->onEmbeddedChanged = [this] { Notify(QStringLiteral("changed")); };
         return doc->OnNewDocument();
     };
 
@@ -89,6 +91,17 @@ QString OfficeLink::Execute(const QString& line) {
         if (!ok) return QStringLiteral("error not a verb: ") + argument;
         if (!ensureDocument()) return QStringLiteral("error no document");
         m_app.document()->DoVerb(verb);
+        return QStringLiteral("ok");
+    }
+    if (command == QLatin1String("draw")) {
+        if (argument.isEmpty()) return QStringLiteral("error no file named");
+        if (!ensureDocument()) return QStringLiteral("error no document");
+        QByteArray picture;
+        QSize size;
+        if (!m_app.document()->GetEmbeddedItem()->OnDraw(&picture, size) || picture.isEmpty())
+            return QStringLiteral("error the picture could not be made");
+        QString reason;
+        if (!WriteFileSafely(argument, picture, &reason)) return QStringLiteral("error ") + reason;
         return QStringLiteral("ok");
     }
     if (command == QLatin1String("state")) {

@@ -9,11 +9,15 @@
 //               file starts a new equation) and saves back into it
 //   verb N      a verb: 0 and 1 show the window, a higher one runs job N
 //   state       the answer "state visible=V modified=M job=J embedded=E"
+//   draw PATH   writes the picture the container shows for the item (a
+//               placeable Windows metafile with the baseline and LaTeX
+//               comments) to the file PATH
 //   close       closes the window as the container would
 //
 // Each command is answered by "ok" or "error REASON". The instance also
-// tells every connected container "saved PATH" after it saved the item and
-// "closed" when its window closed.
+// tells every connected container "changed" when the item's picture is out
+// of date (the container asks "draw" again), "saved PATH" after it saved the
+// item and "closed" when its window closed.
 #pragma once
 
 #include <QObject>
@@ -41,7 +45,7 @@ public:
     // when the socket cannot be made.
     bool Listen(QString* reason);
     QString name() const;
-    // Tells every container a line ("saved PATH", "closed").
+    // Tells every container a line ("changed", "saved PATH", "closed").
     void Notify(const QString& line);
     // One command line carried out; its answer.
     QString Execute(const QString& line);

@@ -32,7 +32,7 @@ class EmfPaintEngine final : public QPaintEngine {
 public:
     explicit EmfPaintEngine(EmfRecorder* device, DisplayList* list)
         : QPaintEngine(PrimitiveTransform | PixmapTransform | PatternBrush | PainterPaths | Antialiasing |
-                       PaintOutsidePaintEvent),
+                       AlphaBlend | PaintOutsidePaintEvent),
           m_device(device),
           m_list(list) {}
 
@@ -158,10 +158,29 @@ private:
         m_clip = std::move(next);
     }
 
-    // A shape drawn with the current pen and brush.
+    // The alpha of a plain colour (solid or hatched); -1 for anything else.
+    static int plainAlpha(const QBrush& brush) {
+        if (brush.style() == Qt::NoBrush) return -1;
+        if (brush.style() != Qt::SolidPattern && hatchFromQt(brush.style()) < 0) return -1;
+        return brush.color().alpha();
+    }
+
+    // A shape drawn with the current pen and brush. A pen or brush of a
+    // wholly transparent colour adds nothing; a partly transparent one makes
+    // the shape a bitmap.
     void addShape(Item item) {
-        item.pen = PenSpec::fromPen(m_pen);
-        if (item.kind != Item::Polyline && !BrushSpec::fromBrush(m_brush, &item.brush)) {
+        const bool penShows = m_pen.style() != Qt::NoPen && plainAlpha(m_pen.brush()) != 0;
+        const int brushAlpha = item.kind == Item::Polyline ? -1 : plainAlpha(m_brush);
+        if (!penShows && brushAlpha == 0) return;
+        if ((penShows && plainAlpha(m_pen.brush()) > 0 && plainAlpha(m_pen.brush()) < 255) ||
+            (brushAlpha > 0 && brushAlpha < 255)) {
+            addAsBitmap(item.geometry());
+            return;
+        }
+        item.pen = penShows ? PenSpec::fromPen(m_pen) : PenSpec();
+        if (brushAlpha == 0) {
+            item.brush = BrushSpec();
+        } else if (item.kind != Item::Polyline && !BrushSpec::fromBrush(m_brush, &item.brush)) {
             addAsBitmap(item.geometry());
             return;
         }
@@ -232,8 +251,12 @@ private:
 };
 
 EmfRecorder::EmfRecorder(const QSizeF& sizePx, int dpi) {
-    m_list.size = sizePx.isValid() && !sizePx.isEmpty() ? sizePx : QSizeF();
+    setSize(sizePx);
     m_list.dpi = dpi > 0 ? dpi : 96;
+}
+
+void EmfRecorder::setSize(const QSizeF& sizePx) {
+    m_list.size = sizePx.isValid() && !sizePx.isEmpty() ? sizePx : QSizeF();
 }
 
 EmfRecorder::~EmfRecorder() = default;

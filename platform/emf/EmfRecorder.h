@@ -39,6 +39,9 @@ public:
     const DisplayList& displayList() const { return m_list; }
     // Forgets everything recorded.
     void clear();
+    // Sets the picture's size (its frame) when it is known only after the
+    // drawing; an empty size makes the frame follow what is drawn.
+    void setSize(const QSizeF& sizePx);
 
     QByteArray toEmf() const;
     // A Windows metafile of the same drawing; empty with *error set when the

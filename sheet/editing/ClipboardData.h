@@ -86,7 +86,9 @@ std::unique_ptr<QMimeData> EquationMimeData(EqModel* eq, const QByteArray& metaf
 // The LaTeX text of a copy: empty for an equation with only empty lines;
 // else the lines between the delimiters of delimCode (0 "$$", 1 "$", 2 "\[",
 // 3 "\(", 4 none, any other value "$$"), with line feeds inside the
-// delimiters only when keepLineFeeds, the lines joined by "\n\\\n".
+// delimiters only when keepLineFeeds, the lines joined by a line feed, two
+// backslashes and a line feed. The embedded item's LaTeX comments carry the
+// same text.
 QString ClipboardLaTeXText(const EqModel& eq, TeXWriteContext context, int delimCode, bool keepLineFeeds);
 // Puts the text on the clipboard; an empty text does nothing.
 void SetClipboardText(const QString& text);

@@ -393,6 +393,18 @@ QByteArray RecordEquationMetafile(const RenderContext& context, EqModel* eq) {
     return recorder.toEmf();
 }
 
+EqPictureMetrics RecordEquationPicture(const RenderContext& context, EqModel* eq, float scale, QPaintDevice* device) {
+    if (!eq || !device) return {};
+    const RenderScope pass(eq, context);
+    const PictureFlags flags(eq);
+    gp::PainterGraphics g(device);
+    antiAlias(g);
+    eq->outlineText = 1;
+    const EqPictureMetrics metrics = DrawEquationPicture(context, g, eq, scale);
+    eq->outlineText = 0;
+    return metrics;
+}
+
 QImage RenderExportBitmap(const RenderContext& context, EqModel* eq, int dpi, bool transparencyAllowed,
                           QString* problem, QSizeF* pixelSize) {
     if (!eq) return {};

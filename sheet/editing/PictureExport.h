@@ -5,10 +5,14 @@
 // user what went wrong.
 #pragma once
 
+#include "model/EqOutput.h"
+
 #include <QByteArray>
 #include <QImage>
 #include <QSizeF>
 #include <QString>
+
+class QPaintDevice;
 
 namespace toliva {
 
@@ -73,6 +77,13 @@ bool ExportAllowsTransparency(const QString& path);
 // flags are given back afterwards and its line pictures dropped; lay it out
 // again before showing it.
 QByteArray RecordEquationMetafile(const RenderContext& context, EqModel* eq);
+// The equation's picture as DrawEquationPicture draws it (margins,
+// background, the baseline of its metrics) at the scale on the device, a
+// metafile recorder: antialiased, text as outlines, marks not highlighted.
+// The drawing flags are given back afterwards and the line pictures dropped;
+// lay the equation out again before showing it. Null metrics without an
+// equation.
+EqPictureMetrics RecordEquationPicture(const RenderContext& context, EqModel* eq, float scale, QPaintDevice* device);
 
 // The equation rendered for export at the resolution (clamped to at least
 // 8 dpi): laid out for output at ExportScale, a 32-bit ARGB picture of the

@@ -228,3 +228,29 @@ TEST(EmfRecorder, WhatAMetafileCannotHoldBecomesABitmap) {
         EXPECT_GE(agreement(drawDirect(c.draw, QSize(24, 24)), playInto(emf, QSize(24, 24))), 0.98);
     }
 }
+
+TEST(EmfRecorder, WhollyTransparentDrawingAddsNothing) {
+    const Scene scene = [](QPainter& p) {
+        p.fillRect(QRectF(0, 0, 400, 300), QColor(255, 255, 255, 0));  // a clear background
+        p.setPen(QPen(QColor(0, 0, 0, 0), 3));
+        p.setBrush(Qt::NoBrush);
+        p.drawEllipse(QRectF(10, 10, 50, 50));
+        p.setPen(Qt::NoPen);
+        p.setBrush(Qt::black);
+        p.drawRect(QRectF(20, 20, 10, 10));
+    };
+    EmfRecorder rec;
+    const QByteArray emf = record(scene, QSizeF(), &rec);
+    const std::vector<uint32_t> types = recordTypes(emf);
+    EXPECT_EQ(countOf(types, EMR_ALPHABLEND) + countOf(types, EMR_STRETCHDIBITS), 0u);
+    ASSERT_EQ(rec.displayList().items.size(), 1u);
+    // The frame follows the square alone, unless the size is given after.
+    std::optional<EmfHeader> h = readEmfHeader(emf);
+    ASSERT_TRUE(h.has_value());
+    EXPECT_EQ(h->frame.right - h->frame.left, 265);  // 10 px
+    rec.setSize(QSizeF(400, 300));
+    h = readEmfHeader(rec.toEmf());
+    ASSERT_TRUE(h.has_value());
+    EXPECT_EQ(h->frame.left, 0);
+    EXPECT_EQ(h->frame.right, 10583);  // 400 px
+}

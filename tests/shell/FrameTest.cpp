@@ -277,6 +277,7 @@ TEST_F(EmbeddedFrameTest, WithoutAJobTheItemIsUpdatedAndSaved) {
     updates = 0;
     EXPECT_TRUE(frame().close());
     EXPECT_EQ(updates, 1);
+    EXPECT_FALSE(doc().m_wmfCache.isEmpty());  // the picture was rendered for the container
     EXPECT_EQ(saved, QStringList{storage});
     EXPECT_EQ(storedPlacement(), placed);
     EXPECT_TRUE(messages.shown.empty());

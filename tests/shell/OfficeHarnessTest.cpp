@@ -4,8 +4,11 @@
 #include "ShellTestSupport.h"
 
 #include "../sheet/SheetTestSupport.h"
+#include "model/EqBuilder.h"
 #include "model/EqModel.h"
 #include "platform/Archive.h"
+#include "platform/SafeFile.h"
+#include "platform/emf/EmfCheck.h"
 #include "shell/OfficeLink.h"
 #include "shell/document/AfxFile.h"
 
@@ -13,6 +16,7 @@
 #include <QLocalSocket>
 #include <QProcess>
 #include <QThread>
+#include <QtEndian>
 
 namespace toliva::test {
 namespace {
@@ -106,8 +110,9 @@ TEST_F(OfficeHarnessTest, JobsSaveTheEmbeddingAndEndTheInstance) {
     struct Case {
         int job;
         const char* waitingConvert;
+        bool drawn;  // the job copied the item, whose picture gave the extent
     };
-    for (const Case c : {Case{3, "<none>"}, Case{14, "<none>"}, Case{32, "1"}}) {
+    for (const Case c : {Case{3, "<none>", false}, Case{14, "<none>", false}, Case{32, "1", true}}) {
         SCOPED_TRACE(c.job);
         RegistryStore::instance().deleteKey(kWordCmds);
         const QString storage = home() + QStringLiteral("job%1.afx").arg(c.job);
@@ -130,9 +135,60 @@ TEST_F(OfficeHarnessTest, JobsSaveTheEmbeddingAndEndTheInstance) {
         AfxContent content;
         QString reason;
         ASSERT_TRUE(ReadAfxFile(storage, content, &reason)) << reason.toStdString();
-        EXPECT_FLOAT_EQ(content.extentX, 1234.0f);
+        if (c.drawn) {
+            EXPECT_GT(content.extentX, 0.0f);
+            EXPECT_LT(content.extentX, 1234.0f);
+        } else {
+            EXPECT_FLOAT_EQ(content.extentX, 1234.0f);
+        }
         EXPECT_EQ(content.equation->settings.ints[0], c.job == 3 ? (option ? 0 : 1) : option);
     }
+}
+
+TEST_F(OfficeHarnessTest, PictureOfTheItemThenAJobSavesTheEmbedding) {
+    const QString storage = home() + QStringLiteral("drawn.afx");
+    {
+        EqModel eq;
+        EqBuilder b(&eq);
+        b.text(b.line(), u"x", EqTypeCharItalic);
+        QString reason;
+        ASSERT_TRUE(WriteAfxFile(storage, AfxArchiveBytes(&eq, 300.0f, 200.0f), &reason));
+    }
+    Container container(home());
+    ASSERT_TRUE(container.connect());
+    EXPECT_EQ(container.ask(QStringLiteral("open ") + storage), "ok");
+    EXPECT_EQ(container.ask(QStringLiteral("verb 1")), "ok");
+    const QString path = home() + QStringLiteral("shown.wmf");
+    EXPECT_EQ(container.ask(QStringLiteral("draw ") + path), "ok");
+    EXPECT_TRUE(container.ask(QStringLiteral("draw ")).startsWith(QLatin1String("error")));
+
+    QByteArray picture;
+    ASSERT_TRUE(ReadFileCapped(path, kMaxInputFileBytes, &picture, nullptr));
+    const emf::MetafileCheck check = emf::checkWmf(picture);
+    ASSERT_TRUE(check.ok) << check.problem.toStdString();
+    // The escapes in order: the baseline first, then the LaTeX text.
+    QList<QByteArray> comments;
+    for (qsizetype at = 22 + 18; at + 6 <= picture.size();) {
+        const quint32 words = qFromLittleEndian<quint32>(picture.constData() + at);
+        if (words < 3) break;
+        if (qFromLittleEndian<quint16>(picture.constData() + at + 4) == 0x0626)
+            comments << picture.mid(at + 10, qFromLittleEndian<quint16>(picture.constData() + at + 8));
+        at += qsizetype(words) * 2;
+    }
+    ASSERT_GE(comments.size(), 2);
+    EXPECT_EQ(comments[0].size(), 12);
+    EXPECT_TRUE(comments[0].startsWith("MathType"));
+    EXPECT_GT(qFromLittleEndian<qint16>(comments[0].constData() + 10), 0);
+    EXPECT_TRUE(comments[1].startsWith("TL-TEX-1"));
+    EXPECT_TRUE(comments[1].mid(16).contains(QByteArray("x\0", 2)));
+
+    EXPECT_EQ(container.ask(QStringLiteral("verb 3")), "ok");
+    ASSERT_TRUE(container.finished());
+    EXPECT_TRUE(container.notices.contains(QStringLiteral("saved ") + storage));
+    AfxContent content;
+    QString reason;
+    ASSERT_TRUE(ReadAfxFile(storage, content, &reason)) << reason.toStdString();
+    EXPECT_EQ(content.equation->lines.size(), 1u);
 }
 
 #endif
