@@ -28,27 +28,9 @@
 namespace toliva::test {
 namespace {
 
-// Lets the event loop run for a while (posted calls, timers).
-void wait(int ms) {
-    QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    loop.exec();
-}
-
-class DocumentTest : public ShellFixture {
+class DocumentTest : public ProgramFixture {
 protected:
-    void start(const QStringList& arguments = {}) {
-        theApp = std::make_unique<CTolivaApp>(context);
-        theApp->quitWithFrame = false;
-        ASSERT_TRUE(theApp->InitInstance(arguments));
-    }
-    void TearDown() override {
-        if (theApp) theApp->ExitInstance(0);
-        theApp.reset();
-        ShellFixture::TearDown();
-    }
-    CTolivaDoc& doc() { return *theApp->document(); }
-    CKwEESheet& sheet() { return *theApp->view()->sheet(); }
+    void start(const QStringList& arguments = {}) { ASSERT_TRUE(startProgram(arguments)); }
     std::string text() { return equationText(*doc().equation()); }
 
     // A document file holding the equation of a LaTeX text.
@@ -64,8 +46,6 @@ protected:
         return path;
     }
 
-    AppContext context;
-    std::unique_ptr<CTolivaApp> theApp;
     std::string madeText;  // the equation documentWith saved
 };
 
@@ -200,10 +180,7 @@ TEST_F(DocumentTest, CaptureHandOffRecognisesTheClipboardImage) {
     ScriptedRecognition recognition;
     recognition.answer = QStringLiteral("k+1");
     // The capture program started this run: the first document takes it.
-    theApp = std::make_unique<CTolivaApp>(context);
-    theApp->quitWithFrame = false;
-    theApp->recognition = &recognition;
-    ASSERT_TRUE(theApp->InitInstance({}));
+    ASSERT_TRUE(startProgram({}, [&](CTolivaApp& program) { program.recognition = &recognition; }));
     EXPECT_EQ(recognition.calls, 1);
     EXPECT_NE(text().find('k'), std::string::npos);
     EXPECT_FALSE(theApp->settings().calledByCapture);
@@ -260,8 +237,7 @@ TEST_F(OfficeJobTest, JobsSaveTheItemCloseAndReportConversions) {
     };
     for (const Case c : {Case{3, false}, Case{14, false}, Case{10, true}, Case{32, true}}) {
         SCOPED_TRACE(c.job);
-        if (theApp) theApp->ExitInstance(0);
-        theApp.reset();
+        stopProgram();
         RegistryStore::instance().deleteKey(kWordCmds);
         QFile::remove(storage);
         start({QStringLiteral("-Embedding")});
@@ -288,8 +264,7 @@ TEST_F(OfficeJobTest, JobsSaveTheItemCloseAndReportConversions) {
             EXPECT_TRUE(clipboard.text().contains(QLatin1Char('q')));
         }
 
-        theApp->ExitInstance(0);
-        theApp.reset();
+        stopProgram();
         EXPECT_EQ(readString(kWordCmds, QStringLiteral("WaitingConvert")), c.waitingConvert ? "1" : "<none>");
     }
 }

@@ -30,12 +30,6 @@
 namespace toliva::test {
 namespace {
 
-void wait(int ms) {
-    QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    loop.exec();
-}
-
 int readDword(const QString& name) {
     RegKey key;
     int value = -1;
@@ -132,25 +126,16 @@ public:
     std::vector<QSize> sizes;
 };
 
-class FrameTest : public ShellFixture {
+class FrameTest : public ProgramFixture {
 protected:
     static constexpr QRect kScreen{-1920, 0, 3840, 1080};
 
     void start(const QStringList& arguments = {}) {
-        theApp = std::make_unique<CTolivaApp>(context);
-        theApp->quitWithFrame = false;
-        theApp->virtualScreen = [] { return kScreen; };
-        theApp->recognition = &recognition;
-        ASSERT_TRUE(theApp->InitInstance(arguments));
+        ASSERT_TRUE(startProgram(arguments, [this](CTolivaApp& program) {
+            program.virtualScreen = [] { return kScreen; };
+            program.recognition = &recognition;
+        }));
     }
-    void TearDown() override {
-        if (theApp) theApp->ExitInstance(0);
-        theApp.reset();
-        ShellFixture::TearDown();
-    }
-    CMainFrame& frame() { return *theApp->frame(); }
-    CTolivaDoc& doc() { return *theApp->document(); }
-    CKwEESheet& sheet() { return *theApp->view()->sheet(); }
     // Places the shown window as a user would and lets the events through;
     // the placement the window took.
     QRect place(const QRect& r) {
@@ -161,9 +146,7 @@ protected:
         return QRect(frame().pos(), frame().size());
     }
 
-    AppContext context;
     RecordingRecognition recognition;
-    std::unique_ptr<CTolivaApp> theApp;
 };
 
 TEST_F(FrameTest, StoredPlacementIsRestoredInsideTheScreen) {

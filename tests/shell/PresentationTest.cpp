@@ -424,20 +424,12 @@ TEST(PresentationRecords, CacheThatIsNoMetafileIsRefused) {
 
 // ---- the item in the program
 
-class PresentationTest : public ShellFixture {
+class PresentationTest : public ProgramFixture {
 protected:
     void SetUp() override {
-        ShellFixture::SetUp();
-        theApp = std::make_unique<CTolivaApp>(context);
-        theApp->quitWithFrame = false;
-        ASSERT_TRUE(theApp->InitInstance({}));
+        ProgramFixture::SetUp();
+        ASSERT_TRUE(startProgram());
     }
-    void TearDown() override {
-        if (theApp) theApp->ExitInstance(0);
-        theApp.reset();
-        ShellFixture::TearDown();
-    }
-    CTolivaDoc& doc() { return *theApp->document(); }
     CTolivaSrvrItem& item() { return *doc().GetEmbeddedItem(); }
     // The program's context with the options as they are now.
     RenderContext render() {
@@ -478,8 +470,6 @@ protected:
         return i16At(comments.front(), 10) / 0.448 / k;
     }
 
-    AppContext context;
-    std::unique_ptr<CTolivaApp> theApp;
 };
 
 TEST_F(PresentationTest, LaTeXTextFollowsTheDelimiterCode) {

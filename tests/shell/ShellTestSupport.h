@@ -10,14 +10,22 @@
 #include "platform/RegKey.h"
 #include "platform/RegistryStore.h"
 #include "platform/ShellService.h"
+#include "shell/CMainFrame.h"
+#include "shell/CTolivaApp.h"
+#include "shell/CTolivaDoc.h"
+#include "shell/CTolivaView.h"
+#include "sheet/CKwEESheet.h"
 
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QEventLoop>
 #include <QTemporaryDir>
+#include <QTimer>
 
+#include <functional>
 #include <memory>
 
 namespace toliva::test {
@@ -25,6 +33,13 @@ namespace toliva::test {
 inline const QString kWordCmds = QStringLiteral("Software\\Toliva\\WordCmds");
 inline const QString kAppSettings = QStringLiteral("Software\\Toliva\\AppSettings");
 inline const QString kLanguage = QStringLiteral("Software\\Toliva\\Language");
+
+// Lets the event loop run for a while (posted calls, timers).
+inline void wait(int ms) {
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
 
 // The value as a string; "<none>" when it is missing or not a string.
 inline QString readString(const QString& subkey, const QString& name) {
@@ -86,6 +101,35 @@ protected:
 private:
     QTemporaryDir m_home;
     QByteArray m_oldHome;
+};
+
+// The program running in the test's process: its start-up with the hooks a
+// test sets first, and its shut-down after the test.
+class ProgramFixture : public ShellFixture {
+protected:
+    bool startProgram(const QStringList& arguments = {}, const std::function<void(CTolivaApp&)>& configure = {},
+                      const QString& programFolder = QString()) {
+        theApp = std::make_unique<CTolivaApp>(context, programFolder);
+        theApp->quitWithFrame = false;
+        if (configure) configure(*theApp);
+        return theApp->InitInstance(arguments);
+    }
+    void stopProgram() {
+        if (theApp) theApp->ExitInstance(0);
+        theApp.reset();
+    }
+    void TearDown() override {
+        stopProgram();
+        ShellFixture::TearDown();
+    }
+    CTolivaDoc& doc() { return *theApp->document(); }
+    CTolivaView& view() { return *theApp->view(); }
+    CKwEESheet& sheet() { return *theApp->view()->sheet(); }
+    CMainFrame& frame() { return *theApp->frame(); }
+    AppSettings& settings() { return theApp->settings(); }
+
+    AppContext context;
+    std::unique_ptr<CTolivaApp> theApp;
 };
 
 }  // namespace toliva::test

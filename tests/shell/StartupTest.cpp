@@ -19,28 +19,21 @@
 namespace toliva::test {
 namespace {
 
-class StartupTest : public ShellFixture {
+class StartupTest : public ProgramFixture {
 protected:
     // A program started with the arguments from the given program folder
     // (empty: the real one beside the tests).
     bool start(const QStringList& arguments, const QString& folder = QString(), bool editorLibrary = true) {
-        theApp = std::make_unique<CTolivaApp>(context, folder);
-        theApp->quitWithFrame = false;
-        // Once loaded, the library is found by its name alone for the rest
-        // of the process: a missing one is stood in.
-        if (!editorLibrary) theApp->loadEditorLibrary = [](const QString&) { return SourceEditorLibrary{}; };
-        return theApp->InitInstance(arguments);
+        return startProgram(arguments, [&](CTolivaApp& program) {
+            // Once loaded, the library is found by its name alone for the
+            // rest of the process: a missing one is stood in.
+            if (!editorLibrary) program.loadEditorLibrary = [](const QString&) { return SourceEditorLibrary{}; };
+        }, folder);
     }
-    void exit() {
-        theApp->ExitInstance(0);
-        theApp.reset();
-    }
+    void exit() { stopProgram(); }
 
     QString desktopEntry() const { return home() + QStringLiteral("applications/toliva.desktop"); }
     QString mimePackage() const { return home() + QStringLiteral("mime/packages/toliva-equation.xml"); }
-
-    AppContext context;
-    std::unique_ptr<CTolivaApp> theApp;
 };
 
 TEST(CommandLineTest, SwitchesAndFile) {

@@ -64,13 +64,11 @@ QString langText(const QString& code, const char* file, const char* group, int i
     return LoadLangString(table, QString::fromLatin1(group), item);
 }
 
-class ViewMenusTest : public ShellFixture {
+class ViewMenusTest : public ProgramFixture {
 protected:
     void SetUp() override {
-        ShellFixture::SetUp();
-        theApp = std::make_unique<CTolivaApp>(context);
-        theApp->quitWithFrame = false;
-        ASSERT_TRUE(theApp->InitInstance({}));
+        ProgramFixture::SetUp();
+        ASSERT_TRUE(startProgram());
         view().trackMenu = [this](CKwMenu& menu, QPoint) {
             menus.push_back(readMenu(menu));
             return choice;
@@ -84,14 +82,6 @@ protected:
             return hotkeyAnswer ? hotkeyAnswer(dlg) : int(IDCANCEL);
         };
     }
-    void TearDown() override {
-        if (theApp) theApp->ExitInstance(0);
-        theApp.reset();
-        ShellFixture::TearDown();
-    }
-    CTolivaView& view() { return *theApp->view(); }
-    CKwEESheet& sheet() { return *view().sheet(); }
-    AppSettings& settings() { return theApp->settings(); }
     QString code() const { return context.languageCode(); }
 
     // "a+b+a" with both a marked (the pattern of the last search).
@@ -106,8 +96,6 @@ protected:
         ASSERT_TRUE(EquationHasMarks(sheet().equation()));
     }
 
-    AppContext context;
-    std::unique_ptr<CTolivaApp> theApp;
     std::vector<ShownMenu> menus;
     unsigned choice = 0;
     int settingsRuns = 0;

@@ -53,28 +53,17 @@ void mouse(QWidget* w, QEvent::Type type, QPoint at, Qt::MouseButtons buttons) {
     QApplication::sendEvent(w, &event);
 }
 
-class ViewTest : public ShellFixture {
+class ViewTest : public ProgramFixture {
 protected:
     void start(QSize size = QSize(1200, 800)) {
-        theApp = std::make_unique<CTolivaApp>(context);
-        theApp->quitWithFrame = false;
-        ASSERT_TRUE(theApp->InitInstance({}));
+        ASSERT_TRUE(startProgram());
         resize(size);
-    }
-    void TearDown() override {
-        if (theApp) theApp->ExitInstance(0);
-        theApp.reset();
-        ShellFixture::TearDown();
     }
     void resize(QSize size) {
         frame().resize(size);
         QApplication::processEvents();
     }
 
-    CMainFrame& frame() { return *theApp->frame(); }
-    CTolivaView& view() { return *theApp->view(); }
-    CKwEESheet& sheet() { return *view().sheet(); }
-    AppSettings& settings() { return theApp->settings(); }
     QWidget* editor() { return view().latexPane()->editor().control(); }
     std::string text() { return equationText(*sheet().equation()); }
     bool panelShown() const { return context.option(OptLibraryPanel); }
@@ -93,8 +82,6 @@ protected:
         return ComputeViewLayout(in);
     }
 
-    AppContext context;
-    std::unique_ptr<CTolivaApp> theApp;
 };
 
 TEST_F(ViewTest, ChildrenTakeTheirPlacesInBothModes) {
