@@ -52,16 +52,19 @@ public:
     QTemporaryDir home;
     SilentSink sink;
     ScopedMessageSink scoped;
+    // False (and the benchmark skipped) when the program did not start.
+    bool started(benchmark::State& state) {
+        if (!app) state.SkipWithError("the program did not start");
+        return app != nullptr;
+    }
+
     AppContext context;
     std::unique_ptr<CTolivaApp> app;
 };
 
 void BM_PresentationPicture(benchmark::State& state) {
     Program program;
-    if (!program.app) {
-        state.SkipWithError("the program did not start");
-        return;
-    }
+    if (!program.started(state)) return;
     QByteArray picture;
     QSize size;
     for (auto _ : state) {
@@ -75,10 +78,7 @@ void BM_PresentationPicture(benchmark::State& state) {
 
 void BM_PresentationCacheOnly(benchmark::State& state) {
     Program program;
-    if (!program.app) {
-        state.SkipWithError("the program did not start");
-        return;
-    }
+    if (!program.started(state)) return;
     PresentationCache cache;
     for (auto _ : state) {
         RenderPresentationCache(program.app->renderContext(), program.doc().equation(), 0, QString(), &cache);
@@ -88,10 +88,7 @@ void BM_PresentationCacheOnly(benchmark::State& state) {
 
 void BM_PresentationFromCache(benchmark::State& state) {
     Program program;
-    if (!program.app) {
-        state.SkipWithError("the program did not start");
-        return;
-    }
+    if (!program.started(state)) return;
     QByteArray picture;
     QSize size;
     program.doc().GetEmbeddedItem()->OnDraw(&picture, size);
