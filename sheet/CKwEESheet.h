@@ -302,6 +302,10 @@ public:
     void RecognizeImageFile(const QString& path, bool isMetafile);
     // Whether the last recognition inserted its formula.
     bool lastRecognitionInserted = false;
+    // Reads the document file of an embedded equation object of the program
+    // (pasted or dropped); set by the program, empty: such objects are not
+    // read.
+    std::function<std::unique_ptr<EqModel>(const QByteArray& documentFile)> readEmbeddedItem;
     // The recognition client (null: the service that says it is not
     // available yet). Not owned.
     void setRecognition(RecognitionService* recognition) { m_recognition = recognition; }

@@ -83,6 +83,7 @@ ClipboardReadContext CKwEESheet::clipboardReadContext() {
     context.autoFormat.words = &m_words;
     context.autoFormat.autoWords = autoWords;
     context.autoFormat.texWrite = &texWrite;
+    context.readEmbeddedItem = readEmbeddedItem;
     return context;
 }
 

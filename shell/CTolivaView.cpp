@@ -9,6 +9,7 @@
 #include "shell/CMainFrame.h"
 #include "shell/CTolivaApp.h"
 #include "shell/CTolivaDoc.h"
+#include "shell/document/AfxFile.h"
 #include "shell/ShellRegistration.h"
 #include "sheet/CDialogTeXEdt.h"
 #include "sheet/CDlgTeXPromptBar.h"
@@ -70,6 +71,9 @@ CTolivaView::CTolivaView(CTolivaApp& app, QWidget* parent) : QWidget(parent), m_
     m_sheet->texWrite.names = app.m_texCode.get();
     m_sheet->texWrite.symbols = &app.m_symbolLibrary;
     m_sheet->setRecognition(app.recognition);
+    // An embedded equation object pasted or dropped is read as the document
+    // file it carries.
+    m_sheet->readEmbeddedItem = [](const QByteArray& bytes) { return EquationFromDocumentFile(bytes); };
     m_sheet->setGeometry(rect());
     // Ctrl+Tab and F7 are the view's before the sheet sees them; drags over
     // the sheet scroll it near its edges.

@@ -14,12 +14,14 @@
 // Nothing here is shown: every failure comes back as false with the reason.
 #pragma once
 
+#include "sheet/editing/ClipboardFormats.h"
+
 #include <QString>
 
 namespace toliva {
 
 // The MIME type of equation documents (".afx").
-inline constexpr char kAfxMimeType[] = "application/x-toliva-equation";
+inline constexpr const char* kAfxMimeType = kEmbeddedItemMimeType;
 
 // The user's XDG data folder (platform/Folders.h: userDataBase()).
 QString XdgDataHome();

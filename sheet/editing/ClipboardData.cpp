@@ -269,13 +269,20 @@ std::unique_ptr<EqModel> EquationFromClipboardText(const QString& text, const Cl
     return eq;
 }
 
+std::unique_ptr<EqModel> EquationFromOleItem(const QMimeData& data, const ClipboardReadContext& context) {
+    if (!context.readEmbeddedItem || !data.hasFormat(kEmbeddedItemFormat)) return nullptr;
+    return context.readEmbeddedItem(data.data(kEmbeddedItemFormat));
+}
+
 std::unique_ptr<EqModel> EquationFromDataObject(const QMimeData& data, const ClipboardReadContext& context) {
     if (std::unique_ptr<EqModel> eq = EquationFromNativeData(data, context)) return eq;
+    if (std::unique_ptr<EqModel> eq = EquationFromOleItem(data, context)) return eq;
     return EquationFromMathMLData(data, context);
 }
 
 std::unique_ptr<EqModel> EquationFromClipboardData(const QMimeData& data, const ClipboardReadContext& context) {
     if (std::unique_ptr<EqModel> eq = EquationFromNativeData(data, context)) return eq;
+    if (std::unique_ptr<EqModel> eq = EquationFromOleItem(data, context)) return eq;
     if (std::unique_ptr<EqModel> eq = EquationFromMathMLData(data, context)) return eq;
     if (HoldsText(data)) {
         if (std::unique_ptr<EqModel> eq = EquationFromClipboardText(data.text(), context)) return eq;
@@ -284,7 +291,7 @@ std::unique_ptr<EqModel> EquationFromClipboardData(const QMimeData& data, const 
 }
 
 bool IsDroppableData(const QMimeData& data) {
-    if (data.hasFormat(kNativeClipboardFormat)) return true;
+    if (data.hasFormat(kNativeClipboardFormat) || data.hasFormat(kEmbeddedItemFormat)) return true;
     return std::any_of(std::begin(kMathMLFormats), std::end(kMathMLFormats),
                        [&](const QString& format) { return data.hasFormat(format); });
 }

@@ -20,6 +20,7 @@
 #include <QString>
 #include <QStringView>
 
+#include <functional>
 #include <memory>
 
 class QMimeData;
@@ -44,6 +45,9 @@ struct ClipboardReadContext {
     TeXReadContext tex;
     // The automatic upright rules applied to pasted text.
     AutoFormatContext autoFormat;
+    // Reads the document file of an embedded equation object of the program
+    // (kEmbeddedItemFormat); empty: such objects are not read.
+    std::function<std::unique_ptr<EqModel>(const QByteArray& documentFile)> readEmbeddedItem;
 };
 
 // ---- readers: each gives a new equation, or null when the data is missing
@@ -57,6 +61,9 @@ std::unique_ptr<EqModel> EquationFromLiteBytes(const QByteArray& block, const Cl
 // MathML text up to its first zero byte (the whole block without one).
 std::unique_ptr<EqModel> EquationFromMathMLBytes(const QByteArray& block, const ClipboardReadContext& context);
 
+// An embedded equation object of the program in the data object, read with
+// the context's reader.
+std::unique_ptr<EqModel> EquationFromOleItem(const QMimeData& data, const ClipboardReadContext& context);
 // The native format of the data object.
 std::unique_ptr<EqModel> EquationFromNativeData(const QMimeData& data, const ClipboardReadContext& context);
 // The lite format of the data object.

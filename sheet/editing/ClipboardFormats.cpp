@@ -6,7 +6,9 @@ namespace toliva {
 
 int ClipboardContentKind(const ClipboardService& clipboard) {
     if (!clipboard.mimeData()) return 0;
-    if (clipboard.hasFormat(kNativeClipboardFormat)) return 1;
+    // An embedded object of the program holds an equation as the native
+    // format does.
+    if (clipboard.hasFormat(kNativeClipboardFormat) || clipboard.hasFormat(kEmbeddedItemFormat)) return 1;
     if (clipboard.hasText()) return 2;
     if (clipboard.hasFormat(kLiteClipboardFormat)) return 3;
     if (clipboard.hasFormat(kMetafileFormat)) return 4;

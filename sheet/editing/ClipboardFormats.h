@@ -25,10 +25,15 @@ inline const QString kMathMLFormats[3] = {
 // clipboard service counts as text too (HoldsText).
 inline const QString kTextFormat = QStringLiteral("text/plain");
 inline const QString kMetafileFormat = QStringLiteral("image/emf");
+// An embedded equation object of the program: its document file (the MIME
+// type the desktop knows ".afx" files by).
+inline constexpr char kEmbeddedItemMimeType[] = "application/x-toliva-equation";
+inline const QString kEmbeddedItemFormat = QString::fromLatin1(kEmbeddedItemMimeType);
 
 // What the clipboard holds for a paste, the first that it holds in this
-// order: 1 the native format, 2 text, 3 the lite format, 4 a metafile,
-// 5 MathML, 6 a picture in any image format; 0 when it holds none of them.
+// order: 1 the native format (or an embedded object of the program), 2 text,
+// 3 the lite format, 4 a metafile, 5 MathML, 6 a picture in any image
+// format; 0 when it holds none of them.
 int ClipboardContentKind(const ClipboardService& clipboard);
 
 }  // namespace toliva

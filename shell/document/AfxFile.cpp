@@ -167,6 +167,19 @@ bool ArchiveOfDocumentFile(const QByteArray& fileBytes, QByteArray* archive, QSt
     return true;
 }
 
+std::unique_ptr<EqModel> EquationFromDocumentFile(const QByteArray& fileBytes) {
+    QByteArray archive;
+    if (!ArchiveOfDocumentFile(fileBytes, &archive, nullptr)) return nullptr;
+    AfxContent content;
+    try {
+        Archive ar(archive);
+        ReadAfxArchive(ar, content);
+    } catch (const ArchiveException&) {
+        return nullptr;
+    }
+    return std::move(content.equation);
+}
+
 bool ReadAfxFile(const QString& path, AfxContent& out, QString* reason) {
     QByteArray fileBytes;
     if (!ReadFileCapped(path, kMaxInputFileBytes, &fileBytes, reason)) return false;

@@ -49,6 +49,10 @@ QByteArray WrapInCompoundFile(const QByteArray& archive);
 // compound file or one without a readable "Contents" stream.
 bool ArchiveOfDocumentFile(const QByteArray& fileBytes, QByteArray* archive, QString* reason);
 
+// The equation of a document file's bytes (an embedded object on the
+// clipboard or in a drop); null when they do not read whole.
+std::unique_ptr<EqModel> EquationFromDocumentFile(const QByteArray& fileBytes);
+
 // A whole document file (at most kMaxInputFileBytes, platform/SafeFile.h)
 // read into out; out is changed only on success. On failure the reason (the
 // file cannot be opened or is too large, or it is malformed) for the user;

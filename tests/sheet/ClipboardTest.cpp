@@ -1002,3 +1002,52 @@ TEST_F(ClipboardTest, PictureFilesAreRecognisedAndAMetafileIsDrawnOnWhite) {
 
 }  // namespace
 }  // namespace toliva
+
+namespace toliva::test {
+namespace {
+
+// An embedded object of the program comes after the native format and before
+// MathML, read by the reader the program hands in; without one it is not read.
+TEST(EmbeddedItemData, ReadAfterTheNativeFormatWithTheProgramsReader) {
+    EqModel native(builtInStyle());
+    EqBuilder nb(&native);
+    nb.text(nb.line(), u"n", EqTypeCharItalic);
+    int reads = 0;
+    ClipboardReadContext context;
+    const auto itemEquation = [&](const QByteArray& bytes) {
+        ++reads;
+        if (bytes != "item") return std::unique_ptr<EqModel>();
+        auto eq = std::make_unique<EqModel>(builtInStyle());
+        EqBuilder b(eq.get());
+        b.text(b.line(), u"i", EqTypeCharItalic);
+        return eq;
+    };
+
+    QMimeData item;
+    item.setData(kEmbeddedItemFormat, "item");
+    EXPECT_TRUE(IsDroppableData(item));
+    EXPECT_EQ(EquationFromDataObject(item, context), nullptr);  // no reader
+    context.readEmbeddedItem = itemEquation;
+    for (const auto& read : {EquationFromDataObject, EquationFromClipboardData}) {
+        std::unique_ptr<EqModel> eq = read(item, context);
+        ASSERT_NE(eq, nullptr);
+        EXPECT_EQ(equationText(*eq), "i");
+    }
+    // The native format wins; an object that does not read gives way to MathML.
+    QMimeData both;
+    both.setData(kEmbeddedItemFormat, "item");
+    both.setData(kNativeClipboardFormat, EquationToBytes(&native));
+    reads = 0;
+    EXPECT_EQ(equationText(*EquationFromDataObject(both, context)), "n");
+    EXPECT_EQ(reads, 0);
+    QMimeData damaged;
+    damaged.setData(kEmbeddedItemFormat, "junk");
+    damaged.setData(kMathMLFormats[0], "<math><mi>m</mi></math>");
+    std::unique_ptr<EqModel> fromMathML = EquationFromDataObject(damaged, context);
+    ASSERT_NE(fromMathML, nullptr);
+    EXPECT_NE(equationText(*fromMathML).find('m'), std::string::npos);
+    EXPECT_EQ(reads, 1);
+}
+
+}  // namespace
+}  // namespace toliva::test

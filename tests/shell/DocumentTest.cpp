@@ -11,6 +11,7 @@
 #include "shell/CTolivaApp.h"
 #include "shell/CTolivaDoc.h"
 #include "shell/CTolivaView.h"
+#include "shell/CTolivaSrvrItem.h"
 #include "shell/OfficeLink.h"
 #include "shell/ShellRegistration.h"
 #include "shell/document/AfxFile.h"
@@ -156,6 +157,29 @@ TEST_F(DocumentTest, UnsavedChangesAreAskedAbout) {
     messages.shown.clear();
     EXPECT_TRUE(doc().SaveModified());
     EXPECT_TRUE(messages.shown.empty());
+}
+
+TEST_F(DocumentTest, AnEmbeddedObjectOfTheProgramPastesAsItsEquation) {
+    start();
+    ASSERT_TRUE(sheet().InsertLaTeXText(QStringLiteral("k^2")));
+    const std::string copied = text();
+    std::unique_ptr<QMimeData> data = doc().GetEmbeddedItem()->OnGetClipboardData();
+    ASSERT_TRUE(data && data->hasFormat(kEmbeddedItemFormat));
+    // Only the object itself, as another program would hand it on.
+    const QByteArray object = data->data(kEmbeddedItemFormat);
+    ASSERT_TRUE(doc().OnNewDocument());
+    auto only = std::make_unique<QMimeData>();
+    only->setData(kEmbeddedItemFormat, object);
+    clipboard.setMimeData(std::move(only));
+    sheet().Paste();
+    EXPECT_EQ(text(), copied);
+    // An object that does not read inserts nothing.
+    ASSERT_TRUE(doc().OnNewDocument());
+    auto damaged = std::make_unique<QMimeData>();
+    damaged->setData(kEmbeddedItemFormat, object.left(object.size() / 2));
+    clipboard.setMimeData(std::move(damaged));
+    sheet().Paste();
+    EXPECT_EQ(text(), "");
 }
 
 class ScriptedRecognition : public RecognitionService {
