@@ -199,6 +199,13 @@ public:
     void ShowPromptBar(const QString& text, int mode) override;
     bool IsPromptBarShowingForSheet() const override;
 
+    // The handwriting pad (code 255; CTolivaViewPad.cpp).
+    bool ShowWritingPad() override;
+    // The update check: a check asked for (code 182) and the automatic one
+    // the sheet schedules when it starts (CTolivaViewUpdate.cpp).
+    bool CheckForUpdate() override;
+    void ScheduleUpdateCheck() override;
+
     // Puts the clipboard's text into the LaTeX pane (the capture hand-off
     // when recognition inserted nothing); false without a pane.
     bool PasteIntoLaTeXPane();

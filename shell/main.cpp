@@ -2,6 +2,7 @@
 #include "platform/AppContext.h"
 #include "platform/DialogService.h"
 #include "platform/MessageSink.h"
+#include "platform/NetworkService.h"
 #include "shell/CTolivaApp.h"
 #include "uikit/QtDialogService.h"
 #include "uikit/QtMessageSink.h"
@@ -9,6 +10,9 @@
 #include <QApplication>
 
 int main(int argc, char** argv) {
+    // The network library is set up once, before any transfer, and torn
+    // down once at exit.
+    toliva::CurlGlobalScope curl;
     QApplication qapp(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Toliva"));
     QApplication::setQuitOnLastWindowClosed(false);

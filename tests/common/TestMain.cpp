@@ -2,6 +2,8 @@
 // and registry, so no test touches the developer's settings.
 #include <gtest/gtest.h>
 
+#include "platform/NetworkService.h"
+
 #include <QApplication>
 #include <QTemporaryDir>
 
@@ -9,6 +11,7 @@
 
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
+    toliva::CurlGlobalScope curl;
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     QTemporaryDir home;
     setenv("TOLIVA_HOME", home.path().toLocal8Bit().constData(), 1);

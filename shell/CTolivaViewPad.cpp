@@ -1,0 +1,7 @@
+#include "shell/CTolivaView.h"
+
+namespace toliva {
+
+bool CTolivaView::ShowWritingPad() { return false; }
+
+}  // namespace toliva
