@@ -171,6 +171,13 @@ protected:
         file.close();
         startPeer({QStringLiteral("put"), format, path});
         waitUntilServing();
+        // The new owner is seen here only once the server's notice of the
+        // change has arrived: until then the last owner's formats may show.
+        ASSERT_TRUE(pumpUntil([&] {
+            const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+            return data && (data->data(format) == bytes ||
+                            (format.startsWith(QLatin1String("text/plain")) && data->text().toUtf8() == bytes));
+        }));
     }
 
     QProcess peer;
