@@ -6,6 +6,7 @@
 #include "platform/ClipboardService.h"
 #include "platform/ShellService.h"
 #include "platform/gdiplus/GpTypes.h"
+#include "shell/CDlgWritingPad.h"
 #include "shell/CMainFrame.h"
 #include "shell/CTolivaApp.h"
 #include "shell/CTolivaDoc.h"
@@ -87,6 +88,9 @@ CTolivaView::CTolivaView(CTolivaApp& app, QWidget* parent) : QWidget(parent), m_
 CTolivaView::~CTolivaView() {
     // The children go in this order while the view can still answer them;
     // the prompt bar last.
+    // The pad keeps its place relative to the sheet: it goes before it.
+    delete m_pWritingPad;
+    m_pWritingPad = nullptr;
     delete m_pMainToolbar;
     m_pMainToolbar = nullptr;
     delete m_pLaTeXToolbar;

@@ -37,6 +37,7 @@ struct AppSettings;
 class CDialogTeXEdt;
 class CDlgGU;
 class CDlgTeXPromptBar;
+class CDlgWritingPad;
 class CKwEESheet;
 class CKwMenu;
 class CTolivaApp;
@@ -199,8 +200,10 @@ public:
     void ShowPromptBar(const QString& text, int mode) override;
     bool IsPromptBarShowingForSheet() const override;
 
-    // The handwriting pad (code 255; CTolivaViewPad.cpp).
+    // The handwriting pad (code 255; CTolivaViewPad.cpp): created on first
+    // use, then shown again.
     bool ShowWritingPad() override;
+    CDlgWritingPad* writingPad() const { return m_pWritingPad; }
     // The update check: a check asked for (code 182) and the automatic one
     // the sheet schedules when it starts (CTolivaViewUpdate.cpp).
     bool CheckForUpdate() override;
@@ -250,6 +253,7 @@ private:
     // The LaTeX editor's window and viewport, whose keys the view sees first.
     std::array<QPointer<QWidget>, 2> m_editorWindows;
     CDlgTeXPromptBar* m_pPromptBar = nullptr;
+    CDlgWritingPad* m_pWritingPad = nullptr;
     std::unique_ptr<TeXPromptDriver> m_promptDriver;
     ViewLayout m_layout;
     // A splitter drag: 0 none, 1 the LaTeX splitter, 2 the side panel's.

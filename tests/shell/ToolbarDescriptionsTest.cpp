@@ -1,9 +1,11 @@
-// The main view's two tool-bar descriptions ("icons/tb_main.xml" and
-// "icons/tb_main_x.xml" beside the program): every top-level element is one
-// button, its icon is drawn, its title and tip exist in both languages, and
-// the buttons the view addresses by position are where it expects them.
+// The tool-bar descriptions beside the program (the main view's
+// "icons/tb_main.xml" and "icons/tb_main_x.xml", the handwriting pad's
+// "icons/tb_wp.xml"): every top-level element is one button, its icon is
+// drawn, its title and tip exist in both languages, and the buttons their
+// owners address by position are where they expect them.
 #include "platform/Folders.h"
 #include "sheet/editing/CommandCodes.h"
+#include "shell/CDlgWritingPad.h"
 #include "shell/CTolivaView.h"
 
 #include <gtest/gtest.h>
@@ -116,6 +118,20 @@ TEST(ToolbarDescriptionsTest, LaTeXBarHasThePaneCommandsAndTheWayBack) {
     for (const Button& b : bar) commands.insert(b.cmd);
     for (const int c : {CTolivaView::kPaneCut, CTolivaView::kPaneCopy, CTolivaView::kPanePaste,
                         CMD_TEX_TO_EQUATION, CMD_EQUATION_TO_TEX, CMD_TOGGLE_LATEX_MODE})
+        EXPECT_TRUE(commands.count(c)) << c;
+}
+
+TEST(ToolbarDescriptionsTest, PadBarHasItsModeButtonsWhereThePadLooks) {
+    std::vector<Button> bar;
+    ASSERT_TRUE(readDescription(QStringLiteral("tb_wp"), bar));
+    checkButtons(bar);
+    // The pens and the eraser, latched by the mode 1 to 4.
+    for (int m = 0; m < 4; ++m)
+        EXPECT_EQ(bar.at(size_t(CDlgWritingPad::kModeButtons[m])).cmd, CDlgWritingPad::CmdThin + m) << m;
+    std::set<int> commands;
+    for (const Button& b : bar) commands.insert(b.cmd);
+    for (const int c : {CDlgWritingPad::CmdRecognitionSettings, CDlgWritingPad::CmdClear, CDlgWritingPad::CmdRecognize,
+                        CDlgWritingPad::CmdRecognizeAndClose, CDlgWritingPad::CmdClearAndClose, CDlgWritingPad::CmdHelp})
         EXPECT_TRUE(commands.count(c)) << c;
 }
 
