@@ -9,6 +9,7 @@
 #include "model/SymbolLibrary.h"
 #include "platform/AppContext.h"
 #include "shell/settings/AppSettings.h"
+#include "shell/update/UpdateCheck.h"
 #include "sheet/CLaTeXWnd.h"
 #include "tex/TeXCode.h"
 
@@ -23,6 +24,7 @@
 namespace toliva {
 
 class CAboutDlg;
+class CDlgCheckUpdate;
 class CMainFrame;
 class CTolivaDoc;
 class CTolivaView;
@@ -137,6 +139,12 @@ public:
     // Runs the About box in place of its modal loop (tests answer it);
     // empty: the modal loop.
     std::function<int(CAboutDlg&)> runAboutDialog;
+    // Where the update check asks and what day it is (tests point it at the
+    // loopback interface and choose the day).
+    UpdateCheckConfig updateCheck;
+    // Runs the update dialog in place of its modal loop (tests answer it);
+    // empty: the modal loop.
+    std::function<int(CDlgCheckUpdate&)> runUpdateDialog;
     // The event loop ends when the main window closes (tests that drive
     // the program in their own process turn it off).
     bool quitWithFrame = true;

@@ -13,6 +13,7 @@
 #pragma once
 
 #include "shell/layout/ViewLayout.h"
+#include "shell/update/UpdateCheck.h"
 #include "sheet/SheetHost.h"
 #include "sheet/editing/SymbolKey.h"
 #include "uikit/WindowMessages.h"
@@ -206,8 +207,17 @@ public:
     CDlgWritingPad* writingPad() const { return m_pWritingPad; }
     // The update check: a check asked for (code 182) and the automatic one
     // the sheet schedules when it starts (CTolivaViewUpdate.cpp).
+    // Both run on a worker thread; the result comes back to this thread,
+    // which stores the day, keeps the newer flag and shows the dialog.
     bool CheckForUpdate() override;
     void ScheduleUpdateCheck() override;
+    // Gives a running check up (it shows nothing); the view's end does it too.
+    void CancelUpdateCheck();
+    bool IsUpdateCheckRunning() const { return m_updateChecker.running(); }
+    // Whether the last answered check in this view named a newer build.
+    bool UpdateNewerFlag() const { return m_bUpdateNewer; }
+    // The update dialog with the newer flag, modal.
+    void ShowUpdateDialog();
 
     // Puts the clipboard's text into the LaTeX pane (the capture hand-off
     // when recognition inserted nothing); false without a pane.
@@ -265,6 +275,12 @@ private:
     bool m_bStripPressPending = false;
     bool m_bLaidOut = false;
     AutoScroll m_scrollX, m_scrollY;
+    // The update check (CTolivaViewUpdate.cpp): the newer flag of the last
+    // answered check, and the worker, cancelled and joined when the view
+    // goes.
+    void finishUpdateCheck(const UpdateCheckResult& result);
+    bool m_bUpdateNewer = false;
+    UpdateChecker m_updateChecker;
 };
 
 }  // namespace toliva

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcessEnvironment>
 #include <QStringList>
 #include <QTemporaryDir>
 
@@ -72,6 +73,17 @@ std::vector<CorpusFormula> readCorpus() {
         }
     }
     return formulas;
+}
+
+void KeepUpdateCheckLocal(QProcessEnvironment& env) {
+    const QString host = QStringLiteral("127.0.0.1");
+    env.insert(QStringLiteral("TOLIVA_UPDATE_HOST"), host);
+    // The program's retry goes through the proxy the environment names;
+    // no_proxy keeps even that on this machine.
+    for (const QString& name : {QStringLiteral("no_proxy"), QStringLiteral("NO_PROXY")}) {
+        const QString list = env.value(name);
+        env.insert(name, list.isEmpty() ? host : list + QLatin1Char(',') + host);
+    }
 }
 
 }  // namespace toliva::test

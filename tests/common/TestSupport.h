@@ -8,6 +8,8 @@
 
 #include <vector>
 
+class QProcessEnvironment;
+
 // Ends a test that needs a tool or file tools/install-deps.sh installs (or the
 // formula corpus beside the checkout) when it is missing: a skip on a
 // developer's machine, a failure under .ci/run, where everything must be
@@ -23,6 +25,10 @@ bool installRequired();
 // What TOLIVA_SKIP_UNLESS_CI reports: a failure when installRequired(), else a skip.
 ::testing::TestPartResult::Type missingInstallResult();
 const char* missingInstallNote();
+
+// For an editor program a test starts: its update check at start-up asks
+// this machine (TOLIVA_UPDATE_HOST 127.0.0.1), never through a proxy.
+void KeepUpdateCheckLocal(QProcessEnvironment& env);
 
 // A fresh empty folder for one test, removed with the object.
 class ScratchFolder {

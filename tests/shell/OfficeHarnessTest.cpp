@@ -4,6 +4,7 @@
 #include "ShellTestSupport.h"
 
 #include "../sheet/SheetTestSupport.h"
+#include "common/TestSupport.h"
 #include "model/EqBuilder.h"
 #include "model/EqModel.h"
 #include "platform/Archive.h"
@@ -30,6 +31,7 @@ public:
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("TOLIVA_HOME"), home);
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        KeepUpdateCheckLocal(env);
         m_process.setProcessEnvironment(env);
         m_process.setProcessChannelMode(QProcess::ForwardedChannels);
         m_process.start(QStringLiteral(TOLIVA_PATH), {QStringLiteral("-Embedding")});

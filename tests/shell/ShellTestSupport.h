@@ -7,6 +7,7 @@
 #include "platform/DialogService.h"
 #include "platform/Folders.h"
 #include "platform/MessageSink.h"
+#include "platform/NetworkService.h"
 #include "platform/RegKey.h"
 #include "platform/RegistryStore.h"
 #include "platform/ShellService.h"
@@ -62,6 +63,18 @@ inline bool hasValue(const QString& subkey, const QString& name) {
     return ReadRegDword(key, name, v, 0) || ReadRegString(key, name, s, QString());
 }
 
+// Refuses every transfer: the program checks for updates when it starts, and
+// no test may reach outside the machine. Tests that talk to a loopback server
+// install a service of their own.
+class OfflineNetworkService : public NetworkService {
+public:
+    HttpReply perform(const HttpRequest&) override {
+        HttpReply reply;
+        reply.error = QStringLiteral("offline");
+        return reply;
+    }
+};
+
 class ShellFixture : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -97,6 +110,8 @@ protected:
     ScopedClipboardService scopedClipboard{&clipboard};
     RecordingShellService shell;
     ScopedShellService scopedShell{&shell};
+    OfflineNetworkService offline;
+    ScopedNetworkService scopedNetwork{&offline};
 
 private:
     QTemporaryDir m_home;

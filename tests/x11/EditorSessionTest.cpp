@@ -61,6 +61,7 @@ protected:
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("TOLIVA_HOME"), home.path());
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        test::KeepUpdateCheckLocal(env);
         editor.setProcessEnvironment(env);
         editor.setProcessChannelMode(QProcess::ForwardedChannels);
         editor.start(QStringLiteral("bash"),
