@@ -13,7 +13,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     using namespace toliva;
     const QByteArray bytes(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
     QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    (void)decoder.decode(bytes);
+    const QString decoded = decoder.decode(bytes);  // decodes when converted
     const bool utf8 = !decoder.hasError();
 
     if (const std::optional<QString> latex = ParseWebServiceReply(bytes)) {
@@ -24,7 +24,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (!utf8 || latex->isEmpty() || !bytes.startsWith("$$")) std::abort();
     }
     if (IsUploadAccepted(bytes) && bytes.toUpper() != "OK") std::abort();
+    // A UTF-8 result file keeps its text, each "\r\n" made one "\n"; others
+    // are read as the program reads its text files.
     const QString result = DecodeResultFile(bytes);
-    if (result.contains(QStringLiteral("\r\n"))) std::abort();
+    const QString crlf = QStringLiteral("\r\n");
+    if (utf8 && (result.count(QLatin1Char('\n')) != decoded.count(QLatin1Char('\n')) ||
+                 result.size() != decoded.size() - decoded.count(crlf)))
+        std::abort();
     return 0;
 }
