@@ -13,6 +13,7 @@
 #include "shell/OfficeLink.h"
 #include "shell/ShellRegistration.h"
 #include "shell/ShellTexts.h"
+#include "shell/recognition/RecognitionClient.h"
 #include "sheet/CKwEESheet.h"
 #include "sheet/editing/CommandCodes.h"
 #include "uikit/CKwMenu.h"
@@ -195,6 +196,12 @@ bool CTolivaApp::InitInstance(const QStringList& arguments) {
     m_render->options = m_app.options;
     m_render->resultBackColour = m_app.resultBackColour;
     m_render->drawingLock = &m_app.drawingLock;
+
+    if (!recognition) {
+        m_recognitionClient = std::make_unique<RecognitionClient>();
+        m_recognitionClient->languageCode = [this] { return m_app.languageCode(); };
+        recognition = m_recognitionClient.get();
+    }
 
     if (m_cmdInfo.runEmbedded || m_cmdInfo.runAutomated) {
         // The container reaches the object through the link; no window yet.

@@ -29,6 +29,7 @@ class CMainFrame;
 class CTolivaDoc;
 class CTolivaView;
 class OfficeLink;
+class RecognitionClient;
 class RecognitionService;
 
 // The framework's command-line switches and the file to open.
@@ -131,7 +132,8 @@ public:
     // LoadSourceEditorLibrary); tests stand in a library that is missing.
     std::function<SourceEditorLibrary(const QString& programFolder)> loadEditorLibrary;
     // The recognition client the sheet asks (null: the sheet says it is not
-    // available yet). Not owned; set before the view is made.
+    // available yet). Not owned; set before the view is made. Start-up makes
+    // the program's own client when none is set.
     RecognitionService* recognition = nullptr;
     // The virtual screen the main window is kept inside (empty: the union
     // of the screens); tests stand in screens of their own.
@@ -157,6 +159,8 @@ private:
     std::unique_ptr<OfficeLink> m_server;
     std::unique_ptr<CMainFrame> m_frame;
     std::unique_ptr<CTolivaDoc> m_doc;
+    // The program's recognition client, made at start-up when none was set.
+    std::unique_ptr<RecognitionClient> m_recognitionClient;
 };
 
 }  // namespace toliva

@@ -11,6 +11,7 @@
 #include "shell/CTolivaView.h"
 #include "shell/OfficeLink.h"
 #include "shell/document/AfxFile.h"
+#include "shell/recognition/RecognitionClient.h"
 #include "sheet/CKwEESheet.h"
 
 #include <QFileInfo>
@@ -80,6 +81,9 @@ TEST_F(StartupTest, StandAloneOpensAnEmptyEquationReadyToType) {
     EXPECT_FALSE(theApp->m_bAddinMode);
     EXPECT_TRUE(theApp->m_hLaTeXControlLib.loaded);
     EXPECT_TRUE(theApp->settings().loaded);
+    // The program's own recognition client serves the sheet.
+    EXPECT_NE(dynamic_cast<RecognitionClient*>(theApp->recognition), nullptr);
+    EXPECT_EQ(&sheet->recognition(), theApp->recognition);
     EXPECT_TRUE(QFileInfo::exists(context.userFolder + QStringLiteral("UserBooks/BP")));
     EXPECT_TRUE(QFileInfo::exists(desktopEntry()));
     EXPECT_TRUE(QFileInfo::exists(mimePackage()));
