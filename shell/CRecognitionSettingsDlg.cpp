@@ -21,7 +21,7 @@ CRecognitionSettingsDlg::CRecognitionSettingsDlg(QWidget* owner, const QString& 
     showButton1390 = true;
 }
 
-int CRecognitionSettingsDlg::Run() {
+int CRecognitionSettingsDlg::Run(const std::function<int(CDlgGU&)>& run) {
     const RecognitionSettings stored = LoadRecognitionSettings();
     GetOrAddItem(0, 0)->choice = stored.mode;
     SetItemDouble(0, 1, stored.waitSec);
@@ -29,7 +29,7 @@ int CRecognitionSettingsDlg::Run() {
     const bool folderSet = !stored.localPath.isEmpty() && QFileInfo(stored.localPath).isDir();
     ParseItemValue(*GetOrAddItem(0, 3), folderSet ? stored.localPath : m_tempFolder);
 
-    const int result = DoModal();
+    const int result = run ? run(*this) : DoModal();
     if (result != IDOK) return result;
     RecognitionSettings edited;
     edited.mode = propertyList.GetItemChoice(0, 0);

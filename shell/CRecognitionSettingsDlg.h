@@ -6,6 +6,8 @@
 
 #include "uikit/CDlgGU.h"
 
+#include <functional>
+
 namespace toliva {
 
 class CRecognitionSettingsDlg : public CDlgGU {
@@ -14,8 +16,9 @@ public:
     CRecognitionSettingsDlg(QWidget* owner, const QString& languageCode, const QString& tempFolder,
                             const QString& webServicePage);
 
-    // Fills page 0, runs the dialog and stores the values on OK; IDOK or IDCANCEL.
-    int Run();
+    // Fills page 0, runs the dialog (through run when given: tests answer
+    // it) and stores the values on OK; IDOK or IDCANCEL.
+    int Run(const std::function<int(CDlgGU&)>& run = {});
     // The link items; 0.
     int OnPropertyItemClick(int item);
 

@@ -15,7 +15,7 @@ bool CTolivaView::ShowWritingPad() {
         m_pWritingPad->showRecognitionSettings = [this] {
             CRecognitionSettingsDlg dialog(m_pWritingPad, m_app.context().languageCode(), m_app.m_strTempFolder,
                                            RecognitionEndpoints{}.webServicePage);
-            dialog.Run();
+            dialog.Run(runSettingsDialog);
         };
     }
     m_pWritingPad->show();

@@ -17,6 +17,9 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev
   libqscintilla2-qt6-dev
   libpugixml-dev libcurl4-openssl-dev libsqlite3-dev
+  # libcurl's TLS reads OpenSSL's configuration at set-up, and HTTPS transfers
+  # check servers against the system's CA bundle.
+  openssl ca-certificates
   libuemf-dev libgif-dev libpng-dev libgsf-1-dev
   # Qt's TIFF writer for picture export (and its reader in the tests).
   qt6-image-formats-plugins

@@ -7,6 +7,7 @@
 
 #include "../sheet/SheetTestSupport.h"
 #include "shell/CDlgWritingPad.h"
+#include "uikit/CDlgGU.h"
 #include "shell/DialogPlacement.h"
 #include "shell/pad/PadStrokes.h"
 #include "sheet/editing/CommandCodes.h"
@@ -427,7 +428,18 @@ TEST_F(WritingPadTest, HelpGoesThroughTheSheetAndSettingsSayWhenTheyAreMissing) 
     const bool helpOpened = !shell.documents.empty() && shell.documents.back().endsWith(QStringLiteral("OCR_Help.pdf"));
     EXPECT_TRUE(helpOpened || !messages.shown.empty());
 
+    // The program's pad opens the recognition settings (page set "OCR").
     messages.shown.clear();
+    QString pageSet;
+    view().runSettingsDialog = [&](CDlgGU& dialog) {
+        pageSet = dialog.pageFolder;
+        return int(IDCANCEL);
+    };
+    press(*pad, CDlgWritingPad::CmdRecognitionSettings);
+    EXPECT_EQ(pageSet, QStringLiteral("OCR"));
+    EXPECT_TRUE(messages.shown.empty());
+    // Without a settings dialog to open, the pad says so.
+    pad->showRecognitionSettings = nullptr;
     press(*pad, CDlgWritingPad::CmdRecognitionSettings);
     EXPECT_EQ(messages.shown.size(), 1u);
     int opened = 0;
