@@ -3,6 +3,7 @@
 // result on the GUI thread, the automatic notice switch, the dialog, and a
 // check given up when the view goes.
 #include "ShellTestSupport.h"
+#include "tests/common/LoopbackHttpServer.h"
 
 #include "shell/CDlgCheckUpdate.h"
 #include "shell/ShellTexts.h"
@@ -12,12 +13,6 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QThread>
-
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <atomic>
 #include <chrono>
@@ -32,35 +27,29 @@ namespace {
 constexpr int kPort = UpdateCheckConfig::kPort;
 const QDate kToday(2025, 3, 10);
 
-// ---- a tiny HTTP server on the loopback interface
+// ---- a server on the loopback interface
 
+// The shared loopback server answering each request with answer(its head); a
+// null answer holds the connection open without a word until the server
+// stops.
 class LoopbackServer {
 public:
-    // Answers each request with answer(request head); a null answer keeps the
-    // connection open without a word until the server stops.
     using Answer = std::function<QByteArray(const QByteArray& head)>;
 
-    LoopbackServer(const char* address, int port, Answer answer) : m_answer(std::move(answer)) {
-        m_fd = ::socket(AF_INET, SOCK_STREAM, 0);
-        const int one = 1;
-        ::setsockopt(m_fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
-        sockaddr_in sa{};
-        sa.sin_family = AF_INET;
-        sa.sin_port = htons(uint16_t(port));
-        ::inet_pton(AF_INET, address, &sa.sin_addr);
-        m_listening = ::bind(m_fd, reinterpret_cast<sockaddr*>(&sa), sizeof sa) == 0 && ::listen(m_fd, 8) == 0;
-        if (m_listening) m_thread = std::thread([this] { run(); });
-    }
-    ~LoopbackServer() {
-        m_stop = true;
-        if (m_thread.joinable()) m_thread.join();
-        for (int fd : m_held) ::close(fd);
-        ::close(m_fd);
-    }
-    bool listening() const { return m_listening; }
+    LoopbackServer(const char* address, int port, Answer answer)
+        : m_server(address, port, [answer](const LoopbackRequest& request, int fd, const std::atomic<bool>& stopping) {
+              if (!answer) {
+                  LoopbackHttpServer::holdOpen(fd, stopping);
+                  return;
+              }
+              LoopbackHttpServer::sendAll(fd, answer(headOf(request)).toStdString());
+          }) {}
+    bool listening() const { return m_server.ok(); }
+    // The head of each request as it came (curl speaks HTTP/1.1).
     std::vector<QByteArray> requests() const {
-        std::lock_guard lock(m_mutex);
-        return m_requests;
+        std::vector<QByteArray> heads;
+        for (const LoopbackRequest& request : m_server.requests()) heads.push_back(headOf(request));
+        return heads;
     }
     // The first line of each request.
     std::vector<QByteArray> requestLines() const {
@@ -75,52 +64,13 @@ public:
     }
 
 private:
-    bool waitReadable(int fd) const {
-        while (!m_stop) {
-            pollfd p{fd, POLLIN, 0};
-            const int n = ::poll(&p, 1, 50);
-            if (n > 0) return true;
-            if (n < 0) return false;
-        }
-        return false;
-    }
-    void run() {
-        while (waitReadable(m_fd)) {
-            const int client = ::accept(m_fd, nullptr, nullptr);
-            if (client < 0) continue;
-            QByteArray head;
-            char buffer[4096];
-            while (!head.contains("\r\n\r\n") && head.size() < 65536 && waitReadable(client)) {
-                const ssize_t n = ::recv(client, buffer, sizeof buffer, 0);
-                if (n <= 0) break;
-                head.append(buffer, qsizetype(n));
-            }
-            {
-                std::lock_guard lock(m_mutex);
-                m_requests.push_back(head);
-            }
-            if (!m_answer) {
-                m_held.push_back(client);
-                continue;
-            }
-            const QByteArray reply = m_answer(head);
-            for (qsizetype sent = 0; sent < reply.size();) {
-                const ssize_t n = ::send(client, reply.constData() + sent, size_t(reply.size() - sent), MSG_NOSIGNAL);
-                if (n <= 0) break;
-                sent += n;
-            }
-            ::close(client);
-        }
+    static QByteArray headOf(const LoopbackRequest& request) {
+        QByteArray head = QByteArray::fromStdString(request.method + " " + request.target + " HTTP/1.1\r\n");
+        for (const std::string& line : request.headers) head += QByteArray::fromStdString(line) + "\r\n";
+        return head + "\r\n";
     }
 
-    Answer m_answer;
-    int m_fd = -1;
-    bool m_listening = false;
-    std::atomic<bool> m_stop{false};
-    std::thread m_thread;
-    std::vector<int> m_held;
-    mutable std::mutex m_mutex;
-    std::vector<QByteArray> m_requests;
+    LoopbackHttpServer m_server;
 };
 
 // The proxy variables as the test sets them, restored afterwards; every
