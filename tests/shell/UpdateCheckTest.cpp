@@ -516,6 +516,12 @@ TEST_F(UpdateDialogTest, TextsByLanguageAndNewerFlag) {
         EXPECT_EQ(dialog.messageLabel()->text(), QString::fromUtf8(c.message));
         EXPECT_EQ(dialog.button(CDlgCheckUpdate::kOk)->text(), QString::fromUtf8(c.ok));
         EXPECT_EQ(dialog.autoCheckBox()->text(), QString::fromUtf8(c.check));
+        // The dialog as a person sees it, for a look.
+        dialog.adjustSize();
+        const QString folder = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("../screenshots"));
+        QDir().mkpath(folder);
+        dialog.grab().save(QDir(folder).filePath(
+            QStringLiteral("update_%1_%2.png").arg(app.languageCode(), c.newer ? QStringLiteral("newer") : QStringLiteral("same"))));
     }
 }
 
