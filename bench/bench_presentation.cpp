@@ -6,16 +6,12 @@
 // rendering, as in the program). The parts are measured on their own too.
 #include "../tests/common/ModelFixtures.h"
 #include "model/EqModel.h"
-#include "platform/AppContext.h"
-#include "platform/MessageSink.h"
-#include "shell/CTolivaApp.h"
+#include "BenchProgram.h"
 #include "shell/CTolivaDoc.h"
 #include "shell/CTolivaSrvrItem.h"
 #include "shell/presentation/Presentation.h"
 
 #include <benchmark/benchmark.h>
-
-#include <QTemporaryDir>
 
 using namespace toliva;
 
@@ -23,43 +19,17 @@ namespace {
 
 constexpr int kLines = 20;
 
-class SilentSink : public MessageSink {
-public:
-    int show(const QString&, const QString&, unsigned, void*) override { return IDOK; }
-};
-
 // The program with a 20-line equation in its document.
-class Program {
+class Program : public bench::BenchProgram {
 public:
-    Program() : scoped(&sink) {
-        qputenv("TOLIVA_HOME", home.path().toLocal8Bit());
-        app = std::make_unique<CTolivaApp>(context);
-        app->quitWithFrame = false;
-        if (!app->InitInstance({})) {
-            app.reset();
-            return;
-        }
+    Program() {
+        if (!app) return;
         EqModel eq(app->document()->equation()->settings);
         EqBuilder b(&eq);
         for (int k = 0; k < kLines; ++k) test::addSampleLine(b, k);
         app->document()->equation()->swap(eq);
     }
-    ~Program() {
-        if (app) app->ExitInstance(0);
-    }
     CTolivaDoc& doc() { return *app->document(); }
-
-    QTemporaryDir home;
-    SilentSink sink;
-    ScopedMessageSink scoped;
-    // False (and the benchmark skipped) when the program did not start.
-    bool started(benchmark::State& state) {
-        if (!app) state.SkipWithError("the program did not start");
-        return app != nullptr;
-    }
-
-    AppContext context;
-    std::unique_ptr<CTolivaApp> app;
 };
 
 void BM_PresentationPicture(benchmark::State& state) {

@@ -3,8 +3,8 @@
 // document template, a new equation) to the first painted sheet, in a
 // widget application that is already running. The first run is the cold
 // one (fonts and data files read for the first time in the process).
+#include "BenchProgram.h"
 #include "platform/AppContext.h"
-#include "platform/MessageSink.h"
 #include "shell/CTolivaApp.h"
 #include "shell/CTolivaView.h"
 #include "sheet/CKwEESheet.h"
@@ -12,22 +12,13 @@
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
-#include <QTemporaryDir>
 
 using namespace toliva;
 
 namespace {
 
-class SilentSink : public MessageSink {
-public:
-    int show(const QString&, const QString&, unsigned, void*) override { return IDOK; }
-};
-
 void startAndPaint(benchmark::State& state) {
-    QTemporaryDir home;
-    qputenv("TOLIVA_HOME", home.path().toLocal8Bit());
-    SilentSink sink;
-    ScopedMessageSink scoped(&sink);
+    bench::BenchHome home;
     for (auto _ : state) {
         AppContext context;
         CTolivaApp theApp(context);

@@ -16,10 +16,7 @@ namespace toliva::fuzz {
 using test::builtInStyle;
 
 // Answers every message box with OK, without printing.
-class SilentSink : public MessageSink {
-public:
-    int show(const QString&, const QString&, unsigned, void*) override { return IDOK; }
-};
+using SilentSink = SilentMessageSink;
 
 // Fixed text boxes keep runs fast; drawing still uses the fonts.
 class BoxMeasurer final : public TextMeasurer {

@@ -17,6 +17,7 @@ enum AppOption : uint32_t {
     OptHalfHeightBaseline = 0x80,   // multi-line pictures: baseline at half the height
     OptDottedSeparators = 0x100,
     OptShowSpaceMarks = 0x200,
+    OptFileIntoNotes = 0x400,  // every stored equation is also filed into the notes
     OptTeXTyping = 0x800,
     OptAutoBrackets = 0x1000,
     OptAutoCalc = 0x2000,

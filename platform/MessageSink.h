@@ -39,6 +39,13 @@ void setMessageSink(MessageSink* sink);
 // Shortcut: messageSink().show(text, {}, flags, nullptr).
 int showMessage(const QString& text, unsigned flags = MB_OK);
 
+// A sink that shows nothing and answers every box with OK (fuzz targets,
+// benchmarks).
+class SilentMessageSink : public MessageSink {
+public:
+    int show(const QString&, const QString&, unsigned, void*) override { return IDOK; }
+};
+
 // A sink for tests: records every message and answers from a script.
 class RecordingMessageSink : public MessageSink {
 public:

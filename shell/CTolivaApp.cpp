@@ -40,11 +40,7 @@ QString withSlash(QString folder) {
 // The language of the start-up message: "LanSel" read without writing, since
 // the settings are not loaded yet ("2", Chinese, when it is missing).
 QString startupLanguageCode() {
-    RegKey key;
-    QString text;
-    if (!OpenRegKey(kLanguageKey, key) || !ReadRegString(key, QStringLiteral("LanSel"), text, QStringLiteral("2")))
-        text = QStringLiteral("2");
-    return ParseLanguageSelection(text) == 2 ? QStringLiteral("cn") : QStringLiteral("en");
+    return ReadLanguageSelection(2) == 2 ? QStringLiteral("cn") : QStringLiteral("en");
 }
 
 }  // namespace

@@ -1,7 +1,6 @@
 #include "shell/CTolivaDoc.h"
 
 #include "model/EqModel.h"
-#include "model/EqStream.h"
 #include "platform/Archive.h"
 #include "platform/DialogService.h"
 #include "platform/MessageSink.h"
@@ -14,6 +13,7 @@
 #include "shell/presentation/Presentation.h"
 #include "sheet/CKwEESheet.h"
 #include "sheet/editing/CommandWork.h"
+#include "sheet/editing/Undo.h"
 
 #include <QFileInfo>
 #include <QTimer>
@@ -106,7 +106,8 @@ void CTolivaDoc::fileIntoNotes() {
     EqModel* served = GetServedEquation();
     EqLayoutSettings kept = served->settings;
     EqModel copy;
-    if (LoadEquationAtomically(&copy, EquationToBytes(served))) m_pView->AddEquationToNotes(copy);
+    CopyEquationContent(served, &copy);
+    m_pView->AddEquationToNotes(copy);
     served->settings = kept;
 }
 
@@ -117,7 +118,7 @@ void CTolivaDoc::Serialize(Archive& ar) {
         takeContent(std::move(content));
         return;
     }
-    if (m_app.context().option(0x400) && !m_app.m_bAddinMode && !m_bServeAlternate) fileIntoNotes();
+    if (m_app.context().option(OptFileIntoNotes) && !m_app.m_bAddinMode && !m_bServeAlternate) fileIntoNotes();
     WriteAfxArchive(ar, GetServedEquation(), m_fExtentX, m_fExtentY);
 }
 
