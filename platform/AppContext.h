@@ -14,6 +14,7 @@ namespace toliva {
 // Bits of the option word ("dw1" under AppSettings).
 enum AppOption : uint32_t {
     OptLibraryPanel = 0x1,
+    OptSingleClickTiles = 0x40,     // a single click on a tile inserts it
     OptHalfHeightBaseline = 0x80,   // multi-line pictures: baseline at half the height
     OptDottedSeparators = 0x100,
     OptShowSpaceMarks = 0x200,

@@ -45,6 +45,7 @@ struct RegKey {
 inline const QString kAppSettingsKey = QStringLiteral("Software\\Toliva\\AppSettings");
 inline const QString kLanguageKey = QStringLiteral("Software\\Toliva\\Language");
 inline const QString kWordCmdsKey = QStringLiteral("Software\\Toliva\\WordCmds");
+inline const QString kEqSettingsKey = QStringLiteral("Software\\Toliva\\EqSettings");
 
 bool OpenRegKey(const QString& subkey, RegKey& key);
 void CloseRegKey(RegKey& key);

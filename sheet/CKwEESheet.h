@@ -178,6 +178,9 @@ public:
     TeXWriteContext texWrite;
     // Tells the user that what was asked is not available yet.
     void NotAvailableYet(Unavailable what);
+    // The recognition settings dialog of the program around the sheet; a
+    // sheet without one says it is not available yet.
+    void ShowRecognitionSettings();
 
     // ---- the command dispatcher (CKwEESheetCommands.cpp)
 

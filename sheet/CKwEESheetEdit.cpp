@@ -28,6 +28,10 @@ EditDialogService& CKwEESheet::editDialogs() {
 
 void CKwEESheet::NotAvailableYet(Unavailable what) { ShowNotAvailableYet(m_app.languageCode(), what); }
 
+void CKwEESheet::ShowRecognitionSettings() {
+    if (!m_host->ShowRecognitionSettings()) NotAvailableYet(Unavailable::Dialog);
+}
+
 // ---- caret
 
 void CKwEESheet::SetCaretElement(EqElement* e) {

@@ -83,6 +83,10 @@ public:
     virtual void ApplyPanelColours() {}
     // The library side panel draws its sheets again.
     virtual void RedrawLibrarySheets() {}
+    // Every symbol group of the main symbol panel draws itself again.
+    virtual void MarkSymbolGroupsChanged() {}
+    // The recognition settings dialog, modal; false when there is none.
+    virtual bool ShowRecognitionSettings() { return false; }
     // The find dialog, the user-symbol panel and the library panel reload
     // their captions after a language choice.
     virtual void ApplyLanguage() {}

@@ -1,4 +1,5 @@
 #include "shell/CTolivaView.h"
+#include "shell/ShellEditDialogs.h"
 
 #include "model/EqElement.h"
 #include "model/EqModel.h"
@@ -72,6 +73,8 @@ CTolivaView::CTolivaView(CTolivaApp& app, QWidget* parent) : QWidget(parent), m_
     m_sheet->texWrite.names = app.m_texCode.get();
     m_sheet->texWrite.symbols = &app.m_symbolLibrary;
     m_sheet->setRecognition(app.recognition);
+    m_editDialogs = std::make_unique<ShellEditDialogs>(app, *m_sheet, this);
+    m_sheet->setEditDialogs(m_editDialogs.get());
     // An embedded equation object pasted or dropped is read as the document
     // file it carries.
     m_sheet->readEmbeddedItem = [](const QByteArray& bytes) { return EquationFromDocumentFile(bytes); };

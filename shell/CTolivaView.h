@@ -43,6 +43,7 @@ class CKwEESheet;
 class CKwMenu;
 class CTolivaApp;
 class CTolivaDoc;
+class ShellEditDialogs;
 class EqModel;
 class TeXPromptDriver;
 
@@ -76,6 +77,8 @@ public:
     ~CTolivaView() override;
 
     CKwEESheet* sheet() const { return m_sheet; }
+    // The equation settings and print dialogs the sheet opens.
+    ShellEditDialogs* editDialogs() const { return m_editDialogs.get(); }
     CDialogTeXEdt* latexPane() const { return m_pLaTeXPane; }
     CDlgTeXPromptBar* promptBar() const { return m_pPromptBar; }
     TeXPromptDriver* promptDriver() const { return m_promptDriver.get(); }
@@ -134,6 +137,10 @@ public:
     void OnSymbolContextMenu(const SymbolKey& key, QPoint screenPoint, bool groupAllowsReplace);
     void ApplyPanelColours(bool redraw);
     void ApplyPanelColours() override { ApplyPanelColours(true); }
+    void MarkSymbolGroupsChanged() override;
+    // The recognition settings over owner (null: the view).
+    bool ShowRecognitionSettings(QWidget* owner);
+    bool ShowRecognitionSettings() override { return ShowRecognitionSettings(nullptr); }
     bool ShowAppSettingsDialog() override;
     // WM_SETTINGS_DIALOG_BUTTON from the settings dialog: 0 applies, 1 resets.
     void OnSettingsPanelButton(CDlgGU* dialog, int code);
@@ -265,6 +272,7 @@ private:
     CDlgTeXPromptBar* m_pPromptBar = nullptr;
     CDlgWritingPad* m_pWritingPad = nullptr;
     std::unique_ptr<TeXPromptDriver> m_promptDriver;
+    std::unique_ptr<ShellEditDialogs> m_editDialogs;
     ViewLayout m_layout;
     // A splitter drag: 0 none, 1 the LaTeX splitter, 2 the side panel's.
     int m_nDragState = 0;

@@ -223,6 +223,10 @@ void CTolivaView::ApplyPanelColours(bool redraw) {
     if (redraw && m_pSymbolStrip->isVisible()) m_pSymbolStrip->update();
 }
 
+void CTolivaView::MarkSymbolGroupsChanged() {
+    if (m_pSymbolStrip && m_pSymbolStrip->isVisible()) m_pSymbolStrip->update();
+}
+
 // ---- the interface settings dialog
 
 bool CTolivaView::ShowAppSettingsDialog() {

@@ -28,7 +28,6 @@
 namespace toliva {
 namespace {
 
-const QString kEqSettingsKey = QStringLiteral("Software\\Toliva\\EqSettings");
 const QString kResolutionValue = QStringLiteral("ExpResolu");
 
 // The nominal resolution of a rendered picture before it is saved.

@@ -1,0 +1,35 @@
+#include "shell/ShellEditDialogs.h"
+
+#include "shell/CDialogPrint.h"
+#include "shell/CEESettingDlg.h"
+#include "shell/CTolivaApp.h"
+#include "shell/CTolivaDoc.h"
+#include "sheet/CKwEESheet.h"
+#include "uikit/Utilities.h"
+
+namespace toliva {
+
+ShellEditDialogs::ShellEditDialogs(CTolivaApp& app, CKwEESheet& sheet, QWidget* owner)
+    : UnavailableEditDialogs(app.context().languageCode()), m_app(app), m_sheet(sheet), m_owner(owner) {}
+
+int ShellEditDialogs::equationSettings(EqModel* eq, bool officeMode) {
+    if (!eq) return 0;
+    EquationSettingsContext context{m_app.context(), m_app.settings(), m_app.m_strProgramFolder, m_app.m_fontUI, {}};
+    CEESettingDlg dialog(context, m_owner);
+    dialog.m_bRestricted = officeMode;
+    dialog.m_pTarget = &m_sheet;
+    if (runSettings) dialog.runModal = runSettings;
+    return dialog.DoModal() == 1 ? 1 : 0;
+}
+
+void ShellEditDialogs::print(EqModel* eq) {
+    if (!eq) return;
+    PrintDialogContext context{m_app.context(), m_app.renderContext(), GetUIFontName(), m_app.settings().uiMetric,
+                               m_app.document() ? m_app.document()->GetTitle() : QString()};
+    CDialogPrint dialog(context, m_owner);
+    dialog.m_pTarget = &m_sheet;
+    if (runPrint) dialog.runModal = runPrint;
+    dialog.DoModal();
+}
+
+}  // namespace toliva
