@@ -12,6 +12,7 @@
 #include <QFont>
 #include <QRect>
 #include <QString>
+#include <QTimer>
 
 #include <array>
 #include <functional>
@@ -25,6 +26,8 @@ class CKwMenu;
 class CEEDPP_Layout;
 class CEEDPP_Colors;
 class CEEDPP_Advanced;
+class SettingsPageSlot;
+struct EqNotes;
 
 // What the dialog and its pages read and change besides the target sheet.
 struct EquationSettingsContext {
@@ -41,6 +44,19 @@ class CEESettingDlg : public QDialog {
 public:
     static constexpr int kPageCount = 6;
     enum PageIndex { PageLayout = 0, PageColors = 1, PageEditor = 2, PageSCTeX = 3, PageAutoCal = 4, PageAdvanced = 5 };
+    // Control ids.
+    static constexpr int kOk = 1;
+    static constexpr int kCancel = 2;
+    static constexpr int kApply = 1076;
+    static constexpr int kHelp = 1077;
+    static constexpr int kTheme = 1078;
+    static constexpr int kWriteDefaults = 1087;
+    static constexpr int kPageFrame = 1339;
+    // The theme menu's items.
+    enum ThemeItem { ThemeReset = 1, ThemeSaveAs = 2, ThemeOpen = 3, ThemeSaveMine = 4, ThemeLoadMine = 5 };
+
+    // The row height of a page list from its top to its bottom edge.
+    static int PageListRowHeight(int top, int bottom) { return (bottom - top) / 19; }
 
     CEESettingDlg(EquationSettingsContext& context, QWidget* parent = nullptr);
     ~CEESettingDlg() override;
@@ -84,6 +100,26 @@ public:
     // The page list's rows: row height (bottom - top) / 19.
     QRect pageListRect() const;
     int pageListRowHeight() const;
+    // Row i of the page list (where a click selects it).
+    QRect pageListRow(int i) const;
+    QString pageCaption(int index) const { return m_captions[size_t(index)]; }
+    QWidget* control(int id) const;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+
+private:
+    void DrawPageList(QPainter& painter);
+    int lastPage() const { return m_bRestricted ? 1 : kPageCount - 1; }
+    // Reads a theme into the working record and shows what went wrong.
+    void LoadTheme(const QString& path);
+    // Applies the pages and writes the working record; a failure is shown.
+    void SaveTheme(const QString& path);
+    void showNotes(const EqNotes& notes);
+    void cannotWrite(const QString& path);
 
 private:
     EquationSettingsContext& m_context;
@@ -93,7 +129,14 @@ private:
     CEEDPP_Layout* m_pLayout = nullptr;
     CEEDPP_Colors* m_pColors = nullptr;
     CEEDPP_Advanced* m_pAdvanced = nullptr;
+    SettingsPageSlot* m_pEditor = nullptr;
+    SettingsPageSlot* m_pSCTeX = nullptr;
+    SettingsPageSlot* m_pAutoCal = nullptr;
     std::array<QString, kPageCount> m_captions;
+    bool m_created = false;
+    bool m_initialized = false;
+    // Moves end when no move has come for a while.
+    QTimer m_moveEnd;
     int m_listLeft = 0, m_listTop = 0, m_listRight = 0, m_listBottom = 0, m_separatorX = 0;
 };
 
