@@ -4,6 +4,7 @@
 // in the order the page lays the controls over them, and the fields must land
 // inside the area the page draws the picture into.
 #include "platform/Folders.h"
+#include "platform/LangTable.h"
 #include "platform/gdiplus/Graphics.h"
 #include "uikit/CKwEMF_GPL.h"
 
@@ -15,6 +16,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <set>
 #include <string>
 
 namespace toliva {
@@ -151,6 +153,22 @@ INSTANTIATE_TEST_SUITE_P(Shipped, LayoutSectionPictures, ::testing::ValuesIn(kSe
 // The fonts' section shows the preview instead of a picture.
 TEST(LayoutSectionPicturesSet, TheFontsSectionHasNoPicture) {
     EXPECT_FALSE(QFileInfo::exists(picturePath(1)));
+}
+
+// The section list: items 16 down to 2 of "gLC_1" name sections 0 to 14,
+// item 1 is the list's title; each in both languages, no two alike.
+TEST(LayoutSectionCaptions, EverySectionHasItsOwnCaptionInBothLanguages) {
+    for (const char* language : {"en", "cn"}) {
+        SCOPED_TRACE(language);
+        LangTable table(QString::fromLatin1(language), QStringLiteral("LANG_04.xml"));
+        std::set<QString> seen;
+        for (int item = 1; item <= 16; ++item) {
+            const QString text = LoadLangString(table, QStringLiteral("gLC_1"), item);
+            EXPECT_FALSE(text.trimmed().isEmpty()) << "item " << item;
+            EXPECT_TRUE(seen.insert(text).second) << "item " << item << " repeats " << text.toStdString();
+        }
+        EXPECT_TRUE(LoadLangString(table, QStringLiteral("gLC_1"), 17).isEmpty());
+    }
 }
 
 }  // namespace
