@@ -27,8 +27,10 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   # Fonts: the font table (data/sources/fonts.tsv), the symbol library's
   # sources (data/sources/symlib/fonts.tsv: STIX, Latin Modern Math, the TeX
-  # Gyre math fonts), and the italic DejaVu faces fontconfig picks for the
-  # slanted styles of the DejaVu families.
+  # Gyre math fonts), the Layout page's section pictures (data/sources/pages/ES:
+  # DejaVu, the integral and summation signs of those math fonts, WenQuanYi
+  # for a CJK character), and the italic DejaVu faces fontconfig picks for
+  # the slanted styles of the DejaVu families.
   fonts-stix fonts-cmu fonts-liberation fonts-dejavu-core fonts-dejavu-extra fonts-wqy-microhei
   fonts-lmodern fonts-texgyre fonts-texgyre-math
   # A display for the dialog screenshots (tests/uikit/DialogScreenshotTest.cpp under xvfb-run)

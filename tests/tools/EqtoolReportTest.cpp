@@ -14,7 +14,7 @@ namespace {
 using test::eqtool;
 using test::ToolRun;
 
-enum class Source { Latex, RenderLatex, Mathml, Empty };
+enum class Source { Latex, LatexFile, RenderLatex, Mathml, Empty };
 
 struct ReportCase {
     const char* what;
@@ -31,6 +31,8 @@ const ReportCase kCases[] = {
     {"clean MathML", Source::Mathml, "<math><mi>x</mi><mo>+</mo><mn>1</mn></math>", 0, "", true},
     {"clean run of another command", Source::Empty, "", 0, "", true},
     {"unknown command", Source::Latex, "a+\\foo b", 3, "eqtool: 1:3: unknown command \\foo\n", true},
+    {"unknown command in a file", Source::LatexFile, "% a note\na\\\\\n\\foo b", 3,
+     "eqtool: in.tex: 3:1: unknown command \\foo\n", true},
     {"unknown command in a picture", Source::RenderLatex, "x\\foo", 3, "eqtool: 1:2: unknown command \\foo\n", true},
     {"unknown environment", Source::Latex, "\\begin{zork} a \\end{zork}", 3,
      "eqtool: 1:1: unknown environment {zork}\n", true},
@@ -59,6 +61,12 @@ TEST(EqtoolReport, EachProblemIsPrintedWithItsPlaceAndTheExitStatusTellsIt) {
             output = dir.file(QStringLiteral("out.eqs"));
             args = {QStringLiteral("from-latex"), input, QStringLiteral("-o"), output};
             break;
+        case Source::LatexFile:
+            output = dir.file(QStringLiteral("out.eqs"));
+            ASSERT_TRUE(test::writeFile(dir.file(QStringLiteral("in.tex")), input.toUtf8()));
+            args = {QStringLiteral("from-latex"), QStringLiteral("--file"), dir.file(QStringLiteral("in.tex")),
+                    QStringLiteral("-o"), output};
+            break;
         case Source::RenderLatex:
             output = dir.file(QStringLiteral("out.png"));
             args = {QStringLiteral("render"), QStringLiteral("--latex"), input, QStringLiteral("-o"), output};
@@ -80,6 +88,38 @@ TEST(EqtoolReport, EachProblemIsPrintedWithItsPlaceAndTheExitStatusTellsIt) {
         err.replace(dir.path() + QLatin1Char('/'), QString());
         EXPECT_EQ(err.toStdString(), c.err);
         EXPECT_EQ(QFileInfo::exists(output), c.written);
+    }
+}
+
+// The text of a UTF-8 file (a byte order mark left out), its lines as the
+// equation's lines; a file that cannot be read writes nothing.
+TEST(EqtoolReport, LaTeXFromAFile) {
+    test::ScratchFolder dir;
+    const QString source = dir.file(QStringLiteral("in.tex"));
+    const QString output = dir.file(QStringLiteral("out.eqs"));
+    ASSERT_TRUE(test::writeFile(source, QByteArray("\xEF\xBB\xBF% the preview\n\\alpha^2 \\\\\n\\frac{1}{2}\n")));
+    const test::ToolLimits home{0, {QByteArray("TOLIVA_HOME=") + dir.path().toUtf8()}};
+    ToolRun r = eqtool({QStringLiteral("from-latex"), QStringLiteral("--file"), source, QStringLiteral("-o"), output}, home);
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.err.isEmpty()) << r.err.toStdString();
+    r = eqtool({QStringLiteral("dump"), output}, home);
+    ASSERT_EQ(r.exitCode, 0);
+    EXPECT_TRUE(r.out.contains(QLatin1String("\nline 1\n"))) << r.out.toStdString();
+    EXPECT_FALSE(r.out.contains(QLatin1String("\nline 2\n")));
+    EXPECT_TRUE(r.out.contains(QLatin1String("ch=03B1")));
+
+    const QString missing = dir.file(QStringLiteral("none.tex"));
+    const QString other = dir.file(QStringLiteral("other.eqs"));
+    r = eqtool({QStringLiteral("from-latex"), QStringLiteral("--file"), missing, QStringLiteral("-o"), other}, home);
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("cannot read ") + missing)) << r.err.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(other));
+    // A file and a text at once, or --file without a name: the usage.
+    for (const QStringList& args : {QStringList{QStringLiteral("--file"), source, QStringLiteral("x")},
+                                    QStringList{QStringLiteral("--file")}}) {
+        r = eqtool(QStringList{QStringLiteral("from-latex")} << args << QStringLiteral("-o") << other, home);
+        EXPECT_EQ(r.exitCode, 2) << args.join(u' ').toStdString();
+        EXPECT_FALSE(QFileInfo::exists(other));
     }
 }
 

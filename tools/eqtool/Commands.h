@@ -69,9 +69,10 @@ void showNotes(EqModel* eq);
 // Prints each line of a reader's report (LaTeXReadReport, MathMLReadReport)
 // on standard error, after "eqtool: " and the source when one is named.
 void printReport(const QStringList& lines, const QString& source = QString());
-// Reads LaTeX text given on the command line into eq, showing its notes and
-// printing its report. False when no line converted; *understood is false
-// when parts of the text were not understood.
-bool readLaTeXArgument(const QString& text, EqModel* eq, bool* understood);
+// Reads LaTeX text given on the command line (or read from the file source)
+// into eq, showing its notes and printing its report, after source when one is
+// named. False when no line converted; *understood is false when parts of the
+// text were not understood.
+bool readLaTeXArgument(const QString& text, EqModel* eq, bool* understood, const QString& source = QString());
 
 }  // namespace toliva::eqtool

@@ -35,7 +35,7 @@ const Command kCommands[] = {
     {"mathml", "[--marks] FILE", runMathml},
     {"render", "[--marks] --stream FILE|--latex TEXT -o OUT.png|OUT.svg [--scale N]", runRender},
     {"gallery", "DIR", runGallery},
-    {"from-latex", "TEXT -o FILE", runFromLatex},
+    {"from-latex", "TEXT|--file FILE -o FILE", runFromLatex},
     {"from-mathml", "FILE -o FILE", runFromMathml},
     {"builders-sheet", "-o FILE", runBuildersSheet},
     {"icons-sheet", "-o FILE.png [--icons DIR]", runIconsSheet},
@@ -120,7 +120,7 @@ void printReport(const QStringList& lines, const QString& source) {
     for (const QString& line : lines) printError(prefix + line);
 }
 
-bool readLaTeXArgument(const QString& text, EqModel* eq, bool* understood) {
+bool readLaTeXArgument(const QString& text, EqModel* eq, bool* understood, const QString& source) {
     CTeXCode names;
     TeXReadContext context;
     context.names = &names;
@@ -129,7 +129,7 @@ bool readLaTeXArgument(const QString& text, EqModel* eq, bool* understood) {
     showNotes(names.TakeNotes());
     showNotes(eq);
     const QStringList report = LaTeXReadReport(r, text);
-    printReport(report);
+    printReport(report, source);
     if (understood) *understood = report.isEmpty();
     return r.ok;
 }
