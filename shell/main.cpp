@@ -3,6 +3,8 @@
 #include "platform/DialogService.h"
 #include "platform/MessageSink.h"
 #include "platform/NetworkService.h"
+#include "platform/PrintService.h"
+#include "uikit/print/SystemPrintService.h"
 #include "shell/CTolivaApp.h"
 #include "uikit/QtDialogService.h"
 #include "uikit/QtMessageSink.h"
@@ -21,6 +23,8 @@ int main(int argc, char** argv) {
     toliva::setMessageSink(&messages);
     toliva::QtDialogService dialogs;
     toliva::setDialogService(&dialogs);
+    toliva::SystemPrintService printers;
+    toliva::setPrintService(&printers);
 
     int code = 1;
     {
@@ -33,6 +37,7 @@ int main(int argc, char** argv) {
                                            ? 0
                                            : 1);
     }
+    toliva::setPrintService(nullptr);
     toliva::setDialogService(nullptr);
     toliva::setMessageSink(nullptr);
     return code;

@@ -29,7 +29,7 @@ import shlex
 import sys
 
 LAYERS = ("model", "tex", "platform", "sheet/calc", "sheet/editing", "shell/settings", "shell/document", "shell/layout",
-          "shell/presentation", "shell/pad", "shell/update", "shell/recognition")
+          "shell/presentation", "shell/pad", "shell/update", "shell/recognition", "shell/print")
 # Targets that must stay free of widgets wherever their folder is.
 WIDGETLESS_TARGETS = ("toliva_editing", "toliva_shellcore")
 SOURCE_EXTENSIONS = (".h", ".hh", ".hpp", ".c", ".cc", ".cpp", ".cxx", ".inc", ".ipp")

@@ -39,9 +39,10 @@ packages=(
   # The editor session test types into the program under Xvfb.
   xdotool
   # Tools the tests run: fontTools reads the font files, xmllint validates
-  # MathML against the W3C DTD, pandoc reads LaTeX and MathML back.
+  # MathML against the W3C DTD, pandoc reads LaTeX and MathML back, pdfinfo
+  # and pdftotext (poppler-utils) read a printed PDF file back.
   python3 python3-fonttools
-  libxml2-utils w3c-sgml-lib pandoc
+  libxml2-utils w3c-sgml-lib pandoc poppler-utils
   # tools/check-packages.py traces the tests and the generators.
   strace
 )
