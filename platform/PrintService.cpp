@@ -60,6 +60,7 @@ public:
         begin(m_writer.get(), request);
     }
     ~PdfFileTarget() override { end(); }
+    QString outputFile() const override { return m_path; }
 
 protected:
     bool finished() override { return WriteFileSafely(m_path, m_buffer.data(), nullptr); }

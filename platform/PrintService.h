@@ -51,6 +51,8 @@ public:
     // Ends the last page and the job; false when the job did not complete
     // (the file could not be written). Nothing more is drawn afterwards.
     virtual bool finish() = 0;
+    // The file the job writes (the PDF entry); empty for a printer.
+    virtual QString outputFile() const { return {}; }
 };
 
 enum class PrintOpenStatus {

@@ -370,8 +370,13 @@ CDialogPrint::PrintOutcome CDialogPrint::PrintEquation() {
         TargetPageSink sink(*target);
         DrawPage(m_context.render, g, printedEquation(), pageSetup(), &sink);
     }
-    // A printer that fails while printing says nothing.
-    target->finish();
+    // A printer that fails while printing says nothing; a PDF file that
+    // cannot be written is the user's file, and the user hears of it.
+    if (!target->finish() && !target->outputFile().isEmpty()) {
+        LangTable table(m_context.app.languageCode(), QStringLiteral("LANG_03.xml"));
+        showMessage(LoadLangString(table, QStringLiteral("gMSG_2"), 2) + target->outputFile(), MB_OK | MB_ICONWARNING);
+        return PrintFailed;
+    }
     return Printed;
 }
 

@@ -71,7 +71,7 @@ public:
     static constexpr QRgb kSeparatorColour = 0xFFC8C8DC;  // RGB(200, 200, 220)
 
     // What PrintEquation did.
-    enum PrintOutcome { Printed, NoPrinter, PrinterSetupFailed, PrintCancelled };
+    enum PrintOutcome { Printed, NoPrinter, PrinterSetupFailed, PrintCancelled, PrintFailed };
 
     // Reads the remembered choices.
     CDialogPrint(PrintDialogContext& context, QWidget* parent = nullptr);

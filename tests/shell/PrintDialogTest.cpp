@@ -276,6 +276,20 @@ TEST_F(PrintDialogTest, CancelledPdfPickerPrintsNothingSilently) {
     EXPECT_TRUE(messages.shown.empty());
 }
 
+// A PDF file that cannot be written is not reported as printed.
+TEST_F(PrintDialogTest, UnwritablePdfFileSaysSo) {
+    PdfPrintService pdfOnly;
+    ScopedPrintService scoped(&pdfOnly);
+    const QString path = home() + QStringLiteral("missing-folder/orbits.pdf");
+    dialogs.answers.push_back(ScriptedDialogService::Answer::withFile(path));
+    auto dlg = dialog();
+    dlg->combo(CDialogPrint::kPrinters)->setCurrentIndex(0);
+    EXPECT_EQ(dlg->PrintEquation(), CDialogPrint::PrintFailed);
+    EXPECT_FALSE(QFileInfo::exists(path));
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_TRUE(messages.shown[0].text.endsWith(path)) << messages.shown[0].text.toStdString();
+}
+
 TEST_F(PrintDialogTest, PreviewDrawsThePageInItsArea) {
     auto dlg = dialog();
     const QRect area = dlg->previewArea();
