@@ -6,9 +6,14 @@
 
 #include <QRandomGenerator>
 
+#include <cfloat>
 #include <chrono>
 #include <climits>
+#include <cmath>
 #include <cstdint>
+#include <cstdlib>
+#include <locale.h>
+#include <string>
 
 namespace toliva {
 
@@ -65,11 +70,14 @@ bool ReadTextFile(const QString& path, QString* out) {
     return nonEmpty;
 }
 
+namespace {
+
+bool isBlank(char16_t u) { return u == ' ' || u == '\t' || u == '\n' || u == '\v' || u == '\f' || u == '\r'; }
+bool isDigit(char16_t u) { return u >= '0' && u <= '9'; }
+
+}  // namespace
+
 int TextToInt(const QString& text) {
-    const auto isBlank = [](char16_t u) {
-        return u == ' ' || u == '\t' || u == '\n' || u == '\v' || u == '\f' || u == '\r';
-    };
-    const auto isDigit = [](char16_t u) { return u >= '0' && u <= '9'; };
     qsizetype i = 0;
     const qsizetype n = text.size();
     while (i < n && isBlank(text[i].unicode())) ++i;
@@ -88,6 +96,37 @@ int TextToInt(const QString& text) {
         }
     }
     return static_cast<int>(negative ? -value : value);
+}
+
+double TextToDouble(const QString& text) {
+    qsizetype i = 0;
+    const qsizetype n = text.size();
+    while (i < n && isBlank(text[i].unicode())) ++i;
+    std::string number;
+    if (i < n && (text[i] == u'+' || text[i] == u'-')) number += char(text[i++].unicode());
+    int mantissaDigits = 0;
+    for (; i < n && isDigit(text[i].unicode()); ++i, ++mantissaDigits) number += char(text[i].unicode());
+    if (i < n && text[i] == u'.') {
+        number += '.';
+        for (++i; i < n && isDigit(text[i].unicode()); ++i, ++mantissaDigits) number += char(text[i].unicode());
+    }
+    if (mantissaDigits == 0) return 0.0;
+    if (i < n && (text[i] == u'e' || text[i] == u'E')) {
+        qsizetype j = i + 1;
+        std::string exponent = "e";
+        if (j < n && (text[j] == u'+' || text[j] == u'-')) exponent += char(text[j++].unicode());
+        if (j < n && isDigit(text[j].unicode())) {
+            for (; j < n && isDigit(text[j].unicode()); ++j) exponent += char(text[j].unicode());
+            number += exponent;
+        }
+    }
+    // Only the checked decimal prefix reaches strtod, in the C locale whatever
+    // the program's locale is.
+    static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", locale_t(nullptr));
+    double value = strtod_l(number.c_str(), nullptr, cLocale);
+    if (std::isinf(value)) value = value > 0 ? DBL_MAX : -DBL_MAX;
+    if (std::isnan(value)) value = 0.0;
+    return value;
 }
 
 QString RandomFileNameStem(quint64 counter, quint32 random) {

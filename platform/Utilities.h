@@ -1,5 +1,5 @@
 // Small free functions: where the program and the per-user data lie,
-// splitting two-part texts, reading whole text files and integers in text. No widgets here;
+// splitting two-part texts, reading whole text files and numbers in text. No widgets here;
 // the interface font is in the UI kit.
 #pragma once
 
@@ -42,6 +42,11 @@ bool ReadTextFile(const QString& path, QString* out);
 // The text as _wtoi reads it: blanks, a sign, decimal digits; stops at the
 // first other character; 0 without digits; saturates at INT_MIN / INT_MAX.
 int TextToInt(const QString& text);
+// The text as _wtof reads it: blanks, a sign, digits with an optional '.'
+// and an optional exponent, in the C locale; stops at the first character
+// that does not fit; 0.0 without digits. Hexadecimal, infinity and NaN forms
+// are not read, and overflow gives +-DBL_MAX, so the result is always finite.
+double TextToDouble(const QString& text);
 
 // The stem of a temporary file's name, "%04d_%04d": a high-resolution
 // counter and a random number, each modulo 1000 ("TEM" + stem + ".xff").

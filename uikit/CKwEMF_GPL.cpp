@@ -249,9 +249,7 @@ int CKwEMF_GPL::DrawAndLayout(gp::Graphics& graphics, const gp::RectF& rect) {
     const gp::RectF bounds = pageBounds;
     if (!usableBox(bounds)) return 0;
 
-    const PictureField& reference = fields.front();
-    float line = reference.y2 - reference.y;
-    if (reference.type == kFieldSquareOption || reference.type == kFieldFont) line *= kTileLineShare;
+    const float line = referenceLine();
     if (!positiveFinite(line)) {
         // Without a reference line there is no scale: the page is shown as
         // a picture and no field can be hit.
@@ -285,6 +283,27 @@ int CKwEMF_GPL::DrawAndLayout(gp::Graphics& graphics, const gp::RectF& rect) {
     layoutButtonRows();
     m_laidOut = true;
     return FieldCount();
+}
+
+float CKwEMF_GPL::referenceLine() const {
+    if (fields.empty()) return 0;
+    const PictureField& reference = fields.front();
+    float line = reference.y2 - reference.y;
+    if (reference.type == kFieldSquareOption || reference.type == kFieldFont) line *= kTileLineShare;
+    return line;
+}
+
+float CKwEMF_GPL::PointSizeToFit(const gp::RectF& rect) const {
+    const float line = referenceLine();
+    if (!usableBox(rect) || !usableBox(pageBounds) || !positiveFinite(line)) return 0;
+    const float fit = std::min(rect.width / pageBounds.width, rect.height / pageBounds.height);
+    const float pointSize = fit * line / kReferenceLine;
+    return positiveFinite(pointSize) ? pointSize : 0;
+}
+
+void CKwEMF_GPL::SetPointSize(float pointSize) {
+    m_pointSize = pointSize;
+    clearLayout();
 }
 
 void CKwEMF_GPL::layoutButtonRows() {

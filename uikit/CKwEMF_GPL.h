@@ -106,6 +106,11 @@ public:
     static bool IsMultiLineBox(float boxHeight, float textSize);
 
     float PointSize() const { return m_pointSize; }
+    // The point size at which DrawAndLayout makes the page as large as fits
+    // in rect; 0 when the page has no bounds or no reference line to scale by.
+    float PointSizeToFit(const gp::RectF& rect) const;
+    // A new point size; the fields' layout is dropped until the next draw.
+    void SetPointSize(float pointSize);
     // The page's laid-out rectangle (also kept in referenceRect).
     const gp::RectF& PageRect() const { return referenceRect; }
     bool IsLaidOut() const { return m_laidOut; }
@@ -121,6 +126,8 @@ protected:
     void OnFieldsLoaded() override;
 
 private:
+    // The reference field's line in page units (0 without fields).
+    float referenceLine() const;
     void layoutButtonRows();
     void clearLayout();
     void drawField(gp::Graphics& graphics, const CKwPGL* list, int group, int index, bool selected);

@@ -2,12 +2,9 @@
 
 #include <algorithm>
 #include <bit>
-#include <cfloat>
 #include <climits>
 #include <cmath>
 #include <cstdlib>
-#include <locale.h>
-#include <string>
 
 namespace toliva {
 namespace {
@@ -16,8 +13,6 @@ bool isBlank(QChar c) {
     const char16_t u = c.unicode();
     return u == ' ' || u == '\t' || u == '\n' || u == '\v' || u == '\f' || u == '\r';
 }
-
-bool isDigit(QChar c) { return c.unicode() >= '0' && c.unicode() <= '9'; }
 
 int hexDigit(QChar c) {
     const char16_t u = c.unicode();
@@ -106,37 +101,6 @@ Reference splitReference(const QString& text) {
 }  // namespace
 
 // --- Numbers -------------------------------------------------------------------
-
-double TextToDouble(const QString& text) {
-    qsizetype i = 0;
-    const qsizetype n = text.size();
-    while (i < n && isBlank(text[i])) ++i;
-    std::string number;
-    if (i < n && (text[i] == u'+' || text[i] == u'-')) number += char(text[i++].unicode());
-    int mantissaDigits = 0;
-    for (; i < n && isDigit(text[i]); ++i, ++mantissaDigits) number += char(text[i].unicode());
-    if (i < n && text[i] == u'.') {
-        number += '.';
-        for (++i; i < n && isDigit(text[i]); ++i, ++mantissaDigits) number += char(text[i].unicode());
-    }
-    if (mantissaDigits == 0) return 0.0;
-    if (i < n && (text[i] == u'e' || text[i] == u'E')) {
-        qsizetype j = i + 1;
-        std::string exponent = "e";
-        if (j < n && (text[j] == u'+' || text[j] == u'-')) exponent += char(text[j++].unicode());
-        if (j < n && isDigit(text[j])) {
-            for (; j < n && isDigit(text[j]); ++j) exponent += char(text[j].unicode());
-            number += exponent;
-        }
-    }
-    // Only the checked decimal prefix reaches strtod, in the C locale whatever
-    // the program's locale is.
-    static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", locale_t(nullptr));
-    double value = strtod_l(number.c_str(), nullptr, cLocale);
-    if (std::isinf(value)) value = value > 0 ? DBL_MAX : -DBL_MAX;
-    if (std::isnan(value)) value = 0.0;
-    return value;
-}
 
 int ClampToInt(double value) {
     if (std::isnan(value)) return 0;

@@ -13,7 +13,7 @@
 // and NaN forms are not read as reals, so a parsed real is always finite.
 #pragma once
 
-#include "platform/Utilities.h"  // TextToInt
+#include "platform/Utilities.h"  // TextToInt, TextToDouble
 
 #include <QString>
 #include <QStringList>
@@ -28,10 +28,6 @@ namespace toliva {
 // Style flags of a font value "face,size,style,colour".
 enum PropertyFontStyle : int { kFontBold = 1, kFontItalic = 2, kFontUnderline = 4, kFontStrikeOut = 8 };
 
-// The text as _wtof reads it: blanks, a sign, digits with an optional '.'
-// and an optional exponent; stops at the first character that does not fit;
-// 0.0 without digits. Overflow gives +-DBL_MAX.
-double TextToDouble(const QString& text);
 // A real as an int: truncated toward zero, clamped to the int range; NaN gives 0.
 int ClampToInt(double value);
 

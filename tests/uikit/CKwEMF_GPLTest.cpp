@@ -159,6 +159,28 @@ TEST(PagePainterLayout, OptionAndFontReferencesCountAShareOfTheirHeight) {
     }
 }
 
+TEST(PagePainterLayout, PointSizeToFitMakesThePageAsLargeAsFits) {
+    // A 400 x 300 page with a 28-unit reference line; the narrower side of
+    // the rectangle decides, and the page then fills that side.
+    for (int type : {1, 9}) {
+        CKwEMF_GPL page(kPointSize);
+        loadPage(page, kBounds, {{1, 3, type, 10, 10, 390, 38}});
+        const gp::RectF rect{0, 0, 200, 400};
+        const float line = type == 9 ? 28 * 0.285f : 28;
+        EXPECT_NEAR(page.PointSizeToFit(rect), 0.5f * line / 1.12f, 1e-4) << type;
+        page.SetPointSize(page.PointSizeToFit(rect));
+        gp::RecordingGraphics g;
+        ASSERT_EQ(page.DrawAndLayout(g, rect), 1) << type;
+        EXPECT_NEAR(page.PageRect().width, 200, 1e-3) << type;
+        EXPECT_NEAR(page.PageRect().y, 125, 1e-3) << type;
+    }
+    // Nothing to scale by.
+    CKwEMF_GPL flat(kPointSize);
+    loadPage(flat, kBounds, {{1, 3, 1, 10, 10, 390, 10}});
+    EXPECT_EQ(flat.PointSizeToFit({0, 0, 200, 400}), 0);
+    EXPECT_EQ(flat.PointSizeToFit({0, 0, 0, 400}), 0);
+}
+
 TEST(PagePainterLayout, ButtonsOffTheRowKeepTheirPlace) {
     CKwEMF_GPL page(kPointSize);
     loadPage(page, kBounds, {{1, 3, 10, 10, 10, 100, 38}, {1, 3, 39, 110, 40, 130, 60}});
