@@ -301,6 +301,12 @@ int CKwEESheet::ShowEquationSettings(bool officeMode) {
         InvalidateAllLineCaches(m_eq);
         m_eq->needsLayout = 1;
         Refresh(0);
+        // The caret takes its place and size in the new layout now, not at
+        // its next blink.
+        if (m_caretRunning) {
+            StopCaret();
+            StartCaret();
+        }
         m_host->ApplyPanelColours();
         m_host->UpdateToolbarStates();
     }

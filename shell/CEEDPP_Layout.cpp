@@ -93,6 +93,9 @@ CEEDPP_Layout::CEEDPP_Layout(CEESettingDlg* owner) : QWidget(owner), m_pOwner(ow
     frame->setStyleSheet(QStringLiteral("QFrame { color: rgb(180, 180, 180); }"));
 
     m_pSectionList = withId(new QListWidget(this), kLayoutSectionList);
+    // The rows carry trailing spaces that widen them; they are cut, not elided.
+    m_pSectionList->setTextElideMode(Qt::ElideNone);
+    m_pSectionList->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     connect(m_pSectionList, &QListWidget::currentRowChanged, this, [this] { OnSectionChange(); });
 
     for (int id : LayoutPictureControls()) {

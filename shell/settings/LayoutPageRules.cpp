@@ -213,16 +213,19 @@ LayoutFontNames LayoutFontNamesOf(const EqLayoutSettings& record) {
 void StoreLayoutFonts(const LayoutFontChoice& main, const LayoutFontChoice& second, const LayoutFontChoice& text,
                       EqLayoutSettings& record) {
     const LayoutFontNames old = LayoutFontNamesOf(record);
+    // The default entry (item 0) sets the integer that makes the equation
+    // use its built-in font; the record keeps the name it had, so that the
+    // entry's caption (in the interface language) never becomes a font name.
     QString mainName = old.main;
     if (main.index >= 0) {
-        mainName = main.text;
+        if (main.index > 0) mainName = main.text;
         record.ints[6] = main.index == 0 ? 1 : 0;
     }
     QString secondName = old.second;
     if (second.index >= 0) secondName = second.index > 0 ? second.text : QString();
     record.fontName = secondName.isEmpty() ? mainName : mainName + QLatin1Char('|') + secondName;
     if (text.index >= 0) {
-        record.fontName2 = text.text;
+        if (text.index > 0) record.fontName2 = text.text;
         record.ints[7] = text.index == 0 ? 1 : 0;
     }
 }

@@ -15,6 +15,7 @@
 
 #include <QCheckBox>
 #include <QLabel>
+#include <QLineEdit>
 
 namespace toliva::test {
 namespace {
@@ -126,7 +127,10 @@ TEST_F(EquationSettingsTest, OkWritesTheDefaultsFileOnlyWhenAsked) {
 TEST_F(EquationSettingsTest, ApplyMovesThePagesIntoTheTargetAndRefreshesTheProgram) {
     CEESettingDlg& dlg = open();
     dlg.workingLayout().colours[7] = 0xFF0A0B0C;
-    dlg.workingLayout().fontSize = 21;
+    // The Layout page's base size box is where the size comes from.
+    auto* baseSize = qobject_cast<QLineEdit*>(DialogControl(dlg.layoutPage(), 1100));
+    ASSERT_NE(baseSize, nullptr);
+    baseSize->setText(QStringLiteral("21"));
     dlg.colorsPage()->checkBox(CEEDPP_Colors::kCheckRoles)->setChecked(true);
     dlg.colorsPage()->checkBox(CEEDPP_Colors::kCheckTransparent)->setChecked(false);
     eq->needsLayout = 0;
@@ -332,6 +336,32 @@ TEST_F(EquationSettingsTest, CancelledThemeDialogChangesNothing) {
     EXPECT_EQ(eq->settings, builtInStyle());
     EXPECT_EQ(dialogs.asked.size(), 2u);
     EXPECT_FALSE(hasValue(kFolders, QStringLiteral("LID_3")));
+}
+
+
+// The three office options stand on the Advanced page and again on the
+// Layout page; a click on one shows on its twin when the other page comes up.
+TEST_F(EquationSettingsTest, OfficeOptionTwinsFollowEachOther) {
+    const struct {
+        int advanced;
+        int layout;
+    } twins[] = {{1417, 1194}, {1419, 1195}, {1422, 1196}};
+    CEESettingDlg& dlg = open();
+    for (const auto& t : twins) {
+        SCOPED_TRACE(t.advanced);
+        dlg.ShowPage(CEESettingDlg::PageAdvanced);
+        QCheckBox* a = dlg.advancedPage()->checkBox(t.advanced);
+        auto* l = qobject_cast<QCheckBox*>(dlg.layoutPage()->control(t.layout));
+        ASSERT_NE(a, nullptr);
+        ASSERT_NE(l, nullptr);
+        const bool before = a->isChecked();
+        a->click();
+        dlg.ShowPage(CEESettingDlg::PageLayout);
+        EXPECT_EQ(l->isChecked(), !before);
+        l->click();
+        dlg.ShowPage(CEESettingDlg::PageAdvanced);
+        EXPECT_EQ(a->isChecked(), before);
+    }
 }
 
 }  // namespace
