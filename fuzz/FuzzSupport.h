@@ -7,6 +7,7 @@
 #include "platform/MessageSink.h"
 #include "tests/common/ModelFixtures.h"
 
+#include <QGuiApplication>
 #include <QTemporaryDir>
 
 #include <cstdlib>
@@ -48,6 +49,17 @@ inline void useScratchHomeAndSilence() {
     setenv("TOLIVA_HOME", home.path().toLocal8Bit().constData(), 1);
     static SilentSink sink;
     setMessageSink(&sink);
+}
+
+// For the targets that lay out and draw equations: a scratch home, silenced
+// messages, an offscreen application (released at exit, with the fonts the
+// runs loaded) and the box-measured symbol library built once.
+inline void startDrawingFuzzer(int* argc, char*** argv) {
+    useScratchHomeAndSilence();
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    new QGuiApplication(*argc, *argv);
+    boxMeasuredContext();
+    std::atexit([] { delete qApp; });
 }
 
 }  // namespace toliva::fuzz

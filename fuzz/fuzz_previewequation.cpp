@@ -34,11 +34,7 @@ QString programFolder() {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
-    useScratchHomeAndSilence();
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    new QGuiApplication(*argc, *argv);
-    boxMeasuredContext();
-    std::atexit([] { delete qApp; });
+    startDrawingFuzzer(argc, argv);
     return 0;
 }
 

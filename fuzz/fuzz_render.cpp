@@ -25,14 +25,7 @@ using namespace toliva;
 using namespace toliva::fuzz;
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
-    useScratchHomeAndSilence();
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    new QGuiApplication(*argc, *argv);
-    boxMeasuredContext();
-
-    // The application goes at exit, which also releases the fonts that the
-    // runs loaded.
-    std::atexit([] { delete qApp; });
+    startDrawingFuzzer(argc, argv);
     return 0;
 }
 
