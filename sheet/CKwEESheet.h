@@ -25,7 +25,7 @@
 #include "sheet/editing/LineCalc.h"
 #include "sheet/editing/Recognition.h"
 #include "sheet/editing/Selection.h"
-#include "sheet/editing/SymbolKey.h"
+#include "model/SymbolKey.h"
 #include "sheet/editing/Undo.h"
 #include "sheet/editing/WordLists.h"
 #include "tex/TeXContext.h"

@@ -15,7 +15,7 @@
 #include "shell/layout/ViewLayout.h"
 #include "shell/update/UpdateCheck.h"
 #include "sheet/SheetHost.h"
-#include "sheet/editing/SymbolKey.h"
+#include "model/SymbolKey.h"
 #include "uikit/WindowMessages.h"
 
 #include <QColor>

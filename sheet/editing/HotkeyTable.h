@@ -17,7 +17,7 @@
 // little-endian: int32 code, int32 kind, uint16 character (code before kind).
 #pragma once
 
-#include "sheet/editing/SymbolKey.h"
+#include "model/SymbolKey.h"
 
 #include <QString>
 

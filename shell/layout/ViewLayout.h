@@ -3,7 +3,7 @@
 // client size, the interface scale, the two ratios and the options.
 #pragma once
 
-#include "sheet/editing/SymbolKey.h"
+#include "model/SymbolKey.h"
 
 #include <QRect>
 #include <QSize>
