@@ -61,12 +61,25 @@ void loadGlyph(GlyphOutline& g, Archive& ar) {
         points[i].y = ar.readF32();
         types[i] = ar.readU8();
     }
+    float metrics[5];
+    for (float& v : metrics) v = ar.readF32();
+    const float scale = ar.readF32();
+    // A glyph is drawn at the font size (100 units); numbers far outside any
+    // drawing, or not numbers at all, mark a damaged record: they would lay
+    // an equation out to an infinite size.
+    const auto usable = [](float v, float bound) { return std::isfinite(v) && std::fabs(v) <= bound; };
+    for (const gp::PointF& p : points)
+        if (!usable(p.x, kMaxGlyphUnits) || !usable(p.y, kMaxGlyphUnits))
+            throw ArchiveException(ArchiveException::BadFormat, "glyph point out of range");
+    for (float v : metrics)
+        if (!usable(v, kMaxGlyphUnits)) throw ArchiveException(ArchiveException::BadFormat, "glyph metric out of range");
+    if (!usable(scale, kMaxGlyphScale)) throw ArchiveException(ArchiveException::BadFormat, "glyph scale out of range");
     g.count = n;
     g.points = std::move(points);
     g.types = std::move(types);
     buildPath(g);
-    for (float& v : g.m) v = ar.readF32();
-    g.scale = ar.readF32();
+    std::copy(std::begin(metrics), std::end(metrics), g.m);
+    g.scale = scale;
     g.strokeOnly = ar.readI32();
     g.colour = ar.readU32();
     g.charCode = ar.readI16();

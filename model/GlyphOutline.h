@@ -47,6 +47,12 @@ using GlyphList = std::vector<std::unique_ptr<GlyphOutline>>;
 // Frees the points, the types and the path; the count and the other fields stay.
 void ClearGlyph(GlyphOutline& glyph);
 
+// What a read record may hold: points and metrics within this many glyph
+// units either way (100 is the font size), a scale within kMaxGlyphScale
+// either way; anything else, or a number that is not finite, is damage.
+constexpr float kMaxGlyphUnits = 100000.0f;
+constexpr float kMaxGlyphScale = 1000.0f;
+
 // Stores the record, or loads it (clearing it first and building its path).
 // Loading throws ArchiveException on a short or damaged stream.
 void SerializeGlyph(GlyphOutline& glyph, Archive& ar);

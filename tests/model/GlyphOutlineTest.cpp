@@ -10,6 +10,7 @@
 
 #include <cmath>
 #include <functional>
+#include <limits>
 
 using namespace toliva;
 using toliva::test::fromHex;
@@ -180,6 +181,50 @@ TEST(GlyphOutline, DamagedRecordsThrowWithoutHugeAllocations) {
             EXPECT_EQ(e.cause(), c.cause);
         }
         EXPECT_EQ(g.points.size(), g.types.size());
+    }
+}
+
+// Numbers no drawing can use mark a damaged record (they would lay an
+// equation out to an infinite size); the limits themselves still read.
+TEST(GlyphOutline, NumbersOutOfRangeAreDamage) {
+    const float inf = std::numeric_limits<float>::infinity();
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const struct {
+        const char* name;
+        std::function<void(GlyphOutline&)> edit;
+        bool damaged;
+    } cases[] = {
+        {"point not a number", [&](GlyphOutline& g) { g.points[1].x = nan; }, true},
+        {"point far out", [](GlyphOutline& g) { g.points[2].y = -1e6f; }, true},
+        {"metric infinite", [&](GlyphOutline& g) { g.m[1] = inf; }, true},
+        {"metric far out", [](GlyphOutline& g) { g.m[0] = 3e30f; }, true},
+        {"scale far out", [](GlyphOutline& g) { g.scale = 1e4f; }, true},
+        {"scale not a number", [&](GlyphOutline& g) { g.scale = nan; }, true},
+        {"at the limits", [](GlyphOutline& g) {
+             g.points[0].x = kMaxGlyphUnits;
+             g.m[2] = -kMaxGlyphUnits;
+             g.scale = -kMaxGlyphScale;
+         }, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto g = makeGlyph();
+        c.edit(*g);
+        const QByteArray bytes = stored(*g);
+        Archive in(bytes);
+        GlyphOutline read;
+        if (c.damaged) {
+            try {
+                SerializeGlyph(read, in);
+                ADD_FAILURE() << "no exception";
+            } catch (const ArchiveException& e) {
+                EXPECT_EQ(e.cause(), ArchiveException::BadFormat);
+            }
+            EXPECT_FALSE(read.path);
+        } else {
+            SerializeGlyph(read, in);
+            EXPECT_TRUE(GlyphsEqual(read, *g));
+        }
     }
 }
 
