@@ -217,7 +217,17 @@ bool CKwEESheet::ApplyElementMenuCode(EqElement* element, int code) {
         const int oldUnit = element->ch & 0x0F;
         float amount = oldAmount;
         int unit = oldUnit;
-        if (!AskSpaceAmount(editDialogs(), m_app.languageCode(), &amount, &unit)) return true;
+        const bool answered = AskSpaceAmount(editDialogs(), m_app.languageCode(), &amount, &unit, true);
+        // The dialog's live preview may have changed the space: it takes its
+        // amount from before the dialog again, so Cancel leaves it as it was
+        // and the undo step below holds the old amount.
+        if (GetSpaceAmount(element) != oldAmount) {
+            SetSpaceAmount(element, oldAmount);
+            InvalidateLineCache(m_eq, element);
+            m_eq->needsLayout = 1;
+            Refresh(0);
+        }
+        if (!answered) return true;
         amount = std::clamp(amount, -kMaxSpaceAmount, kMaxSpaceAmount);
         if (amount == oldAmount && unit == oldUnit) return true;
         PushUndo(false);

@@ -1,5 +1,7 @@
 #include "shell/ShellEditDialogs.h"
 
+#include "panels/CDialogSetString.h"
+#include "platform/MessageSink.h"
 #include "shell/CDialogPrint.h"
 #include "shell/CEESettingDlg.h"
 #include "shell/CTolivaApp.h"
@@ -30,6 +32,27 @@ void ShellEditDialogs::print(EqModel* eq) {
     dialog.m_pTarget = &m_sheet;
     if (runPrint) dialog.runModal = runPrint;
     dialog.DoModal();
+}
+
+bool ShellEditDialogs::askString(StringRequest& request) {
+    CDialogSetString dialog(m_app.context().languageCode(), m_owner);
+    dialog.m_strTitle = request.title;
+    dialog.m_strPrompt = request.prompt;
+    dialog.m_strText = request.text;
+    dialog.m_bShowCheck = request.showCheck;
+    dialog.m_bChecked = request.checked;
+    dialog.m_strCheckCaption = request.checkCaption;
+    dialog.m_bPassword = request.password;
+    if (request.livePreview) {
+        dialog.m_bShowApply = true;
+        dialog.m_nNumericMode = 1;
+        dialog.m_applyValue = [this](float amount) { m_sheet.SetCustomSpaceWidth(amount); };
+    }
+    if (runString) dialog.runModal = runString;
+    if (dialog.DoModal() != IDOK) return false;
+    request.text = dialog.m_strText;
+    request.checked = dialog.m_bChecked;
+    return true;
 }
 
 }  // namespace toliva

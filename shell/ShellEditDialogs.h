@@ -1,6 +1,6 @@
-// The editing dialogs the program hands its sheet: the equation settings
-// and the print dialog run here; the others still say they are not
-// available yet.
+// The editing dialogs the program hands its sheet: the one-line input, the
+// equation settings and the print dialog run here; the others still say
+// they are not available yet.
 #pragma once
 
 #include "sheet/editing/EditDialogs.h"
@@ -12,6 +12,7 @@ class QWidget;
 namespace toliva {
 
 class CDialogPrint;
+class CDialogSetString;
 class CEESettingDlg;
 class CKwEESheet;
 class CTolivaApp;
@@ -24,10 +25,14 @@ public:
     // 1 on OK.
     int equationSettings(EqModel* eq, bool officeMode) override;
     void print(EqModel* eq) override;
+    // The one-line input; its live preview sets the amount of the custom
+    // space at the sheet's caret.
+    bool askString(StringRequest& request) override;
 
     // Run the dialogs in place of their modal loops (tests answer them).
     std::function<int(CEESettingDlg&)> runSettings;
     std::function<int(CDialogPrint&)> runPrint;
+    std::function<int(CDialogSetString&)> runString;
 
 private:
     CTolivaApp& m_app;

@@ -29,6 +29,11 @@ struct StringRequest {
     bool showCheck = false;
     bool checked = false;
     QString text;  // the text shown first; on OK the edited text
+    bool password = false;  // every character shows as "*"
+    // Live preview of a custom space's amount: an apply button hands the
+    // typed number to the custom space at the sheet's caret while the
+    // dialog stays open.
+    bool livePreview = false;
 };
 
 // The matrix dialog. mode 0: rows and columns; 1: one row (columns only);

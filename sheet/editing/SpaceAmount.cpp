@@ -69,13 +69,15 @@ bool ParseSpaceAmount(const QString& text, float* amount, int* unit) {
     return true;
 }
 
-bool AskSpaceAmount(EditDialogService& dialogs, const QString& languageCode, float* amount, int* unit) {
+bool AskSpaceAmount(EditDialogService& dialogs, const QString& languageCode, float* amount, int* unit,
+                    bool livePreview) {
     LangTable texts(languageCode, QStringLiteral("LANG_06.xml"));
     const QString group = QStringLiteral("gHXS");
     StringRequest request;
     request.title = LoadLangString(texts, group, 1);
     request.prompt = LoadLangString(texts, group, 2);
     request.text = FormatSpaceAmount(*amount, *unit);
+    request.livePreview = livePreview;
     for (;;) {
         if (!dialogs.askString(request)) return false;
         if (ParseSpaceAmount(request.text, amount, unit)) return true;

@@ -31,7 +31,9 @@ class EditDialogService;
 
 // Asks for the amount with the one-line input, in the language given by its
 // code; a text that does not read is said and asked again, the text kept.
-// False on Cancel.
-bool AskSpaceAmount(EditDialogService& dialogs, const QString& languageCode, float* amount, int* unit);
+// False on Cancel. livePreview: the dialog offers to apply the typed amount
+// to the custom space at the caret while it stays open.
+bool AskSpaceAmount(EditDialogService& dialogs, const QString& languageCode, float* amount, int* unit,
+                    bool livePreview = false);
 
 }  // namespace toliva
