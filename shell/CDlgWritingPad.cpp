@@ -1,5 +1,6 @@
 #include "shell/CDlgWritingPad.h"
 
+#include "panels/CDlgToolbar.h"
 #include "platform/AppContext.h"
 #include "platform/Folders.h"
 #include "platform/LangTable.h"
@@ -11,11 +12,11 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPixmap>
-
-#include <pugixml.hpp>
 
 #include <algorithm>
 #include <mutex>
@@ -26,142 +27,19 @@ namespace {
 
 QColor colourOf(QRgb rgb) { return QColor::fromRgb(rgb); }
 
-QString iconPath(const QString& icon) {
-    return programFolder() + QStringLiteral("icons/") + dataName(icon) + QStringLiteral(".apx");
+// What the pad's bar reads of the program.
+PanelContext padToolbarContext(AppContext& context) {
+    PanelContext c;
+    c.uiScale = context.uiScale;
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) c.dpiScale = float(screen->logicalDotsPerInchX() / 96.0);
+    c.programFolder = programFolder();
+    c.userFolder = context.userFolder;
+    c.languageCode = context.languageCode();
+    c.drawingLock = &context.drawingLock;
+    return c;
 }
-
-// A picture button of the stand-in bar: the bar's background, the accent
-// colour while pressed or latched, a darker shade under the mouse, then the
-// picture (the grey one when disabled).
-class PadBarButton : public QAbstractButton {
-public:
-    PadBarButton(PadToolbarStandIn& bar, size_t position) : QAbstractButton(&bar), m_bar(bar), m_position(position) {
-        const PadToolbarStandIn::Button& record = bar.buttons()[position];
-        setToolTip(QString(record.tip).replace(QLatin1Char('\t'), QStringLiteral("     ")));
-        setAccessibleName(record.title);
-        setAttribute(Qt::WA_Hover);
-        setCursor(Qt::PointingHandCursor);
-    }
-
-protected:
-    void paintEvent(QPaintEvent*) override {
-        const PadToolbarStandIn::Button& record = m_bar.buttons()[m_position];
-        QPainter painter(this);
-        QColor fill = colourOf(0xF0F0F0);
-        if (isDown())
-            fill = QColor::fromRgba(0xFF1E90FF);
-        else if (record.state > 1)
-            fill = QColor(0xCC, 0xE4, 0xF7);
-        else if (underMouse() && isEnabled())
-            fill = QColor(0xDC, 0xDC, 0xE0);
-        painter.fillRect(rect(), fill);
-        CKwEMF* picture = isEnabled() ? record.picture.get() : record.greyPicture.get();
-        if (!picture) picture = record.picture.get();
-        if (!picture) return;
-        const int side = std::max(1, std::min(width(), height()) - 6);
-        const QRect target((width() - side) / 2, (height() - side) / 2, side, side);
-        std::lock_guard<std::recursive_mutex> lock(m_bar.context().drawingLock);
-        picture->DrawToDC(&painter, target);
-    }
-
-private:
-    PadToolbarStandIn& m_bar;
-    size_t m_position;
-};
 
 }  // namespace
-
-// ---- the stand-in bar
-
-PadToolbarStandIn::PadToolbarStandIn(QObject* owner, AppContext& context, QWidget* parent)
-    : QWidget(parent), m_owner(owner), m_context(context) {
-    setObjectName(QStringLiteral("tb_wp"));
-}
-
-PadToolbarStandIn::~PadToolbarStandIn() {
-    // The buttons refer to their records: they go first.
-    for (Button& b : m_buttons) delete b.widget;
-}
-
-bool PadToolbarStandIn::LoadButtons(const QString& name) {
-    pugi::xml_document doc;
-    const QString path = programFolder() + QStringLiteral("icons/") + name + QStringLiteral(".xml");
-    if (!doc.load_file(path.toUtf8().constData())) return false;
-    const QByteArray language = m_context.languageCode().toUtf8();
-    for (pugi::xml_node e : doc.children()) {
-        if (e.type() != pugi::node_element) continue;
-        Button b;
-        b.command = e.attribute("cmd").as_int(0);
-        b.type = e.attribute("type").as_int(1);
-        b.size = e.attribute("size").as_double(1);
-        b.title = QString::fromUtf8(e.child("tit").attribute(language.constData()).value());
-        b.tip = QString::fromUtf8(e.child("tip").attribute(language.constData()).value());
-        b.icon = QString::fromUtf8(e.attribute("icon").value());
-        if (!b.icon.isEmpty()) {
-            b.picture = std::make_unique<CKwEMF>();
-            if (!b.picture->LoadFile(iconPath(b.icon))) b.picture.reset();
-            b.greyPicture = std::make_unique<CKwEMF>();
-            if (!b.greyPicture->LoadFile(iconPath(b.icon + QStringLiteral("_gray")))) b.greyPicture.reset();
-        }
-        m_buttons.push_back(std::move(b));
-    }
-    for (size_t i = 0; i < m_buttons.size(); ++i) {
-        Button& b = m_buttons[i];
-        if (b.type == 1 || b.widget) continue;
-        b.widget = new PadBarButton(*this, i);
-        const int command = b.command;
-        const intptr_t position = intptr_t(i);
-        QObject::connect(b.widget, &QAbstractButton::clicked, this,
-                         [this, command, position] { PostWindowMessage(m_owner, WM_TOOLBAR_COMMAND, command, position); });
-    }
-    layoutButtons();
-    return true;
-}
-
-void PadToolbarStandIn::SetButtonState(int position, int state, bool redraw) {
-    if (position < 0 || size_t(position) >= m_buttons.size()) return;
-    Button& b = m_buttons[size_t(position)];
-    if (b.state == state) return;
-    b.state = state;
-    if (b.widget) b.widget->setEnabled(state > 0);
-    if (redraw && b.widget) b.widget->update();
-}
-
-int PadToolbarStandIn::buttonState(int position) const {
-    if (position < 0 || size_t(position) >= m_buttons.size()) return 0;
-    return m_buttons[size_t(position)].state;
-}
-
-QAbstractButton* PadToolbarStandIn::buttonOf(int command) const {
-    for (const Button& b : m_buttons)
-        if (b.widget && b.command == command) return b.widget;
-    return nullptr;
-}
-
-void PadToolbarStandIn::resizeEvent(QResizeEvent*) { layoutButtons(); }
-
-void PadToolbarStandIn::layoutButtons() {
-    // One row of buttons as high as the bar less an inset of 4 on top and
-    // bottom, each its size times that wide, spaced by the spacing value;
-    // the row is centred.
-    const int inset = 4;
-    const int h = std::max(1, height() - 2 * inset);
-    double x = spacing + 1;
-    std::vector<std::pair<int, int>> spans;
-    for (const Button& b : m_buttons) {
-        const int w = std::max(1, int(b.size * h));
-        spans.emplace_back(int(x), w);
-        x += w + spacing;
-    }
-    const int shift = std::max((width() - int(x)) / 2, inset);
-    for (size_t i = 0; i < m_buttons.size(); ++i)
-        if (QAbstractButton* w = m_buttons[i].widget) w->setGeometry(spans[i].first + shift, inset, spans[i].second, h);
-}
-
-void PadToolbarStandIn::paintEvent(QPaintEvent*) {
-    QPainter painter(this);
-    painter.fillRect(rect(), colourOf(kBackground));
-}
 
 // ---- the pad
 
@@ -174,10 +52,11 @@ CDlgWritingPad::CDlgWritingPad(CKwEESheet& sheet, QWidget* parent) : QDialog(par
     setMinimumSize(kMinWidth, kMinHeight);
 
     // The bar, its buttons from "tb_wp", one-row layout, spacing 1.
-    m_toolbar = new PadToolbarStandIn(this, sheet.appContext(), this);
+    m_toolbar = new CDlgToolbar(this, padToolbarContext(sheet.appContext()), this);
+    m_toolbar->setObjectName(QStringLiteral("tb_wp"));
     m_toolbar->LoadButtons(QStringLiteral("tb_wp"));
-    m_toolbar->layoutMode = 1;
-    m_toolbar->spacing = 1;
+    m_toolbar->m_nLayoutMode = 1;
+    m_toolbar->m_nSpacing = 1;
     UpdateToolbarChecks(false);
     m_toolbar->show();
 

@@ -4,17 +4,12 @@
 // the recognition client and the LaTeX it returns is inserted at the sheet's
 // caret) and opens the recognition settings and help. Its place and size
 // are kept under "Software\Toliva\Dlgs\WritingPad", relative to the sheet.
-//
-// The floating tool bar window comes with a later part of the program; until
-// then `PadToolbarStandIn` takes its place: plain picture buttons read from
-// the same description ("tb_wp") that post the same commands to the pad.
 #pragma once
 
 #include "shell/pad/PadStrokes.h"
 #include "uikit/CKwEMF.h"
 #include "uikit/WindowMessages.h"
 
-#include <QAbstractButton>
 #include <QDialog>
 #include <QImage>
 #include <QPointer>
@@ -28,56 +23,8 @@
 namespace toliva {
 
 struct AppContext;
+class CDlgToolbar;
 class CKwEESheet;
-
-// Stands in for the floating tool bar: one picture button per button of a
-// tool-bar description, in a centred row; a click posts WM_TOOLBAR_COMMAND
-// (the button's command, its position) to the owner. Button states as the
-// bar keeps them: 0 disabled, 1 normal, 21 latched.
-class PadToolbarStandIn : public QWidget {
-public:
-    struct Button {
-        int command = 0;
-        int type = 1;  // 1: a separator
-        int state = 1;
-        double size = 1;
-        QString title, tip, icon;
-        QAbstractButton* widget = nullptr;  // none for a separator
-        std::unique_ptr<CKwEMF> picture, greyPicture;
-    };
-
-    // Titles and tips are read in the context's language; its drawing lock
-    // is held while the pictures draw.
-    PadToolbarStandIn(QObject* owner, AppContext& context, QWidget* parent);
-    ~PadToolbarStandIn() override;
-
-    // Appends the buttons of "icons/<name>.xml" beside the program in the
-    // current language; false when the file is missing or does not parse.
-    bool LoadButtons(const QString& name);
-    // The state of the button at a list position (separators count); a
-    // change with redraw repaints the bar.
-    void SetButtonState(int position, int state, bool redraw);
-    int buttonState(int position) const;
-    const std::vector<Button>& buttons() const { return m_buttons; }
-    // The widget of the button with the command; null when there is none.
-    QAbstractButton* buttonOf(int command) const;
-
-    int layoutMode = 0;
-    int spacing = 5;
-    static constexpr uint32_t kBackground = 0xF0F0F0;  // COLORREF
-    AppContext& context() const { return m_context; }
-
-protected:
-    void resizeEvent(QResizeEvent* event) override;
-    void paintEvent(QPaintEvent* event) override;
-
-private:
-    void layoutButtons();
-
-    QObject* m_owner;
-    AppContext& m_context;
-    std::vector<Button> m_buttons;
-};
 
 class CDlgWritingPad : public QDialog, public MessageTarget {
 public:
@@ -108,7 +55,7 @@ public:
 
     const PadStrokes& strokes() const { return m_strokes; }
     int mode() const { return m_strokes.mode(); }
-    PadToolbarStandIn* toolbar() const { return m_toolbar; }
+    CDlgToolbar* toolbar() const { return m_toolbar; }
     // In client coordinates: the area below the bar, and that shrunk by 2.
     QRect drawingArea() const { return m_drawArea; }
     QRect innerArea() const { return m_innerArea; }
@@ -156,7 +103,7 @@ private:
 
     QPointer<CKwEESheet> m_sheet;
     PadStrokes m_strokes;
-    PadToolbarStandIn* m_toolbar = nullptr;
+    CDlgToolbar* m_toolbar = nullptr;
     QRect m_drawArea, m_innerArea;
     bool m_drawing = false;
     QPoint m_lastPoint;

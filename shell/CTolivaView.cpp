@@ -4,6 +4,7 @@
 #include "model/EqElement.h"
 #include "model/EqModel.h"
 #include "model/EqTypes.h"
+#include "panels/CDlgToolbar.h"
 #include "platform/ClipboardService.h"
 #include "platform/ShellService.h"
 #include "platform/gdiplus/GpTypes.h"
@@ -39,6 +40,21 @@
 namespace toliva {
 
 namespace {
+
+// What the tool bars read of the program: language, folders, scales and the
+// drawing lock.
+PanelContext toolbarContext(CTolivaApp& app) {
+    AppContext& context = app.context();
+    PanelContext c;
+    c.uiScale = context.uiScale;
+    c.dpiScale = app.settings().display.dpiScale;
+    c.programFolder = app.m_strProgramFolder;
+    c.userFolder = context.userFolder;
+    c.languageCode = context.languageCode();
+    c.uiBack = app.settings().uiBack;
+    c.drawingLock = &context.drawingLock;
+    return c;
+}
 
 QColor fromColorRef(uint32_t c) { return QColor::fromRgba(gp::ArgbFromColorref(c)); }
 
@@ -120,11 +136,25 @@ void CTolivaView::CreateCompanionWindows() {
     const AppSettings& settings = m_app.settings();
     const QColor back = fromColorRef(settings.uiBack);
 
-    // The tool bars and the strip (their own windows come later).
-    m_pMainToolbar = new ViewPlaceholder(QStringLiteral("tb_main"), this);
+    // The tool bars: one centred row, spacing 1. A right click on a main
+    // bar button asks for its hot key; the LaTeX bar drags the pane's
+    // splitter.
+    const PanelContext barContext = toolbarContext(m_app);
+    m_pMainToolbar = new CDlgToolbar(this, barContext, this);
+    m_pMainToolbar->setObjectName(QStringLiteral("tb_main"));
+    m_pMainToolbar->LoadButtons(QStringLiteral("tb_main"));
+    m_pMainToolbar->m_bRightClickHotkey = true;
+    m_pLaTeXToolbar = new CDlgToolbar(this, barContext, this);
+    m_pLaTeXToolbar->setObjectName(QStringLiteral("tb_main_x"));
+    m_pLaTeXToolbar->LoadButtons(QStringLiteral("tb_main_x"));
+    m_pLaTeXToolbar->m_bDragHandle = true;
+    for (CDlgToolbar* bar : {m_pMainToolbar, m_pLaTeXToolbar}) {
+        bar->m_nLayoutMode = 1;
+        bar->m_nSpacing = 1;
+    }
+    // The strip (its own window comes later).
     m_pSymbolStrip = new ViewPlaceholder(QStringLiteral("symbol_strip"), this);
-    m_pLaTeXToolbar = new ViewPlaceholder(QStringLiteral("tb_main_x"), this);
-    for (ViewPlaceholder* p : {m_pMainToolbar, m_pSymbolStrip, m_pLaTeXToolbar}) p->background = back;
+    m_pSymbolStrip->background = back;
 
     // The LaTeX pane beside the sheet.
     m_pLaTeXPane = new CDialogTeXEdt(context, m_app.m_hLaTeXControlLib.create, this);
@@ -310,15 +340,10 @@ void CTolivaView::UpdateWindowTitle() {
 
 void CTolivaView::applyButtonStates(const std::map<int, int>& states, int first, int last) {
     if (!m_pMainToolbar) return;
-    bool changed = false;
-    for (const auto& [position, state] : states) {
-        if (position < first || position > last) continue;
-        auto it = m_pMainToolbar->buttonStates.find(position);
-        if (it != m_pMainToolbar->buttonStates.end() && it->second == state) continue;
-        m_pMainToolbar->buttonStates[position] = state;
-        changed = true;
-    }
-    if (changed) m_pMainToolbar->update();
+    m_pMainToolbar->m_bChanged = false;
+    for (const auto& [position, state] : states)
+        if (position >= first && position <= last) m_pMainToolbar->SetButtonState(position, state, false);
+    if (m_pMainToolbar->m_bChanged) m_pMainToolbar->update();
 }
 
 int CTolivaView::currentAlignment() const {

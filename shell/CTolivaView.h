@@ -38,6 +38,7 @@ struct AppSettings;
 class CDialogTeXEdt;
 class CDlgGU;
 class CDlgTeXPromptBar;
+class CDlgToolbar;
 class CDlgWritingPad;
 class CKwEESheet;
 class CKwMenu;
@@ -54,9 +55,6 @@ public:
     ViewPlaceholder(const QString& name, QWidget* parent);
     // The background (the symbol groups' colours for the strip).
     QColor background;
-    // The tool bar's button states by position (1 normal, 21 checked, 0
-    // disabled), kept for the tool bar that takes this place.
-    std::map<int, int> buttonStates;
     // The symbol strip's group colours (ARGB), kept likewise.
     std::array<uint32_t, 12> groupColours{};
 
@@ -82,8 +80,8 @@ public:
     CDialogTeXEdt* latexPane() const { return m_pLaTeXPane; }
     CDlgTeXPromptBar* promptBar() const { return m_pPromptBar; }
     TeXPromptDriver* promptDriver() const { return m_promptDriver.get(); }
-    ViewPlaceholder* mainToolbar() const { return m_pMainToolbar; }
-    ViewPlaceholder* latexToolbar() const { return m_pLaTeXToolbar; }
+    CDlgToolbar* mainToolbar() const { return m_pMainToolbar; }
+    CDlgToolbar* latexToolbar() const { return m_pLaTeXToolbar; }
     ViewPlaceholder* symbolStrip() const { return m_pSymbolStrip; }
     ViewPlaceholder* sidePanel() const { return m_pSidePanel; }
     const ViewLayout& layout() const { return m_layout; }
@@ -263,8 +261,8 @@ private:
     CTolivaApp& m_app;
     CKwEESheet* m_sheet = nullptr;
     ViewPlaceholder* m_pSymbolStrip = nullptr;
-    ViewPlaceholder* m_pMainToolbar = nullptr;
-    ViewPlaceholder* m_pLaTeXToolbar = nullptr;
+    CDlgToolbar* m_pMainToolbar = nullptr;
+    CDlgToolbar* m_pLaTeXToolbar = nullptr;
     ViewPlaceholder* m_pSidePanel = nullptr;
     CDialogTeXEdt* m_pLaTeXPane = nullptr;
     // The LaTeX editor's window and viewport, whose keys the view sees first.

@@ -12,6 +12,7 @@
 #include "shell/CMainFrame.h"
 #include "shell/CTolivaApp.h"
 #include "shell/CTolivaDoc.h"
+#include "panels/CDlgToolbar.h"
 #include "shell/CTolivaView.h"
 #include "sheet/CDialogTeXEdt.h"
 #include "sheet/CDlgTeXPromptBar.h"
@@ -87,8 +88,8 @@ protected:
 TEST_F(ViewTest, ChildrenTakeTheirPlacesInBothModes) {
     start();
     ASSERT_EQ(view().size(), QSize(1200, 800));
-    EXPECT_EQ(view().findChild<ViewPlaceholder*>(QStringLiteral("tb_main")), view().mainToolbar());
-    EXPECT_EQ(view().findChild<ViewPlaceholder*>(QStringLiteral("tb_main_x")), view().latexToolbar());
+    EXPECT_EQ(view().findChild<CDlgToolbar*>(QStringLiteral("tb_main")), view().mainToolbar());
+    EXPECT_EQ(view().findChild<CDlgToolbar*>(QStringLiteral("tb_main_x")), view().latexToolbar());
     EXPECT_EQ(view().findChild<ViewPlaceholder*>(QStringLiteral("symbol_strip")), view().symbolStrip());
     EXPECT_EQ(view().findChild<ViewPlaceholder*>(QStringLiteral("side_panel")), view().sidePanel());
     EXPECT_FALSE(view().promptBar()->isVisible());
@@ -224,7 +225,7 @@ TEST_F(ViewTest, TitleShowsTheDocumentAndTheZoom) {
     view().UpdateWindowTitle();
     EXPECT_EQ(frame().windowTitle(), QString::asprintf("Toliva - %.0f%%", double(context.eeScale) * 50));
     view().UpdateToolbarStates();
-    EXPECT_EQ(view().mainToolbar()->buttonStates.at(3), 0);
+    EXPECT_EQ(view().mainToolbar()->buttonState(3), 0);
 }
 
 TEST_F(ViewTest, ToolbarCommandsReachTheSheetThePaneAndTheMenu) {
@@ -242,7 +243,10 @@ TEST_F(ViewTest, ToolbarCommandsReachTheSheetThePaneAndTheMenu) {
     EXPECT_EQ(context.eeScale, scale);
 
     // Other codes go to the sheet; the states follow.
-    auto& states = view().mainToolbar()->buttonStates;
+    struct States {
+        CDlgToolbar* bar;
+        int at(int position) const { return bar->buttonState(position); }
+    } states{view().mainToolbar()};
     const int before = sheet().equation()->settings.ints[0];
     SendWindowMessage(&view(), WM_TOOLBAR_COMMAND, CMD_TOGGLE_LAYOUT_OPTION, 0);
     EXPECT_NE(sheet().equation()->settings.ints[0], before);

@@ -6,13 +6,13 @@
 #include "ShellTestSupport.h"
 
 #include "../sheet/SheetTestSupport.h"
+#include "panels/CDlgToolbar.h"
 #include "shell/CDlgWritingPad.h"
 #include "uikit/CDlgGU.h"
 #include "shell/DialogPlacement.h"
 #include "shell/pad/PadStrokes.h"
 #include "sheet/editing/CommandCodes.h"
 
-#include <QAbstractButton>
 #include <QApplication>
 #include <QMouseEvent>
 #include <QScreen>
@@ -251,9 +251,15 @@ protected:
     }
     // A button of the bar pressed: its command reaches the pad.
     void press(CDlgWritingPad& pad, int command) {
-        QAbstractButton* button = pad.toolbar()->buttonOf(command);
+        CDlgToolbar* bar = pad.toolbar();
+        const ToolbarButton* button = nullptr;
+        for (const auto& b : bar->buttons())
+            if (b->command == command && !b->isSeparator()) button = b.get();
         ASSERT_NE(button, nullptr) << command;
-        button->click();
+        ASSERT_FALSE(button->overflow) << command;
+        const QPoint centre = button->rect.center();
+        mouse(bar, QEvent::MouseButtonPress, centre, Qt::LeftButton, Qt::LeftButton);
+        mouse(bar, QEvent::MouseButtonRelease, centre, Qt::LeftButton, Qt::NoButton);
         QApplication::processEvents();
     }
     std::vector<int> latched(const CDlgWritingPad& pad) {
