@@ -476,8 +476,12 @@ void CDlgToolbar::drawButton(QPainter& painter, ToolbarButton& b) {
     const int side = std::min(r.width(), r.height());
     QRect pictureBox(r.left(), r.top() + (r.height() - side) / 2, side, side);
     if (r.width() <= r.height()) pictureBox.moveLeft(r.left() + (r.width() - side) / 2);
+    // A grid cell shows its picture alone (its title is the tip's), and a
+    // title beside a picture needs room for a couple of letters.
     QRect titleBox = picture ? QRect(pictureBox.right() + 1, r.top(), r.right() - pictureBox.right(), r.height()) : r;
-    if (!b.title.isEmpty() && m_nLayoutMode != 2 && titleBox.width() > 4 && m_nCaptionSize > 0) {
+    const bool titleShown = !b.title.isEmpty() && m_nLayoutMode != 2 && m_nCaptionSize > 0 &&
+                            (!picture || (m_nGridCols <= 0 && titleBox.width() >= 2 * m_nCaptionSize));
+    if (titleShown) {
         QFont font(QStringLiteral("Segoe UI"));
         font.setPixelSize(std::max(1, m_nCaptionSize));
         painter.setFont(font);

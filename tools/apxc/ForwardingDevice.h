@@ -4,8 +4,14 @@
 // It claims every paint-engine feature, so Qt never turns a drawing into a
 // bitmap on its way here: SVG text reaches the recorder as text (which it
 // stores as glyph outlines), not as an image. A pen without a brush, which
-// SVG text without a stroke carries, is passed on as no pen.
+// SVG text without a stroke carries, is passed on as no pen. With a colour
+// map every colour of pens, brushes (gradient stops included) and images is
+// passed through it on the way.
 #pragma once
+
+#include <QColor>
+
+#include <functional>
 
 #include <QPaintDevice>
 #include <QPaintEngine>
@@ -14,9 +20,11 @@
 
 class QPainter;
 
+using ColourMap = std::function<QColor(const QColor&)>;
+
 class ForwardingEngine final : public QPaintEngine {
 public:
-    explicit ForwardingEngine(QPainter* out) : QPaintEngine(AllFeatures), m_out(out) {}
+    ForwardingEngine(QPainter* out, ColourMap map) : QPaintEngine(AllFeatures), m_out(out), m_map(std::move(map)) {}
 
     bool begin(QPaintDevice*) override { return true; }
     bool end() override { return true; }
@@ -30,13 +38,17 @@ public:
     void drawTextItem(const QPointF& p, const QTextItem& item) override;
 
 private:
+    QBrush mapped(const QBrush& brush) const;
+    QImage mapped(const QImage& image) const;
+
     QPainter* m_out;
+    ColourMap m_map;
 };
 
 class ForwardingDevice final : public QPaintDevice {
 public:
     // out must be active on its device for as long as this device is painted on.
-    explicit ForwardingDevice(QPainter* out);
+    explicit ForwardingDevice(QPainter* out, ColourMap map = {});
     ~ForwardingDevice() override;
 
     QPaintEngine* paintEngine() const override { return m_engine.get(); }

@@ -2,6 +2,13 @@
 //
 //   apxc --sources DIR --output DIR   every DIR/**/*.svg becomes OUT/**/*.apx
 //   apxc IN.svg OUT.apx               one picture
+//   apxc --grey IN.svg OUT.apx        one picture in grey
+//
+// With --sources, every tool-bar description "*.xml" in DIR names its
+// buttons' pictures ("icon" attributes, folders with '\\'); each of them
+// that has no hand-drawn "<icon>_gray.svg" also gets "<icon>_gray.apx": the
+// same drawing with every colour turned to a light grey of its brightness
+// (white stays white), the picture of a disabled button.
 //
 // Each source is drawn through the metafile recorder at the size of its view
 // box (one unit a pixel), so text becomes glyph outlines here and the
@@ -23,6 +30,7 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QPainter>
+#include <QRegularExpression>
 #include <QSvgRenderer>
 #include <QXmlStreamReader>
 
@@ -38,7 +46,14 @@ constexpr char kPadTag[] = "TolivaPad";
 void fail(const QString& text) { std::fprintf(stderr, "apxc: %s\n", text.toUtf8().constData()); }
 
 // The enhanced metafile of one source; empty with a message when it cannot be drawn.
-QByteArray drawSource(const QString& svgPath, QSizeF* size, QRectF* viewBox) {
+// The disabled look of a colour: its brightness, pulled towards white.
+QColor greyed(const QColor& c) {
+    const double luminance = 0.299 * c.red() + 0.587 * c.green() + 0.114 * c.blue();
+    const int v = qBound(0, int(255.0 - (255.0 - luminance) * 0.6 + 0.5), 255);
+    return QColor(v, v, v, c.alpha());
+}
+
+QByteArray drawSource(const QString& svgPath, QSizeF* size, QRectF* viewBox, const ColourMap& map) {
     QSvgRenderer renderer(svgPath);
     if (!renderer.isValid()) {
         fail(QStringLiteral("%1: not a readable SVG file").arg(svgPath));
@@ -56,7 +71,7 @@ QByteArray drawSource(const QString& svgPath, QSizeF* size, QRectF* viewBox) {
     emf::EmfRecorder recorder(box.size());
     {
         QPainter out(&recorder);
-        ForwardingDevice forward(&out);
+        ForwardingDevice forward(&out, map);
         QPainter painter(&forward);
         renderer.render(&painter, QRectF(QPointF(0, 0), box.size()));
     }
@@ -155,17 +170,17 @@ bool writePicture(const QByteArray& metafile, const QSizeF& size, const QString&
     return true;
 }
 
-bool convert(const QString& svgPath, const QString& outPath) {
+bool convert(const QString& svgPath, const QString& outPath, const ColourMap& map = {}) {
     QSizeF size;
     QRectF viewBox;
     std::vector<PictureField> fields;
-    const QByteArray metafile = drawSource(svgPath, &size, &viewBox);
+    const QByteArray metafile = drawSource(svgPath, &size, &viewBox, map);
     return !metafile.isEmpty() && readFields(svgPath, &fields) &&
            writePicture(metafile, size, outPath, fields, viewBox);
 }
 
 int usage() {
-    fail(QStringLiteral("usage: apxc --sources DIR --output DIR | apxc IN.svg OUT.apx"));
+    fail(QStringLiteral("usage: apxc --sources DIR --output DIR | apxc [--grey] IN.svg OUT.apx"));
     return 2;
 }
 
@@ -191,9 +206,38 @@ int main(int argc, char** argv) {
             if (!convert(svg, QDir(args[3]).filePath(rel + QStringLiteral(".apx")))) return 1;
             ++written;
         }
+        // The grey pictures of the tool bars' buttons.
+        QStringList icons;
+        for (const QFileInfo& xml : sources.entryInfoList({QStringLiteral("*.xml")}, QDir::Files, QDir::Name)) {
+            QFile file(xml.filePath());
+            if (!file.open(QIODevice::ReadOnly)) {
+                fail(QStringLiteral("%1: cannot read").arg(xml.filePath()));
+                return 1;
+            }
+            // A description holds several top-level elements, which an XML
+            // reader refuses: the attributes are picked from the text.
+            static const QRegularExpression attribute(QStringLiteral("\\bicon\\s*=\\s*\"([^\"]*)\""));
+            const QString text = QString::fromUtf8(file.readAll());
+            for (auto it = attribute.globalMatch(text); it.hasNext();) {
+                QString icon = it.next().captured(1);
+                icon.replace(QLatin1Char('\\'), QLatin1Char('/'));
+                if (!icon.isEmpty() && !icons.contains(icon)) icons << icon;
+            }
+        }
+        for (const QString& icon : icons) {
+            const QString svg = sources.filePath(icon + QStringLiteral(".svg"));
+            if (!QFileInfo(svg).isFile()) {
+                fail(QStringLiteral("%1: a description names it but there is no such picture source").arg(svg));
+                return 1;
+            }
+            if (QFileInfo(sources.filePath(icon + QStringLiteral("_gray.svg"))).isFile()) continue;
+            if (!convert(svg, QDir(args[3]).filePath(icon + QStringLiteral("_gray.apx")), greyed)) return 1;
+            ++written;
+        }
         std::printf("apxc: %d pictures written to %s\n", written, args[3].toUtf8().constData());
         return 0;
     }
     if (args.size() == 2 && !args[0].startsWith(QLatin1String("--"))) return convert(args[0], args[1]) ? 0 : 1;
+    if (args.size() == 3 && args[0] == QLatin1String("--grey")) return convert(args[1], args[2], greyed) ? 0 : 1;
     return usage();
 }
