@@ -1,8 +1,10 @@
 // The tool-bar descriptions beside the program (the main view's
 // "icons/tb_main.xml" and "icons/tb_main_x.xml", the handwriting pad's
-// "icons/tb_wp.xml"): every top-level element is one button, its icon is
-// drawn, its title and tip exist in both languages, and the buttons their
-// owners address by position are where they expect them.
+// "icons/tb_wp.xml", the user-symbol editor's, the matrix templates', the
+// Greek letters', the book list's and the side panel's): every top-level
+// element is one button, its icon and the icon's grey twin are drawn, its
+// title and tip exist in both languages, and the buttons their owners
+// address by position or command are where they expect them.
 #include "platform/Folders.h"
 #include "sheet/editing/CommandCodes.h"
 #include "shell/CDlgWritingPad.h"
@@ -62,7 +64,9 @@ const QString kHotkeyHint[2] = {QStringLiteral("\tRight click to set hotkey."),
                                 QStringLiteral("\t右键点击可设置快捷键")};
 const std::set<int> kHotkeyCommands = {5, 6, 22, 23, 24, 25, 26, 255, 256};
 
-void checkButtons(const std::vector<Button>& buttons) {
+// hotkeyBar: a bar of the main view, whose right click sets the hot key of
+// the commands above; no other bar carries the hint.
+void checkButtons(const std::vector<Button>& buttons, bool hotkeyBar = true) {
     for (size_t i = 0; i < buttons.size(); ++i) {
         const Button& b = buttons[i];
         SCOPED_TRACE(i);
@@ -74,7 +78,8 @@ void checkButtons(const std::vector<Button>& buttons) {
         EXPECT_EQ(b.type, 2);  // a button that also enters the overflow menu
         EXPECT_NE(b.cmd, 0);
         EXPECT_TRUE(pictureExists(b.icon)) << b.icon.toStdString();
-        const bool hotkey = kHotkeyCommands.count(b.cmd) > 0;
+        EXPECT_TRUE(pictureExists(b.icon + QStringLiteral("_gray"))) << b.icon.toStdString();
+        const bool hotkey = hotkeyBar && kHotkeyCommands.count(b.cmd) > 0;
         for (int l = 0; l < 2; ++l) {
             EXPECT_FALSE(b.title[l].isEmpty());
             EXPECT_FALSE(b.tip[l].isEmpty());
@@ -133,6 +138,67 @@ TEST(ToolbarDescriptionsTest, PadBarHasItsModeButtonsWhereThePadLooks) {
     for (const int c : {CDlgWritingPad::CmdRecognitionSettings, CDlgWritingPad::CmdClear, CDlgWritingPad::CmdRecognize,
                         CDlgWritingPad::CmdRecognizeAndClose, CDlgWritingPad::CmdClearAndClose, CDlgWritingPad::CmdHelp})
         EXPECT_TRUE(commands.count(c)) << c;
+}
+
+std::vector<int> commandsOf(const std::vector<Button>& bar) {
+    std::vector<int> out;
+    for (const Button& b : bar)
+        if (b.type != 1) out.push_back(b.cmd);
+    return out;
+}
+
+TEST(ToolbarDescriptionsTest, SymbolEditorBarHasElevenCommandsAndItsFillButtonsAt12And13) {
+    std::vector<Button> bar;
+    ASSERT_TRUE(readDescription(QStringLiteral("tb_sym_edt"), bar));
+    checkButtons(bar, false);
+    EXPECT_EQ(commandsOf(bar), (std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}));
+    ASSERT_EQ(bar.size(), 14u);
+    EXPECT_EQ(bar[12].cmd, 10);  // filled
+    EXPECT_EQ(bar[13].cmd, 11);  // hollow
+}
+
+TEST(ToolbarDescriptionsTest, MatrixTemplateBarGivesTheTemplateNumbersRowByRow) {
+    std::vector<Button> bar;
+    ASSERT_TRUE(readDescription(QStringLiteral("tb_mx_temp"), bar));
+    checkButtons(bar, false);
+    // A grid of 3 columns and 4 rows: no separators.
+    ASSERT_EQ(bar.size(), 12u);
+    EXPECT_EQ(commandsOf(bar), (std::vector<int>{1, 2, 3, 11, 12, 13, 21, 22, 23, 24, 25, 26}));
+}
+
+TEST(ToolbarDescriptionsTest, GreekBarFillsItsGridWithDistinctGreekCharacters) {
+    std::vector<Button> bar;
+    ASSERT_TRUE(readDescription(QStringLiteral("tb_grkb"), bar));
+    checkButtons(bar, false);
+    ASSERT_EQ(bar.size(), 40u);  // 10 columns x 4 rows
+    std::set<int> seen;
+    for (const Button& b : bar) {
+        // Each command is the character it types: a Greek letter.
+        EXPECT_TRUE(b.cmd >= 0x0391 && b.cmd <= 0x03F5) << b.cmd;
+        EXPECT_TRUE(QChar(char16_t(b.cmd)).isLetter()) << b.cmd;
+        EXPECT_TRUE(b.tip[0].startsWith(QChar(char16_t(b.cmd)))) << b.cmd;
+        seen.insert(b.cmd);
+    }
+    EXPECT_EQ(seen.size(), bar.size());
+    for (const int c : {0x03B1, 0x03C0, 0x03C9, 0x0393, 0x03A9}) EXPECT_TRUE(seen.count(c)) << c;  // α π ω Γ Ω
+}
+
+TEST(ToolbarDescriptionsTest, BookListBarHasItsPinFifth) {
+    std::vector<Button> bar;
+    ASSERT_TRUE(readDescription(QStringLiteral("tb_book_list"), bar));
+    checkButtons(bar, false);
+    EXPECT_EQ(commandsOf(bar), (std::vector<int>{1, 2, 3, 4, 5}));
+    ASSERT_GT(bar.size(), 4u);
+    EXPECT_EQ(bar[4].cmd, 4);  // the pin, latched when pinned
+}
+
+TEST(ToolbarDescriptionsTest, SidePanelBarHasItsSevenCommands) {
+    std::vector<Button> bar;
+    ASSERT_TRUE(readDescription(QStringLiteral("tb_rsb"), bar));
+    checkButtons(bar, false);
+    EXPECT_EQ(commandsOf(bar), (std::vector<int>{1, 2, 3, 4, 5, 6, 7}));
+    // The three sheet buttons lead.
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(bar[size_t(i)].cmd, i + 1);
 }
 
 }  // namespace
