@@ -413,7 +413,8 @@ void CDlgToolbar::paintEvent(QPaintEvent*) {
 }
 
 void CDlgToolbar::renderInto(QImage& image) {
-    if (image.size() != size()) image = QImage(size().expandedTo(QSize(1, 1)), QImage::Format_RGB32);
+    const QSize canvas = size().expandedTo(QSize(1, 1));
+    if (image.size() != canvas) image = QImage(canvas, QImage::Format_RGB32);
     image.fill(fromColorRef(kBackground));
     QPainter painter(&image);
     for (auto& b : m_buttons)
