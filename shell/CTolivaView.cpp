@@ -591,6 +591,11 @@ void CTolivaView::OnToolbarCommand(int command, int buttonCommand, QPoint viewPo
     if (m_sheet) m_sheet->ExecuteCommand(command);
 }
 
+bool CTolivaView::event(QEvent* event) {
+    if (DispatchPostedMessage(event, this)) return true;
+    return QWidget::event(event);
+}
+
 intptr_t CTolivaView::OnWindowMessage(int message, intptr_t wParam, intptr_t lParam) {
     switch (message) {
     case WM_TOOLBAR_COMMAND: {

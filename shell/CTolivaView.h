@@ -236,6 +236,8 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // Messages posted to the view (the tool bars' commands) arrive here.
+    bool event(QEvent* event) override;
 
 private:
     CTolivaDoc* document() const;
