@@ -2,10 +2,16 @@
 // languages, saved under screenshots/ for a look: the main window's bars
 // (a button hovered to its last shade, one latched, a narrow window with
 // the overflow button), the LaTeX bar, every other description as its owner
-// lays it out, and the one-line input with its apply button.
+// lays it out, and the one-line input as the sheet asks for a custom space's
+// amount (with the apply button) and the font size (with the check box).
 #include "ShellTestSupport.h"
 #include "panels/CDialogSetString.h"
 #include "panels/CDlgToolbar.h"
+#include "model/EqElement.h"
+#include "model/EqModel.h"
+#include "model/EqTypes.h"
+#include "sheet/editing/CommandCodes.h"
+#include "shell/ShellEditDialogs.h"
 #include "platform/Folders.h"
 #include "sheet/CKwEESheet.h"
 #include "shell/CMainFrame.h"
@@ -106,22 +112,30 @@ TEST_F(ToolbarLookTest, OtherBarsAsTheirOwnersLayThemOut) {
     }
 }
 
-TEST_F(ToolbarLookTest, OneLineInputInBothLanguages) {
-    for (const char* language : {"en", "cn"}) {
-        CDialogSetString dialog(QString::fromLatin1(language));
-        const bool en = language[0] == 'e';
-        dialog.m_strTitle = en ? QStringLiteral("Custom Space") : QStringLiteral("自定义空格");
-        dialog.m_strPrompt = en ? QStringLiteral("Amount and unit (em, mu, ex, pc, pt, px, in, mm, cm):")
-                                : QStringLiteral("数值和单位（em、mu、ex、pc、pt、px、in、mm、cm）：");
-        dialog.m_strText = QStringLiteral("0.5em");
-        dialog.m_bShowApply = true;
-        dialog.m_bShowCheck = true;
-        dialog.m_strCheckCaption = en ? QStringLiteral("Save as default") : QStringLiteral("保存为默认值");
-        dialog.OnInitDialog();
-        dialog.show();
-        QApplication::processEvents();
-        save(dialog, QStringLiteral("one_line_input_%1").arg(QString::fromLatin1(language)));
-        dialog.hide();
+TEST_F(ToolbarLookTest, OneLineInputAsTheSheetAsksInBothLanguages) {
+    for (const char* lanSel : {"1", "2"}) {
+        writeString(kLanguage, QStringLiteral("LanSel"), QString::fromLatin1(lanSel));
+        ASSERT_TRUE(startProgram());
+        const QString lang = context.languageCode();
+        ASSERT_TRUE(sheet().InsertLaTeXText(QStringLiteral("a\\hspace{2em}b")));
+        EqElement* space = nullptr;
+        for (EqElement* e = sheet().equation()->lines[0]->next; e; e = e->next)
+            if (e->type == EqTypeSpaceCustom) space = e;
+        ASSERT_NE(space, nullptr);
+        // The custom space's amount with its live preview, and the font size
+        // with its check box.
+        int shots = 0;
+        view().editDialogs()->runString = [&](CDialogSetString& d) {
+            d.show();
+            QApplication::processEvents();
+            save(d, QStringLiteral("one_line_input_%1_%2").arg(shots++ ? QStringLiteral("fontsize") : QStringLiteral("space"), lang));
+            d.hide();
+            return IDCANCEL;
+        };
+        EXPECT_TRUE(sheet().ApplyElementMenuCode(space, CMD_CUSTOM_SPACE_AMOUNT));
+        EXPECT_EQ(sheet().FontSizeDialog(true), 0);
+        EXPECT_EQ(shots, 2);
+        stopProgram();
     }
 }
 
