@@ -68,7 +68,7 @@ EqLayoutSettings builtInStyle() {
 
 // The base an accent key is applied to: an empty box, the editor's sign of a
 // place to fill.
-constexpr int kAccentBase = 0x25A1;
+constexpr int kAccentBase = 0x25AB;
 
 // A pixel is ink when it is not white.
 bool isInk(QRgb p) { return qRed(p) < 250 || qGreen(p) < 250 || qBlue(p) < 250; }

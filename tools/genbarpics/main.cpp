@@ -89,11 +89,15 @@ bool writeImage(const QString& path, const QImage& image, const char* format) {
     return true;
 }
 
-// The part of a w x h tile at (x, y) the drawing may use: the cell shows
-// the tile from (3, 3) to (w - 1, h - 1); a margin keeps the ink off its edge.
+// The part of a w x h tile at (x, y) the drawing may use: a cell shows the
+// tile from (3, 3) to (w - 1, h - 1) at the size it is used at, so a strip
+// drawn at a scale for smaller sizes keeps to that window scaled; a margin
+// keeps the ink off its edge.
 QRect tileBox(int x, int y, int w, int h, float scale) {
     const int margin = int(std::lround(scale));
-    return QRect(x + 3 + margin, y + 3 + margin, w - 4 - 2 * margin, h - 4 - 2 * margin);
+    const int left = int(std::lround(3 * scale)) + margin;
+    const int right = int(std::lround(scale)) + margin;
+    return QRect(x + left, y + left, w - left - right, h - left - right);
 }
 
 // One group's strip at a scale; null after a message when a node cannot be drawn.
