@@ -4,6 +4,7 @@
 #include "model/EqElement.h"
 #include "model/EqModel.h"
 #include "model/EqOutput.h"
+#include "model/EqTypes.h"
 #include "platform/gdiplus/Graphics.h"
 #include "sheet/CKwEESheet.h"
 #include "sheet/SheetBackend.h"
@@ -66,8 +67,8 @@ EqLayoutSettings builtInStyle() {
     return s;
 }
 
-// The base an accent key is applied to: an empty box, the editor's sign of a
-// place to fill.
+// The base an accent key is applied to and a script is drawn after: a small
+// empty box, the sign of a place to fill.
 constexpr int kAccentBase = 0x25AB;
 
 // A pixel is ink when it is not white.
@@ -168,8 +169,12 @@ std::unique_ptr<EqModel> KeyPictures::equationOf(const SymbolKey& key) {
     auto eq = std::make_unique<EqModel>(builtInStyle());
     AddEmptyLine(eq.get());
     m_sheet->SetEquation(eq.get());
-    // An accent needs a character at the caret.
-    if (key.kind == 2) m_sheet->ExecuteSymbolKey(SymbolKey{6, kAccentBase, 0});
+    // An accent needs a character at the caret; the scripts that belong to
+    // the element before them are shown on a base (the over and under
+    // scripts hold their own).
+    const bool script = key.kind == 3 && ((key.code >= EqTypeSuperscript && key.code <= EqTypeBaselineScript) ||
+                                          key.code == EqTypeBarScripts);
+    if (key.kind == 2 || script) m_sheet->ExecuteSymbolKey(SymbolKey{6, kAccentBase, 0});
     m_sheet->ExecuteSymbolKey(key);
     m_sheet->SetEquation(m_blank.get());
     m_sheet->ClearUndoStack();
