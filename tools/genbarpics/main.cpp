@@ -51,11 +51,11 @@ constexpr SizeFolder kSizeFolders[] = {{"100", 1.0f}, {"125", 1.25f}, {"150", 1.
 // The symbol a header tab shows for each group: its most typical one.
 constexpr SymbolKey kHeaderKeys[kMainStripGroupCount] = {
     {4, 945, 0},   // Greek letters: alpha
-    {3, 128, 0},   // structures: a fraction
-    {3, 1044, 0},  // operators
+    {3, 136, 0},   // structures: a square root
+    {3, 1046, 0},  // operators: plus or minus
     {6, 8734, 0},  // symbols: infinity
-    {2, 1, 0},     // accents
-    {3, 208, 0},   // accents over structures, enclosures
+    {2, 5, 0},     // accents: an arrow over a place
+    {3, 248, 0},   // accents over structures, enclosures: a frame
     {3, 337, 0},   // brackets
     {3, 288, 0},   // integrals
     {3, 306, 0},   // big operators: a sum
@@ -64,8 +64,8 @@ constexpr SymbolKey kHeaderKeys[kMainStripGroupCount] = {
 };
 
 // The header pictures' size at scale 1 (the tabs are 60 wide and 24 high).
-constexpr int kHeaderWidth = 34;
-constexpr int kHeaderHeight = 18;
+constexpr int kHeaderWidth = 40;
+constexpr int kHeaderHeight = 20;
 // The more-symbols picture is as large as the smallest cell.
 constexpr int kMoreSize = 36;
 
@@ -191,7 +191,7 @@ int run(const QStringList& arguments) {
             header.fill(Qt::white);
             QString reason;
             const QRect box(1, 1, header.width() - 2, header.height() - 2);
-            if (!pictures.draw(kHeaderKeys[g], 14.0f * s, &header, box, &reason)) {
+            if (!pictures.draw(kHeaderKeys[g], 16.0f * s, &header, box, &reason)) {
                 fail(reason);
                 return 1;
             }
