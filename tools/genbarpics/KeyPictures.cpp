@@ -9,6 +9,7 @@
 #include "sheet/CKwEESheet.h"
 #include "sheet/SheetBackend.h"
 #include "sheet/SheetScript.h"
+#include "sheet/editing/ChemMarks.h"
 #include "uikit/CDlgGU.h"
 
 #include <QFileInfo>
@@ -176,6 +177,17 @@ std::unique_ptr<EqModel> KeyPictures::equationOf(const SymbolKey& key) {
                                           key.code == EqTypeBarScripts);
     if (key.kind == 2 || script) m_sheet->ExecuteSymbolKey(SymbolKey{6, kAccentBase, 0});
     m_sheet->ExecuteSymbolKey(key);
+    // A chemical form's marks come from the page that opens after it (here
+    // cancelled): the cell shows it with a few, as the marks look.
+    if (key.kind == 3 && key.code == EqTypeChemForm) {
+        ChemMarkChoices marks;
+        marks.marks = {{{ChemMarkDot, ChemMarkDot, ChemMarkNone},
+                        {ChemMarkDot, ChemMarkDot, ChemMarkNone},
+                        {ChemMarkCross, ChemMarkDot, ChemMarkNone},
+                        {ChemMarkDot, ChemMarkDot, ChemMarkNone}}};
+        for (EqElement* e = eq->lines.front()->next; e; e = e->next)
+            if (SetChemMarks(e, marks)) break;
+    }
     m_sheet->SetEquation(m_blank.get());
     m_sheet->ClearUndoStack();
     m_sheet->ClearRedoStack();
