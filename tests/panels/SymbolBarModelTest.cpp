@@ -441,6 +441,17 @@ TEST(SymbolBarModel, PictureStripsAreCachedPerUserAndSize) {
         EXPECT_EQ(cached.pixel(5, 5), 0xFFFFFFFFu);            // tile background stays white
         EXPECT_TRUE(group->morePicture().isNull());            // no "Pics/150/MORE.bmp"
     }
+    // A damaged cache at scale 1 is left alone; the size folder's picture shows.
+    {
+        Folders g;
+        g.context.programFolder = f.context.programFolder;
+        const QString cache = g.context.userFolder + "TAB_P04100.bmp";
+        ASSERT_TRUE(test::writeFile(cache, "BM damaged"));
+        auto group = makeMainGroup(g.context, 3);
+        EXPECT_TRUE(group->LoadGroupPicture("TAB_P04"));
+        EXPECT_EQ(group->pictureStrip().pixel(18, 18), 0xFF0000FFu);
+        EXPECT_EQ(test::readFile(cache), QByteArray("BM damaged"));
+    }
     // Pictures in neither place: no strip, no cache file.
     {
         Folders g;
