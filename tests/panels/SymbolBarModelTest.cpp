@@ -534,6 +534,22 @@ TEST(SymbolBarModel, RenderingDrawsButtonsPicturesAndTheGrid) {
     EXPECT_NE(renderAt5(*group, background), window);
 }
 
+// A symbol whose code point lies above 10000 shows its own tile; only the
+// more-symbols cell shows the more picture.
+TEST(SymbolBarModel, HighCodePointsDrawTheirTiles) {
+    Folders f;
+    savePicture(f.program.file("Pics/100/TAB_P09.bmp"), syntheticStrip(36, 1, 0xFF000000), "BMP");
+    QImage more(36, 36, QImage::Format_RGB32);
+    more.fill(QColor(0, 0, 255));
+    savePicture(f.program.file("Pics/100/MORE.bmp"), more, "BMP");
+    const BarRecord table[] = {{6, 61694, 0, 0}, {0, 0, 0, 0}};
+    auto group = makeGroup(f.context, 1, 2, 9, table);
+    ASSERT_TRUE(group->LoadGroupPicture("TAB_P09"));
+    const QImage window = renderAt5(*group, 0xFFFFFF);
+    EXPECT_EQ(window.pixel(5 + 18, 5 + 18), qRgb(0, 0, 0));         // the symbol's tile
+    EXPECT_EQ(qRed(window.pixel(5 + 36 + 18, 5 + 18)), 0);          // the more picture, blue
+}
+
 TEST(SymbolBarModel, ButtonStyleExtremesDrawWithinBounds) {
     Folders f;
     savePicture(f.program.file("Pics/100/TAB_P01.bmp"), syntheticStrip(36, 4, 0xFF000000), "BMP");
