@@ -9,6 +9,7 @@
 
 #include "model/SymbolKey.h"
 
+#include <QByteArray>
 #include <QImage>
 #include <QPoint>
 #include <QString>
@@ -99,15 +100,29 @@ public:
     void LoadGroupOrder();
     bool SaveGroupOrder() const;
 
+    // The order file's bytes: N, then N entries. Reading fills order (its
+    // size is cells - 1) with min(N, size) entries, none for N < 0; entries
+    // keep their stored values. False when the bytes end early (the entries
+    // read so far stay).
+    static bool ReadOrderBytes(const QByteArray& bytes, std::vector<int>& order);
+    static QByteArray OrderBytes(const std::vector<int>& order);
+
     const PanelContext& context() const { return m_context; }
 
 private:
+    // Copies the node's tile (or the more-symbols picture) into the cell with
+    // a raster AND; the cell's rectangle is moved by (-dx, -dy).
+    void drawNodePicture(QPainter& painter, const TBCell& cell, const CKwTBN& node, int pictureIndex,
+                         float dx, float dy) const;
+    void resetNodes();
+
     const PanelContext& m_context;
     std::vector<TBCell> m_cells;
     std::vector<CKwTBN*> m_nodes;
     std::vector<std::unique_ptr<CKwTBN>> m_ownedNodes;
     std::unique_ptr<CKwTBN> m_more;
     std::vector<int> m_order;
+    bool m_hasOrder = false;  // the order array exists (first mapping of a group with id > 0)
     QImage m_bitmap;
     QImage m_strip;
     QImage m_morePicture;
