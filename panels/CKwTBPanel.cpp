@@ -44,7 +44,7 @@ enum TabMenuId : unsigned { kMoveLeft = 1, kMoveFirst = 2, kMoveRight = 3, kMove
 // ---- the plain panel
 
 CKwTBPanel::CKwTBPanel(const PanelContext& context, QWidget* parent)
-    : QWidget(parent), m_context(context), m_owner(parent), background(context.uiBack & 0xFFFFFFu) {
+    : QWidget(parent), background(context.uiBack & 0xFFFFFFu), m_context(context), m_owner(parent) {
     // The owner forwards the mouse; the panel takes none itself.
     setAttribute(Qt::WA_TransparentForMouseEvents);
     setAttribute(Qt::WA_OpaquePaintEvent);
