@@ -227,6 +227,15 @@ void CKwTBG::drawNodePicture(QPainter& painter, const TBCell& cell, const CKwTBN
     painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
 }
 
+CKwTBG::ButtonColours CKwTBG::ButtonColoursFor(uint32_t base, int aero) {
+    // The top alpha would go below 0 once aero reaches 108, and any value
+    // outside a byte makes no colour: both are held to 0..255.
+    const int alphaTop = std::clamp(35 - aero / 3, 0, 255);
+    const int alphaBottom = std::clamp((aero + 35) % 256, 0, 255);
+    return {QColor(qRed(base), qGreen(base), qBlue(base), alphaTop),
+            QColor(int(qRed(base) * 0.75), int(qGreen(base) * 0.75), int(qBlue(base) * 0.75), alphaBottom)};
+}
+
 void CKwTBG::RenderGroup(QPainter& painter, uint32_t background) {
     if (redraw) {
         const QSize size(int(width) + 1, int(height) + 1);
@@ -237,10 +246,6 @@ void CKwTBG::RenderGroup(QPainter& painter, uint32_t background) {
         p.setRenderHint(QPainter::TextAntialiasing);
 
         const int aero = m_context.buttonAero;
-        // Both alphas stay in 0..255 whatever the setting holds: the top one
-        // goes below 0 once aero reaches 108.
-        const int alphaTop = std::clamp(35 - aero / 3, 0, 255);
-        const int alphaBottom = std::clamp((aero + 35) % 256, 0, 255);
         const double split = std::clamp(m_context.buttonGrad / 100.0, 0.0, 1.0);
         for (size_t i = 0; i < m_cells.size(); ++i) {
             const TBCell& cell = m_cells[i];
@@ -249,13 +254,11 @@ void CKwTBG::RenderGroup(QPainter& painter, uint32_t background) {
             const QRgb base = marked ? kMarkGreen : fillColour;
             const QRectF rect(cell.x - x, cell.y - y, cell.width, cell.height);
             if (aero > 0) {
-                const QColor top(qRed(base), qGreen(base), qBlue(base), alphaTop);
-                const QColor bottom(int(qRed(base) * 0.75), int(qGreen(base) * 0.75), int(qBlue(base) * 0.75),
-                                    alphaBottom);
+                const ButtonColours colours = ButtonColoursFor(base, aero);
                 QLinearGradient gradient(rect.topLeft(), rect.bottomLeft());
-                gradient.setColorAt(0, top);
-                gradient.setColorAt(split, bottom);
-                gradient.setColorAt(1, bottom);
+                gradient.setColorAt(0, colours.top);
+                gradient.setColorAt(split, colours.bottom);
+                gradient.setColorAt(1, colours.bottom);
                 p.fillRect(rect, gradient);
             } else if (marked) {
                 // Flat buttons: the marked cell is still told apart.

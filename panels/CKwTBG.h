@@ -10,6 +10,7 @@
 #include "model/SymbolKey.h"
 
 #include <QByteArray>
+#include <QColor>
 #include <QImage>
 #include <QPoint>
 #include <QString>
@@ -74,6 +75,7 @@ public:
     CKwTBN* moreNode() const { return m_more.get(); }
     const QImage& cachedBitmap() const { return m_bitmap; }
     const QImage& pictureStrip() const { return m_strip; }
+    const QImage& morePicture() const { return m_morePicture; }
 
     // Building (rows and cols set first).
     bool BuildGroup(float cellWidth, float cellHeight, int groupId, uint8_t shapeByte, const BarRecord* table);
@@ -106,6 +108,13 @@ public:
     // read so far stay).
     static bool ReadOrderBytes(const QByteArray& bytes, std::vector<int>& order);
     static QByteArray OrderBytes(const std::vector<int>& order);
+
+    // The top and bottom colours of a cell button over base (ARGB) for the
+    // button style aero (above 0); alphas stay within 0..255.
+    struct ButtonColours {
+        QColor top, bottom;
+    };
+    static ButtonColours ButtonColoursFor(uint32_t base, int aero);
 
     const PanelContext& context() const { return m_context; }
 
