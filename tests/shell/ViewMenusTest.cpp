@@ -4,6 +4,7 @@
 
 #include "../sheet/SheetTestSupport.h"
 #include "model/EqModel.h"
+#include "panels/CKwTBPanel.h"
 #include "platform/LangTable.h"
 #include "platform/gdiplus/GpTypes.h"
 #include "shell/CTolivaApp.h"
@@ -250,8 +251,8 @@ TEST_F(ViewMenusTest, SymbolMenuChoicesDoWhatTheySay) {
     choice = 6;  // the groups' own colours, off and on again
     view().OnSymbolContextMenu(alpha, {}, true);
     EXPECT_FALSE(settings().panelOptions[1]);
-    if (ViewPlaceholder* strip = view().symbolStrip()) {
-        EXPECT_EQ(strip->groupColours[0], gp::ArgbFromColorref(settings().uiBack));
+    if (CKwTBPanel_Scr* strip = view().symbolStrip()) {
+        EXPECT_EQ(strip->group(0)->fillColour, gp::ArgbFromColorref(settings().uiBack));
     }
     view().OnSymbolContextMenu(alpha, {}, true);
     EXPECT_TRUE(settings().panelOptions[1]);

@@ -9,6 +9,7 @@
 #include "model/EqElement.h"
 #include "model/EqModel.h"
 #include "model/EqTypes.h"
+#include "panels/CKwTBPanel.h"
 #include "shell/CMainFrame.h"
 #include "shell/CTolivaApp.h"
 #include "shell/CTolivaDoc.h"
@@ -18,6 +19,7 @@
 #include "sheet/CKwEESheet.h"
 #include "sheet/editing/ClipboardFormats.h"
 #include "sheet/editing/CommandCodes.h"
+#include "sheet/editing/EditDialogs.h"
 #include "sheet/editing/VirtualKeys.h"
 #include "uikit/CKwMenu.h"
 
@@ -89,7 +91,7 @@ TEST_F(ViewTest, ChildrenTakeTheirPlacesInBothModes) {
     ASSERT_EQ(view().size(), QSize(1200, 800));
     EXPECT_EQ(view().findChild<ViewPlaceholder*>(QStringLiteral("tb_main")), view().mainToolbar());
     EXPECT_EQ(view().findChild<ViewPlaceholder*>(QStringLiteral("tb_main_x")), view().latexToolbar());
-    EXPECT_EQ(view().findChild<ViewPlaceholder*>(QStringLiteral("symbol_strip")), view().symbolStrip());
+    EXPECT_EQ(view().findChild<CKwTBPanel_Scr*>(QStringLiteral("symbol_strip")), view().symbolStrip());
     EXPECT_EQ(view().findChild<ViewPlaceholder*>(QStringLiteral("side_panel")), view().sidePanel());
     EXPECT_FALSE(view().promptBar()->isVisible());
 
@@ -384,9 +386,13 @@ TEST_F(ViewTest, StripKeysGoToTheSheet) {
     sheet().setFocus();
     view().TakeSymbolKey(SymbolKey{4, 'k', 0});
     EXPECT_EQ(text(), "k");
-    // The more-symbols cell inserts nothing by itself.
+    // The more-symbols cell inserts nothing by itself; without its picker
+    // the user is told so.
+    messages.shown.clear();
     view().TakeSymbolKey(kMoreSymbolsKey);
     EXPECT_EQ(text(), "k");
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].text, NotAvailableYetText(context.languageCode(), Unavailable::Dialog));
     view().TakeSymbolKey(SymbolKey{kSymbolKindCommand, CMD_SELECT_ALL, 0});
     EXPECT_TRUE(sheet().selection().exists());
 }
