@@ -189,7 +189,9 @@ void CKwTBG::PlaceGroup(float px, float py) {
     height = float(rows) * cellHeight;
     for (int r = 0; r < rows; ++r) {
         for (int c = 0; c < cols; ++c) {
-            TBCell& cell = m_cells[size_t(r * cols + c)];
+            const size_t index = size_t(r) * size_t(cols) + size_t(c);
+            if (index >= m_cells.size()) return;  // the grid changed after building
+            TBCell& cell = m_cells[index];
             cell.x = px + float(c) * cellWidth;
             cell.y = py + float(r) * cellHeight;
             cell.width = cellWidth;

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -441,6 +442,17 @@ TEST(SymbolBarModel, PictureStripsAreCachedPerUserAndSize) {
         EXPECT_EQ(cached.pixel(5, 5), 0xFFFFFFFFu);            // tile background stays white
         EXPECT_TRUE(group->morePicture().isNull());            // no "Pics/150/MORE.bmp"
     }
+    // A damaged cache at scale 1 is left alone; the size folder's picture shows.
+    {
+        Folders g;
+        g.context.programFolder = f.context.programFolder;
+        const QString cache = g.context.userFolder + "TAB_P04100.bmp";
+        ASSERT_TRUE(test::writeFile(cache, "BM damaged"));
+        auto group = makeMainGroup(g.context, 3);
+        EXPECT_TRUE(group->LoadGroupPicture("TAB_P04"));
+        EXPECT_EQ(group->pictureStrip().pixel(18, 18), 0xFF0000FFu);
+        EXPECT_EQ(test::readFile(cache), QByteArray("BM damaged"));
+    }
     // Pictures in neither place: no strip, no cache file.
     {
         Folders g;
@@ -520,6 +532,22 @@ TEST(SymbolBarModel, RenderingDrawsButtonsPicturesAndTheGrid) {
     EXPECT_EQ(renderAt5(*group, background), window);
     group->redraw = 1;
     EXPECT_NE(renderAt5(*group, background), window);
+}
+
+// A symbol whose code point lies above 10000 shows its own tile; only the
+// more-symbols cell shows the more picture.
+TEST(SymbolBarModel, HighCodePointsDrawTheirTiles) {
+    Folders f;
+    savePicture(f.program.file("Pics/100/TAB_P09.bmp"), syntheticStrip(36, 1, 0xFF000000), "BMP");
+    QImage more(36, 36, QImage::Format_RGB32);
+    more.fill(QColor(0, 0, 255));
+    savePicture(f.program.file("Pics/100/MORE.bmp"), more, "BMP");
+    const BarRecord table[] = {{6, 61694, 0, 0}, {0, 0, 0, 0}};
+    auto group = makeGroup(f.context, 1, 2, 9, table);
+    ASSERT_TRUE(group->LoadGroupPicture("TAB_P09"));
+    const QImage window = renderAt5(*group, 0xFFFFFF);
+    EXPECT_EQ(window.pixel(5 + 18, 5 + 18), qRgb(0, 0, 0));         // the symbol's tile
+    EXPECT_EQ(qRed(window.pixel(5 + 36 + 18, 5 + 18)), 0);          // the more picture, blue
 }
 
 TEST(SymbolBarModel, ButtonStyleExtremesDrawWithinBounds) {
@@ -606,4 +634,56 @@ TEST(SymbolBarModel, ShowFromAndFindNodeByKeyPageThroughAnotherGroupsNodes) {
     EXPECT_EQ(picker.FindNodeByKey(SymbolKey{3, 1100, 1}), -1);
     CKwTBG empty(context);
     EXPECT_EQ(empty.FindNodeByKey(SymbolKey{3, 1100, 0}), -1);
+}
+
+// The operators group as a person sees it, at scales 1 and 2, with the
+// default button style, flat buttons and a strong one, saved under
+// screenshots/ for a look (the picture strip is synthetic: a ring per tile).
+TEST(SymbolBarModel, GroupPicturesForALook) {
+    const QString folder = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("../screenshots"));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    for (float scale : {1.0f, 2.0f}) {
+        for (int aero : {0, 25, 200}) {
+            Folders f;
+            f.context.uiScale = scale;
+            f.context.iconSizeFolder = scale > 1 ? "200" : "100";
+            f.context.buttonAero = aero;
+            const int tile = scale > 1 ? 72 : 36;
+            QImage strip(tile * 10, tile * 25, QImage::Format_RGB32);
+            strip.fill(Qt::white);
+            {
+                QPainter p(&strip);
+                p.setRenderHint(QPainter::Antialiasing);
+                p.setPen(QPen(Qt::black, tile / 18.0));
+                for (int t = 0; t < 250; ++t)
+                    p.drawEllipse(QRectF(tile * (t % 10) + tile / 4.0, tile * (t / 10) + tile / 4.0, tile / 2.0, tile / 2.0));
+            }
+            savePicture(f.program.file(scale > 1 ? "Pics/200/TAB_P03.png" : "Pics/100/TAB_P03.bmp"), strip,
+                        scale > 1 ? "PNG" : "BMP");
+            QImage more(tile, tile, QImage::Format_RGB32);
+            more.fill(Qt::white);
+            {
+                QPainter p(&more);
+                p.fillRect(QRect(tile / 3, tile / 2 - 2, tile / 3, 4), Qt::black);
+            }
+            savePicture(f.program.file(QStringLiteral("Pics/%1/MORE.bmp").arg(f.context.iconSizeFolder)), more, "BMP");
+            auto group = makeMainGroup(f.context, kOperatorsGroup);
+            ASSERT_TRUE(group->LoadGroupPicture("TAB_P03"));
+            group->fillColour = 0xFFCADBFF;
+            group->mark = CKwTBG::kMarkCellBase + 3;
+            QImage window(int(group->cols * 36 * scale) + 20, int(group->rows * 36 * scale) + 20,
+                          QImage::Format_RGB32);
+            window.fill(QColor(0xF0, 0xF0, 0xF0));
+            group->PlaceGroup(10, 10);
+            {
+                QPainter painter(&window);
+                group->RenderGroup(painter, 0xF0F0F0);
+                SymbolKey key;
+                group->HitTestGroup(QPoint(int(10 + 36 * scale * 5.5), int(10 + 36 * scale * 1.5)), &key);
+                group->DrawPressHighlight(group->hitCell, painter);
+            }
+            const QString name = QStringLiteral("symbolgroup-scale%1-aero%2.png").arg(int(scale)).arg(aero);
+            EXPECT_TRUE(window.save(QDir(folder).filePath(name)));
+        }
+    }
 }
