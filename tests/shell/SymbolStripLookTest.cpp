@@ -49,6 +49,8 @@ TEST_F(SymbolStripLookTest, MainWindowWithTheStripInBothLanguagesAndScales) {
             QImage picture = frame().grab().toImage();
             ASSERT_EQ(picture.size(), s.window);
             EXPECT_TRUE(picture.save(folder + name + QStringLiteral(".png")));
+            // The strip alone, pixel for pixel.
+            EXPECT_TRUE(strip->grab().save(folder + name + QStringLiteral("_strip.png")));
 
             // A right click on the fifth tab: its menu, drawn over the window
             // where it opens.
