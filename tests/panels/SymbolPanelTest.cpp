@@ -145,6 +145,15 @@ TEST_F(PlainPanelTest, GroupsAreCentredAsOneRow) {
     EXPECT_FLOAT_EQ(panel.group(2)->cellWidth, 72);
     EXPECT_FLOAT_EQ(panel.group(2)->dpiScaled, 1.0f);
     EXPECT_FLOAT_EQ(panel.group(0)->dpiScaled, 0.0f);
+
+    // A group over another group's nodes (the picker's), always scaled.
+    ASSERT_TRUE(panel.AddGroupFromNodes(2, 2, 36, 36, &panel.group(0)->nodes()));
+    const CKwTBG& shared = *panel.group(3);
+    EXPECT_EQ(shared.sharesNodes, 1);
+    EXPECT_FLOAT_EQ(shared.cellWidth, 54);
+    EXPECT_EQ(shared.cells()[0].node, panel.group(0)->nodes()[0]);
+    EXPECT_FALSE(panel.AddGroupFromNodes(2, 2, 36, 36, nullptr));
+    EXPECT_EQ(panel.groupCount(), 4);
 }
 
 TEST_F(PlainPanelTest, PressAndReleaseOnTheSameCellOnlyAndTheRightClickMessage) {

@@ -74,6 +74,12 @@ TEST_F(SymbolStripLookTest, MainWindowWithTheStripInBothLanguagesAndScales) {
             EXPECT_EQ(strip->currentGroup(), 4);
             ASSERT_FALSE(withMenu.isNull());
             EXPECT_TRUE(withMenu.save(folder + name + QStringLiteral("_tabmenu.png")));
+
+            // Flat tabs and no button shading ("TBP" bit 0 off, ButtonAero 0).
+            settings().panelOptions[0] = false;
+            settings().buttonAero = 0;
+            view().ApplyPanelColours(true);
+            EXPECT_TRUE(strip->grab().save(folder + name + QStringLiteral("_flat_strip.png")));
             stopProgram();
         }
     }
