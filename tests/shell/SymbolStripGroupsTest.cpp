@@ -147,7 +147,9 @@ TEST_P(SymbolStripGroupsTest, EveryCellWithoutADialogInsertsWhatItShows) {
         }
     }
     EXPECT_GT(pressed, 0);
-    if (write) ASSERT_TRUE(writeFile(goldenPath(index), table.toUtf8()));
+    if (write) {
+        ASSERT_TRUE(writeFile(goldenPath(index), table.toUtf8()));
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Groups, SymbolStripGroupsTest, ::testing::Range(0, kMainStripGroupCount),
