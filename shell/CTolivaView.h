@@ -54,13 +54,11 @@ class TeXPromptDriver;
 class ViewPlaceholder : public QWidget {
 public:
     ViewPlaceholder(const QString& name, QWidget* parent);
-    // The background (the symbol groups' colours for the strip).
+    // The background.
     QColor background;
     // The tool bar's button states by position (1 normal, 21 checked, 0
     // disabled), kept for the tool bar that takes this place.
     std::map<int, int> buttonStates;
-    // The symbol strip's group colours (ARGB), kept likewise.
-    std::array<uint32_t, 12> groupColours{};
 
 protected:
     void paintEvent(QPaintEvent* event) override;
