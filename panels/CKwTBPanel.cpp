@@ -528,7 +528,9 @@ void CKwTBPanel_Scr::drawTabPicture(QPainter& painter, const StripTab& tab) {
     const int x = int(tab.x + (tab.width - float(tab.pictureWidth)) / 2);
     const int y = int(tab.y + (tab.height - float(tab.pictureHeight)) / 2);
     painter.save();
-    // White leaves the tab as it is (a raster AND).
+    // White leaves the tab as it is (a raster AND); a picture larger than
+    // its tab stays on it.
+    painter.setClipRect(QRectF(tab.x, tab.y, tab.width, tab.height));
     painter.setCompositionMode(QPainter::RasterOp_SourceAndDestination);
     painter.drawImage(x, y, tab.picture);
     painter.restore();
