@@ -491,6 +491,26 @@ TEST_F(SettingsDialogTest, OkAppliesAndCancelKeeps) {
     EXPECT_EQ(sizeMessages(), 0u);  // the interface size did not change
 }
 
+// The strip draws with what the dialog applied: its background, the flat
+// tabs, their darkening and the buttons' shading.
+TEST_F(SettingsDialogTest, TheStripTakesTheAppliedStyle) {
+    settingsAnswer = [](CDlgGU& dlg) {
+        dlg.SetItemInt(0, 0, 0x102030);
+        dlg.SetItemInt(1, 2, 10);
+        dlg.SetItemInt(1, 3, 0);
+        dlg.SetItemBool(1, 6, false);
+        return int(IDOK);
+    };
+    view().ShowAppSettingsDialog();
+    const PanelContext* panel = view().panelContext();
+    ASSERT_NE(panel, nullptr);
+    EXPECT_EQ(panel->uiBack, 0x102030u);
+    EXPECT_EQ(panel->tabGrad, 10);
+    EXPECT_EQ(panel->buttonAero, 0);
+    EXPECT_FALSE(panel->archedTabs);
+    EXPECT_EQ(view().symbolStrip()->background, 0x102030u);
+}
+
 TEST_F(SettingsDialogTest, DefaultsButtonPutsTheTableValuesOnThePagesOnly) {
     settingsAnswer = [this](CDlgGU& dlg) {
         view().OnSettingsPanelButton(&dlg, 1);
