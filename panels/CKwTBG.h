@@ -9,6 +9,8 @@
 
 #include "model/SymbolKey.h"
 
+#include <QByteArray>
+#include <QColor>
 #include <QImage>
 #include <QPoint>
 #include <QString>
@@ -73,6 +75,7 @@ public:
     CKwTBN* moreNode() const { return m_more.get(); }
     const QImage& cachedBitmap() const { return m_bitmap; }
     const QImage& pictureStrip() const { return m_strip; }
+    const QImage& morePicture() const { return m_morePicture; }
 
     // Building (rows and cols set first).
     bool BuildGroup(float cellWidth, float cellHeight, int groupId, uint8_t shapeByte, const BarRecord* table);
@@ -99,15 +102,36 @@ public:
     void LoadGroupOrder();
     bool SaveGroupOrder() const;
 
+    // The order file's bytes: N, then N entries. Reading fills order (its
+    // size is cells - 1) with min(N, size) entries, none for N < 0; entries
+    // keep their stored values. False when the bytes end early (the entries
+    // read so far stay).
+    static bool ReadOrderBytes(const QByteArray& bytes, std::vector<int>& order);
+    static QByteArray OrderBytes(const std::vector<int>& order);
+
+    // The top and bottom colours of a cell button over base (ARGB) for the
+    // button style aero (above 0); alphas stay within 0..255.
+    struct ButtonColours {
+        QColor top, bottom;
+    };
+    static ButtonColours ButtonColoursFor(uint32_t base, int aero);
+
     const PanelContext& context() const { return m_context; }
 
 private:
+    // Copies the node's tile (or the more-symbols picture) into the cell with
+    // a raster AND; the cell's rectangle is moved by (-dx, -dy).
+    void drawNodePicture(QPainter& painter, const TBCell& cell, const CKwTBN& node, int pictureIndex,
+                         float dx, float dy) const;
+    void resetNodes();
+
     const PanelContext& m_context;
     std::vector<TBCell> m_cells;
     std::vector<CKwTBN*> m_nodes;
     std::vector<std::unique_ptr<CKwTBN>> m_ownedNodes;
     std::unique_ptr<CKwTBN> m_more;
     std::vector<int> m_order;
+    bool m_hasOrder = false;  // the order array exists (first mapping of a group with id > 0)
     QImage m_bitmap;
     QImage m_strip;
     QImage m_morePicture;

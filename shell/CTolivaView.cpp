@@ -5,6 +5,7 @@
 #include "model/EqModel.h"
 #include "model/EqTypes.h"
 #include "panels/CDlgToolbar.h"
+#include "panels/CKwTBPanel.h"
 #include "platform/ClipboardService.h"
 #include "platform/ShellService.h"
 #include "platform/gdiplus/GpTypes.h"
@@ -40,21 +41,6 @@
 namespace toliva {
 
 namespace {
-
-// What the tool bars read of the program: language, folders, scales and the
-// drawing lock.
-PanelContext toolbarContext(CTolivaApp& app) {
-    AppContext& context = app.context();
-    PanelContext c;
-    c.uiScale = context.uiScale;
-    c.dpiScale = app.settings().display.dpiScale;
-    c.programFolder = app.m_strProgramFolder;
-    c.userFolder = context.userFolder;
-    c.languageCode = context.languageCode();
-    c.uiBack = app.settings().uiBack;
-    c.drawingLock = &context.drawingLock;
-    return c;
-}
 
 QColor fromColorRef(uint32_t c) { return QColor::fromRgba(gp::ArgbFromColorref(c)); }
 
@@ -136,15 +122,16 @@ void CTolivaView::CreateCompanionWindows() {
     const AppSettings& settings = m_app.settings();
     const QColor back = fromColorRef(settings.uiBack);
 
+    // The strip first: its context is the one the tool bars copy.
+    BuildSymbolStrip();
     // The tool bars: one centred row, spacing 1. A right click on a main
     // bar button asks for its hot key; the LaTeX bar drags the pane's
     // splitter.
-    const PanelContext barContext = toolbarContext(m_app);
-    m_pMainToolbar = new CDlgToolbar(this, barContext, this);
+    m_pMainToolbar = new CDlgToolbar(this, *m_panelContext, this);
     m_pMainToolbar->setObjectName(QStringLiteral("tb_main"));
     m_pMainToolbar->LoadButtons(QStringLiteral("tb_main"));
     m_pMainToolbar->m_bRightClickHotkey = true;
-    m_pLaTeXToolbar = new CDlgToolbar(this, barContext, this);
+    m_pLaTeXToolbar = new CDlgToolbar(this, *m_panelContext, this);
     m_pLaTeXToolbar->setObjectName(QStringLiteral("tb_main_x"));
     m_pLaTeXToolbar->LoadButtons(QStringLiteral("tb_main_x"));
     m_pLaTeXToolbar->m_bDragHandle = true;
@@ -152,9 +139,6 @@ void CTolivaView::CreateCompanionWindows() {
         bar->m_nLayoutMode = 1;
         bar->m_nSpacing = 1;
     }
-    // The strip (its own window comes later).
-    m_pSymbolStrip = new ViewPlaceholder(QStringLiteral("symbol_strip"), this);
-    m_pSymbolStrip->background = back;
 
     // The LaTeX pane beside the sheet.
     m_pLaTeXPane = new CDialogTeXEdt(context, m_app.m_hLaTeXControlLib.create, this);
@@ -441,8 +425,10 @@ bool CTolivaView::OnWheel(QPoint viewPoint, int delta) {
     if (delta == 0) return false;
     if (m_app.settings().viewMode == 0 && m_pSymbolStrip && m_pSymbolStrip->isVisible() &&
         m_layout.strip.contains(viewPoint)) {
-        // The strip turns to its next group for a negative delta, to the
-        // previous one for a positive delta; the placeholder has none.
+        // The strip turns to its next group for a negative delta (the wheel
+        // towards the user), to the previous one for a positive delta.
+        if (delta < 0) m_pSymbolStrip->StepForward();
+        else m_pSymbolStrip->StepBack();
         return true;
     }
     if (m_pSidePanel && m_pSidePanel->isVisible() && m_layout.sidePanel.contains(viewPoint)) {
@@ -460,12 +446,6 @@ void CTolivaView::wheelEvent(QWheelEvent* event) {
 
 // ---- the mouse
 
-std::optional<SymbolKey> CTolivaView::stripCellAt(QPoint viewPoint) const {
-    // The placeholder has no cells; the strip's own hit test goes here.
-    (void)viewPoint;
-    return std::nullopt;
-}
-
 void CTolivaView::mousePressEvent(QMouseEvent* event) {
     const QPoint point = event->position().toPoint();
     if (event->button() == Qt::LeftButton) {
@@ -475,18 +455,19 @@ void CTolivaView::mousePressEvent(QMouseEvent* event) {
             m_dragStart = point;
             setCursor(Qt::SizeHorCursor);
         }
-        if (m_pSymbolStrip && m_pSymbolStrip->isVisible() && m_layout.strip.contains(point)) {
-            if (const std::optional<SymbolKey> key = stripCellAt(point)) {
-                m_pressedKey = *key;
-                m_bStripPressPending = true;
-            }
+        // A press on a strip cell waits for its release (the strip takes
+        // presses on its tabs itself).
+        if (m_pSymbolStrip && m_pSymbolStrip->isVisible() && m_pSymbolStrip->Press(mapToGlobal(point), true)) {
+            m_pressedKey = m_pSymbolStrip->pressedKey();
+            m_bStripPressPending = true;
         }
         event->accept();
         return;
     }
     if (event->button() == Qt::RightButton) {
         // The strip's right-button press sends WM_SYMBOL_PANEL_RCLICK for
-        // the cell under the mouse.
+        // the cell under the mouse, or opens the tab menu.
+        if (m_pSymbolStrip && m_pSymbolStrip->isVisible()) m_pSymbolStrip->Press(mapToGlobal(point), false);
         event->accept();
         return;
     }
@@ -534,8 +515,10 @@ void CTolivaView::mouseReleaseEvent(QMouseEvent* event) {
     if (m_nDragState != 0) {
         endSplitterDrag();
     } else if (m_app.settings().viewMode == 0) {
+        // Released over the cell pressed: its key.
         const std::optional<SymbolKey> released =
-            m_pSymbolStrip && m_layout.strip.contains(point) ? stripCellAt(point) : std::nullopt;
+            m_pSymbolStrip && m_pSymbolStrip->Release(mapToGlobal(point)) ? std::optional<SymbolKey>(m_pressedKey)
+                                                                          : std::nullopt;
         const std::optional<SymbolKey> pressed =
             m_bStripPressPending ? std::optional<SymbolKey>(m_pressedKey) : std::nullopt;
         m_bStripPressPending = false;
@@ -549,10 +532,17 @@ void CTolivaView::mouseReleaseEvent(QMouseEvent* event) {
 
 void CTolivaView::TakeSymbolKey(const SymbolKey& key) {
     if (!m_sheet) return;
-    // The more-symbols cell opens the picker of the strip's group, which
-    // comes with the strip; the cell itself inserts nothing.
-    if (key == kMoreSymbolsKey) return;
-    m_sheet->ExecuteSymbolKey(key);
+    SymbolKey taken = key;
+    if (key == kMoreSymbolsKey) {
+        // The more-symbols cell: the picker over the pressed group. Cancel
+        // leaves the key as it is, which the sheet ignores.
+        if (!m_panelContext || !m_panelContext->picker) {
+            ShowNotAvailableYet(m_app.context().languageCode(), Unavailable::Dialog);
+            return;
+        }
+        if (CKwTBG* group = m_pSymbolStrip ? m_pSymbolStrip->pressedGroup() : nullptr) group->PickFromMore(taken);
+    }
+    m_sheet->ExecuteSymbolKey(taken);
 }
 
 // ---- tool-bar commands and messages
@@ -605,12 +595,10 @@ intptr_t CTolivaView::OnWindowMessage(int message, intptr_t wParam, intptr_t lPa
         OnToolbarCommand(int(wParam), wParam == -1 ? int(lParam) : 0, cursor);
         return 0;
     }
-    case WM_SYMBOL_PANEL_RCLICK: {
-        const QPoint screen = QCursor::pos();
-        if (const std::optional<SymbolKey> key = stripCellAt(mapFromGlobal(screen)))
-            OnSymbolContextMenu(*key, screen, false);
+    case WM_SYMBOL_PANEL_RCLICK:
+        // Only the main strip asks (the panel in both parameters).
+        if (m_pSymbolStrip && wParam == reinterpret_cast<intptr_t>(m_pSymbolStrip)) OnStripRightClick(m_pSymbolStrip);
         return 0;
-    }
     case WM_SETTINGS_DIALOG_BUTTON:
         OnSettingsPanelButton(reinterpret_cast<CDlgGU*>(wParam), int(lParam));
         return 0;

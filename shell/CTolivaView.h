@@ -7,9 +7,9 @@
 // presentation picture, and answers what the sheet asks of the program
 // around it (SheetHost).
 //
-// Children whose windows come with later parts of the program (the tool
-// bars, the symbol strip, the side panel) are placeholders of the right size
-// (`ViewPlaceholder`) until then.
+// The side panel's window comes with a later part of the program: it is a
+// placeholder of the right size (`ViewPlaceholder`) until then. The symbol
+// strip is `CKwTBPanel_Scr`, the two tool bars are `CDlgToolbar`s.
 #pragma once
 
 #include "shell/layout/ViewLayout.h"
@@ -42,6 +42,8 @@ class CDlgToolbar;
 class CDlgWritingPad;
 class CKwEESheet;
 class CKwMenu;
+class CKwTBPanel_Scr;
+struct PanelContext;
 class CTolivaApp;
 class CTolivaDoc;
 class ShellEditDialogs;
@@ -53,10 +55,8 @@ class TeXPromptDriver;
 class ViewPlaceholder : public QWidget {
 public:
     ViewPlaceholder(const QString& name, QWidget* parent);
-    // The background (the symbol groups' colours for the strip).
+    // The background.
     QColor background;
-    // The symbol strip's group colours (ARGB), kept likewise.
-    std::array<uint32_t, 12> groupColours{};
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -82,7 +82,10 @@ public:
     TeXPromptDriver* promptDriver() const { return m_promptDriver.get(); }
     CDlgToolbar* mainToolbar() const { return m_pMainToolbar; }
     CDlgToolbar* latexToolbar() const { return m_pLaTeXToolbar; }
-    ViewPlaceholder* symbolStrip() const { return m_pSymbolStrip; }
+    CKwTBPanel_Scr* symbolStrip() const { return m_pSymbolStrip; }
+    // What the symbol strip reads of the program (the picker is set here
+    // once it exists); null in the office add-in's run.
+    PanelContext* panelContext() const { return m_panelContext.get(); }
     ViewPlaceholder* sidePanel() const { return m_pSidePanel; }
     const ViewLayout& layout() const { return m_layout; }
 
@@ -122,8 +125,9 @@ public:
     // hot-key menu of the button's command, anything else goes to the sheet.
     void OnToolbarCommand(int command, int buttonCommand, QPoint viewPoint);
     intptr_t OnWindowMessage(int message, intptr_t wParam, intptr_t lParam) override;
-    // A symbol key taken from the strip (10000 opens the more-symbols picker
-    // first).
+    // A symbol key taken from the strip: the more-symbols key (10000) opens
+    // the picker of the strip's pressed group first (without a picker the
+    // user is told it is not available yet, and nothing is inserted).
     void TakeSymbolKey(const SymbolKey& key);
 
     // ---- menus, settings and help (CTolivaViewSettings.cpp)
@@ -244,9 +248,13 @@ private:
     ViewLayoutInput layoutInput() const;
     // The frame's minimum tracking width.
     void setMinimumTrackWidth(int width);
-    // The strip cell under a view point; none while the strip is a
-    // placeholder.
-    std::optional<SymbolKey> stripCellAt(QPoint viewPoint) const;
+    // The symbol strip with the eleven groups, their pictures and stored
+    // order (CTolivaViewStrip.cpp).
+    void BuildSymbolStrip();
+    // The strip's context from the settings as they are now.
+    void refreshPanelContext();
+    // The strip's right click: the symbol menu of its pressed cell.
+    void OnStripRightClick(CKwTBPanel_Scr* strip);
     // The end of a splitter drag: the children take their new sizes.
     void endSplitterDrag();
     // The alignment (0 to 3) of the matrix around the caret, else of the
@@ -262,7 +270,8 @@ private:
 
     CTolivaApp& m_app;
     CKwEESheet* m_sheet = nullptr;
-    ViewPlaceholder* m_pSymbolStrip = nullptr;
+    std::unique_ptr<PanelContext> m_panelContext;  // outlives the strip and the tool bars
+    CKwTBPanel_Scr* m_pSymbolStrip = nullptr;
     CDlgToolbar* m_pMainToolbar = nullptr;
     CDlgToolbar* m_pLaTeXToolbar = nullptr;
     ViewPlaceholder* m_pSidePanel = nullptr;

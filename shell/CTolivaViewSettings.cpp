@@ -3,6 +3,7 @@
 #include "shell/CTolivaView.h"
 
 #include "model/EqModel.h"
+#include "panels/CKwTBPanel.h"
 #include "platform/LangTable.h"
 #include "platform/MessageSink.h"
 #include "platform/gdiplus/GpTypes.h"
@@ -10,6 +11,7 @@
 #include "shell/ShellTexts.h"
 #include "shell/settings/AppSettings.h"
 #include "sheet/CKwEESheet.h"
+#include "sheet/editing/EditDialogs.h"
 #include "tex/TeXCode.h"
 #include "uikit/CDlgAMF.h"
 #include "uikit/CDlgGU.h"
@@ -189,11 +191,17 @@ void CTolivaView::OnSymbolContextMenu(const SymbolKey& key, QPoint screenPoint, 
     // The strip is a symbol panel: its user-symbol cell keeps its own key.
     case kMenuHotkey: m_sheet->EditHotkey(key, true, hint); break;
     case kMenuReplaceCell:
-        // Replacing the cell's symbol (the more-symbols picker in replace
-        // mode) comes with the symbol strip's window.
+        // Another of the group's symbols in the cell right-clicked (the
+        // more-symbols picker in replace mode).
+        if (CKwTBG* g = m_pSymbolStrip ? m_pSymbolStrip->pressedGroup() : nullptr) {
+            if (!m_panelContext || !m_panelContext->picker)
+                ShowNotAvailableYet(m_app.context().languageCode(), Unavailable::Dialog);
+            else if (g->ReplaceCellSymbol())
+                m_pSymbolStrip->Redraw();
+        }
         break;
     case kMenuGroupColour:
-        // Choosing the group's colour comes with the symbol strip's window.
+        if (CKwTBG* g = m_pSymbolStrip ? m_pSymbolStrip->pressedGroup() : nullptr) m_pSymbolStrip->ChooseGroupColour(g);
         break;
     case kMenuOwnColours:
         s.panelOptions[1] = !s.panelOptions[1];
@@ -219,12 +227,23 @@ void CTolivaView::FillStripGroupColours(const AppSettings& settings, std::array<
 
 void CTolivaView::ApplyPanelColours(bool redraw) {
     if (!m_pSymbolStrip) return;
-    FillStripGroupColours(m_app.settings(), m_pSymbolStrip->groupColours);
-    if (redraw && m_pSymbolStrip->isVisible()) m_pSymbolStrip->update();
+    // The strip reads the option of the groups' own colours from its context.
+    refreshPanelContext();
+    std::array<uint32_t, 12> colours{};
+    FillStripGroupColours(m_app.settings(), colours);
+    const int count = std::min(m_pSymbolStrip->groupCount(), int(kStripGroupCount));
+    for (int i = 0; i < count; ++i) {
+        CKwTBG* group = m_pSymbolStrip->group(i);
+        group->fillColour = colours[size_t(i)];
+        group->redraw = 1;
+    }
+    if (redraw && m_pSymbolStrip->isVisible()) m_pSymbolStrip->Redraw();
 }
 
 void CTolivaView::MarkSymbolGroupsChanged() {
-    if (m_pSymbolStrip && m_pSymbolStrip->isVisible()) m_pSymbolStrip->update();
+    if (!m_pSymbolStrip) return;
+    m_pSymbolStrip->MarkGroupsChanged();
+    if (m_pSymbolStrip->isVisible()) m_pSymbolStrip->Redraw();
 }
 
 // ---- the interface settings dialog
@@ -274,7 +293,10 @@ void CTolivaView::ApplySettingsPanel(CDlgGU& dialog) {
     }
     ApplyPanelColours(false);
     // The strip and the side panel draw with the new style.
-    if (m_pSymbolStrip && m_pSymbolStrip->isVisible()) m_pSymbolStrip->update();
+    if (m_pSymbolStrip) {
+        m_pSymbolStrip->RefreshStyle();
+        if (m_pSymbolStrip->isVisible()) m_pSymbolStrip->Redraw();
+    }
     if (m_pSidePanel) m_pSidePanel->update();
     if (s.viewMode != 1) RelayoutChildren();
 }

@@ -4,6 +4,7 @@
 
 #include "../sheet/SheetTestSupport.h"
 #include "model/EqModel.h"
+#include "panels/CKwTBPanel.h"
 #include "platform/LangTable.h"
 #include "platform/gdiplus/GpTypes.h"
 #include "shell/CTolivaApp.h"
@@ -16,7 +17,9 @@
 #include "uikit/CKwEMF.h"
 #include "uikit/CKwMenu.h"
 
+#include <QApplication>
 #include <QFileInfo>
+#include <QMouseEvent>
 
 #include <algorithm>
 #include <map>
@@ -250,8 +253,8 @@ TEST_F(ViewMenusTest, SymbolMenuChoicesDoWhatTheySay) {
     choice = 6;  // the groups' own colours, off and on again
     view().OnSymbolContextMenu(alpha, {}, true);
     EXPECT_FALSE(settings().panelOptions[1]);
-    if (ViewPlaceholder* strip = view().symbolStrip()) {
-        EXPECT_EQ(strip->groupColours[0], gp::ArgbFromColorref(settings().uiBack));
+    if (CKwTBPanel_Scr* strip = view().symbolStrip()) {
+        EXPECT_EQ(strip->group(0)->fillColour, gp::ArgbFromColorref(settings().uiBack));
     }
     view().OnSymbolContextMenu(alpha, {}, true);
     EXPECT_TRUE(settings().panelOptions[1]);
@@ -278,6 +281,65 @@ TEST_F(ViewMenusTest, SymbolMenuChoicesDoWhatTheySay) {
     EXPECT_FALSE(sheet().copyFreshEquation);
     sheet().Undo();
     EXPECT_EQ(equationText(*sheet().equation()), before);
+}
+
+// ---- the strip's right click
+
+TEST_F(ViewMenusTest, StripRightClickOpensTheSymbolMenuOfTheCell) {
+    frame().resize(1200, 800);
+    QApplication::processEvents();
+    CKwTBPanel_Scr* strip = view().symbolStrip();
+    ASSERT_NE(strip, nullptr);
+    const auto rightClick = [&](int group, int cell) {
+        const TBCell& c = strip->group(group)->cells()[size_t(cell)];
+        const QPoint at = strip->mapTo(&view(), QPoint(int(c.x + c.width / 2), int(c.y + c.height / 2)));
+        QMouseEvent press(QEvent::MouseButtonPress, QPointF(at), QPointF(view().mapToGlobal(at)), Qt::RightButton,
+                          Qt::RightButton, Qt::NoModifier);
+        QApplication::sendEvent(&view(), &press);
+    };
+    settings().panelOptions[1] = true;
+    view().ApplyPanelColours(false);
+
+    // Alpha of the fixed Greek group: no replacing, the hot key of its key.
+    rightClick(0, 0);
+    ASSERT_EQ(menus.size(), 1u);
+    EXPECT_EQ(menus[0].order.front(), "3");
+    EXPECT_EQ(std::count(menus[0].order.begin(), menus[0].order.end(), "4"), 0);
+    EXPECT_EQ(strip->pressedKey(), (SymbolKey{4, 0x3B1, 0}));
+
+    // The operators (an orderable group): the cell can take another symbol,
+    // which needs the more-symbols picker: the user is told it is not there.
+    strip->SetCurrentGroup(2);
+    choice = 4;
+    messages.shown.clear();
+    const std::vector<int> order = strip->group(2)->order();
+    rightClick(2, 5);
+    ASSERT_EQ(menus.size(), 2u);
+    EXPECT_EQ(std::count(menus[1].order.begin(), menus[1].order.end(), "4"), 1) << menus[1].sequence();
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(strip->group(2)->order(), order);
+    // The group's own colour, kept as "Clr3".
+    choice = 5;
+    strip->chooseColour = [](uint32_t& colour) {
+        colour = 0x00FF00;
+        return true;
+    };
+    rightClick(2, 5);
+    EXPECT_EQ(strip->group(2)->fillColour, 0xFF00FF00u);
+    RegKey key;
+    int stored = 0;
+    ASSERT_TRUE(OpenRegKey(kTbpColour, key));
+    EXPECT_TRUE(ReadRegDword(key, QStringLiteral("Clr3"), stored, 0));
+    EXPECT_EQ(stored, 0x00FF00);
+    // The colours applied again keep it.
+    view().ApplyPanelColours(true);
+    EXPECT_EQ(strip->group(2)->fillColour, 0xFF00FF00u);
+
+    // The more-symbols cell has no hot key, and an empty press no menu.
+    choice = 0;
+    rightClick(2, strip->group(2)->cellCount() - 1);
+    ASSERT_EQ(menus.size(), 4u);
+    EXPECT_NE(menus[3].order.front(), "3");
 }
 
 // ---- the symbol groups' colours
@@ -427,6 +489,26 @@ TEST_F(SettingsDialogTest, OkAppliesAndCancelKeeps) {
     expected[12] = 7;
     EXPECT_EQ(fieldValues(settings()), expected);
     EXPECT_EQ(sizeMessages(), 0u);  // the interface size did not change
+}
+
+// The strip draws with what the dialog applied: its background, the flat
+// tabs, their darkening and the buttons' shading.
+TEST_F(SettingsDialogTest, TheStripTakesTheAppliedStyle) {
+    settingsAnswer = [](CDlgGU& dlg) {
+        dlg.SetItemInt(0, 0, 0x102030);
+        dlg.SetItemInt(1, 2, 10);
+        dlg.SetItemInt(1, 3, 0);
+        dlg.SetItemBool(1, 6, false);
+        return int(IDOK);
+    };
+    view().ShowAppSettingsDialog();
+    const PanelContext* panel = view().panelContext();
+    ASSERT_NE(panel, nullptr);
+    EXPECT_EQ(panel->uiBack, 0x102030u);
+    EXPECT_EQ(panel->tabGrad, 10);
+    EXPECT_EQ(panel->buttonAero, 0);
+    EXPECT_FALSE(panel->archedTabs);
+    EXPECT_EQ(view().symbolStrip()->background, 0x102030u);
 }
 
 TEST_F(SettingsDialogTest, DefaultsButtonPutsTheTableValuesOnThePagesOnly) {

@@ -9,6 +9,7 @@
 #include "model/EqElement.h"
 #include "model/EqModel.h"
 #include "model/EqTypes.h"
+#include "panels/CKwTBPanel.h"
 #include "shell/CMainFrame.h"
 #include "shell/CTolivaApp.h"
 #include "shell/CTolivaDoc.h"
@@ -19,6 +20,7 @@
 #include "sheet/CKwEESheet.h"
 #include "sheet/editing/ClipboardFormats.h"
 #include "sheet/editing/CommandCodes.h"
+#include "sheet/editing/EditDialogs.h"
 #include "sheet/editing/VirtualKeys.h"
 #include "uikit/CKwMenu.h"
 
@@ -31,6 +33,7 @@
 #include <QMimeData>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QWheelEvent>
 
 namespace toliva::test {
 namespace {
@@ -90,7 +93,7 @@ TEST_F(ViewTest, ChildrenTakeTheirPlacesInBothModes) {
     ASSERT_EQ(view().size(), QSize(1200, 800));
     EXPECT_EQ(view().findChild<CDlgToolbar*>(QStringLiteral("tb_main")), view().mainToolbar());
     EXPECT_EQ(view().findChild<CDlgToolbar*>(QStringLiteral("tb_main_x")), view().latexToolbar());
-    EXPECT_EQ(view().findChild<ViewPlaceholder*>(QStringLiteral("symbol_strip")), view().symbolStrip());
+    EXPECT_EQ(view().findChild<CKwTBPanel_Scr*>(QStringLiteral("symbol_strip")), view().symbolStrip());
     EXPECT_EQ(view().findChild<ViewPlaceholder*>(QStringLiteral("side_panel")), view().sidePanel());
     EXPECT_FALSE(view().promptBar()->isVisible());
 
@@ -388,11 +391,73 @@ TEST_F(ViewTest, StripKeysGoToTheSheet) {
     sheet().setFocus();
     view().TakeSymbolKey(SymbolKey{4, 'k', 0});
     EXPECT_EQ(text(), "k");
-    // The more-symbols cell inserts nothing by itself.
+    // The more-symbols cell inserts nothing by itself; without its picker
+    // the user is told so.
+    messages.shown.clear();
     view().TakeSymbolKey(kMoreSymbolsKey);
     EXPECT_EQ(text(), "k");
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].text, NotAvailableYetText(context.languageCode(), Unavailable::Dialog));
     view().TakeSymbolKey(SymbolKey{kSymbolKindCommand, CMD_SELECT_ALL, 0});
     EXPECT_TRUE(sheet().selection().exists());
+}
+
+// The strip through the view's own mouse and wheel: a press and release on
+// one cell inserts, over two cells nothing, dragged onto the sheet it
+// inserts there; the wheel turns the groups; the more-symbols cell tells the
+// user its picker is not there yet.
+TEST_F(ViewTest, StripCellsWheelAndDragsThroughTheViewsMouse) {
+    start();
+    CKwTBPanel_Scr* strip = view().symbolStrip();
+    ASSERT_NE(strip, nullptr);
+    const auto cellAt = [&](int group, int cell) {
+        const TBCell& c = strip->group(group)->cells()[size_t(cell)];
+        return strip->mapTo(&view(), QPoint(int(c.x + c.width / 2), int(c.y + c.height / 2)));
+    };
+    const auto wheel = [&](QPoint at, int delta) {
+        QWheelEvent event(QPointF(at), QPointF(view().mapToGlobal(at)), QPoint(), QPoint(0, delta), Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(&view(), &event);
+    };
+
+    // Towards the user: the next group; away: back; over the sheet nothing.
+    const QPoint overStrip = view().layout().strip.center();
+    wheel(overStrip, -120);
+    EXPECT_EQ(strip->currentGroup(), 1);
+    wheel(overStrip, 120);
+    wheel(overStrip, 120);
+    EXPECT_EQ(strip->currentGroup(), 0);
+    wheel(view().layout().sheet.center(), -120);
+    EXPECT_EQ(strip->currentGroup(), 0);
+
+    // Pressed on alpha, released on beta: nothing.
+    mouse(&view(), QEvent::MouseButtonPress, cellAt(0, 0), Qt::LeftButton);
+    mouse(&view(), QEvent::MouseButtonRelease, cellAt(0, 1), Qt::NoButton);
+    EXPECT_TRUE(IsEquationEmpty(sheet().equation()));
+    // Released where it was pressed: alpha.
+    mouse(&view(), QEvent::MouseButtonPress, cellAt(0, 0), Qt::LeftButton);
+    mouse(&view(), QEvent::MouseButtonRelease, cellAt(0, 0), Qt::NoButton);
+    ASSERT_EQ(sheet().equation()->lines.front()->next->ch, 0x3B1);
+    // Dragged onto the sheet: beta goes where it is released.
+    const QPoint onSheet = view().layout().sheet.center();
+    mouse(&view(), QEvent::MouseButtonPress, cellAt(0, 1), Qt::LeftButton);
+    mouse(&view(), QEvent::MouseMove, onSheet, Qt::LeftButton);
+    mouse(&view(), QEvent::MouseButtonRelease, onSheet, Qt::NoButton);
+    const EqElement* first = sheet().equation()->lines.front()->next;
+    ASSERT_TRUE(first && first->next);
+    EXPECT_EQ(first->next->ch, 0x3B2);
+
+    // The operators' more-symbols cell: a message, nothing inserted.
+    strip->SetCurrentGroup(2);
+    const std::string before = text();
+    messages.shown.clear();
+    const int more = strip->group(2)->cellCount() - 1;
+    mouse(&view(), QEvent::MouseButtonPress, cellAt(2, more), Qt::LeftButton);
+    EXPECT_EQ(strip->pressedKey(), kMoreSymbolsKey);
+    mouse(&view(), QEvent::MouseButtonRelease, cellAt(2, more), Qt::NoButton);
+    EXPECT_EQ(text(), before);
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].text, NotAvailableYetText(context.languageCode(), Unavailable::Dialog));
 }
 
 TEST_F(ViewTest, TheOfficeAddinsViewIsTheSheetAlone) {
