@@ -155,7 +155,9 @@ TEST_F(ToolbarTest, FlowRowOverflowsFromTheFifthButtonOn) {
         for (size_t i = 0; i < b->buttons().size(); ++i) {
             const ToolbarButton& button = *b->buttons()[i];
             if (button.overflow && first < 0) first = int(i);
-            if (first >= 0) EXPECT_TRUE(button.overflow) << i;  // every later one too
+            if (first >= 0) {
+                EXPECT_TRUE(button.overflow) << i;  // every later one too
+            }
         }
         EXPECT_EQ(first, c.firstOverflow);
         EXPECT_EQ(b->overflowActive(), c.firstOverflow >= 0);
@@ -163,7 +165,9 @@ TEST_F(ToolbarTest, FlowRowOverflowsFromTheFifthButtonOn) {
             const QRect r = b->buttons()[size_t(i)]->rect;
             EXPECT_EQ(r.size(), QSize(32, 32));
             EXPECT_EQ(r.top(), 4);
-            if (i) EXPECT_EQ(r.left() - b->buttons()[size_t(i - 1)]->rect.left(), 33);
+            if (i) {
+                EXPECT_EQ(r.left() - b->buttons()[size_t(i - 1)]->rect.left(), 33);
+            }
         }
         if (b->overflowActive()) {
             EXPECT_EQ(b->overflowButton().rect, QRect(c.width - 4 - 32, 4, 32, 32));

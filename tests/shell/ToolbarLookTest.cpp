@@ -51,7 +51,9 @@ TEST_F(ToolbarLookTest, MainWindowBarsInBothLanguages) {
         ASSERT_TRUE(startProgram());
         const QString lang = context.languageCode();
         // The run before ended in LaTeX mode, which the program keeps.
-        if (settings().viewMode == 1) ASSERT_TRUE(view().ToggleLaTeXMode());
+        if (settings().viewMode == 1) {
+            ASSERT_TRUE(view().ToggleLaTeXMode());
+        }
         frame().resize(1400, 700);
         frame().show();
         QApplication::processEvents();

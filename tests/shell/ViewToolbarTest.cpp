@@ -21,7 +21,9 @@ class ViewToolbarTest : public ProgramFixture {
 protected:
     void start(int width) {
         ASSERT_TRUE(startProgram());
-        if (settings().viewMode == 1) ASSERT_TRUE(view().ToggleLaTeXMode());
+        if (settings().viewMode == 1) {
+            ASSERT_TRUE(view().ToggleLaTeXMode());
+        }
         frame().resize(width, 700);
         frame().show();
         QApplication::processEvents();
