@@ -4,7 +4,7 @@
 // code, symbol key, office job and language, in any order. A script is cut to 48
 // lines of at most 200 characters, so that one input stays fast; the lines
 // still reach every command with any arguments.
-#include "FuzzSupport.h"
+#include "FuzzWidgets.h"
 
 #include "model/EqBuilder.h"
 #include "model/EqModel.h"
@@ -26,18 +26,6 @@ using namespace toliva;
 
 namespace {
 
-QApplication* ensureApplication() {
-    static QApplication* app = [] {
-        fuzz::useScratchHomeAndSilence();
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        static int argc = 1;
-        static char name[] = "fuzz_sheetscript";
-        static char* argv[] = {name, nullptr};
-        return new QApplication(argc, argv);
-    }();
-    return app;
-}
-
 constexpr int kMaxLines = 48;
 constexpr int kMaxLineChars = 200;
 
@@ -49,7 +37,7 @@ extern "C" const char* __lsan_default_suppressions() {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    ensureApplication();
+    fuzz::startWidgetsApplication();
     QStringList lines = QString::fromUtf8(reinterpret_cast<const char*>(data), qsizetype(size))
                             .split(QLatin1Char('\n'));
     if (lines.size() > kMaxLines) lines.resize(kMaxLines);

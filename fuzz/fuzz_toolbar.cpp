@@ -1,7 +1,7 @@
 // Reads bytes as a tool-bar description, then lays the bar out in every
 // layout, hit-tests it, moves a mouse over it, paints it and builds its
 // overflow menu.
-#include "FuzzSupport.h"
+#include "FuzzWidgets.h"
 #include "panels/CDlgToolbar.h"
 #include "uikit/CKwMenu.h"
 
@@ -18,18 +18,6 @@ using namespace toliva;
 
 namespace {
 
-QApplication* ensureApplication() {
-    static QApplication* app = [] {
-        fuzz::useScratchHomeAndSilence();
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        static int argc = 1;
-        static char name[] = "fuzz_toolbar";
-        static char* argv[] = {name, nullptr};
-        return new QApplication(argc, argv);
-    }();
-    return app;
-}
-
 void mouse(CDlgToolbar& bar, QEvent::Type type, QPoint at, Qt::MouseButton button, Qt::MouseButtons buttons) {
     QMouseEvent e(type, QPointF(at), QPointF(at), button, buttons, Qt::NoModifier);
     QApplication::sendEvent(&bar, &e);
@@ -43,7 +31,7 @@ void mouse(CDlgToolbar& bar, QEvent::Type type, QPoint at, Qt::MouseButton butto
 extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig\n"; }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    ensureApplication();
+    fuzz::startWidgetsApplication();
     static QTemporaryDir folder;
     static const bool ready = QDir(folder.path()).mkpath(QStringLiteral("icons"));
     if (!ready) return 0;

@@ -1,5 +1,6 @@
 #include "TestSupport.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -84,6 +85,12 @@ void KeepUpdateCheckLocal(QProcessEnvironment& env) {
         const QString list = env.value(name);
         env.insert(name, list.isEmpty() ? host : list + QLatin1Char(',') + host);
     }
+}
+
+QString screenshotFolder() {
+    const QString folder = QDir::cleanPath(QCoreApplication::applicationDirPath() + QStringLiteral("/../screenshots"));
+    QDir().mkpath(folder);
+    return folder + QLatin1Char('/');
 }
 
 }  // namespace toliva::test

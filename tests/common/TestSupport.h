@@ -57,4 +57,9 @@ QString corpusFolder();
 // Every row of the corpus's *.tsv files; empty when the folder is absent.
 std::vector<CorpusFormula> readCorpus();
 
+// Where the tests that picture windows for a person to look at save them:
+// build/<preset>/screenshots beside the test programs' folder, made when
+// missing; ends with '/'.
+QString screenshotFolder();
+
 }  // namespace toliva::test

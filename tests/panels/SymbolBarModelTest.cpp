@@ -640,7 +640,7 @@ TEST(SymbolBarModel, ShowFromAndFindNodeByKeyPageThroughAnotherGroupsNodes) {
 // default button style, flat buttons and a strong one, saved under
 // screenshots/ for a look (the picture strip is synthetic: a ring per tile).
 TEST(SymbolBarModel, GroupPicturesForALook) {
-    const QString folder = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("../screenshots"));
+    const QString folder = test::screenshotFolder();
     ASSERT_TRUE(QDir().mkpath(folder));
     for (float scale : {1.0f, 2.0f}) {
         for (int aero : {0, 25, 200}) {

@@ -9,6 +9,7 @@
 #include "platform/RegKey.h"
 #include "platform/RegistryStore.h"
 #include "platform/gdiplus/GpTypes.h"
+#include "tests/common/ScratchRegistryHome.h"
 #include "tests/common/TestSupport.h"
 #include "uikit/CKwMenu.h"
 #include "uikit/WindowMessages.h"
@@ -33,15 +34,10 @@ class PanelFixture : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(m_home.isValid());
-        m_oldHome = qgetenv("TOLIVA_HOME");
-        qputenv("TOLIVA_HOME", m_home.path().toLocal8Bit());
-        RegistryStore::resetInstance();
+        m_registry = std::make_unique<test::ScratchRegistryHome>(m_home.path());
         context.userFolder = m_home.path() + QLatin1Char('/');
     }
-    void TearDown() override {
-        RegistryStore::resetInstance();
-        qputenv("TOLIVA_HOME", m_oldHome);
-    }
+    void TearDown() override { m_registry.reset(); }
 
     // The eleven groups of the main strip (no pictures), shown at a width.
     std::unique_ptr<CKwTBPanel_Scr> makeStrip(int width = 1000, bool loadOrder = false) {
@@ -91,7 +87,7 @@ protected:
 
 private:
     QTemporaryDir m_home;
-    QByteArray m_oldHome;
+    std::unique_ptr<test::ScratchRegistryHome> m_registry;
 };
 
 // ---- the plain panel

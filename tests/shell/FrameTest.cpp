@@ -2,6 +2,7 @@
 // tracking size, the close paths (stand-alone, maximised, embedded with and
 // without an office job), dropped files, and the About box.
 #include "ShellTestSupport.h"
+#include "TestSupport.h"
 
 #include "platform/LangTable.h"
 #include "shell/CAboutDlg.h"
@@ -422,7 +423,7 @@ TEST_F(FrameTest, AboutBoxShowsItsTextsWhole) {
         }
         const QImage shot = dialog.grab().toImage();
         EXPECT_FALSE(shot.isNull());
-        const QString folder = programFolder() + QStringLiteral("../screenshots/");
+        const QString folder = screenshotFolder();
         QDir().mkpath(folder);
         EXPECT_TRUE(shot.save(folder + QStringLiteral("about_%1.png").arg(context.languageCode())));
         dialog.close();

@@ -2,6 +2,7 @@
 // languages, saved under screenshots/ for a look; and a size typed on the
 // Layout page that shows in the sheet after OK.
 #include "tests/shell/SettingsDialogSupport.h"
+#include "tests/common/TestSupport.h"
 
 #include "platform/PrintService.h"
 #include "shell/CDialogPrint.h"
@@ -16,12 +17,6 @@
 
 namespace toliva::test {
 namespace {
-
-QString screenshotFolder() {
-    const QString folder = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("../screenshots"));
-    QDir().mkpath(folder);
-    return folder;
-}
 
 void save(QWidget& widget, const QString& name) {
     widget.grab().save(QDir(screenshotFolder()).filePath(name + QStringLiteral(".png")));

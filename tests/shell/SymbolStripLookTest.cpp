@@ -3,6 +3,7 @@
 // and once with a tab's menu open over it; saved under screenshots/ for a
 // look.
 #include "ShellTestSupport.h"
+#include "TestSupport.h"
 
 #include "panels/CKwTBPanel.h"
 #include "uikit/CKwMenu.h"
@@ -18,7 +19,7 @@ namespace {
 class SymbolStripLookTest : public ProgramFixture {};
 
 TEST_F(SymbolStripLookTest, MainWindowWithTheStripInBothLanguagesAndScales) {
-    const QString folder = QCoreApplication::applicationDirPath() + QStringLiteral("/../screenshots/");
+    const QString folder = screenshotFolder();
     ASSERT_TRUE(QDir().mkpath(folder));
     struct Scale {
         int step;  // "AppUISS"

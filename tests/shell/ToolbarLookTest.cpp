@@ -16,6 +16,8 @@
 #include "sheet/CKwEESheet.h"
 #include "shell/CMainFrame.h"
 
+#include "TestSupport.h"
+
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -25,12 +27,6 @@
 
 namespace toliva::test {
 namespace {
-
-QString screenshotFolder() {
-    const QString folder = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("../screenshots"));
-    QDir().mkpath(folder);
-    return folder;
-}
 
 void save(QWidget& widget, const QString& name) {
     EXPECT_TRUE(widget.grab().save(QDir(screenshotFolder()).filePath(name + QStringLiteral(".png")))) << name.toStdString();

@@ -3,6 +3,7 @@
 // result on the GUI thread, the automatic notice switch, the dialog, and a
 // check given up when the view goes.
 #include "ShellTestSupport.h"
+#include "TestSupport.h"
 #include "tests/common/LoopbackHttpServer.h"
 
 #include "shell/CDlgCheckUpdate.h"
@@ -518,7 +519,7 @@ TEST_F(UpdateDialogTest, TextsByLanguageAndNewerFlag) {
         EXPECT_EQ(dialog.autoCheckBox()->text(), QString::fromUtf8(c.check));
         // The dialog as a person sees it, for a look.
         dialog.adjustSize();
-        const QString folder = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("../screenshots"));
+        const QString folder = screenshotFolder();
         QDir().mkpath(folder);
         dialog.grab().save(QDir(folder).filePath(
             QStringLiteral("update_%1_%2.png").arg(app.languageCode(), c.newer ? QStringLiteral("newer") : QStringLiteral("same"))));

@@ -4,6 +4,7 @@
 // scrolling, the office add-in's bare view, and pictures of the whole main
 // window.
 #include "ShellTestSupport.h"
+#include "TestSupport.h"
 
 #include "../sheet/SheetTestSupport.h"
 #include "model/EqElement.h"
@@ -482,7 +483,7 @@ TEST_F(ViewTest, TheOfficeAddinsViewIsTheSheetAlone) {
 // Pictures of the main window at two sizes, in both modes and both
 // languages, into build/debug/screenshots/ to be looked at.
 TEST_F(ViewTest, ScreenshotsOfTheMainWindow) {
-    const QString folder = QCoreApplication::applicationDirPath() + QStringLiteral("/../screenshots/");
+    const QString folder = screenshotFolder();
     ASSERT_TRUE(QDir().mkpath(folder));
     for (const char* lanSel : {"1", "2"}) {
         writeString(kLanguage, QStringLiteral("LanSel"), QString::fromLatin1(lanSel));

@@ -4,6 +4,7 @@
 // the mouse, driven by its bar, recognising through a fake client, keeping
 // its place; and pictures of it in both languages.
 #include "ShellTestSupport.h"
+#include "TestSupport.h"
 
 #include "../sheet/SheetTestSupport.h"
 #include "panels/CDlgToolbar.h"
@@ -456,7 +457,7 @@ TEST_F(WritingPadTest, HelpGoesThroughTheSheetAndSettingsSayWhenTheyAreMissing) 
 }
 
 TEST_F(WritingPadTest, ScreenshotsOfThePad) {
-    const QString folder = QCoreApplication::applicationDirPath() + QStringLiteral("/../screenshots/");
+    const QString folder = screenshotFolder();
     ASSERT_TRUE(QDir().mkpath(folder));
     for (const char* lanSel : {"1", "2"}) {
         writeString(kLanguage, QStringLiteral("LanSel"), QString::fromLatin1(lanSel));
