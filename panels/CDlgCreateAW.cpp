@@ -122,6 +122,8 @@ void CDlgCreateAW::OnOK() {
 }
 
 void CDlgCreateAW::accept() {
+    // Every way of closing with OK keeps the empty word out.
+    if (m_word->text().isEmpty()) return OnOK();
     m_strWord = m_word->text();
     m_nStyle = 0;
     for (int i = 1; i < 4; ++i)
