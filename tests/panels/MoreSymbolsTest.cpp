@@ -14,6 +14,8 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QMouseEvent>
+#include <QWheelEvent>
 #include <QPushButton>
 #include <QScrollBar>
 
@@ -131,6 +133,18 @@ TEST_F(MoreSymbolsTest, TheGridPagesThroughEveryNodeAndNeverScrollsPastTheLastPa
     d->OnWheel(-1);
     EXPECT_EQ(d->firstRow(), 4);
 
+    // The scroll bar's own actions and a real wheel turn go the same ways.
+    d->ScrollTo(0, false);
+    d->scrollBar()->triggerAction(QAbstractSlider::SliderPageStepAdd);
+    EXPECT_EQ(d->firstRow(), 4);
+    EXPECT_EQ(d->scrollBar()->value(), 4);
+    d->scrollBar()->triggerAction(QAbstractSlider::SliderSingleStepSub);
+    EXPECT_EQ(d->firstRow(), 3);
+    QWheelEvent towardsUser(QPointF(20, 20), QPointF(d->mapToGlobal(QPoint(20, 20))), QPoint(), QPoint(0, -120),
+                            Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(d.get(), &towardsUser);
+    EXPECT_EQ(d->firstRow(), 7);
+
     // Large cells: 12 x 6 of 48, 21 rows.
     auto large = dialog(false, {}, true);
     large->OnInitDialog();
@@ -179,6 +193,19 @@ TEST_F(MoreSymbolsTest, ReplaceModeOpensOnThePageOfTheCurrentSymbolAndMarksIt) {
     EXPECT_EQ(d->pickerGroup()->mark, -1);  // rows 4 to 11: up to node 191
     d->ScrollTo(2, true);
     EXPECT_EQ(d->pickerGroup()->mark, kMark + 200 - 96);
+    // An empty node list: no rows, nothing to show or scroll, and a click
+    // picks nothing.
+    const std::vector<CKwTBN*> none;
+    CDialogMoreSym empty(&none, context);
+    empty.pointerPos = [] { return QPoint(0, 0); };
+    empty.OnInitDialog();
+    EXPECT_EQ(empty.totalRows(), 0);
+    empty.OnWheel(1);
+    empty.ScrollTo(3, false);
+    EXPECT_EQ(empty.firstRow(), 0);
+    empty.OnLeftButtonDown(empty.mapToGlobal(QPoint(30, 30)));
+    empty.OnLeftButtonUp(empty.mapToGlobal(QPoint(30, 30)));
+    EXPECT_EQ(empty.result(), 0);
     // A key that is none of the group's: the first page, nothing marked.
     auto unknown = dialog(true, SymbolKey{6, 1, 0});
     unknown->OnInitDialog();
@@ -199,7 +226,14 @@ TEST_F(MoreSymbolsTest, OneClickPicksCancelKeepsTheKeys) {
         // Released outside every cell: nothing.
         click(dlg, cellAt(dlg, 3), dlg.okButton()->mapToGlobal(QPoint(2, 2)));
         EXPECT_EQ(dlg.result(), 0);
-        click(dlg, cellAt(dlg, 3), cellAt(dlg, 3));
+        // The dialog's own mouse events over the panel.
+        const QPoint local = dlg.mapFromGlobal(cellAt(dlg, 3));
+        QMouseEvent down(QEvent::MouseButtonPress, QPointF(local), QPointF(cellAt(dlg, 3)), Qt::LeftButton,
+                         Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&dlg, &down);
+        QMouseEvent up(QEvent::MouseButtonRelease, QPointF(local), QPointF(cellAt(dlg, 3)), Qt::LeftButton,
+                       Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(&dlg, &up);
         return dlg.result() == QDialog::Accepted ? IDOK : IDCANCEL;
     };
     EXPECT_EQ(d->DoModal(), IDOK);
