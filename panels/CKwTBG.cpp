@@ -216,9 +216,13 @@ void CKwTBG::drawNodePicture(QPainter& painter, const TBCell& cell, const CKwTBN
         target = QPoint(int(cell.x - dx + (cell.width - float(bw)) / 2 + 3),
                         int(cell.y - dy + (cell.height - float(bh)) / 2 + 3));
     } else {
-        if (m_strip.isNull() || pictureIndex < 0) return;
-        picture = &m_strip;
-        const int w = int(cellWidth), h = int(cellHeight);
+        // A node shows a tile of its own group's strip, also in a group that
+        // only borrows it (the more-symbols picker's), whose cells are at
+        // least as large.
+        const CKwTBG& strip = node.owner ? *node.owner : *this;
+        if (strip.m_strip.isNull() || pictureIndex < 0) return;
+        picture = &strip.m_strip;
+        const int w = int(strip.cellWidth), h = int(strip.cellHeight);
         source = QRect(w * (pictureIndex % 10) + 3, h * (pictureIndex / 10) + 3, w - 4, h - 4);
         target = QPoint(int(cell.x - dx + (cell.width - float(w)) / 2 + 3),
                         int(cell.y - dy + (cell.height - float(h)) / 2 + 3));

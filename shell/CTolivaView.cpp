@@ -1,5 +1,6 @@
 #include "shell/CTolivaView.h"
 #include "shell/ShellEditDialogs.h"
+#include "shell/ShellMoreSymbols.h"
 
 #include "model/EqElement.h"
 #include "model/EqModel.h"

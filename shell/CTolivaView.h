@@ -47,6 +47,7 @@ struct PanelContext;
 class CTolivaApp;
 class CTolivaDoc;
 class ShellEditDialogs;
+class ShellMoreSymbolsPicker;
 class EqModel;
 class TeXPromptDriver;
 
@@ -86,6 +87,8 @@ public:
     // What the symbol strip reads of the program (the picker is set here
     // once it exists); null in the office add-in's run.
     PanelContext* panelContext() const { return m_panelContext.get(); }
+    // The strip's more-symbols picker (null until the strip's context exists).
+    ShellMoreSymbolsPicker* moreSymbolsPicker() const { return m_moreSymbols.get(); }
     ViewPlaceholder* sidePanel() const { return m_pSidePanel; }
     const ViewLayout& layout() const { return m_layout; }
 
@@ -168,9 +171,12 @@ public:
     static constexpr int kStripGroupCount = 11;
     static void FillStripGroupColours(const AppSettings& settings, std::array<uint32_t, 12>& colours);
 
-private:
     // The "TeX : ..." hint of a symbol key (the hot-key page's caption).
     QString texHint(const SymbolKey& key) const;
+    // The key's symbol, built alone, in place of every marked run of the sheet.
+    void ReplaceMarkedWithSymbol(const SymbolKey& key);
+
+private:
     CDlgGU* m_pSettingsDialog = nullptr;
 
 public:
@@ -271,6 +277,7 @@ private:
     CTolivaApp& m_app;
     CKwEESheet* m_sheet = nullptr;
     std::unique_ptr<PanelContext> m_panelContext;  // outlives the strip and the tool bars
+    std::unique_ptr<ShellMoreSymbolsPicker> m_moreSymbols;  // the context's picker
     CKwTBPanel_Scr* m_pSymbolStrip = nullptr;
     CDlgToolbar* m_pMainToolbar = nullptr;
     CDlgToolbar* m_pLaTeXToolbar = nullptr;

@@ -130,6 +130,15 @@ QString CTolivaView::texHint(const SymbolKey& key) const {
     return m_app.m_texCode ? m_app.m_texCode->TeXHintText(key.kind, key.code, key.ch) : QString();
 }
 
+void CTolivaView::ReplaceMarkedWithSymbol(const SymbolKey& key) {
+    if (!m_sheet) return;
+    // The symbol is built alone and put in place of every marked run.
+    std::function<void(EqModel*)> copy = std::move(m_sheet->copyFreshEquation);
+    m_sheet->copyFreshEquation = [this](EqModel* built) { m_sheet->ReplaceAllMarked(built); };
+    m_sheet->ExecuteSymbolKey(key, true);
+    m_sheet->copyFreshEquation = std::move(copy);
+}
+
 // ---- the hot-key menu of a tool-bar button
 
 bool CTolivaView::ShowHotkeyMenu(int command, QPoint screenPoint) {
@@ -180,14 +189,7 @@ void CTolivaView::OnSymbolContextMenu(const SymbolKey& key, QPoint screenPoint, 
     menu.AppendItem(MF_STRING, kMenuSettings, popup12, group, 4);
 
     switch (trackMenu ? trackMenu(menu, screenPoint) : menu.TrackPopupMenu(screenPoint)) {
-    case kMenuReplaceMarked: {
-        // The symbol is built alone and put in place of every marked run.
-        std::function<void(EqModel*)> copy = std::move(m_sheet->copyFreshEquation);
-        m_sheet->copyFreshEquation = [this](EqModel* built) { m_sheet->ReplaceAllMarked(built); };
-        m_sheet->ExecuteSymbolKey(key, true);
-        m_sheet->copyFreshEquation = std::move(copy);
-        break;
-    }
+    case kMenuReplaceMarked: ReplaceMarkedWithSymbol(key); break;
     // The strip is a symbol panel: its user-symbol cell keeps its own key.
     case kMenuHotkey: m_sheet->EditHotkey(key, true, hint); break;
     case kMenuReplaceCell:

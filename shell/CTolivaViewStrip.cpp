@@ -6,6 +6,7 @@
 #include "panels/SymbolBarTables.h"
 #include "shell/CTolivaApp.h"
 #include "shell/PanelContextFromSettings.h"
+#include "shell/ShellMoreSymbols.h"
 
 #include <QCursor>
 
@@ -14,6 +15,9 @@ namespace toliva {
 void CTolivaView::refreshPanelContext() {
     if (!m_panelContext) m_panelContext = std::make_unique<PanelContext>();
     FillPanelContext(*m_panelContext, m_app.context(), m_app.settings(), m_app.m_strProgramFolder);
+    // The strip's more-symbols cell and its "replace" entry open the picker.
+    if (!m_moreSymbols) m_moreSymbols = std::make_unique<ShellMoreSymbolsPicker>(*this);
+    m_panelContext->picker = m_moreSymbols.get();
 }
 
 void CTolivaView::BuildSymbolStrip() {

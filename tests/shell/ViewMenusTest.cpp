@@ -9,6 +9,8 @@
 #include "platform/gdiplus/GpTypes.h"
 #include "shell/CTolivaApp.h"
 #include "shell/CTolivaView.h"
+#include "shell/ShellMoreSymbols.h"
+#include "panels/CDialogMoreSym.h"
 #include "shell/ShellTexts.h"
 #include "sheet/CKwEESheet.h"
 #include "sheet/editing/CommandCodes.h"
@@ -307,16 +309,23 @@ TEST_F(ViewMenusTest, StripRightClickOpensTheSymbolMenuOfTheCell) {
     EXPECT_EQ(std::count(menus[0].order.begin(), menus[0].order.end(), "4"), 0);
     EXPECT_EQ(strip->pressedKey(), (SymbolKey{4, 0x3B1, 0}));
 
-    // The operators (an orderable group): the cell can take another symbol,
-    // which needs the more-symbols picker: the user is told it is not there.
+    // The operators (an orderable group): the cell can take another symbol
+    // through the more-symbols picker in replace mode; cancelled, the cell
+    // keeps its symbol.
     strip->SetCurrentGroup(2);
     choice = 4;
     messages.shown.clear();
     const std::vector<int> order = strip->group(2)->order();
+    std::vector<bool> replaceModes;
+    view().moreSymbolsPicker()->runDialog = [&](CDialogMoreSym& d) {
+        replaceModes.push_back(d.m_bReplaceMode);
+        return int(IDCANCEL);
+    };
     rightClick(2, 5);
     ASSERT_EQ(menus.size(), 2u);
     EXPECT_EQ(std::count(menus[1].order.begin(), menus[1].order.end(), "4"), 1) << menus[1].sequence();
-    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(replaceModes, std::vector<bool>{true});
+    EXPECT_TRUE(messages.shown.empty());
     EXPECT_EQ(strip->group(2)->order(), order);
     // The group's own colour, kept as "Clr3".
     choice = 5;
