@@ -4,6 +4,8 @@
 #include "shell/SheetFindTarget.h"
 #include "sheet/CKwEESheet.h"
 
+#include <QLineEdit>
+
 namespace toliva {
 
 bool CTolivaView::ShowFindDialog(const QString& findText) {
