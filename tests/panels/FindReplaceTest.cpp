@@ -17,6 +17,7 @@
 
 #include <QApplication>
 #include <QImage>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -395,6 +396,21 @@ TEST_F(DialogFixture, TheFindTextMovesTheFocusAndTheBarTypesIntoTheFocusedField)
     EXPECT_EQ(dialog.focusedField(), dialog.findEdit());
     SendWindowMessage(&dialog, WM_TOOLBAR_COMMAND, 0x03B2, 0x03B2);
     EXPECT_EQ(dialog.findEdit()->text(), QString(QChar(0x03B2)));
+
+    // As the bar posts it; a code that is no character types nothing.
+    PostWindowMessage(&dialog, WM_TOOLBAR_COMMAND, 0x03B3, 0x03B3);
+    PostWindowMessage(&dialog, WM_TOOLBAR_COMMAND, -1, 0x03B3);
+    QApplication::processEvents();
+    EXPECT_EQ(dialog.findEdit()->text(), QString(QChar(0x03B2)) + QChar(0x03B3));
+
+    // F3 and the close button only hide it.
+    dialog.show();
+    QKeyEvent f3(QEvent::KeyPress, Qt::Key_F3, Qt::NoModifier);
+    QApplication::sendEvent(&dialog, &f3);
+    EXPECT_FALSE(dialog.isVisible());
+    dialog.show();
+    dialog.button(CDlgFindReplace::kClose)->click();
+    EXPECT_FALSE(dialog.isVisible());
 
     dialog.ApplyLanguage(QStringLiteral("cn"));
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("查找和替换"));
