@@ -364,7 +364,7 @@ TEST(FindReplaceTest, ReplaceAtCaretRefusesWhatIsNotAMarkedMatch) {
 
 // ---- the dialog
 
-struct DialogFixture : ::testing::Test {
+struct FindReplaceDialogPanel : ::testing::Test {
     void SetUp() override {
         context.programFolder = programFolder();
         EqBuilder b(&target.eq);
@@ -377,7 +377,7 @@ struct DialogFixture : ::testing::Test {
     ScopedMessageSink scoped{&messages};
 };
 
-TEST_F(DialogFixture, TheFindTextMovesTheFocusAndTheBarTypesIntoTheFocusedField) {
+TEST_F(FindReplaceDialogPanel, TheFindTextMovesTheFocusAndTheBarTypesIntoTheFocusedField) {
     CDlgFindReplace dialog(target, context, nullptr);
     EXPECT_FALSE(dialog.isModal());
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Find and Replace"));
@@ -416,7 +416,7 @@ TEST_F(DialogFixture, TheFindTextMovesTheFocusAndTheBarTypesIntoTheFocusedField)
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("查找和替换"));
 }
 
-TEST_F(DialogFixture, TheButtonsRunTheStepsAndTellWhatIsMissing) {
+TEST_F(FindReplaceDialogPanel, TheButtonsRunTheStepsAndTellWhatIsMissing) {
     CDlgFindReplace dialog(target, context, nullptr);
     dialog.show();
     dialog.button(CDlgFindReplace::kFindAll)->click();
