@@ -114,6 +114,12 @@ TEST_F(FindReplaceDialogTest, ScreenshotsOfTheDialog) {
         for (int y = 0; y < bar.height() && !varied; ++y)
             for (int x = 0; x < bar.width() && !varied; ++x) varied = bar.pixel(x, y) != bar.pixel(0, 0);
         EXPECT_TRUE(varied);
+        // Find all hides the dialog and the sheet shows the marks.
+        dialog->button(CDlgFindReplace::kFindAll)->click();
+        EXPECT_FALSE(dialog->isVisible());
+        QApplication::processEvents();
+        const QString marks = QStringLiteral("find_replace_marks_%1.png").arg(context.languageCode());
+        EXPECT_TRUE(sheet().grab().toImage().save(folder + marks)) << marks.toStdString();
         stopProgram();
     }
 }
