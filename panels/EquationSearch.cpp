@@ -158,10 +158,12 @@ bool ReplaceAtCaret(FindReplaceTarget& target, EqElement* e, QStringView pattern
     return true;
 }
 
-void ClearFindFlags(EqModel* eq, bool alsoVisited) {
-    if (!eq) return;
-    if (EquationHasMarks(eq)) InvalidateAllLineCaches(eq);
+bool ClearFindFlags(EqModel* eq, bool alsoVisited) {
+    if (!eq) return false;
+    const bool marked = EquationHasMarks(eq);
+    if (marked) InvalidateAllLineCaches(eq);
     ClearEquationMarks(eq, alsoVisited);
+    return marked;
 }
 
 // ---- the dialog's steps
@@ -169,11 +171,15 @@ void ClearFindFlags(EqModel* eq, bool alsoVisited) {
 SearchOutcome FindAllStep(FindReplaceTarget& target, const QString& pattern) {
     if (pattern.isEmpty()) return SearchOutcome::EmptyFind;
     EqModel* eq = target.equation();
-    ClearFindFlags(eq, true);
+    const bool wasMarked = ClearFindFlags(eq, true);
     target.setFoundPatternLength(0);
     std::vector<EqElement*> found;
     FindInEquation(eq, pattern, found);
-    if (found.empty()) return SearchOutcome::NothingFound;
+    if (found.empty()) {
+        // The old highlight goes from the screen.
+        if (wasMarked) target.refresh();
+        return SearchOutcome::NothingFound;
+    }
     target.setFoundPatternLength(int(pattern.size()));
     InvalidateAllLineCaches(eq);
     target.refresh();
@@ -225,11 +231,14 @@ SearchOutcome ReplaceAllStep(FindReplaceTarget& target, const QString& pattern, 
     if (replacement.isEmpty()) return SearchOutcome::EmptyReplace;
     EqModel* eq = target.equation();
     if (!eq) return SearchOutcome::NothingFound;
-    ClearFindFlags(eq, true);
+    const bool wasMarked = ClearFindFlags(eq, true);
     target.setFoundPatternLength(0);
     std::vector<EqElement*> found;
     FindInEquation(eq, pattern, found);
-    if (found.empty()) return SearchOutcome::NothingFound;
+    if (found.empty()) {
+        if (wasMarked) target.refresh();
+        return SearchOutcome::NothingFound;
+    }
     ClearFindFlags(eq, true);
     eq->caret = eq->lines.front();
     target.moveCaret(eq->caret);

@@ -82,8 +82,9 @@ bool MarkVisitedAtCaret(EqElement* e, QStringView pattern);
 bool ReplaceAtCaret(FindReplaceTarget& target, EqElement* e, QStringView pattern, QStringView replacement,
                     int style, bool pushUndo);
 // Clears the mark flags (and with alsoVisited the visited flags) on every
-// line; the pictures of the lines are dropped when any was marked.
-void ClearFindFlags(EqModel* eq, bool alsoVisited);
+// line; the pictures of the lines are dropped when any was marked. True
+// when any was.
+bool ClearFindFlags(EqModel* eq, bool alsoVisited);
 
 // ---- the dialog's steps
 

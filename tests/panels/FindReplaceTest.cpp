@@ -187,6 +187,20 @@ TEST(FindReplaceTest, EmptyTextsAreRefusedBeforeAnythingChanges) {
     EXPECT_EQ(t.undoPushes, 0);
 }
 
+TEST(FindReplaceTest, AFailedSearchTakesTheOldHighlightOffTheScreen) {
+    MemoryTarget t;
+    EqBuilder b(&t.eq);
+    b.text(b.line(), u"ab");
+    ASSERT_EQ(FindAllStep(t, QStringLiteral("ab")), SearchOutcome::Done);
+    t.eq.lines.front()->lineBitmap = std::make_unique<QImage>(4, 4, QImage::Format_RGB32);
+    const int refreshes = t.refreshes;
+    EXPECT_EQ(FindAllStep(t, QStringLiteral("zz")), SearchOutcome::NothingFound);
+    EXPECT_EQ(t.marked(), 0);
+    EXPECT_EQ(t.foundLength, 0);
+    EXPECT_EQ(t.eq.lines.front()->lineBitmap, nullptr);
+    EXPECT_EQ(t.refreshes, refreshes + 1);
+}
+
 // ---- next
 
 TEST(FindReplaceTest, NextVisitsEveryMatchInDocumentOrderThenSaysNothingMoreAndClearsTheMarks) {
