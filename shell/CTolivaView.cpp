@@ -1,6 +1,8 @@
 #include "shell/CTolivaView.h"
 #include "shell/ShellEditDialogs.h"
 #include "shell/ShellMoreSymbols.h"
+#include "shell/SheetFindTarget.h"
+#include "panels/CDlgFindReplace.h"
 
 #include "model/EqElement.h"
 #include "model/EqModel.h"
@@ -97,6 +99,9 @@ CTolivaView::~CTolivaView() {
     // The pad keeps its place relative to the sheet: it goes before it.
     delete m_pWritingPad;
     m_pWritingPad = nullptr;
+    // The find dialog acts on the sheet: it goes before it.
+    delete m_pFindDialog;
+    m_pFindDialog = nullptr;
     delete m_pMainToolbar;
     m_pMainToolbar = nullptr;
     delete m_pLaTeXToolbar;

@@ -40,6 +40,8 @@ class CDlgGU;
 class CDlgTeXPromptBar;
 class CDlgToolbar;
 class CDlgWritingPad;
+class CDlgFindReplace;
+class SheetFindTarget;
 class CKwEESheet;
 class CKwMenu;
 class CKwTBPanel_Scr;
@@ -220,6 +222,13 @@ public:
     // use, then shown again.
     bool ShowWritingPad() override;
     CDlgWritingPad* writingPad() const { return m_pWritingPad; }
+    // The find-and-replace dialog (code 153; CTolivaViewFind.cpp): created
+    // on first use with the sheet's window as owner, then shown again; the
+    // text goes into its find box when not empty.
+    bool ShowFindDialog(const QString& findText) override;
+    CDlgFindReplace* findDialog() const { return m_pFindDialog; }
+    // After a language choice the find dialog takes the new texts.
+    void ApplyLanguage() override;
     // The update check: a check asked for (code 182) and the automatic one
     // the sheet schedules when it starts (CTolivaViewUpdate.cpp).
     // Both run on a worker thread; the result comes back to this thread,
@@ -287,6 +296,8 @@ private:
     std::array<QPointer<QWidget>, 2> m_editorWindows;
     CDlgTeXPromptBar* m_pPromptBar = nullptr;
     CDlgWritingPad* m_pWritingPad = nullptr;
+    CDlgFindReplace* m_pFindDialog = nullptr;
+    std::unique_ptr<SheetFindTarget> m_findTarget;  // outlives the find dialog (a child of the sheet)
     std::unique_ptr<TeXPromptDriver> m_promptDriver;
     std::unique_ptr<ShellEditDialogs> m_editDialogs;
     ViewLayout m_layout;
