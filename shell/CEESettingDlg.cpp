@@ -1,6 +1,7 @@
 #include "shell/CEESettingDlg.h"
 
 #include "shell/CEEDPP_Advanced.h"
+#include "shell/CEEDPP_AutoCal.h"
 #include "shell/CEEDPP_Colors.h"
 #include "shell/CEEDPP_Layout.h"
 #include "shell/SettingsPageSlot.h"
@@ -123,7 +124,7 @@ void CEESettingDlg::OnCreate() {
     m_pColors = new CEEDPP_Colors(this);
     m_pEditor = new SettingsPageSlot(this, 138, 8, QStringLiteral("Editor"));
     m_pSCTeX = new SettingsPageSlot(this, 149, 9, QStringLiteral("TeX Shortcuts"));
-    m_pAutoCal = new SettingsPageSlot(this, 137, 10, QStringLiteral("Auto-calculation"));
+    m_pAutoCal = new CEEDPP_AutoCal(this);
     m_pAdvanced = new CEEDPP_Advanced(this);
     m_pages = {m_pLayout, m_pColors, m_pEditor, m_pSCTeX, m_pAutoCal, m_pAdvanced};
     m_pLayout->setProperty(kCtrlIdProperty, 130);

@@ -26,6 +26,7 @@ class CKwMenu;
 class CEEDPP_Layout;
 class CEEDPP_Colors;
 class CEEDPP_Advanced;
+class CEEDPP_AutoCal;
 class SettingsPageSlot;
 struct EqNotes;
 
@@ -131,7 +132,7 @@ private:
     CEEDPP_Advanced* m_pAdvanced = nullptr;
     SettingsPageSlot* m_pEditor = nullptr;
     SettingsPageSlot* m_pSCTeX = nullptr;
-    SettingsPageSlot* m_pAutoCal = nullptr;
+    CEEDPP_AutoCal* m_pAutoCal = nullptr;
     std::array<QString, kPageCount> m_captions;
     bool m_created = false;
     bool m_initialized = false;

@@ -9,6 +9,7 @@
 #include "shell/CEEDPP_Advanced.h"
 #include "shell/CEEDPP_Colors.h"
 #include "shell/CEEDPP_Layout.h"
+#include "shell/SettingsPageSlot.h"
 #include "shell/settings/EquationSettingsValues.h"
 #include "shell/settings/EquationThemes.h"
 #include "tests/common/TestSupport.h"
@@ -209,6 +210,7 @@ TEST_F(EquationSettingsTest, PageCaptionsAndTheLaterPages) {
     EXPECT_EQ(dlg.windowTitle(), QStringLiteral("Equation Settings"));
     const QString notYet = NotAvailableYetText(QStringLiteral("en"), Unavailable::Dialog);
     for (int page : {CEESettingDlg::PageEditor, CEESettingDlg::PageSCTeX, CEESettingDlg::PageAutoCal}) {
+        if (!dynamic_cast<SettingsPageSlot*>(dlg.page(page))) continue;  // a page that has come
         bool says = false;
         for (QLabel* label : dlg.page(page)->findChildren<QLabel*>()) says = says || label->text() == notYet;
         EXPECT_TRUE(says) << page;
