@@ -20,9 +20,11 @@ int ParseMatrixCount(const QString& text) {
     const QRegularExpressionMatch match = number.match(text);
     double value = 0.0;
     if (match.hasMatch()) {
+        // A number too large for a double reads as infinite (and is kept to
+        // 32 below); one too small reads as 0.
         bool ok = false;
         value = match.captured(0).trimmed().toDouble(&ok);
-        if (!ok || !std::isfinite(value)) value = 0.0;
+        if (!ok && !std::isinf(value)) value = 0.0;
     }
     // Clamped before the truncation, so no value overflows an int.
     if (value < kMatrixCountMin) return kMatrixCountMin;
