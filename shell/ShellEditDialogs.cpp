@@ -1,9 +1,9 @@
 #include "shell/ShellEditDialogs.h"
 
 #include "panels/CDialogSetString.h"
+#include "panels/CDlgCreateAW.h"
 #include "panels/CDlgSetMatVecSL.h"
 #include "panels/CDlgSetMatrix.h"
-#include "platform/LangTable.h"
 #include "platform/MessageSink.h"
 #include "shell/CDialogPrint.h"
 #include "shell/CEESettingDlg.h"
@@ -65,14 +65,16 @@ PanelContext ShellEditDialogs::panelContext() const {
     return context;
 }
 
-bool ShellEditDialogs::askEntryNameByString(QString& name, int& style) {
-    // The entry name typed on one line; the names are typed italic.
-    StringRequest request;
-    LangTable texts(m_app.context().languageCode(), QStringLiteral("LANG_06.xml"));
-    request.title = LoadLangString(texts, QStringLiteral("gCS_1"), 12);
-    if (!askString(request)) return false;
-    name = request.text.trimmed();
-    style = 1;
+bool ShellEditDialogs::askEntryName(QString& name, int& style) {
+    // The word dialog without its enable box, italic preset; its style
+    // becomes the style the names are typed in.
+    CDlgCreateAW dialog(panelContext(), m_owner);
+    dialog.m_nMode = 1;
+    dialog.m_nStyle = 1;
+    if (runEntryName) dialog.runModal = runEntryName;
+    if (dialog.DoModal() != IDOK) return false;
+    name = dialog.m_strWord;
+    style = dialog.m_nStyle;
     return !name.isEmpty();
 }
 
@@ -83,8 +85,7 @@ bool ShellEditDialogs::chooseMatrix(const MatrixRequest& request, MatrixChoice* 
     dialog.m_bShowFillButtons = !request.hideFill;
     QStringList names;
     if (request.wantNames) dialog.m_pNames = &names;
-    dialog.askEntryName = askEntryName ? askEntryName
-                                       : [this](QString& name, int& style) { return askEntryNameByString(name, style); };
+    dialog.askEntryName = [this](QString& name, int& style) { return askEntryName(name, style); };
     if (runMatrix) dialog.runModal = runMatrix;
     if (dialog.DoModal() != IDOK) return false;
     if (!out) return true;

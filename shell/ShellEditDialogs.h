@@ -14,6 +14,7 @@ namespace toliva {
 
 class CDialogPrint;
 class CDialogSetString;
+class CDlgCreateAW;
 class CDlgSetMatVecSL;
 class CDlgSetMatrix;
 class CEESettingDlg;
@@ -31,8 +32,8 @@ public:
     // The one-line input; its live preview sets the amount of the custom
     // space at the sheet's caret.
     bool askString(StringRequest& request) override;
-    // The matrix dialog; its fill buttons ask the entry name through
-    // askEntryName.
+    // The matrix dialog; its fill buttons ask the entry name in the word
+    // dialog.
     bool chooseMatrix(const MatrixRequest& request, MatrixChoice* out) override;
     // The rule-line dialog; a damaged matrix (no cells in a direction, or
     // more than 33) is not edited.
@@ -44,13 +45,13 @@ public:
     std::function<int(CDialogSetString&)> runString;
     std::function<int(CDlgSetMatrix&)> runMatrix;
     std::function<int(CDlgSetMatVecSL&)> runMatrixLines;
-    // The entry name (and its style) of the matrix dialog's fill buttons;
-    // the shell's own asks it with the one-line input, italic.
-    std::function<bool(QString& name, int& style)> askEntryName;
+    // The word dialog that asks the entry name of the matrix dialog's fill
+    // buttons (its short form, italic preset).
+    std::function<int(CDlgCreateAW&)> runEntryName;
 
 private:
     PanelContext panelContext() const;
-    bool askEntryNameByString(QString& name, int& style);
+    bool askEntryName(QString& name, int& style);
 
     CTolivaApp& m_app;
     CKwEESheet& m_sheet;

@@ -11,7 +11,7 @@
 #include "panels/CDlgMatVecTemp.h"
 #include "panels/CDlgSetMatVecSL.h"
 #include "panels/CDlgSetMatrix.h"
-#include "panels/CDialogSetString.h"
+#include "panels/CDlgCreateAW.h"
 #include "sheet/CKwEESheet.h"
 #include "shell/ShellEditDialogs.h"
 
@@ -157,11 +157,16 @@ TEST_F(MatrixDialogsShellTest, TheCaseListHidesTheFillButtonsAndStartsLeftAligne
 
 TEST_F(MatrixDialogsShellTest, AutoFillAndTemplatesNameTheCells) {
     start();
-    // Auto-fill of a 2 x 3 matrix named "a" in the one-line input.
-    view().editDialogs()->runString = [](CDialogSetString& d) {
-        d.edit()->setText(QStringLiteral("a"));
+    // Auto-fill of a 2 x 3 matrix named "a" in the word dialog's short form
+    // (italic preset), typed bold.
+    view().editDialogs()->runEntryName = [](CDlgCreateAW& d) {
+        EXPECT_EQ(d.m_nMode, 1);
+        EXPECT_FALSE(d.enabledCheck()->isVisibleTo(&d));
+        EXPECT_TRUE(d.styleButton(1)->isChecked());
+        d.wordEdit()->setText(QStringLiteral("a"));
+        d.styleButton(2)->click();
         d.okButton()->click();
-        return IDOK;
+        return d.result() == QDialog::Accepted ? IDOK : IDCANCEL;
     };
     view().editDialogs()->runMatrix = [](CDlgSetMatrix& d) {
         d.rowsEdit()->setText(QStringLiteral("2"));
@@ -174,15 +179,15 @@ TEST_F(MatrixDialogsShellTest, AutoFillAndTemplatesNameTheCells) {
     ASSERT_NE(m, nullptr);
     EXPECT_EQ(cellTexts(m), (QStringList{QStringLiteral("a_11"), QStringLiteral("a_12"), QStringLiteral("a_13"),
                                          QStringLiteral("a_21"), QStringLiteral("a_22"), QStringLiteral("a_23")}));
+    EXPECT_EQ(m->children[0]->next->type, EqTypeCharBold);
 
-    // Template 11 with "x": a column of x1, a vertical ellipsis and xn, asked
-    // through the name hook.
+    // Template 11 with "x": a column of x1, a vertical ellipsis and xn.
     sheet().Undo();
     ASSERT_EQ(matrix(), nullptr);
-    view().editDialogs()->askEntryName = [](QString& name, int& style) {
-        name = QStringLiteral("x");
-        style = 1;
-        return true;
+    view().editDialogs()->runEntryName = [](CDlgCreateAW& d) {
+        d.wordEdit()->setText(QStringLiteral("x"));
+        d.okButton()->click();
+        return d.result() == QDialog::Accepted ? IDOK : IDCANCEL;
     };
     view().editDialogs()->runMatrix = [](CDlgSetMatrix& d) {
         d.show();
@@ -196,6 +201,24 @@ TEST_F(MatrixDialogsShellTest, AutoFillAndTemplatesNameTheCells) {
     ASSERT_NE(m, nullptr);
     EXPECT_EQ(m->type, EqTypeMatrixColumn);
     EXPECT_EQ(cellTexts(m), (QStringList{QStringLiteral("x_1"), QStringLiteral("⋮"), QStringLiteral("x_n")}));
+    EXPECT_EQ(m->children[0]->next->type, EqTypeCharItalic);
+
+    // A cancelled name leaves the matrix dialog open: its Cancel then
+    // inserts nothing.
+    sheet().Undo();
+    view().editDialogs()->runEntryName = [](CDlgCreateAW& d) {
+        d.wordEdit()->setText(QStringLiteral("y"));
+        d.cancelButton()->click();
+        return IDCANCEL;
+    };
+    view().editDialogs()->runMatrix = [](CDlgSetMatrix& d) {
+        d.autoFillButton()->click();
+        EXPECT_NE(d.result(), QDialog::Accepted);
+        d.cancelButton()->click();
+        return IDCANCEL;
+    };
+    view().TakeSymbolKey(SymbolKey{kMatrixKind, 66, 0});
+    EXPECT_EQ(matrix(), nullptr);
 }
 
 TEST_F(MatrixDialogsShellTest, PartitionOpensTheRuleLineDialogOnTheNewMatrix) {
