@@ -9,7 +9,9 @@
 
 #include "FuzzWidgets.h"
 
+#include <QCoreApplication>
 #include <QString>
+#include <QTemporaryDir>
 
 #include <cstddef>
 #include <cstdint>
@@ -24,6 +26,10 @@ RuleLineRecord masked(const RuleLineRecord& record, int columns, int rows) {
 }
 
 }  // namespace
+
+// What the font libraries keep for the life of the process (the dialog's
+// texts), not a leak of the dialog, as for the tests (tests/lsan.supp).
+extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig\nleak:libfreetype\n"; }
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     fuzz::startWidgetsApplication();
@@ -60,7 +66,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     // The dialog itself on the shape: refused, or drawn and clicked.
     {
+        // A program folder without pictures: the dialog draws without them.
+        static QTemporaryDir programFolder;
         PanelContext context;
+        context.programFolder = programFolder.path() + QLatin1Char('/');
         CDlgSetMatVecSL dialog(context);
         dialog.m_nColumns = columns;
         dialog.m_nRows = rows;
@@ -79,6 +88,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (!editable && (answer != IDCANCEL || dialog.m_record != record)) __builtin_trap();
         if (editable && masked(dialog.m_record, columns, rows) != dialog.m_record) __builtin_trap();
     }
+    // What the widgets posted (layout requests, deferred deletions) goes
+    // now: there is no event loop between inputs.
+    QCoreApplication::sendPostedEvents();
 
     // The rest as typed counts.
     const int count = ParseMatrixCount(QString::fromUtf8(reinterpret_cast<const char*>(data), qsizetype(size)));
