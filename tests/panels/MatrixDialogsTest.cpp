@@ -548,12 +548,14 @@ TEST(RuleLineRecordTest, PreviewCellsStayBetweenOneAndFortyFivePixels) {
     EXPECT_EQ(RulePreviewGeometryOf(QSize(260, 260), 0, 3).cell, 0) << "no division by zero";
 }
 
-// A point of a line's band in the dialog, a quarter along it (clear of the
-// crossings in the middle of small grids).
+// A point of a line's band in the dialog beside the first cell, clear of
+// every crossing.
 QPoint bandPointInDialog(const CDlgSetMatVecSL& d, int index) {
     const QRect band = d.bandsInDialog()[size_t(index)];
-    return band.width() > band.height() ? QPoint(band.left() + band.width() / 4, band.center().y())
-                                        : QPoint(band.center().x(), band.top() + band.height() / 4);
+    const RulePreviewGeometry g = RulePreviewGeometryOf(d.previewRect().size(), d.m_nColumns, d.m_nRows);
+    const QPoint firstCell = RulePreviewCell(g, 0, 0).center() + d.previewRect().topLeft();
+    return band.width() > band.height() ? QPoint(firstCell.x(), band.center().y())
+                                        : QPoint(band.center().x(), firstCell.y());
 }
 
 class RuleLineDialogTest : public MatrixDialogFixture {
