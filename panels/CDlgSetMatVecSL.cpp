@@ -1,4 +1,5 @@
 #include "panels/CDlgSetMatVecSL.h"
+#include "panels/PanelDialog.h"
 
 #include "platform/MessageSink.h"
 #include "platform/gdiplus/Graphics.h"
@@ -21,12 +22,6 @@
 namespace toliva {
 
 namespace {
-
-template <typename W>
-W* control(W* widget, int id) {
-    widget->setProperty(kCtrlIdProperty, id);
-    return widget;
-}
 
 QColor fromColorRef(uint32_t c) { return QColor(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF)); }
 
@@ -69,16 +64,16 @@ CDlgSetMatVecSL::CDlgSetMatVecSL(const PanelContext& context, QWidget* parent)
 
     // The preview: the dialog paints it; the placeholder takes the mouse.
     const int side = int(kPreviewSide * std::max(1.0f, context.dpiScale));
-    m_preview = control(new QWidget(this), kPreview);
+    m_preview = WithCtrlId(new QWidget(this), kPreview);
     m_preview->setFixedSize(side, side);
     m_preview->installEventFilter(this);
 
     // The styles with their pictures.
-    auto* styles = control(new QGroupBox(QStringLiteral("Line Style"), this), kStyleGroup);
+    auto* styles = WithCtrlId(new QGroupBox(QStringLiteral("Line Style"), this), kStyleGroup);
     auto* styleLayout = new QGridLayout(styles);
     for (int k = 0; k < kStyles; ++k) {
-        m_styleButtons[size_t(k)] = control(new QRadioButton(styles), kFirstStyle + k);
-        m_pictureBoxes[size_t(k)] = control(new QWidget(styles), kFirstPicture + k);
+        m_styleButtons[size_t(k)] = WithCtrlId(new QRadioButton(styles), kFirstStyle + k);
+        m_pictureBoxes[size_t(k)] = WithCtrlId(new QWidget(styles), kFirstPicture + k);
         m_pictureBoxes[size_t(k)]->setFixedSize(96, 18);
         m_pictureBoxes[size_t(k)]->setAttribute(Qt::WA_TransparentForMouseEvents);
         styleLayout->addWidget(m_styleButtons[size_t(k)], k, 0);
@@ -89,7 +84,7 @@ CDlgSetMatVecSL::CDlgSetMatVecSL(const PanelContext& context, QWidget* parent)
     // The buttons that set and clear families of lines.
     auto* families = new QGridLayout;
     for (int i = 0; i < 6; ++i) {
-        auto* b = control(new QPushButton(QString::fromLatin1(kButtonTexts[i]), this), kSetAll + i);
+        auto* b = WithCtrlId(new QPushButton(QString::fromLatin1(kButtonTexts[i]), this), kSetAll + i);
         b->setAutoDefault(false);
         families->addWidget(b, i / 2, i % 2);
         m_buttons.push_back(b);
@@ -102,15 +97,15 @@ CDlgSetMatVecSL::CDlgSetMatVecSL(const PanelContext& context, QWidget* parent)
         });
     }
 
-    m_note = control(new QLabel(QStringLiteral("Click between two cells to draw a line in the chosen style; "
+    m_note = WithCtrlId(new QLabel(QStringLiteral("Click between two cells to draw a line in the chosen style; "
                                                "click it with the right button to remove it."),
                                 this),
                      kNote);
     m_note->setWordWrap(true);
 
-    auto* ok = control(new QPushButton(QStringLiteral("OK"), this), kOk);
-    auto* cancel = control(new QPushButton(QStringLiteral("Cancel"), this), kCancel);
-    auto* help = control(new QPushButton(QStringLiteral("Help"), this), kHelp);
+    auto* ok = WithCtrlId(new QPushButton(QStringLiteral("OK"), this), kOk);
+    auto* cancel = WithCtrlId(new QPushButton(QStringLiteral("Cancel"), this), kCancel);
+    auto* help = WithCtrlId(new QPushButton(QStringLiteral("Help"), this), kHelp);
     ok->setDefault(true);
     cancel->setAutoDefault(false);
     help->setAutoDefault(false);
@@ -152,9 +147,7 @@ int CDlgSetMatVecSL::DoModal() {
     // A damaged matrix (no cells in a direction, or more lines than the
     // record holds) is not edited: its record stays as it is.
     if (!CanEditRuleLines(m_nColumns, m_nRows)) return IDCANCEL;
-    OnInitDialog();
-    if (runModal) return runModal(*this);
-    return exec() == QDialog::Accepted ? IDOK : IDCANCEL;
+    return RunPanelDialog(*this, runModal);
 }
 
 void CDlgSetMatVecSL::OnInitDialog() {

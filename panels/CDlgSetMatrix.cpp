@@ -1,4 +1,5 @@
 #include "panels/CDlgSetMatrix.h"
+#include "panels/PanelDialog.h"
 
 #include "panels/CDlgMatVecTemp.h"
 #include "panels/MatrixDialogWork.h"
@@ -25,19 +26,13 @@ namespace toliva {
 
 namespace {
 
-template <typename W>
-W* control(W* widget, int id) {
-    widget->setProperty(kCtrlIdProperty, id);
-    return widget;
-}
-
 constexpr int kAlignIds[5] = {CDlgSetMatrix::kAlignLeft, CDlgSetMatrix::kAlignCentre, CDlgSetMatrix::kAlignRight,
                               CDlgSetMatrix::kAlignAtEquals, CDlgSetMatrix::kAlignAtPoint};
 
 // The pair of arrows beside a count: a small column of an up and a down
 // button.
 QWidget* makeArrows(QWidget* parent, int id, QToolButton** up, QToolButton** down) {
-    auto* box = control(new QWidget(parent), id);
+    auto* box = WithCtrlId(new QWidget(parent), id);
     auto* layout = new QVBoxLayout(box);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
@@ -65,11 +60,11 @@ CDlgSetMatrix::CDlgSetMatrix(const PanelContext& context, QWidget* parent)
     m_nCols = values.columns;
 
     // The shape: rows x columns, typed, with arrows that step them.
-    m_rowsLabel = control(new QLabel(QStringLiteral("Rows"), this), kRowsLabel);
-    m_columnsLabel = control(new QLabel(QStringLiteral("Columns"), this), kColumnsLabel);
-    m_times = control(new QLabel(QStringLiteral("×"), this), kTimesLabel);
-    m_rowsEdit = control(new QLineEdit(this), kRowsEdit);
-    m_columnsEdit = control(new QLineEdit(this), kColumnsEdit);
+    m_rowsLabel = WithCtrlId(new QLabel(QStringLiteral("Rows"), this), kRowsLabel);
+    m_columnsLabel = WithCtrlId(new QLabel(QStringLiteral("Columns"), this), kColumnsLabel);
+    m_times = WithCtrlId(new QLabel(QStringLiteral("×"), this), kTimesLabel);
+    m_rowsEdit = WithCtrlId(new QLineEdit(this), kRowsEdit);
+    m_columnsEdit = WithCtrlId(new QLineEdit(this), kColumnsEdit);
     for (QLineEdit* edit : {m_rowsEdit, m_columnsEdit}) {
         edit->setMaxLength(8);
         edit->setFixedWidth(56);
@@ -90,20 +85,20 @@ CDlgSetMatrix::CDlgSetMatrix(const PanelContext& context, QWidget* parent)
     shape->setColumnStretch(5, 1);
 
     // The alignment of the cells.
-    auto* alignGroup = control(new QGroupBox(QStringLiteral("Alignment"), this), kAlignGroup);
+    auto* alignGroup = WithCtrlId(new QGroupBox(QStringLiteral("Alignment"), this), kAlignGroup);
     auto* alignLayout = new QGridLayout(alignGroup);
     const char* alignTexts[5] = {"Left", "Centre", "Right", "At \"=\"", "At \".\""};
     for (int i = 0; i < 5; ++i) {
-        m_align[i] = control(new QRadioButton(QString::fromLatin1(alignTexts[i]), alignGroup), kAlignIds[i]);
+        m_align[i] = WithCtrlId(new QRadioButton(QString::fromLatin1(alignTexts[i]), alignGroup), kAlignIds[i]);
         alignLayout->addWidget(m_align[i], i / 3, i % 3);
     }
 
     // The options.
-    auto* optionsGroup = control(new QGroupBox(QStringLiteral("Options"), this), kOptionsGroup);
-    m_partition = control(new QCheckBox(QStringLiteral("Partition lines"), optionsGroup), kPartition);
-    m_scriptSize = control(new QCheckBox(QStringLiteral("As Script Size"), optionsGroup), kScriptSize);
-    m_lineSpacingLabel = control(new QLabel(QStringLiteral("Line spacing"), optionsGroup), kLineSpacingLabel);
-    m_lineSpacing = control(new QComboBox(optionsGroup), kLineSpacingList);
+    auto* optionsGroup = WithCtrlId(new QGroupBox(QStringLiteral("Options"), this), kOptionsGroup);
+    m_partition = WithCtrlId(new QCheckBox(QStringLiteral("Partition lines"), optionsGroup), kPartition);
+    m_scriptSize = WithCtrlId(new QCheckBox(QStringLiteral("As Script Size"), optionsGroup), kScriptSize);
+    m_lineSpacingLabel = WithCtrlId(new QLabel(QStringLiteral("Line spacing"), optionsGroup), kLineSpacingLabel);
+    m_lineSpacing = WithCtrlId(new QComboBox(optionsGroup), kLineSpacingList);
     // The entries carry trailing spaces to widen the open list; the closed
     // box keeps a modest width.
     m_lineSpacing->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
@@ -117,10 +112,10 @@ CDlgSetMatrix::CDlgSetMatrix(const PanelContext& context, QWidget* parent)
     optionsLayout->setColumnStretch(1, 1);
 
     // The buttons; the fill buttons and the partition box only when offered.
-    m_create = control(new QPushButton(QStringLiteral("Create"), this), kCreate);
-    m_cancel = control(new QPushButton(QStringLiteral("Cancel"), this), kCancel);
-    m_autoFill = control(new QPushButton(QStringLiteral("Create and auto-fill"), this), kAutoFill);
-    m_fromTemplate = control(new QPushButton(QStringLiteral("Create From Template"), this), kFromTemplate);
+    m_create = WithCtrlId(new QPushButton(QStringLiteral("Create"), this), kCreate);
+    m_cancel = WithCtrlId(new QPushButton(QStringLiteral("Cancel"), this), kCancel);
+    m_autoFill = WithCtrlId(new QPushButton(QStringLiteral("Create and auto-fill"), this), kAutoFill);
+    m_fromTemplate = WithCtrlId(new QPushButton(QStringLiteral("Create From Template"), this), kFromTemplate);
     m_create->setDefault(true);
     for (QPushButton* b : {m_cancel, m_autoFill, m_fromTemplate}) b->setAutoDefault(false);
     m_autoFill->hide();
@@ -171,9 +166,7 @@ QRadioButton* CDlgSetMatrix::alignButton(int ctrlId) const {
 }
 
 int CDlgSetMatrix::DoModal() {
-    OnInitDialog();
-    if (runModal) return runModal(*this);
-    return exec() == QDialog::Accepted ? IDOK : IDCANCEL;
+    return RunPanelDialog(*this, runModal);
 }
 
 void CDlgSetMatrix::OnInitDialog() {
