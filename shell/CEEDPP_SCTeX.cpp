@@ -115,10 +115,10 @@ CEEDPP_SCTeX::CEEDPP_SCTeX(CEESettingDlg* owner) : QWidget(owner), m_owner(owner
 
     auto* tex = withId(new QGroupBox(QStringLiteral("TeX"), this), kTeXGroup);
     place(tex, 16, 8, 330, 338);
-    place(withId(new QLabel(QStringLiteral("Dialect:"), this), kDialectLabel), 30, 38, 130, 26);
-    place(withId(new QComboBox(this), kDialect), 164, 38, 170, 26);
-    place(withId(new QLabel(QStringLiteral("Delimiters:"), this), kDelimitersLabel), 30, 72, 130, 26);
-    place(withId(new QComboBox(this), kDelimiters), 164, 72, 170, 26);
+    place(withId(new QLabel(QStringLiteral("Dialect:"), this), kDialectLabel), 30, 38, 182, 26);
+    place(withId(new QComboBox(this), kDialect), 214, 38, 120, 26);
+    place(withId(new QLabel(QStringLiteral("Delimiters:"), this), kDelimitersLabel), 30, 72, 182, 26);
+    place(withId(new QComboBox(this), kDelimiters), 214, 72, 120, 26);
     int y = 110;
     for (const OptionBox& box : kOptionBoxes) {
         auto* check = withId(new QCheckBox(this), box.id);
