@@ -8,6 +8,9 @@
 #include "panels/CKwTBG.h"
 #include "panels/SymbolBarTables.h"
 #include "shell/CEEDPP_SCTeX.h"
+#include "shell/ShellEditDialogs.h"
+#include "sheet/CDialogTeXEdt.h"
+#include "panels/CKwTBPanel.h"
 #include "sheet/editing/HotkeyTable.h"
 #include "uikit/Utilities.h"
 
@@ -477,6 +480,44 @@ TEST_F(ShortcutPageTest, LooksInBothLanguages) {
         dialog->grab().save(QDir(screenshotFolder()).filePath(QStringLiteral("eqsettings_%1_shortcuts.png").arg(lang)));
         dialog->hide();
     }
+}
+
+}  // namespace
+}  // namespace toliva::test
+
+namespace toliva::test {
+namespace {
+
+// In the program the page lists the view's symbol strip and its button opens
+// the LaTeX pane's settings.
+class ShortcutPageProgramTest : public ProgramFixture {};
+
+TEST_F(ShortcutPageProgramTest, ListsTheStripsBoundCellsAndOpensTheLaTeXPaneSettings) {
+    ASSERT_TRUE(startProgram());
+    ASSERT_NE(view().symbolStrip(), nullptr);
+    ASSERT_NE(view().latexPane(), nullptr);
+    int paneSettings = 0;
+    view().latexPane()->runSettingsDialog = [&](LaTeXEditorStyle&) {
+        ++paneSettings;
+        return false;
+    };
+    sheet().hotkeys().SetDefaults();
+    size_t bound = 0;
+    for (const auto& group : view().symbolStrip()->groups())
+        for (const TBCell& cell : group->cells()) bound += cell.node && sheet().hotkeys().HasBinding(cell.node->key());
+    ASSERT_GT(bound, 0u);
+
+    int runs = 0;
+    view().editDialogs()->runSettings = [&](CEESettingDlg& dlg) {
+        ++runs;
+        CEEDPP_SCTeX* page = dlg.shortcutPage();
+        EXPECT_EQ(page->rows().size(), bound);
+        qobject_cast<QPushButton*>(page->control(CEEDPP_SCTeX::kEditorSettings))->click();
+        return int(IDCANCEL);
+    };
+    EXPECT_EQ(view().editDialogs()->equationSettings(sheet().equation(), false), 0);
+    EXPECT_EQ(runs, 1);
+    EXPECT_EQ(paneSettings, 1);
 }
 
 }  // namespace
