@@ -6,9 +6,11 @@
 #include "panels/CDlgSetMatrix.h"
 #include "platform/MessageSink.h"
 #include "shell/CDialogPrint.h"
+#include "shell/CEEDPP_SCTeX.h"
 #include "shell/CEESettingDlg.h"
 #include "shell/CTolivaApp.h"
 #include "shell/CTolivaDoc.h"
+#include "shell/CTolivaView.h"
 #include "shell/PanelContextFromSettings.h"
 #include "sheet/CKwEESheet.h"
 #include "uikit/Utilities.h"
@@ -21,6 +23,10 @@ ShellEditDialogs::ShellEditDialogs(CTolivaApp& app, CKwEESheet& sheet, QWidget* 
 int ShellEditDialogs::equationSettings(EqModel* eq, bool officeMode) {
     if (!eq) return 0;
     EquationSettingsContext context{m_app.context(), m_app.settings(), m_app.m_strProgramFolder, m_app.m_fontUI, {}};
+    // The shortcut page lists the view's symbol strip and opens its LaTeX pane.
+    std::unique_ptr<ShortcutSources> shortcuts;
+    if (auto* view = dynamic_cast<CTolivaView*>(m_owner)) shortcuts = MakeViewShortcutSources(*view);
+    context.shortcuts = shortcuts.get();
     CEESettingDlg dialog(context, m_owner);
     dialog.m_bRestricted = officeMode;
     dialog.m_pTarget = &m_sheet;
