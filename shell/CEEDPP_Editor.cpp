@@ -2,13 +2,13 @@
 
 #include "shell/CEESettingDlg.h"
 #include "shell/PanelContextFromSettings.h"
+#include "shell/SettingsListMenu.h"
 #include "shell/settings/AutoWordFiles.h"
 
 #include "panels/CDlgCreateAW.h"
 #include "platform/AppContext.h"
 #include "platform/MessageSink.h"
 #include "sheet/CKwEESheet.h"
-#include "uikit/KitDialogs.h"
 #include "uikit/LangTable.h"
 #include "uikit/Utilities.h"
 
@@ -17,7 +17,6 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QListWidget>
-#include <QMouseEvent>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -134,8 +133,10 @@ CEEDPP_Editor::CEEDPP_Editor(CEESettingDlg* owner) : QWidget(owner), m_owner(own
 
     connect(menuButton, &QPushButton::clicked, this, [this] { ShowListMenu(false, QCursor::pos()); });
     connect(m_list, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) { EditRow(m_list->row(item)); });
-    // A right-button press anywhere on the page stays with the page.
-    for (QWidget* child : findChildren<QWidget*>()) child->installEventFilter(this);
+    // A right-button press anywhere on the page stays with the page; over
+    // the list it opens the menu.
+    m_menu = new SettingsListMenu(owner->context(), this, /*withPictures=*/false);
+    m_menu->TakeRightButton(m_list, [this](QPoint at) { ShowListMenu(true, at); });
 }
 
 CEEDPP_Editor::~CEEDPP_Editor() = default;
@@ -263,7 +264,7 @@ void CEEDPP_Editor::EditRow(int index) {
 
 void CEEDPP_Editor::RunMenuCommand(int item) {
     switch (item) {
-    case MenuNew: {
+    case SettingsListMenu::kNew: {
         AutoWord record;
         if (!RunWordDialog(record, 0)) return;
         if (HasDuplicateWord(record.word, -1)) {
@@ -275,11 +276,11 @@ void CEEDPP_Editor::RunMenuCommand(int item) {
         m_list->scrollToItem(AddRow(record.word, record));
         return;
     }
-    case MenuDelete:
+    case SettingsListMenu::kDeleteSelected:
         for (QListWidgetItem* selected : m_list->selectedItems()) delete selected;
         return;
-    case MenuClear: m_list->clear(); return;
-    case MenuDefault:
+    case SettingsListMenu::kClear: m_list->clear(); return;
+    case SettingsListMenu::kDefaultList:
         m_list->clear();
         for (const QString& word : DefaultAutoWordTexts()) {
             AutoWord record;
@@ -287,27 +288,25 @@ void CEEDPP_Editor::RunMenuCommand(int item) {
             AddRow(word, record);
         }
         return;
-    case MenuCheckAll:
-    case MenuUncheckAll:
+    case SettingsListMenu::kCheckAll:
+    case SettingsListMenu::kUncheckAll:
         for (int i = 0; i < m_list->count(); ++i)
-            m_list->item(i)->setCheckState(item == MenuCheckAll ? Qt::Checked : Qt::Unchecked);
+            m_list->item(i)->setCheckState(item == int(SettingsListMenu::kCheckAll) ? Qt::Checked : Qt::Unchecked);
         return;
-    case MenuImport: ImportFile(); return;
-    case MenuExport: ExportFile(); return;
+    case SettingsListMenu::kImport: ImportFile(); return;
+    case SettingsListMenu::kExport: ExportFile(); return;
     default: return;
     }
 }
 
 void CEEDPP_Editor::ShowListMenu(bool onlyOverList, QPoint screenPoint) {
     if (onlyOverList && !m_list->rect().contains(m_list->mapFromGlobal(screenPoint))) return;
-    // The shared list menu is wired in here.
-    (void)screenPoint;
+    RunMenuCommand(int(m_menu->Track(screenPoint, !m_list->selectedItems().isEmpty())));
 }
 
 bool CEEDPP_Editor::AskAutoWordFilePath(bool save, QString& path) {
-    return PickFileWithLastFolder(kFilter, this, path, QString::fromLatin1(kLastFolderKey), save,
-                                  QStringLiteral("*.aad"), kSiteSettingsPages,
-                                  save ? QStringLiteral("Untitled.aad") : QString());
+    return SettingsListMenu::AskFilePath(kFilter, QStringLiteral("Untitled.aad"), this, path, save,
+                                         QStringLiteral("*.aad"));
 }
 
 void CEEDPP_Editor::ImportFile() {
@@ -336,28 +335,6 @@ void CEEDPP_Editor::ExportFile() {
         LangTable table(m_owner->context().app.languageCode(), QStringLiteral("LANG_03.xml"));
         showMessage(LoadLangString(table, QStringLiteral("gMSG_2"), 2) + path, MB_OK | MB_ICONWARNING);
     }
-}
-
-// ---- the right button
-
-bool CEEDPP_Editor::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick) {
-        auto* mouse = static_cast<QMouseEvent*>(event);
-        if (mouse->button() == Qt::RightButton) {
-            if (event->type() == QEvent::MouseButtonPress) ShowListMenu(true, mouse->globalPosition().toPoint());
-            return true;
-        }
-    }
-    if (event->type() == QEvent::ContextMenu) return true;
-    return QWidget::eventFilter(watched, event);
-}
-
-void CEEDPP_Editor::mousePressEvent(QMouseEvent* event) {
-    if (event->button() == Qt::RightButton) {
-        ShowListMenu(true, event->globalPosition().toPoint());
-        return;
-    }
-    QWidget::mousePressEvent(event);
 }
 
 }  // namespace toliva

@@ -30,6 +30,7 @@ namespace toliva {
 class CDlgCreateAW;
 class CEESettingDlg;
 class CKwEESheet;
+class SettingsListMenu;
 
 // The font a row of the word list is drawn in: 9 points (8 before Windows 6)
 // in the interface face, black weight for the bold styles (2, 3), italic for
@@ -51,8 +52,6 @@ public:
     static constexpr int kUprightInScripts = 1221;    // 0x400000
     static constexpr int kUprightGroup = 1232;
     static constexpr int kMenuButton = 1430;
-    // The list menu's items.
-    enum MenuItem { MenuNew = 1, MenuDelete, MenuClear, MenuDefault, MenuCheckAll, MenuUncheckAll, MenuImport, MenuExport };
 
     explicit CEEDPP_Editor(CEESettingDlg* owner);
     ~CEEDPP_Editor() override;
@@ -90,10 +89,6 @@ public:
     QListWidget* list() const { return m_list; }
     QCheckBox* checkBox(int id) const;
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
-
 private:
     CKwEESheet* sheet() const;
     // Adds a row (sorted into place) owning a copy of the record.
@@ -106,6 +101,7 @@ private:
 
     CEESettingDlg* m_owner;
     QListWidget* m_list = nullptr;
+    SettingsListMenu* m_menu = nullptr;
 };
 
 }  // namespace toliva

@@ -208,7 +208,7 @@ TEST_F(EquationSettingsTest, PageCaptionsAndTheLaterPages) {
     EXPECT_EQ(dlg.pageCaption(CEESettingDlg::PageEditor), QStringLiteral("Editor"));
     EXPECT_EQ(dlg.windowTitle(), QStringLiteral("Equation Settings"));
     const QString notYet = NotAvailableYetText(QStringLiteral("en"), Unavailable::Dialog);
-    for (int page : {CEESettingDlg::PageEditor, CEESettingDlg::PageSCTeX, CEESettingDlg::PageAutoCal}) {
+    for (int page : {CEESettingDlg::PageSCTeX, CEESettingDlg::PageAutoCal}) {
         bool says = false;
         for (QLabel* label : dlg.page(page)->findChildren<QLabel*>()) says = says || label->text() == notYet;
         EXPECT_TRUE(says) << page;
