@@ -117,6 +117,7 @@ CEEDPP_Editor::CEEDPP_Editor(CEESettingDlg* owner) : QWidget(owner), m_owner(own
     general->addStretch(1);
 
     auto* words = new QVBoxLayout;
+    words->setSpacing(6);
     auto* menuButton = withId(new QPushButton(QStringLiteral("Automatic Words"), this), kMenuButton);
     words->addWidget(menuButton, 0, Qt::AlignLeft);
     m_list = withId(new QListWidget(this), kList);

@@ -3,6 +3,7 @@
 // menu, and ".aad" files (import replaces the sheet's words only when the
 // whole file reads; export writes the sheet's words as last applied).
 #include "tests/shell/SettingsDialogSupport.h"
+#include "tests/common/TestSupport.h"
 
 #include "shell/CEEDPP_Editor.h"
 #include "shell/SettingsListMenu.h"
@@ -11,8 +12,10 @@
 #include "panels/CDlgCreateAW.h"
 #include "platform/Archive.h"
 #include "platform/SafeFile.h"
+#include "uikit/Utilities.h"
 
 #include <QCheckBox>
+#include <QDir>
 #include <QFile>
 #include <QLineEdit>
 #include <QListWidget>
@@ -488,6 +491,25 @@ TEST_F(EditorPageTest, ExportWritesTheSheetsListAsLastAppliedAndReadsBack) {
     p.RunMenuCommand(SettingsListMenu::kImport);
     EXPECT_EQ(AutoWordData(sheet->wordLists()), AutoWordData(written));
     EXPECT_EQ(p.rows().size(), 37u);
+}
+
+// The page as a person sees it, each word in its style, in both languages.
+TEST_F(EditorPageTest, LooksInBothLanguages) {
+    settings.uiMetric = 15;
+    context.uiFont = CreateMenuFont();
+    sheet->wordLists().words = {word("sin"), word("Im", true, 1), word("sgn", false, 2), word("det", true, 3),
+                                word(QString(QChar(0x03C9)), true, 1)};
+    for (const int lanSel : {1, 2}) {
+        app.lanSel = lanSel;
+        dialog.reset();
+        CEEDPP_Editor& p = page();
+        dialog->show();
+        p.list()->item(1)->setSelected(true);
+        EXPECT_TRUE(p.isVisible());
+        const QString name = QStringLiteral("editor_words_%1.png").arg(app.languageCode());
+        dialog->grab().save(QDir(screenshotFolder()).filePath(name));
+        dialog->hide();
+    }
 }
 
 }  // namespace
