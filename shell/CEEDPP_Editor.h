@@ -61,8 +61,10 @@ public:
     // true: back into them, and the rows become the sheet's word list. Does
     // nothing without an editing sheet.
     void TransferSettings(bool apply);
+    // The dialog's apply and reload (a theme loaded or reset): a reload sets
+    // the boxes again and keeps the rows, which no theme holds.
     void Store() { TransferSettings(true); }
-    void Load() { TransferSettings(false); FillList(); }
+    void Load() { TransferSettings(false); }
     // The rows from the sheet's list: each word followed by three spaces.
     void FillList();
     // Whether a row other than skipRow (-1: none) holds exactly this word.

@@ -264,6 +264,13 @@ TEST_F(EditorPageTest, ApplyStoresEveryBoxAndTheRowsInTheSheetsOrder) {
         for (const auto& b : boxes) EXPECT_EQ(p.checkBox(b.box)->isChecked(), on) << b.box;
     }
 
+    // A reload (a theme) keeps the rows as they stand on the page.
+    p.RunMenuCommand(SettingsListMenu::kDefaultList);
+    dialog->ReloadPages();
+    EXPECT_EQ(p.rows().size(), 37u);
+    p.list()->clear();
+    p.FillList();
+
     // Rows top to bottom go to the front of the sheet's list; the check is
     // the enabled flag.
     p.list()->item(rowOf("Sin   "))->setCheckState(Qt::Checked);
