@@ -141,6 +141,20 @@ TEST(AutoWordFilesTest, FixtureReadsAndWritesBackInTheCanonicalForm) {
     EXPECT_EQ(AutoWordData(again), AutoWordData(lists));
 }
 
+// Words written by older programs as 8-bit text: UTF-8 when the bytes are
+// UTF-8, else one character per byte.
+TEST(AutoWordFilesTest, EightBitWordsReadAsUtf8ElseLatin1) {
+    WordLists lists;
+    const QByteArray bytes = QByteArray::fromHex("010101" "02000000"
+                                                 "04" "63c3a974" "0100"  // "cét" in UTF-8
+                                                 "03" "63e974" "0103");  // "cét" in Latin-1
+    ASSERT_EQ(ReadAutoWordData(bytes, lists), AutoWordFileStatus::Read);
+    ASSERT_EQ(lists.words.size(), 2u);
+    EXPECT_EQ(lists.words[0].word, QString::fromUtf8("c\xc3\xa9t"));
+    EXPECT_EQ(lists.words[1].word, QString::fromUtf8("c\xc3\xa9t"));
+    EXPECT_EQ(lists.words[1].style, 3);
+}
+
 TEST(AutoWordFilesTest, SheetDataFileImportsAndEmptyWordsAreDropped) {
     WordLists source;
     source.words = {word("tan"), word(QString()), word("cot", false, 3)};
