@@ -111,14 +111,14 @@ CEEDPP_Editor::CEEDPP_Editor(CEESettingDlg* owner) : QWidget(owner), m_owner(own
     uprightBox->addWidget(box(kPunctuationUpright, QStringLiteral("Punctuation and brackets")));
     uprightBox->addWidget(box(kCjkUpright, QStringLiteral("CJK characters")));
     uprightBox->addWidget(box(kUprightInSubscripts, QStringLiteral("Letters in subscripts")));
-    uprightBox->addWidget(box(kUprightInScripts, QStringLiteral("Letters over a subscript")));
+    uprightBox->addWidget(box(kUprightInScripts, QStringLiteral("Letters in superscripts over a subscript")));
     general->addSpacing(6);
     general->addWidget(upright);
     general->addStretch(1);
 
     auto* words = new QVBoxLayout;
     words->setSpacing(6);
-    auto* menuButton = withId(new QPushButton(QStringLiteral("Automatic Words"), this), kMenuButton);
+    auto* menuButton = withId(new QPushButton(QStringLiteral("Automatic Words ▾"), this), kMenuButton);
     words->addWidget(menuButton, 0, Qt::AlignLeft);
     m_list = withId(new QListWidget(this), kList);
     m_list->setSortingEnabled(true);
