@@ -2,6 +2,8 @@
 
 #include "SafeFile.h"
 
+#include <QStringDecoder>
+
 #include <cstring>
 
 namespace toliva {
@@ -180,7 +182,17 @@ QString Archive::readString() {
         return s;
     }
     requireItems(n, 1);
-    return QString::fromLatin1(take(n), qsizetype(n));
+    return DecodeEightBitString(QByteArrayView(take(n), qsizetype(n)));
+}
+
+QString DecodeEightBitString(QByteArrayView bytes) {
+    // Files written on one system are read on others: the one 8-bit form
+    // every system shares is UTF-8; older files that are not UTF-8 keep
+    // their bytes, one character each.
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = utf8.decode(bytes);
+    if (utf8.hasError()) return QString::fromLatin1(bytes);
+    return text;
 }
 
 }  // namespace toliva

@@ -3,13 +3,15 @@
 // Values are little-endian; strings use the archive string form: the marker
 // FF FE FF, then the length in UTF-16 code units (one byte below 255, else FF
 // and a uint16 below 0xFFFE, else FF FF FF and a uint32), then the code units.
-// A string without the marker is 8-bit text with the same length prefix.
+// A string without the marker is 8-bit text with the same length prefix:
+// read as UTF-8, or byte by byte as Latin-1 when the bytes are not UTF-8.
 //
 // A loading archive never allocates for a count it has not checked against
 // the bytes that are left.
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 
 #include <cstdint>
@@ -118,5 +120,9 @@ private:
     QString m_path;               // storing over a file
     bool m_closed = false;
 };
+
+// The text of an 8-bit archive string: UTF-8 when the bytes are valid
+// UTF-8, else Latin-1.
+QString DecodeEightBitString(QByteArrayView bytes);
 
 }  // namespace toliva

@@ -2,6 +2,7 @@
 
 #include "shell/CEEDPP_Advanced.h"
 #include "shell/CEEDPP_Colors.h"
+#include "shell/CEEDPP_Editor.h"
 #include "shell/CEEDPP_Layout.h"
 #include "shell/CEEDPP_SCTeX.h"
 #include "shell/SettingsPageSlot.h"
@@ -122,7 +123,7 @@ void CEESettingDlg::OnCreate() {
 
     m_pLayout = new CEEDPP_Layout(this);
     m_pColors = new CEEDPP_Colors(this);
-    m_pEditor = new SettingsPageSlot(this, 138, 8, QStringLiteral("Editor"));
+    m_pEditor = new CEEDPP_Editor(this);
     m_pSCTeX = new CEEDPP_SCTeX(this);
     m_pAutoCal = new SettingsPageSlot(this, 137, 10, QStringLiteral("Auto-calculation"));
     m_pAdvanced = new CEEDPP_Advanced(this);

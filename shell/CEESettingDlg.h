@@ -26,6 +26,7 @@ class CKwMenu;
 class CEEDPP_Layout;
 class CEEDPP_Colors;
 class CEEDPP_Advanced;
+class CEEDPP_Editor;
 class SettingsPageSlot;
 class CEEDPP_SCTeX;
 class ShortcutSources;
@@ -135,7 +136,7 @@ private:
     CEEDPP_Layout* m_pLayout = nullptr;
     CEEDPP_Colors* m_pColors = nullptr;
     CEEDPP_Advanced* m_pAdvanced = nullptr;
-    SettingsPageSlot* m_pEditor = nullptr;
+    CEEDPP_Editor* m_pEditor = nullptr;
     CEEDPP_SCTeX* m_pSCTeX = nullptr;
     SettingsPageSlot* m_pAutoCal = nullptr;
     std::array<QString, kPageCount> m_captions;

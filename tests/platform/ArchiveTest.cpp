@@ -80,6 +80,25 @@ TEST(Archive, StringWithoutMarkerIsEightBitText) {
     EXPECT_EQ(in.readString(), QString::fromUtf8("A\xC3\xA9" "C"));
 }
 
+TEST(Archive, EightBitTextIsUtf8WhenItCanBeElseLatin1) {
+    struct Case {
+        const char* hex;
+        QString text;
+    } cases[] = {
+        {"04 41 C3A9 43", QString::fromUtf8("A\xC3\xA9" "C")},          // UTF-8
+        {"03 E4B8AD", QString(QChar(0x4E2D))},                            // three bytes, one character
+        {"02 C3 28", QString::fromLatin1("\xC3(")},                       // a broken sequence
+        {"02 E4B8", QString::fromLatin1("\xE4\xB8")},                   // cut short
+        {"02 C0 80", QString::fromLatin1("\xC0\x80")},                  // overlong
+        {"00", QString()},
+    };
+    for (const Case& c : cases) {
+        Archive in(fromHex(c.hex));
+        EXPECT_EQ(in.readString(), c.text) << c.hex;
+        EXPECT_EQ(in.bytesLeft(), 0) << c.hex;
+    }
+}
+
 TEST(Archive, LongEightBitLengthForm) {
     QByteArray b = fromHex("FF 0001");
     b.append(QByteArray(256, 'x'));

@@ -209,7 +209,7 @@ TEST_F(EquationSettingsTest, PageCaptionsAndTheLaterPages) {
     EXPECT_EQ(dlg.windowTitle(), QStringLiteral("Equation Settings"));
     const QString notYet = NotAvailableYetText(QStringLiteral("en"), Unavailable::Dialog);
     EXPECT_EQ(dlg.pageCaption(CEESettingDlg::PageSCTeX), QStringLiteral("TeX Shortcuts"));
-    for (int page : {CEESettingDlg::PageEditor, CEESettingDlg::PageAutoCal}) {
+    for (int page : {CEESettingDlg::PageAutoCal}) {
         bool says = false;
         for (QLabel* label : dlg.page(page)->findChildren<QLabel*>()) says = says || label->text() == notYet;
         EXPECT_TRUE(says) << page;
