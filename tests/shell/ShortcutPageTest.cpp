@@ -201,7 +201,7 @@ TEST_F(ShortcutPageTest, RowMenuHasTheFiveCommands) {
     p.ShowRowMenu(QPoint(10, 10));
     ASSERT_EQ(menus.size(), 1u);
     const std::vector<std::pair<unsigned, QString>> expected = {
-        {1, QStringLiteral("Delete")},      {2, QStringLiteral("Clear All")}, {0, QStringLiteral("-")},
+        {1, QStringLiteral("Delete Selected")}, {2, QStringLiteral("Clear List")}, {0, QStringLiteral("-")},
         {3, QStringLiteral("Default List")}, {0, QStringLiteral("-")},        {4, QStringLiteral("Import...")},
         {5, QStringLiteral("Export...")}};
     EXPECT_EQ(menus[0].entries, expected);
