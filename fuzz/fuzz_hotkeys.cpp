@@ -1,16 +1,21 @@
-// Bytes as a ".hks" hotkey file: read them (through the file reader too),
-// use every look-up, and check that a table written and read back gives the
+// Bytes as a ".hks" hotkey file: read them (through the file reader and the
+// import of the settings page's row menu too), use every look-up, and check that a table written and read back gives the
 // same bytes.
 #include "sheet/editing/HotkeyTable.h"
 
+#include "platform/DialogService.h"
 #include "platform/MessageSink.h"
+#include "platform/RegistryStore.h"
 
 #include <QByteArray>
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
+#include <unistd.h>
 
 using namespace toliva;
 
@@ -22,9 +27,23 @@ public:
     void clearShortcuts() override {}
 };
 
+// The import keeps its folder in the settings: a scratch store, not the
+// user's.
+void useScratchHome() {
+    static const bool once = [] {
+        const QString home = QDir::tempPath() + QStringLiteral("/toliva-fuzz-hotkeys-%1").arg(getpid());
+        QDir().mkpath(home);
+        setenv("TOLIVA_HOME", home.toLocal8Bit().constData(), 1);
+        RegistryStore::resetInstance();
+        return true;
+    }();
+    (void)once;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    useScratchHome();
     static RecordingMessageSink sink;
     static QTemporaryDir folder;
     ScopedMessageSink guard(&sink);
@@ -45,6 +64,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     HotkeyTable fromFile;
     fromFile.SetDefaults();
     if (fromFile.Load(path) != complete || sink.shown.size() != (complete ? 0u : 1u)) __builtin_trap();
+
+    // The import: a whole table replaces the old one, anything else is
+    // reported once and changes nothing.
+    {
+        ScriptedDialogService dialogs;
+        ScopedDialogService dialogGuard(&dialogs);
+        dialogs.answers = {ScriptedDialogService::Answer::withFile(path)};
+        sink.shown.clear();
+        HotkeyTable imported;
+        imported.SetDefaults();
+        const QByteArray before = imported.ToBytes();
+        if (imported.ImportFile() != complete || sink.shown.size() != (complete ? 0u : 1u)) __builtin_trap();
+        const QByteArray expected = complete ? bytes.left(HotkeyTable::kFileBytes) : before;
+        if (imported.ToBytes() != expected) __builtin_trap();
+    }
 
     const QByteArray written = table.ToBytes();
     if (written.size() != HotkeyTable::kFileBytes) __builtin_trap();

@@ -1,4 +1,5 @@
 #include "panels/CDialogMoreSym.h"
+#include "panels/PanelDialog.h"
 
 #include "panels/CKwTBG.h"
 #include "panels/CKwTBPanel.h"
@@ -22,12 +23,6 @@ namespace toliva {
 
 namespace {
 
-template <typename W>
-W* control(W* widget, int id) {
-    widget->setProperty(kCtrlIdProperty, id);
-    return widget;
-}
-
 constexpr char kTextsFile[] = "LANG_12.xml";
 constexpr char kTextsGroup[] = "gCS_1";
 constexpr int kButtonWidth = 80;
@@ -42,12 +37,12 @@ CDialogMoreSym::CDialogMoreSym(const std::vector<CKwTBN*>* nodes, const PanelCon
     setModal(true);
     m_panel = new CKwTBPanel(m_context, this);
     m_panel->Create(QString(), true, QRect(0, 0, 10, 10), this, CKwTBPanel::kControlId);
-    m_scroll = control(new QScrollBar(Qt::Vertical, this), kScrollBar);
-    m_placeholder = control(new QWidget(this), kPlaceholder);
+    m_scroll = WithCtrlId(new QScrollBar(Qt::Vertical, this), kScrollBar);
+    m_placeholder = WithCtrlId(new QWidget(this), kPlaceholder);
     m_placeholder->setGeometry(kPlaceholderX, kPlaceholderY, 1, 1);
     m_placeholder->hide();
-    m_ok = control(new QPushButton(QStringLiteral("OK"), this), kOk);
-    m_cancel = control(new QPushButton(QStringLiteral("Cancel"), this), kCancel);
+    m_ok = WithCtrlId(new QPushButton(QStringLiteral("OK"), this), kOk);
+    m_cancel = WithCtrlId(new QPushButton(QStringLiteral("Cancel"), this), kCancel);
     m_ok->setDefault(true);
     connect(m_ok, &QPushButton::clicked, this, &QDialog::accept);
     connect(m_cancel, &QPushButton::clicked, this, &QDialog::reject);
@@ -72,9 +67,7 @@ CKwTBG* CDialogMoreSym::pickerGroup() const { return m_panel->group(0); }
 int CDialogMoreSym::nodeCount() const { return m_nodes ? int(m_nodes->size()) : 0; }
 
 int CDialogMoreSym::DoModal() {
-    OnInitDialog();
-    if (runModal) return runModal(*this);
-    return exec() == QDialog::Accepted ? IDOK : IDCANCEL;
+    return RunPanelDialog(*this, runModal);
 }
 
 void CDialogMoreSym::OnInitDialog() {

@@ -1,4 +1,5 @@
 #include "panels/CDialogSetString.h"
+#include "panels/PanelDialog.h"
 
 #include "platform/MessageSink.h"
 #include "uikit/LangTable.h"
@@ -15,27 +16,18 @@
 
 namespace toliva {
 
-namespace {
-
-template <typename W>
-W* control(W* widget, int id) {
-    widget->setProperty(kCtrlIdProperty, id);
-    return widget;
-}
-
-}  // namespace
 
 CDialogSetString::CDialogSetString(const QString& languageCode, QWidget* parent)
     : QDialog(parent), m_languageCode(languageCode) {
     setObjectName(QStringLiteral("CDialogSetString"));
     setModal(true);
-    m_prompt = control(new QLabel(this), kPrompt);
+    m_prompt = WithCtrlId(new QLabel(this), kPrompt);
     m_prompt->setWordWrap(true);
-    m_edit = control(new QLineEdit(this), kEdit);
-    m_check = control(new QCheckBox(this), kCheck);
-    m_ok = control(new QPushButton(QStringLiteral("OK"), this), kOk);
-    m_cancel = control(new QPushButton(QStringLiteral("Cancel"), this), kCancel);
-    m_apply = control(new QPushButton(QStringLiteral("Apply"), this), kApply);
+    m_edit = WithCtrlId(new QLineEdit(this), kEdit);
+    m_check = WithCtrlId(new QCheckBox(this), kCheck);
+    m_ok = WithCtrlId(new QPushButton(QStringLiteral("OK"), this), kOk);
+    m_cancel = WithCtrlId(new QPushButton(QStringLiteral("Cancel"), this), kCancel);
+    m_apply = WithCtrlId(new QPushButton(QStringLiteral("Apply"), this), kApply);
     m_ok->setDefault(true);
     m_apply->setAutoDefault(false);
     m_prompt->setBuddy(m_edit);
@@ -60,9 +52,7 @@ CDialogSetString::CDialogSetString(const QString& languageCode, QWidget* parent)
 CDialogSetString::~CDialogSetString() = default;
 
 int CDialogSetString::DoModal() {
-    OnInitDialog();
-    if (runModal) return runModal(*this);
-    return exec() == QDialog::Accepted ? IDOK : IDCANCEL;
+    return RunPanelDialog(*this, runModal);
 }
 
 void CDialogSetString::OnInitDialog() {

@@ -1,4 +1,5 @@
 #include "panels/CDlgCreateAW.h"
+#include "panels/PanelDialog.h"
 
 #include "panels/CDlgToolbar.h"
 #include "panels/EntryRules.h"
@@ -19,15 +20,6 @@
 
 namespace toliva {
 
-namespace {
-
-template <typename W>
-W* control(W* widget, int id) {
-    widget->setProperty(kCtrlIdProperty, id);
-    return widget;
-}
-
-}  // namespace
 
 CDlgToolbar* CDlgCreateAW::CreateCharacterBar(QObject* owner, const PanelContext& context, QWidget* parent) {
     auto* bar = new CDlgToolbar(owner, context, parent);
@@ -45,34 +37,30 @@ CDlgToolbar* CDlgCreateAW::CreateCharacterBar(QObject* owner, const PanelContext
 CDlgCreateAW::CDlgCreateAW(const PanelContext& context, QWidget* parent) : QDialog(parent), m_context(context) {
     setObjectName(QStringLiteral("CDlgCreateAW"));
     setModal(true);
-    m_wordLabel = control(new QLabel(QStringLiteral("Word:"), this), kWordLabel);
-    m_word = control(new QLineEdit(this), kWord);
+    m_wordLabel = WithCtrlId(new QLabel(QStringLiteral("Word:"), this), kWordLabel);
+    m_word = WithCtrlId(new QLineEdit(this), kWord);
     m_wordLabel->setBuddy(m_word);
-    m_styleGroup = control(new QGroupBox(QStringLiteral("Style"), this), kStyleGroup);
+    m_styleGroup = WithCtrlId(new QGroupBox(QStringLiteral("Style"), this), kStyleGroup);
     const char* names[] = {"Regular", "Italic", "Bold", "Bold Italic"};
     auto* styles = new QGridLayout(m_styleGroup);
     for (int i = 0; i < 4; ++i) {
-        m_styles[size_t(i)] = control(new QRadioButton(QString::fromLatin1(names[i]), m_styleGroup), kRegular + i);
+        m_styles[size_t(i)] = WithCtrlId(new QRadioButton(QString::fromLatin1(names[i]), m_styleGroup), kRegular + i);
         styles->addWidget(m_styles[size_t(i)], i / 2, i % 2);
     }
-    m_barPlace = control(new QWidget(this), kBarPlace);
+    m_barPlace = WithCtrlId(new QWidget(this), kBarPlace);
     auto* barLayout = new QVBoxLayout(m_barPlace);
     barLayout->setContentsMargins(0, 0, 0, 0);
     m_bar = CreateCharacterBar(this, m_context, m_barPlace);
     barLayout->addWidget(m_bar);
-    m_enabled = control(new QCheckBox(QStringLiteral("Enabled"), this), kEnabled);
-    m_ok = control(new QPushButton(QStringLiteral("OK"), this), kOk);
-    m_cancel = control(new QPushButton(QStringLiteral("Cancel"), this), kCancel);
+    m_enabled = WithCtrlId(new QCheckBox(QStringLiteral("Enabled"), this), kEnabled);
+    m_ok = WithCtrlId(new QPushButton(QStringLiteral("OK"), this), kOk);
+    m_cancel = WithCtrlId(new QPushButton(QStringLiteral("Cancel"), this), kCancel);
     m_ok->setDefault(true);
 
     auto* wordRow = new QHBoxLayout;
     wordRow->addWidget(m_wordLabel);
     wordRow->addWidget(m_word, 1);
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(m_enabled);
-    buttons->addStretch(1);
-    buttons->addWidget(m_ok);
-    buttons->addWidget(m_cancel);
+    QHBoxLayout* buttons = CDlgCreateAW::EntryButtonRow(m_enabled, m_ok, m_cancel);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(wordRow);
     layout->addWidget(m_styleGroup);
@@ -86,10 +74,17 @@ CDlgCreateAW::CDlgCreateAW(const PanelContext& context, QWidget* parent) : QDial
 
 CDlgCreateAW::~CDlgCreateAW() = default;
 
+QHBoxLayout* CDlgCreateAW::EntryButtonRow(QCheckBox* enabled, QPushButton* ok, QPushButton* cancel) {
+    auto* row = new QHBoxLayout;
+    row->addWidget(enabled);
+    row->addStretch(1);
+    row->addWidget(ok);
+    row->addWidget(cancel);
+    return row;
+}
+
 int CDlgCreateAW::DoModal() {
-    OnInitDialog();
-    if (runModal) return runModal(*this);
-    return exec() == QDialog::Accepted ? IDOK : IDCANCEL;
+    return RunPanelDialog(*this, runModal);
 }
 
 void CDlgCreateAW::OnInitDialog() {

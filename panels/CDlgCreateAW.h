@@ -27,6 +27,7 @@
 
 class QCheckBox;
 class QGroupBox;
+class QHBoxLayout;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -82,6 +83,9 @@ public:
     // The character bar of the entry dialogs: "tb_grkb" in a grid of ten
     // columns and four rows, owned by and posting to owner, shown.
     static CDlgToolbar* CreateCharacterBar(QObject* owner, const PanelContext& context, QWidget* parent);
+    // The entry dialogs' bottom row: the enable box at the left, OK and
+    // Cancel at the right.
+    static QHBoxLayout* EntryButtonRow(QCheckBox* enabled, QPushButton* ok, QPushButton* cancel);
 
 protected:
     bool event(QEvent* event) override;

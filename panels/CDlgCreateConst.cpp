@@ -1,4 +1,5 @@
 #include "panels/CDlgCreateConst.h"
+#include "panels/PanelDialog.h"
 
 #include "panels/CDlgCreateAW.h"
 #include "panels/CDlgToolbar.h"
@@ -16,33 +17,24 @@
 
 namespace toliva {
 
-namespace {
-
-template <typename W>
-W* control(W* widget, int id) {
-    widget->setProperty(kCtrlIdProperty, id);
-    return widget;
-}
-
-}  // namespace
 
 CDlgCreateConst::CDlgCreateConst(const PanelContext& context, QWidget* parent) : QDialog(parent), m_context(context) {
     setObjectName(QStringLiteral("CDlgCreateConst"));
     setModal(true);
-    m_nameLabel = control(new QLabel(QStringLiteral("Name:"), this), kNameLabel);
-    m_name = control(new QLineEdit(this), kName);
-    m_valueLabel = control(new QLabel(QStringLiteral("Value:"), this), kValueLabel);
-    m_value = control(new QLineEdit(this), kValue);
+    m_nameLabel = WithCtrlId(new QLabel(QStringLiteral("Name:"), this), kNameLabel);
+    m_name = WithCtrlId(new QLineEdit(this), kName);
+    m_valueLabel = WithCtrlId(new QLabel(QStringLiteral("Value:"), this), kValueLabel);
+    m_value = WithCtrlId(new QLineEdit(this), kValue);
     m_nameLabel->setBuddy(m_name);
     m_valueLabel->setBuddy(m_value);
-    m_barPlace = control(new QWidget(this), kBarPlace);
+    m_barPlace = WithCtrlId(new QWidget(this), kBarPlace);
     auto* barLayout = new QVBoxLayout(m_barPlace);
     barLayout->setContentsMargins(0, 0, 0, 0);
     m_bar = CDlgCreateAW::CreateCharacterBar(this, m_context, m_barPlace);
     barLayout->addWidget(m_bar);
-    m_enabled = control(new QCheckBox(QStringLiteral("Enabled"), this), kEnabled);
-    m_ok = control(new QPushButton(QStringLiteral("OK"), this), kOk);
-    m_cancel = control(new QPushButton(QStringLiteral("Cancel"), this), kCancel);
+    m_enabled = WithCtrlId(new QCheckBox(QStringLiteral("Enabled"), this), kEnabled);
+    m_ok = WithCtrlId(new QPushButton(QStringLiteral("OK"), this), kOk);
+    m_cancel = WithCtrlId(new QPushButton(QStringLiteral("Cancel"), this), kCancel);
     m_ok->setDefault(true);
 
     auto* fields = new QGridLayout;
@@ -50,11 +42,7 @@ CDlgCreateConst::CDlgCreateConst(const PanelContext& context, QWidget* parent) :
     fields->addWidget(m_name, 0, 1);
     fields->addWidget(m_valueLabel, 1, 0);
     fields->addWidget(m_value, 1, 1);
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(m_enabled);
-    buttons->addStretch(1);
-    buttons->addWidget(m_ok);
-    buttons->addWidget(m_cancel);
+    QHBoxLayout* buttons = CDlgCreateAW::EntryButtonRow(m_enabled, m_ok, m_cancel);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(fields);
     layout->addWidget(m_barPlace);
@@ -68,9 +56,7 @@ CDlgCreateConst::CDlgCreateConst(const PanelContext& context, QWidget* parent) :
 CDlgCreateConst::~CDlgCreateConst() = default;
 
 int CDlgCreateConst::DoModal() {
-    OnInitDialog();
-    if (runModal) return runModal(*this);
-    return exec() == QDialog::Accepted ? IDOK : IDCANCEL;
+    return RunPanelDialog(*this, runModal);
 }
 
 void CDlgCreateConst::OnInitDialog() {

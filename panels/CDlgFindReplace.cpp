@@ -19,12 +19,6 @@ namespace toliva {
 
 namespace {
 
-template <typename W>
-W* control(W* widget, int id) {
-    widget->setProperty(kCtrlIdProperty, id);
-    return widget;
-}
-
 const QString kLangFile = QStringLiteral("LANG_09.xml");
 
 // The radio button of each style (0-4).
@@ -40,17 +34,17 @@ CDlgFindReplace::CDlgFindReplace(FindReplaceTarget& target, const PanelContext& 
     setModal(false);
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
 
-    m_findLabel = control(new QLabel(this), kFindLabel);
-    m_find = control(new QLineEdit(this), kFindEdit);
-    m_replaceLabel = control(new QLabel(this), kReplaceLabel);
-    m_replace = control(new QLineEdit(this), kReplaceEdit);
+    m_findLabel = WithCtrlId(new QLabel(this), kFindLabel);
+    m_find = WithCtrlId(new QLineEdit(this), kFindEdit);
+    m_replaceLabel = WithCtrlId(new QLabel(this), kReplaceLabel);
+    m_replace = WithCtrlId(new QLineEdit(this), kReplaceEdit);
     m_findLabel->setBuddy(m_find);
     m_replaceLabel->setBuddy(m_replace);
 
-    m_styleGroup = control(new QGroupBox(this), kStyleGroup);
+    m_styleGroup = WithCtrlId(new QGroupBox(this), kStyleGroup);
     auto* styleLayout = new QGridLayout(m_styleGroup);
     for (int s = 0; s < 5; ++s) {
-        m_styles[size_t(s)] = control(new QRadioButton(m_styleGroup), kStyleControls[size_t(s)]);
+        m_styles[size_t(s)] = WithCtrlId(new QRadioButton(m_styleGroup), kStyleControls[size_t(s)]);
         connect(m_styles[size_t(s)], &QRadioButton::clicked, this, [this, s] { m_nStyle = s; });
     }
     // Upright, italic / bold, bold italic / keep.
@@ -60,16 +54,16 @@ CDlgFindReplace::CDlgFindReplace(FindReplaceTarget& target, const PanelContext& 
     styleLayout->addWidget(m_styles[4], 1, 1);
     styleLayout->addWidget(m_styles[0], 2, 0, 1, 2);
 
-    m_findAll = control(new QPushButton(this), kFindAll);
-    m_next = control(new QPushButton(this), kNext);
-    m_replaceButton = control(new QPushButton(this), kReplace);
-    m_replaceAll = control(new QPushButton(this), kReplaceAll);
-    m_close = control(new QPushButton(this), kClose);
+    m_findAll = WithCtrlId(new QPushButton(this), kFindAll);
+    m_next = WithCtrlId(new QPushButton(this), kNext);
+    m_replaceButton = WithCtrlId(new QPushButton(this), kReplace);
+    m_replaceAll = WithCtrlId(new QPushButton(this), kReplaceAll);
+    m_close = WithCtrlId(new QPushButton(this), kClose);
     for (QPushButton* b : {m_findAll, m_next, m_replaceButton, m_replaceAll, m_close}) b->setAutoDefault(false);
     m_next->setDefault(true);
 
     // The character bar lies over this place: ten columns, four rows.
-    m_barPlace = control(new QWidget(this), kBarPlace);
+    m_barPlace = WithCtrlId(new QWidget(this), kBarPlace);
     const int cell = int(22 * std::max(1.0f, context.uiScale));
     m_barPlace->setFixedSize(cell * 10, cell * 4);
     m_bar = new CDlgToolbar(this, context, m_barPlace);

@@ -293,6 +293,15 @@ void CKwTBG::RenderGroup(QPainter& painter, uint32_t background) {
     painter.drawImage(QPoint(int(x), int(y)), m_bitmap);
 }
 
+void CKwTBG::DrawSymbolPicture(QPainter& painter, const CKwTBN& node, const QRectF& cell) const {
+    TBCell place;
+    place.x = float(cell.x());
+    place.y = float(cell.y());
+    place.width = float(cell.width());
+    place.height = float(cell.height());
+    drawNodePicture(painter, place, node, node.pictureIndex, 0, 0);
+}
+
 void CKwTBG::DrawPressHighlight(int index, QPainter& painter) const {
     if (index < 0 || index >= int(m_cells.size())) return;
     const TBCell& cell = m_cells[size_t(index)];

@@ -13,6 +13,7 @@
 #include <QColor>
 #include <QImage>
 #include <QPoint>
+#include <QRectF>
 #include <QString>
 
 #include <cstdint>
@@ -89,6 +90,10 @@ public:
     // painter at the group's origin. background: COLORREF.
     void RenderGroup(QPainter& painter, uint32_t background);
     void DrawPressHighlight(int cell, QPainter& painter) const;
+    // Draws a node's picture (its tile of its own group's strip, or the
+    // more-symbols picture) centred in a cell of the painter, as the group's
+    // cells show it.
+    void DrawSymbolPicture(QPainter& painter, const CKwTBN& node, const QRectF& cell) const;
     bool LoadGroupPicture(const QString& pictureName);
     // The more-symbols picker over the group (id > 0); on OK key becomes the
     // chosen node's key.

@@ -168,6 +168,22 @@ bool ClearFindFlags(EqModel* eq, bool alsoVisited) {
 
 // ---- the dialog's steps
 
+namespace {
+
+// After the step acted at the caret (acted: it visited or replaced a match
+// there): the caret goes on to the next match. With none acted on and none
+// found the search is over and every mark goes.
+SearchOutcome moveToNextMatch(FindReplaceTarget& target, EqModel* eq, const QString& pattern, bool acted) {
+    ClearFindFlags(eq, false);
+    target.setFoundPatternLength(0);
+    const bool found = FindNext(target, pattern);
+    if (acted || found) return SearchOutcome::Done;
+    ClearFindFlags(eq, true);
+    return SearchOutcome::NothingMore;
+}
+
+}  // namespace
+
 SearchOutcome FindAllStep(FindReplaceTarget& target, const QString& pattern) {
     if (pattern.isEmpty()) return SearchOutcome::EmptyFind;
     EqModel* eq = target.equation();
@@ -192,14 +208,7 @@ SearchOutcome FindNextStep(FindReplaceTarget& target, const QString& pattern) {
     if (!eq) return SearchOutcome::NothingMore;
     EqElement* caret = GetEquationCaret(eq);
     const bool visited = caret && caret->mark && MarkVisitedAtCaret(caret, pattern);
-    ClearFindFlags(eq, false);
-    target.setFoundPatternLength(0);
-    const bool found = FindNext(target, pattern);
-    SearchOutcome outcome = SearchOutcome::Done;
-    if (!visited && !found) {
-        ClearFindFlags(eq, true);
-        outcome = SearchOutcome::NothingMore;
-    }
+    const SearchOutcome outcome = moveToNextMatch(target, eq, pattern, visited);
     target.refresh();
     return outcome;
 }
@@ -210,14 +219,7 @@ SearchOutcome ReplaceStep(FindReplaceTarget& target, const QString& pattern, con
     EqModel* eq = target.equation();
     if (!eq) return SearchOutcome::NothingMore;
     const bool replaced = ReplaceAtCaret(target, GetEquationCaret(eq), pattern, replacement, style, true);
-    ClearFindFlags(eq, false);
-    target.setFoundPatternLength(0);
-    const bool found = FindNext(target, pattern);
-    SearchOutcome outcome = SearchOutcome::Done;
-    if (!replaced && !found) {
-        ClearFindFlags(eq, true);
-        outcome = SearchOutcome::NothingMore;
-    }
+    const SearchOutcome outcome = moveToNextMatch(target, eq, pattern, replaced);
     // ReplaceAtCaret dropped the edited line's picture; the caret's line may
     // be another one now.
     InvalidateLineCache(eq, nullptr);

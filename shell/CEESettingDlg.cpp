@@ -3,7 +3,9 @@
 #include "shell/CEEDPP_Advanced.h"
 #include "shell/CEEDPP_AutoCal.h"
 #include "shell/CEEDPP_Colors.h"
+#include "shell/CEEDPP_Editor.h"
 #include "shell/CEEDPP_Layout.h"
+#include "shell/CEEDPP_SCTeX.h"
 #include "shell/SettingsPageSlot.h"
 #include "shell/settings/AppSettings.h"
 #include "shell/settings/EquationSettingsValues.h"
@@ -122,8 +124,8 @@ void CEESettingDlg::OnCreate() {
 
     m_pLayout = new CEEDPP_Layout(this);
     m_pColors = new CEEDPP_Colors(this);
-    m_pEditor = new SettingsPageSlot(this, 138, 8, QStringLiteral("Editor"));
-    m_pSCTeX = new SettingsPageSlot(this, 149, 9, QStringLiteral("TeX Shortcuts"));
+    m_pEditor = new CEEDPP_Editor(this);
+    m_pSCTeX = new CEEDPP_SCTeX(this);
     m_pAutoCal = new CEEDPP_AutoCal(this);
     m_pAdvanced = new CEEDPP_Advanced(this);
     m_pages = {m_pLayout, m_pColors, m_pEditor, m_pSCTeX, m_pAutoCal, m_pAdvanced};

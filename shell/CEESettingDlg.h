@@ -27,7 +27,10 @@ class CEEDPP_Layout;
 class CEEDPP_Colors;
 class CEEDPP_Advanced;
 class CEEDPP_AutoCal;
+class CEEDPP_Editor;
 class SettingsPageSlot;
+class CEEDPP_SCTeX;
+class ShortcutSources;
 struct EqNotes;
 
 // What the dialog and its pages read and change besides the target sheet.
@@ -39,6 +42,9 @@ struct EquationSettingsContext {
     // Runs a popup menu at a screen point and returns the chosen command
     // (0: none). Empty: the menu's own loop. Tests answer it.
     std::function<unsigned(CKwMenu&, QPoint)> trackMenu;
+    // The symbol bar, tiles and LaTeX pane the shortcut page lists and
+    // opens; null: none.
+    ShortcutSources* shortcuts = nullptr;
 };
 
 class CEESettingDlg : public QDialog {
@@ -97,6 +103,7 @@ public:
     CEEDPP_Layout* layoutPage() const { return m_pLayout; }
     CEEDPP_Colors* colorsPage() const { return m_pColors; }
     CEEDPP_Advanced* advancedPage() const { return m_pAdvanced; }
+    CEEDPP_SCTeX* shortcutPage() const { return m_pSCTeX; }
     QWidget* page(int index) const { return m_pages[size_t(index)]; }
     // The page list's rows: row height (bottom - top) / 19.
     QRect pageListRect() const;
@@ -130,8 +137,8 @@ private:
     CEEDPP_Layout* m_pLayout = nullptr;
     CEEDPP_Colors* m_pColors = nullptr;
     CEEDPP_Advanced* m_pAdvanced = nullptr;
-    SettingsPageSlot* m_pEditor = nullptr;
-    SettingsPageSlot* m_pSCTeX = nullptr;
+    CEEDPP_Editor* m_pEditor = nullptr;
+    CEEDPP_SCTeX* m_pSCTeX = nullptr;
     CEEDPP_AutoCal* m_pAutoCal = nullptr;
     std::array<QString, kPageCount> m_captions;
     bool m_created = false;

@@ -1,11 +1,17 @@
 #include "shell/ShellEditDialogs.h"
 
 #include "panels/CDialogSetString.h"
+#include "panels/CDlgCreateAW.h"
+#include "panels/CDlgSetMatVecSL.h"
+#include "panels/CDlgSetMatrix.h"
 #include "platform/MessageSink.h"
 #include "shell/CDialogPrint.h"
+#include "shell/CEEDPP_SCTeX.h"
 #include "shell/CEESettingDlg.h"
 #include "shell/CTolivaApp.h"
 #include "shell/CTolivaDoc.h"
+#include "shell/CTolivaView.h"
+#include "shell/PanelContextFromSettings.h"
 #include "sheet/CKwEESheet.h"
 #include "uikit/Utilities.h"
 
@@ -17,6 +23,10 @@ ShellEditDialogs::ShellEditDialogs(CTolivaApp& app, CKwEESheet& sheet, QWidget* 
 int ShellEditDialogs::equationSettings(EqModel* eq, bool officeMode) {
     if (!eq) return 0;
     EquationSettingsContext context{m_app.context(), m_app.settings(), m_app.m_strProgramFolder, m_app.m_fontUI, {}};
+    // The shortcut page lists the view's symbol strip and opens its LaTeX pane.
+    std::unique_ptr<ShortcutSources> shortcuts;
+    if (auto* view = dynamic_cast<CTolivaView*>(m_owner)) shortcuts = MakeViewShortcutSources(*view);
+    context.shortcuts = shortcuts.get();
     CEESettingDlg dialog(context, m_owner);
     dialog.m_bRestricted = officeMode;
     dialog.m_pTarget = &m_sheet;
@@ -52,6 +62,60 @@ bool ShellEditDialogs::askString(StringRequest& request) {
     if (dialog.DoModal() != IDOK) return false;
     request.text = dialog.m_strText;
     request.checked = dialog.m_bChecked;
+    return true;
+}
+
+PanelContext ShellEditDialogs::panelContext() const {
+    PanelContext context;
+    FillPanelContext(context, m_app.context(), m_app.settings(), m_app.m_strProgramFolder);
+    return context;
+}
+
+bool ShellEditDialogs::askEntryName(QString& name, int& style) {
+    // The word dialog without its enable box, italic preset; its style
+    // becomes the style the names are typed in.
+    CDlgCreateAW dialog(panelContext(), m_owner);
+    dialog.m_nMode = 1;
+    dialog.m_nStyle = 1;
+    if (runEntryName) dialog.runModal = runEntryName;
+    if (dialog.DoModal() != IDOK) return false;
+    name = dialog.m_strWord;
+    style = dialog.m_nStyle;
+    return !name.isEmpty();
+}
+
+bool ShellEditDialogs::chooseMatrix(const MatrixRequest& request, MatrixChoice* out) {
+    CDlgSetMatrix dialog(panelContext(), m_owner);
+    dialog.m_nMode = request.mode;
+    if (request.alignment >= 0) dialog.m_nAlign = uint16_t(request.alignment);
+    dialog.m_bShowFillButtons = !request.hideFill;
+    QStringList names;
+    if (request.wantNames) dialog.m_pNames = &names;
+    dialog.askEntryName = [this](QString& name, int& style) { return askEntryName(name, style); };
+    if (runMatrix) dialog.runModal = runMatrix;
+    if (dialog.DoModal() != IDOK) return false;
+    if (!out) return true;
+    *out = MatrixChoice{};
+    out->rows = dialog.m_nRows;
+    out->columns = dialog.m_nCols;
+    out->alignment = dialog.m_nAlign;
+    out->lineSpacingEntry = dialog.m_nLineSpacing;
+    out->scriptSize = dialog.m_nScriptSize != 0;
+    out->partition = dialog.m_nPartition != 0 && !request.hideFill;
+    out->names = names;
+    out->entryStyle = dialog.m_nEntryStyle;
+    return true;
+}
+
+bool ShellEditDialogs::editMatrixLines(MatrixLinesRequest& request) {
+    if (!CanEditRuleLines(request.columns, request.rows)) return false;
+    CDlgSetMatVecSL dialog(panelContext(), m_owner);
+    dialog.m_nColumns = request.columns;
+    dialog.m_nRows = request.rows;
+    std::copy(std::begin(request.rules), std::end(request.rules), dialog.m_record.begin());
+    if (runMatrixLines) dialog.runModal = runMatrixLines;
+    if (dialog.DoModal() != IDOK) return false;
+    std::copy(dialog.m_record.begin(), dialog.m_record.end(), std::begin(request.rules));
     return true;
 }
 

@@ -16,6 +16,12 @@ namespace toliva {
 // The dynamic property (int) that gives a dialog's child widget its control id;
 // SetDialogLangTexts finds controls by it.
 inline constexpr char kCtrlIdProperty[] = "ctrlId";
+// Gives a child widget its control id and returns it.
+template <typename W>
+W* WithCtrlId(W* widget, int id) {
+    widget->setProperty(kCtrlIdProperty, id);
+    return widget;
+}
 // The first child widget of dialog (at any depth) whose "ctrlId" property is
 // ctrlId; null when there is none.
 QWidget* DialogControl(QWidget* dialog, int ctrlId);

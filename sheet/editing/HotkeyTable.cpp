@@ -188,7 +188,17 @@ bool HotkeyTable::ExportFile() {
 
 bool HotkeyTable::ImportFile() {
     QString path;
-    return pickHotkeyFile(false, &path) && Load(path);
+    if (!pickHotkeyFile(false, &path)) return false;
+    // Only a whole table replaces the user's: a short file or one that
+    // cannot be read is reported and changes nothing.
+    QByteArray bytes;
+    HotkeyTable read;
+    if (!ReadFileCapped(path, kMaxInputFileBytes, &bytes, nullptr) || read.FromBytes(bytes) != kSlots * kKeys) {
+        showMessage(QStringLiteral("failed to open file : ") + path);
+        return false;
+    }
+    std::copy(&read.entries[0][0], &read.entries[0][0] + kSlots * kKeys, &entries[0][0]);
+    return true;
 }
 
 bool HotkeyTable::HasBinding(const SymbolKey& key) const {

@@ -63,8 +63,9 @@ public:
     void ClearAll(TileHotkeys* tiles);
     // File pickers of the dialog service, starting in (and keeping) the last
     // folder of hotkey files. Export writes the table to the chosen file;
-    // import reads it. Each returns true when a file was chosen and written
-    // or read in full.
+    // import reads it, and replaces the table only when the file holds a
+    // whole table (otherwise it shows the reader's message). Each returns
+    // true when a file was chosen and written or read in full.
     bool ExportFile();
     bool ImportFile();
 

@@ -209,6 +209,8 @@ TEST_F(EquationSettingsTest, PageCaptionsAndTheLaterPages) {
     EXPECT_EQ(dlg.pageCaption(CEESettingDlg::PageEditor), QStringLiteral("Editor"));
     EXPECT_EQ(dlg.windowTitle(), QStringLiteral("Equation Settings"));
     const QString notYet = NotAvailableYetText(QStringLiteral("en"), Unavailable::Dialog);
+    EXPECT_EQ(dlg.pageCaption(CEESettingDlg::PageSCTeX), QStringLiteral("TeX Shortcuts"));
+    EXPECT_EQ(dlg.pageCaption(CEESettingDlg::PageAutoCal), QStringLiteral("Auto-calculation"));
     for (int page : {CEESettingDlg::PageEditor, CEESettingDlg::PageSCTeX, CEESettingDlg::PageAutoCal}) {
         if (!dynamic_cast<SettingsPageSlot*>(dlg.page(page))) continue;  // a page that has come
         bool says = false;
