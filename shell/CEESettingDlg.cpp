@@ -6,7 +6,6 @@
 #include "shell/CEEDPP_Editor.h"
 #include "shell/CEEDPP_Layout.h"
 #include "shell/CEEDPP_SCTeX.h"
-#include "shell/SettingsPageSlot.h"
 #include "shell/settings/AppSettings.h"
 #include "shell/settings/EquationSettingsValues.h"
 #include "shell/settings/EquationThemes.h"

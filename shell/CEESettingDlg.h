@@ -28,7 +28,6 @@ class CEEDPP_Colors;
 class CEEDPP_Advanced;
 class CEEDPP_AutoCal;
 class CEEDPP_Editor;
-class SettingsPageSlot;
 class CEEDPP_SCTeX;
 class ShortcutSources;
 struct EqNotes;
