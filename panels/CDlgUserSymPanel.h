@@ -153,6 +153,7 @@ private:
     int m_rowCount = 1;
     int m_insertAt = -1;
     int m_pressed = -1;
+    int m_cell = 36;
     bool m_partialLoad = false;
     bool m_fileFound = false;
     bool m_changed = false;
