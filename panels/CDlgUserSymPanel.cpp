@@ -181,7 +181,8 @@ void CDlgUserSymPanel::RefreshPanel() {
                    QStringLiteral(" / %1").arg(m_symbols.size()));
     m_rowCount = RowCount(int(m_symbols.size()), m_columns);
     const QSignalBlocker block(m_scrollBar);
-    m_scrollBar->setRange(0, std::max(0, m_rowCount - 1));
+    // The range ends where the last page starts (the bar's own convention).
+    m_scrollBar->setRange(0, std::max(0, m_rowCount - kRows));
     m_scrollBar->setPageStep(kRows);
     m_scroll = std::clamp(m_scroll, 0, std::max(0, m_rowCount - kRows));
     m_scrollBar->setValue(m_scroll);
