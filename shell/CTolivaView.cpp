@@ -2,6 +2,7 @@
 #include "shell/ShellEditDialogs.h"
 #include "shell/ShellMoreSymbols.h"
 #include "shell/SheetFindTarget.h"
+#include "panels/CDlgUserSymPanel.h"
 #include "panels/CDlgFindReplace.h"
 
 #include "model/EqElement.h"
@@ -102,6 +103,8 @@ CTolivaView::~CTolivaView() {
     // The find dialog acts on the sheet: it goes before it.
     delete m_pFindDialog;
     m_pFindDialog = nullptr;
+    // The user symbol panel inserts into the sheet: it goes before it.
+    CloseUserSymbolPanel();
     delete m_pMainToolbar;
     m_pMainToolbar = nullptr;
     delete m_pLaTeXToolbar;

@@ -41,6 +41,8 @@ class CDlgTeXPromptBar;
 class CDlgToolbar;
 class CDlgWritingPad;
 class CDlgFindReplace;
+class CDlgUserSymPanel;
+class UserSymbolSheet;
 class SheetFindTarget;
 class CKwEESheet;
 class CKwMenu;
@@ -109,6 +111,10 @@ public:
 
     void RelayoutChildren();
     bool ToggleLibraryPanel() override;
+    // The user symbol panel (F4, command 155, the strip's user-symbol cell):
+    // made once, owned by the sheet's window, shown again on later uses.
+    void OpenUserSymbolPanel() override;
+    CDlgUserSymPanel* userSymbolPanel() const { return m_pUserSymPanel; }
     bool ToggleLaTeXMode() override;
     bool MoveLaTeXText(bool toEquation) override;
     // The main window's title: "Toliva - " and the document's title (not
@@ -297,6 +303,10 @@ private:
     CDlgTeXPromptBar* m_pPromptBar = nullptr;
     CDlgWritingPad* m_pWritingPad = nullptr;
     CDlgFindReplace* m_pFindDialog = nullptr;
+    // Writes the user's glyph file; goes before the sheet.
+    void CloseUserSymbolPanel();
+    CDlgUserSymPanel* m_pUserSymPanel = nullptr;
+    std::unique_ptr<UserSymbolSheet> m_userSymSheet;  // what the panel calls on the sheet
     std::unique_ptr<SheetFindTarget> m_findTarget;  // outlives the find dialog (a child of the sheet)
     std::unique_ptr<TeXPromptDriver> m_promptDriver;
     std::unique_ptr<ShellEditDialogs> m_editDialogs;

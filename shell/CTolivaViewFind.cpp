@@ -1,4 +1,5 @@
 #include "panels/CDlgFindReplace.h"
+#include "panels/CDlgUserSymPanel.h"
 #include "shell/CTolivaApp.h"
 #include "shell/CTolivaView.h"
 #include "shell/SheetFindTarget.h"
@@ -29,6 +30,7 @@ bool CTolivaView::ShowFindDialog(const QString& findText) {
 
 void CTolivaView::ApplyLanguage() {
     if (m_pFindDialog) m_pFindDialog->ApplyLanguage(m_app.context().languageCode());
+    if (m_pUserSymPanel) m_pUserSymPanel->ApplyLanguage(m_app.context().languageCode());
 }
 
 }  // namespace toliva
