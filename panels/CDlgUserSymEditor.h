@@ -39,8 +39,6 @@ class CDlgToolbar;
 class CKwGECanvas;
 struct GlyphOutline;
 
-inline const QString kUserSymRegKey = QStringLiteral("Software\\Toliva\\Dlgs\\UserSym");
-
 class CDlgUserSymEditor : public QDialog {
 public:
     enum ControlId { kOk = 1, kCancel = 2, kCode = 1300, kCodeLabel = 1302, kAddAndNew = 1307,

@@ -8,6 +8,7 @@
 #include "model/EqLayoutSettings.h"
 
 #include <QRect>
+#include <QString>
 
 #include <array>
 #include <cstdint>
@@ -17,7 +18,10 @@ namespace toliva {
 
 class EqModel;
 struct EqElement;
+struct RenderContext;
 struct GlyphOutline;
+
+inline const QString kUserSymRegKeyName = QStringLiteral("Software\\Toliva\\Dlgs\\UserSym");
 
 // One neighbour of the sheet's caret: an element type and its character.
 struct PreviewNeighbour {
@@ -35,6 +39,8 @@ public:
     // element after it; type 0 when there is none.
     virtual PreviewNeighbour caretElement() const = 0;
     virtual PreviewNeighbour elementAfterCaret() const = 0;
+    // What the preview is measured and drawn with; null: the program's own.
+    virtual const RenderContext* renderContext() const = 0;
 };
 
 // Fills the neighbours from an equation as the sheet's implementation does.
@@ -84,6 +90,8 @@ public:
     // Rebuilds the preview from the working glyph and the sheet; nothing
     // without a working glyph.
     void BuildPreview(UserSymSheet* sheet);
+    // What the preview is measured with: the sheet's, else the program's.
+    static const RenderContext& ContextOf(UserSymSheet* sheet);
     void DeletePreview();
     EqModel* preview() const { return m_preview; }
     // The symbol: the glyph element of the preview's first line (its glyph).
@@ -94,7 +102,7 @@ public:
 
     // Lays the preview out at the zoom and places its first line centred in
     // client; sets the guide bands and box. False without a preview.
-    bool Layout(const QRect& client);
+    bool Layout(const QRect& client, const RenderContext& context);
     // The symbol's drawn box (pixels) after Layout; empty when none.
     QRectF symbolBox() const { return m_box; }
     const std::array<QRect, 4>& guideBands() const { return m_bands; }
