@@ -59,7 +59,7 @@ void CKwGECanvas::RenderCanvas() {
     // The tints go under the equation.
     for (EqElement* e = head; e; e = e->next) {
         if (IsCharacterType(e->type))
-            painter.fillRect(QRectF(e->rect.X, e->rect.Y, e->rect.Width, e->rect.Height), Argb(0x1E6464C8));
+            painter.fillRect(QRectF(e->rect.x, e->rect.y, e->rect.width, e->rect.height), Argb(0x1E6464C8));
     }
     const QRectF box = m_model.symbolBox();
     const EqElement* symbol = m_model.symbolElement();

@@ -216,7 +216,7 @@ bool UserSymEditModel::Layout(const QRect& client, const RenderContext& context)
     m_baselineY = float(client.top()) + float(client.height()) / 2.0f;
     PlaceChain(head, m_lineX, m_baselineY);
     if (EqElement* e = symbolElement()) {
-        m_box = QRectF(e->rect.X, e->rect.Y, e->rect.Width, e->rect.Height);
+        m_box = QRectF(e->rect.x, e->rect.y, e->rect.width, e->rect.height);
         const int x = int(std::lround(m_box.x())), y = int(std::lround(m_box.y()));
         const int w = int(std::lround(m_box.width())), h = int(std::lround(m_box.height()));
         m_bands[kLeft] = QRect(QPoint(x - 5, client.top()), QPoint(x + 5, client.bottom()));
@@ -338,8 +338,8 @@ bool UserSymEditModel::Slant(double degrees) {
     CopyGlyph(before, *g);
     ShearGlyph(*g, radians);
     for (const gp::PointF& p : g->points) {
-        if (!std::isfinite(p.X) || !std::isfinite(p.Y) || std::fabs(p.X) > kMaxGlyphUnits ||
-            std::fabs(p.Y) > kMaxGlyphUnits) {
+        if (!std::isfinite(p.x) || !std::isfinite(p.y) || std::fabs(p.x) > kMaxGlyphUnits ||
+            std::fabs(p.y) > kMaxGlyphUnits) {
             CopyGlyph(*g, before);
             EnsureGlyphOwnPath(*g);
             return false;
