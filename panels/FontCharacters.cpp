@@ -86,9 +86,12 @@ bool BuildGlyphFromCharacter(GlyphOutline& glyph, const QString& name, int style
     gp::RectF box;
     if (scratch.MeasureString(text, font, gp::RectF{}, format, &box) != gp::Ok) return false;
     if (!(box.width > 0) || !(box.height > 0)) return false;
+    // The measured box is placed with its centre on the origin. (Measured
+    // centred on a point, its own x is already -w / 2: the box is laid out
+    // from its size alone, so that no alignment offset counts twice.)
     gp::GraphicsPath path;
-    path.AddString(text, family, style & 3, kEmSize,
-                   gp::RectF{box.x - box.width / 2, box.y - box.height / 2, box.width, box.height}, format);
+    path.AddString(text, family, style & 3, kEmSize, gp::RectF{-box.width / 2, -box.height / 2, box.width, box.height},
+                   format);
     SetGlyphFromPath(glyph, path);
     glyph.charCode = int16_t(code);
     glyph.m[0] = box.width;
