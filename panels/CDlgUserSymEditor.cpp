@@ -2,6 +2,7 @@
 
 #include "model/GlyphOutline.h"
 #include "panels/CDialogSetString.h"
+#include "panels/CDlgSelSym.h"
 #include "panels/CDlgToolbar.h"
 #include "panels/CKwGECanvas.h"
 #include "panels/PanelDialog.h"
@@ -150,7 +151,13 @@ void CDlgUserSymEditor::OnToolbarCommand(int command) {
     }
     case 2: {
         GlyphOutline picked;
-        if (!pickCharacter || !pickCharacter(picked)) return;
+        if (pickCharacter) {
+            if (!pickCharacter(picked)) return;
+        } else {
+            CDlgSelSym picker(m_context, this);
+            if (picker.DoModal() != IDOK) return;
+            CopyGlyph(picked, picker.m_glyph);
+        }
         m_model.MergePicked(picked, m_pSheet);
         refreshControls();
         updateHollowButtons();

@@ -54,7 +54,8 @@ public:
     GlyphOutline* m_pSourceGlyph = nullptr;     // the panel's record being edited (not owned)
 
     // Hooks (tests answer them; defaults show the real dialogs).
-    // The font-character picker: true on OK with picked filled.
+    // The font-character picker: true on OK with picked filled; none: the
+    // picker dialog.
     std::function<bool(GlyphOutline& picked)> pickCharacter;
     // The one-line input for the scale and the slant.
     std::function<int(CDialogSetString&)> runSetString;

@@ -6,6 +6,7 @@
 #include "panels/CDlgUserSymEditor.h"
 #include "panels/CDlgToolbar.h"
 #include "panels/CKwGECanvas.h"
+#include "panels/FontCharacters.h"
 #include "platform/MessageSink.h"
 #include "panels/UserSymEditModel.h"
 #include "platform/Folders.h"
@@ -322,22 +323,33 @@ TEST_F(UserSymEditorTest, NewSymbolsStartEmptyAndAddAndCreateNewClearsTheCanvas)
     EXPECT_EQ(editor.model().saved.hollow, 1);
 }
 
-TEST_F(UserSymEditorTest, Screenshots) {
+TEST_F(UserSymEditorTest, ScreenshotsOfASlantedFontCharacter) {
     for (const char* language : {"en", "cn"}) {
         context.languageCode = QString::fromLatin1(language);
         CDlgUserSymEditor editor(context);
-        editor.pickCharacter = [](GlyphOutline& picked) {
-            MakeSquare(picked, 0x41);
-            return true;
+        editor.pickCharacter = [this](GlyphOutline& picked) {
+            return BuildGlyphFromCharacter(picked, QStringLiteral("DejaVu Sans"), 0, uint16_t(0x3A9),
+                                           context.programFolder);
+        };
+        editor.runSetString = [](CDialogSetString& input) {
+            input.m_strText = QStringLiteral("20");
+            return IDOK;
         };
         editor.OnInitDialog();
         editor.OnToolbarCommand(2);
+        ASSERT_NE(editor.model().symbol(), nullptr);
+        EXPECT_GT(editor.model().symbol()->count, 0);
+        EXPECT_EQ(editor.codeEdit()->text(), QStringLiteral("937"));
+        const float meanX = GlyphMeanX(*editor.model().symbol());
+        editor.OnToolbarCommand(7);  // slant by 20 degrees: the mean stays
+        EXPECT_NEAR(GlyphMeanX(*editor.model().symbol()), meanX, 0.01);
         editor.show();
         editor.resize(640, 420);
         QApplication::processEvents();
         editor.canvas()->RenderCanvas();
         QApplication::processEvents();
-        const QString path = toliva::test::screenshotFolder() + QStringLiteral("/user_symbol_editor_%1.png").arg(context.languageCode);
+        const QString path = toliva::test::screenshotFolder() +
+                             QStringLiteral("/user_symbol_editor_%1.png").arg(context.languageCode);
         EXPECT_TRUE(editor.grab().save(path)) << path.toStdString();
     }
 }
