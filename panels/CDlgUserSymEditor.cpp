@@ -74,6 +74,8 @@ CDlgUserSymEditor::CDlgUserSymEditor(const PanelContext& context, QWidget* paren
     m_ok = WithCtrlId(new QPushButton(QStringLiteral("OK"), this), kOk);
     m_cancel = WithCtrlId(new QPushButton(QStringLiteral("Cancel"), this), kCancel);
     m_ok->setDefault(true);
+    m_codeEdit->installEventFilter(this);
+    installEventFilter(this);
     row->addWidget(m_codeLabel);
     row->addWidget(m_codeEdit);
     row->addStretch(1);
@@ -245,7 +247,9 @@ void CDlgUserSymEditor::OnOK() {
 void CDlgUserSymEditor::accept() { OnOK(); }
 
 bool CDlgUserSymEditor::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == m_canvas && event->type() == QEvent::KeyPress) {
+    // Every key of the dialog goes to the canvas first: the arrows move the
+    // symbol wherever the focus is.
+    if (event->type() == QEvent::KeyPress && (watched == m_canvas || watched == m_codeEdit || watched == this)) {
         auto* key = static_cast<QKeyEvent*>(event);
         if (m_canvas->HandleKey(key->key(), key->modifiers() & Qt::ControlModifier)) return true;
     }

@@ -18,6 +18,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -321,6 +322,50 @@ TEST_F(UserSymEditorTest, NewSymbolsStartEmptyAndAddAndCreateNewClearsTheCanvas)
     EXPECT_EQ(codes, std::vector<int>{90});
     EXPECT_EQ(editor.model().preview(), nullptr);
     EXPECT_EQ(editor.model().saved.hollow, 1);
+}
+
+TEST_F(UserSymEditorTest, KeysResetFitAndCancelKeepTheStartValues) {
+    {
+        GlyphMetricsBlock start;
+        start.xOffset = 4;
+        start.scale = 1.5f;
+        WriteUserSymDefaults(start);
+        RegKey key;
+        ASSERT_TRUE(OpenRegKey(kUserSymRegKeyName, key));
+        WriteRegDword(key, QStringLiteral("pos_y"), int(0x7FC00000));  // NaN
+        CloseRegKey(key);
+    }
+    {
+        CDlgUserSymEditor editor(context);
+        editor.pickCharacter = [](GlyphOutline& picked) {
+            MakeSquare(picked);
+            return true;
+        };
+        editor.OnInitDialog();
+        EXPECT_FLOAT_EQ(editor.model().saved.xOffset, 4);
+        EXPECT_FLOAT_EQ(editor.model().saved.yOffset, 0);
+        editor.OnToolbarCommand(2);
+        ASSERT_NE(editor.model().symbol(), nullptr);
+        EXPECT_FLOAT_EQ(editor.model().symbol()->m[3], 4);
+        EXPECT_FLOAT_EQ(editor.model().symbol()->scale, 1.5f);
+        // An arrow typed in the code field moves the symbol by zoom x 2.
+        QKeyEvent right(QEvent::KeyPress, Qt::Key_Right, Qt::NoModifier);
+        QApplication::sendEvent(editor.codeEdit(), &right);
+        EXPECT_FLOAT_EQ(editor.model().symbol()->m[3], 8);
+        editor.OnToolbarCommand(3);  // back to the picked glyph with no offsets
+        EXPECT_FLOAT_EQ(editor.model().symbol()->m[3], 0);
+        editor.canvas()->resize(400, 200);
+        editor.canvas()->RenderCanvas();
+        editor.OnToolbarCommand(4);  // as high and deep as the "A" beside it
+        const EqElement* a = editor.model().firstCharacter();
+        EXPECT_FLOAT_EQ(editor.model().symbol()->m[1], float(a->ascent / editor.model().zoom()));
+        editor.reject();
+    }
+    GlyphMetricsBlock read;
+    ReadUserSymDefaults(read);
+    EXPECT_FLOAT_EQ(read.xOffset, 4);
+    EXPECT_FLOAT_EQ(read.yOffset, 0);
+    EXPECT_FLOAT_EQ(read.scale, 1.5f);
 }
 
 TEST_F(UserSymEditorTest, ScreenshotsOfASlantedFontCharacter) {
