@@ -4,6 +4,7 @@
 #include "model/GlyphOutline.h"
 #include "panels/CDialogSetString.h"
 #include "panels/CDlgUserSymEditor.h"
+#include "panels/CDlgUserSymPanel.h"
 #include "panels/CDlgToolbar.h"
 #include "panels/CKwGECanvas.h"
 #include "panels/FontCharacters.h"
@@ -366,6 +367,37 @@ TEST_F(UserSymEditorTest, KeysResetFitAndCancelKeepTheStartValues) {
     EXPECT_FLOAT_EQ(read.xOffset, 4);
     EXPECT_FLOAT_EQ(read.yOffset, 0);
     EXPECT_FLOAT_EQ(read.scale, 1.5f);
+}
+
+TEST_F(UserSymEditorTest, ThePanelsNewAndEditOpenTheEditorAndKeepItsSymbols) {
+    CDlgUserSymPanel panel(nullptr, scratch.path(), context.programFolder, context.languageCode, 1.0f);
+    std::string codeTyped = "65";
+    panel.runEditor = [&](CDlgUserSymPanel& owner, GlyphOutline* source) {
+        CDlgUserSymEditor editor(context, &owner);
+        editor.addGlyph = [&owner](const GlyphOutline& g) { owner.AddGlyph(g); };
+        editor.m_bEditExisting = source != nullptr;
+        editor.m_pSourceGlyph = source;
+        editor.pickCharacter = [](GlyphOutline& picked) {
+            MakeSquare(picked, 0x41);
+            return true;
+        };
+        editor.runModal = [&](CDlgUserSymEditor& dialog) {
+            if (!dialog.m_bEditExisting) dialog.OnToolbarCommand(2);
+            dialog.codeEdit()->setText(QString::fromStdString(codeTyped));
+            dialog.OnOK();
+            return IDOK;
+        };
+        return editor.DoModal();
+    };
+    panel.OnNewSymbol();
+    ASSERT_EQ(panel.symbols().size(), 1u);
+    EXPECT_EQ(panel.symbols()[0]->charCode, 65);
+    const GlyphOutline* record = panel.symbols()[0].get();
+    codeTyped = "8364";
+    panel.RunMenuCommand(CDlgUserSymPanel::kMenuEdit, 0);
+    ASSERT_EQ(panel.symbols().size(), 1u);
+    EXPECT_EQ(panel.symbols()[0].get(), record);  // changed in place
+    EXPECT_EQ(uint16_t(panel.symbols()[0]->charCode), 8364);
 }
 
 TEST_F(UserSymEditorTest, ScreenshotsOfASlantedFontCharacter) {
