@@ -20,6 +20,8 @@
 #include <QApplication>
 #include <QDir>
 #include <QKeyEvent>
+#include <QMouseEvent>
+#include <QWheelEvent>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -398,6 +400,39 @@ TEST_F(UserSymEditorTest, ThePanelsNewAndEditOpenTheEditorAndKeepItsSymbols) {
     ASSERT_EQ(panel.symbols().size(), 1u);
     EXPECT_EQ(panel.symbols()[0].get(), record);  // changed in place
     EXPECT_EQ(uint16_t(panel.symbols()[0]->charCode), 8364);
+}
+
+TEST_F(UserSymEditorTest, TheCanvasTurnsMouseAndWheelIntoDragsAndScale) {
+    CDlgUserSymEditor editor(context);
+    editor.pickCharacter = [](GlyphOutline& picked) {
+        MakeSquare(picked);
+        return true;
+    };
+    editor.OnInitDialog();
+    editor.OnToolbarCommand(2);
+    CKwGECanvas& canvas = *editor.canvas();
+    canvas.resize(500, 300);
+    canvas.RenderCanvas();
+    const float width = editor.model().symbol()->m[0];
+    const QPoint from = editor.model().guideBands()[UserSymEditModel::kRight].center();
+    auto mouse = [&](QEvent::Type type, QPoint at, Qt::MouseButtons buttons) {
+        QMouseEvent e(type, QPointF(at), QPointF(canvas.mapToGlobal(at)), Qt::LeftButton, buttons, Qt::NoModifier);
+        QApplication::sendEvent(&canvas, &e);
+    };
+    mouse(QEvent::MouseButtonPress, from, Qt::LeftButton);
+    mouse(QEvent::MouseMove, from + QPoint(10, 0), Qt::LeftButton);
+    // The wheel does nothing while the button is down.
+    QWheelEvent held{QPointF(from), QPointF(from), QPoint(), QPoint(0, 120), Qt::LeftButton, Qt::ControlModifier,
+                     Qt::NoScrollPhase, false};
+    QApplication::sendEvent(&canvas, &held);
+    mouse(QEvent::MouseButtonRelease, from + QPoint(10, 0), Qt::NoButton);
+    EXPECT_FLOAT_EQ(editor.model().symbol()->m[0], width + 10);
+    EXPECT_FLOAT_EQ(editor.model().symbol()->scale, 1.0f);
+    QWheelEvent wheel{QPointF(from), QPointF(from), QPoint(), QPoint(0, 120), Qt::NoButton, Qt::ControlModifier,
+                      Qt::NoScrollPhase, false};
+    QApplication::sendEvent(&canvas, &wheel);
+    EXPECT_FLOAT_EQ(editor.model().symbol()->scale, 1.25f);
+    EXPECT_FALSE(canvas.picture().isNull());
 }
 
 TEST_F(UserSymEditorTest, ScreenshotsOfASlantedFontCharacter) {
