@@ -2,6 +2,7 @@
 
 #include "panels/CDialogSetString.h"
 #include "panels/CDlgCreateAW.h"
+#include "panels/CDlgSelSym.h"
 #include "panels/CDlgSetMatVecSL.h"
 #include "panels/CDlgSetMatrix.h"
 #include "platform/MessageSink.h"
@@ -63,6 +64,14 @@ bool ShellEditDialogs::askString(StringRequest& request) {
     request.text = dialog.m_strText;
     request.checked = dialog.m_bChecked;
     return true;
+}
+
+bool ShellEditDialogs::selectSymbol(int, GlyphOutline* out) {
+    CDlgSelSym dialog(panelContext(), m_owner);
+    // The picker fills the slot only when OK closes it with a valid choice.
+    dialog.m_pPendingGlyph = out;
+    if (runSelectSymbol) dialog.runModal = runSelectSymbol;
+    return dialog.DoModal() == IDOK;
 }
 
 PanelContext ShellEditDialogs::panelContext() const {

@@ -1,6 +1,7 @@
 // The editing dialogs the program hands its sheet: the one-line input, the
-// matrix dialog, the matrix rule lines, the equation settings and the print
-// dialog run here; the others still say they are not available yet.
+// matrix dialog, the matrix rule lines, the font-character picker, the
+// equation settings and the print dialog run here; the others still say they
+// are not available yet.
 #pragma once
 
 #include "panels/PanelContext.h"
@@ -17,6 +18,7 @@ class CDialogSetString;
 class CDlgCreateAW;
 class CDlgSetMatVecSL;
 class CDlgSetMatrix;
+class CDlgSelSym;
 class CEESettingDlg;
 class CKwEESheet;
 class CTolivaApp;
@@ -38,6 +40,9 @@ public:
     // The rule-line dialog; a damaged matrix (no cells in a direction, or
     // more than 33) is not edited.
     bool editMatrixLines(MatrixLinesRequest& request) override;
+    // The font-character picker for the big operators 860 to 863: on OK out
+    // holds the chosen character's glyph.
+    bool selectSymbol(int type, GlyphOutline* out) override;
 
     // Run the dialogs in place of their modal loops (tests answer them).
     std::function<int(CEESettingDlg&)> runSettings;
@@ -45,6 +50,7 @@ public:
     std::function<int(CDialogSetString&)> runString;
     std::function<int(CDlgSetMatrix&)> runMatrix;
     std::function<int(CDlgSetMatVecSL&)> runMatrixLines;
+    std::function<int(CDlgSelSym&)> runSelectSymbol;
     // The word dialog that asks the entry name of the matrix dialog's fill
     // buttons (its short form, italic preset).
     std::function<int(CDlgCreateAW&)> runEntryName;
