@@ -3,6 +3,7 @@
 #include "shell/ShellMoreSymbols.h"
 #include "shell/SheetFindTarget.h"
 #include "panels/CDlgUserSymPanel.h"
+#include "panels/UserSymEditModel.h"
 #include "panels/CDlgFindReplace.h"
 
 #include "model/EqElement.h"

@@ -42,6 +42,8 @@ class CDlgToolbar;
 class CDlgWritingPad;
 class CDlgFindReplace;
 class CDlgUserSymPanel;
+class CDlgUserSymEditor;
+class UserSymSheet;
 class UserSymbolSheet;
 class SheetFindTarget;
 class CKwEESheet;
@@ -115,6 +117,9 @@ public:
     // made once, owned by the sheet's window, shown again on later uses.
     void OpenUserSymbolPanel() override;
     CDlgUserSymPanel* userSymbolPanel() const { return m_pUserSymPanel; }
+    // Runs the symbol editor the panel opens in place of its modal loop
+    // (tests answer it); empty: the modal loop.
+    std::function<int(CDlgUserSymEditor&)> runUserSymEditor;
     bool ToggleLaTeXMode() override;
     bool MoveLaTeXText(bool toEquation) override;
     // The main window's title: "Toliva - " and the document's title (not
@@ -307,6 +312,7 @@ private:
     void CloseUserSymbolPanel();
     CDlgUserSymPanel* m_pUserSymPanel = nullptr;
     std::unique_ptr<UserSymbolSheet> m_userSymSheet;  // what the panel calls on the sheet
+    std::unique_ptr<UserSymSheet> m_userSymEditorSheet;  // what the editor reads of the sheet
     std::unique_ptr<SheetFindTarget> m_findTarget;  // outlives the find dialog (a child of the sheet)
     std::unique_ptr<TeXPromptDriver> m_promptDriver;
     std::unique_ptr<ShellEditDialogs> m_editDialogs;

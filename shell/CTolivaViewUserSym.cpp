@@ -4,10 +4,13 @@
 #include "model/EqElement.h"
 #include "model/EqModel.h"
 #include "model/EqTypes.h"
+#include "panels/CDlgUserSymEditor.h"
 #include "panels/CDlgUserSymPanel.h"
 #include "panels/PanelContext.h"
 #include "shell/CTolivaApp.h"
 #include "shell/CTolivaView.h"
+#include "shell/PanelContextFromSettings.h"
+#include "shell/SheetUserSymSheet.h"
 #include "sheet/CKwEESheet.h"
 
 namespace toliva {
@@ -54,6 +57,19 @@ void CTolivaView::OpenUserSymbolPanel() {
                                                m_app.m_strProgramFolder, m_app.context().languageCode(), scale,
                                                m_sheet);
         m_pUserSymPanel->setWindowFlag(Qt::Tool);
+        m_userSymEditorSheet = std::make_unique<SheetUserSymSheet>(*m_sheet);
+        // New and Edit run the symbol editor over the sheet's caret.
+        m_pUserSymPanel->runEditor = [this](CDlgUserSymPanel& panel, GlyphOutline* source) {
+            PanelContext context;
+            FillPanelContext(context, m_app.context(), m_app.settings(), m_app.m_strProgramFolder);
+            CDlgUserSymEditor editor(context, &panel);
+            editor.m_pSheet = m_userSymEditorSheet.get();
+            editor.addGlyph = [&panel](const GlyphOutline& glyph) { panel.AddGlyph(glyph); };
+            editor.m_bEditExisting = source != nullptr;
+            editor.m_pSourceGlyph = source;
+            if (runUserSymEditor) editor.runModal = runUserSymEditor;
+            return editor.DoModal();
+        };
         m_pUserSymPanel->OnInitDialog();
         m_sheet->userSymbols = &m_pUserSymPanel->symbolPointers();
     }
@@ -67,6 +83,7 @@ void CTolivaView::CloseUserSymbolPanel() {
     delete m_pUserSymPanel;  // writes the user's glyph file
     m_pUserSymPanel = nullptr;
     m_userSymSheet.reset();
+    m_userSymEditorSheet.reset();
 }
 
 }  // namespace toliva
