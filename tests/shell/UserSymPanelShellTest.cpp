@@ -7,7 +7,11 @@
 #include "model/EqElement.h"
 #include "model/EqModel.h"
 #include "model/EqTypes.h"
+#include "panels/CDialogSetString.h"
+#include "panels/CDlgUserSymEditor.h"
 #include "panels/CDlgUserSymPanel.h"
+#include "panels/FontCharacters.h"
+#include "shell/CTolivaDoc.h"
 #include "platform/Archive.h"
 #include "sheet/editing/CommandCodes.h"
 
@@ -89,6 +93,70 @@ TEST_F(UserSymPanelShellTest, TheCommandOpensThePanelWhoseCellsInsertIntoTheEqua
     ASSERT_TRUE(ReadGlyphListFile(back, file, true));
     EXPECT_EQ(back.size(), 3u);
     EXPECT_TRUE(QFile::exists(file + QStringLiteral(".bak")));
+}
+
+// As a user would: a character of DejaVu Sans picked and slanted in the
+// editor, kept in the panel, inserted, the document saved and opened again
+// in a new run of the program: the symbol is the same and draws the same.
+TEST_F(UserSymPanelShellTest, APickedSlantedCharacterIsInsertedSavedAndReopenedUnchanged) {
+    writeString(kLanguage, QStringLiteral("LanSel"), QStringLiteral("1"));
+    ASSERT_TRUE(startProgram());
+    frame().resize(900, 600);
+    QApplication::processEvents();
+    sheet().ExecuteCommand(CMD_USER_SYMBOLS);
+    CDlgUserSymPanel* panel = view().userSymbolPanel();
+    ASSERT_NE(panel, nullptr);
+    const QString programFolder = theApp->m_strProgramFolder;
+    view().runUserSymEditor = [&](CDlgUserSymEditor& editor) {
+        editor.pickCharacter = [&](GlyphOutline& picked) {
+            return BuildGlyphFromCharacter(picked, QStringLiteral("DejaVu Sans"), 0, uint16_t(0x3A9), programFolder);
+        };
+        editor.runSetString = [](CDialogSetString& input) {
+            input.m_strText = QStringLiteral("20");
+            return IDOK;
+        };
+        editor.OnToolbarCommand(2);  // pick
+        editor.OnToolbarCommand(7);  // slant by 20 degrees
+        editor.OnOK();
+        return IDOK;
+    };
+    panel->OnNewSymbol();
+    ASSERT_EQ(panel->symbols().size(), 1u);
+    ASSERT_GT(panel->symbols()[0]->count, 0);
+    panel->ClickCell(panel->gridRect().topLeft() + QPoint(panel->cellSize() / 2, panel->cellSize() / 2));
+    ASSERT_EQ(userSymbolsIn(*sheet().equation()), 1);
+    GlyphOutline stored;
+    for (const EqElement* e = sheet().equation()->lines.front(); e; e = e->next)
+        if (e->type == EqTypeUserSymbol) CopyGlyph(stored, *e->glyph);
+    EXPECT_TRUE(GlyphsEqual(stored, *panel->symbols()[0]));
+    panel->hide();
+    // The caret at the line's start in both pictures.
+    sheet().SetCaretElement(sheet().equation()->lines.front());
+    sheet().Refresh(0);
+    QApplication::processEvents();
+    const QImage before = sheet().grab().toImage();
+    EXPECT_TRUE(before.save(screenshotFolder() + QStringLiteral("UserSymbolPath_before.png")));
+    const QString path = home() + QStringLiteral("omega.kwe");
+    ASSERT_TRUE(doc().OnSaveDocument(path));
+    stopProgram();
+
+    ASSERT_TRUE(startProgram());
+    frame().resize(900, 600);
+    ASSERT_TRUE(theApp->OpenDocumentFile(path));
+    sheet().SetCaretElement(sheet().equation()->lines.front());
+    sheet().Refresh(0);
+    QApplication::processEvents();
+    ASSERT_EQ(userSymbolsIn(*sheet().equation()), 1);
+    for (const EqElement* e = sheet().equation()->lines.front(); e; e = e->next)
+        if (e->type == EqTypeUserSymbol) EXPECT_TRUE(GlyphsEqual(*e->glyph, stored));
+    const QImage after = sheet().grab().toImage();
+    EXPECT_TRUE(after.save(screenshotFolder() + QStringLiteral("UserSymbolPath_after.png")));
+    EXPECT_EQ(after, before);
+    // The panel kept the symbol for the next run.
+    sheet().ExecuteCommand(CMD_USER_SYMBOLS);
+    ASSERT_NE(view().userSymbolPanel(), nullptr);
+    ASSERT_EQ(view().userSymbolPanel()->symbols().size(), 1u);
+    EXPECT_TRUE(GlyphsEqual(*view().userSymbolPanel()->symbols()[0], stored));
 }
 
 }  // namespace
