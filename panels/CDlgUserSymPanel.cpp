@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QCursor>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -173,6 +174,24 @@ void CDlgUserSymPanel::LayoutUserSymbolPanel() {
     const int closeWidth = std::max(75, m_buttons[5]->sizeHint().width());
     m_buttons[5]->setGeometry(width - margin - closeWidth, y, closeWidth, buttonHeight);
     setFixedSize(std::max(width, x + closeWidth + margin), y + buttonHeight + margin);
+    placeWindow(area);
+}
+
+void CDlgUserSymPanel::placeWindow(const QRect& area) {
+    // Bottom 5 pixels above the main window's bottom, centred on the mouse,
+    // at least 5 pixels inside the main window's sides, and inside the work area.
+    const QWidget* main = parentWidget() ? parentWidget()->window() : nullptr;
+    if (!main) return;
+    const QRect frame = main->frameGeometry();
+    const QSize size = frameGeometry().size().expandedTo(this->size());
+    int x = QCursor::pos().x() - size.width() / 2;
+    x = std::max(frame.left() + 5, std::min(x, frame.right() + 1 - 5 - size.width()));
+    int y = frame.bottom() + 1 - 5 - size.height();
+    if (!area.isEmpty()) {
+        x = std::max(area.left(), std::min(x, area.right() + 1 - size.width()));
+        y = std::max(area.top(), std::min(y, area.bottom() + 1 - size.height()));
+    }
+    move(x, y);
 }
 
 void CDlgUserSymPanel::RefreshPanel() {

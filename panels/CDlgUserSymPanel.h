@@ -135,6 +135,7 @@ protected:
 
 private:
     void LayoutUserSymbolPanel();
+    void placeWindow(const QRect& workArea);
     void syncPointers();
     void changed();
 

@@ -5,6 +5,7 @@
 #include "platform/Archive.h"
 #include "platform/MessageSink.h"
 #include "tests/common/TestSupport.h"
+#include "uikit/LangTable.h"
 
 #include <gtest/gtest.h>
 
@@ -268,6 +269,31 @@ TEST_F(UserSymPanelTest, RowsColumnsClicksAndTheWindowAtHighResolution) {
     EXPECT_LE(big.width(), 1920);
     EXPECT_LE(big.height(), 1040);
     EXPECT_GE(big.columns(), 18);
+}
+
+TEST_F(UserSymPanelTest, ScrollingStaysWithinTheRowsAndTheLanguageCanChange) {
+    auto panel = makePanel();
+    for (int i = 0; i < 200; ++i) panel->AddGlyph(*triangle(20, 'a'));
+    EXPECT_EQ(panel->rowCount(), 12);  // 11 full rows and the row after them
+    struct Step {
+        int value;
+        bool relative;
+        int expected;
+    };
+    for (const Step& step : {Step{100, false, 4}, Step{-1, true, 3}, Step{-40, true, 0}, Step{2, false, 2}}) {
+        panel->ScrollPanel(step.value, step.relative);
+        EXPECT_EQ(panel->scrollPosition(), step.expected);
+    }
+    // The grid's cells then start two rows down.
+    panel->ClickCell(panel->gridRect().topLeft() + QPoint(5, 5));
+    EXPECT_EQ(sheet.inserted, std::vector<int>{36});
+
+    auto* newButton = qobject_cast<QPushButton*>(DialogControl(panel.get(), CDlgUserSymPanel::kNew));
+    ASSERT_NE(newButton, nullptr);
+    EXPECT_EQ(newButton->text(), QStringLiteral("New..."));
+    panel->ApplyLanguage(QStringLiteral("cn"));
+    EXPECT_EQ(newButton->text(), QStringLiteral("新建..."));
+    EXPECT_TRUE(panel->windowTitle().endsWith(QStringLiteral(" / 200")));
 }
 
 TEST_F(UserSymPanelTest, PicturesInBothLanguages) {

@@ -123,6 +123,7 @@ TEST_F(UserSymPanelShellTest, APickedSlantedCharacterIsInsertedSavedAndReopenedU
     panel->OnNewSymbol();
     ASSERT_EQ(panel->symbols().size(), 1u);
     ASSERT_GT(panel->symbols()[0]->count, 0);
+    EXPECT_TRUE(panel->grab().save(screenshotFolder() + QStringLiteral("UserSymPanel_omega.png")));
     panel->ClickCell(panel->gridRect().topLeft() + QPoint(panel->cellSize() / 2, panel->cellSize() / 2));
     ASSERT_EQ(userSymbolsIn(*sheet().equation()), 1);
     GlyphOutline stored;
