@@ -3,6 +3,7 @@
 #include "platform/MessageSink.h"
 #include "platform/gdiplus/Graphics.h"
 #include "uikit/CKwMenu.h"
+#include "uikit/KitDialogs.h"
 #include "uikit/LangTable.h"
 
 #include <QDir>
@@ -12,7 +13,6 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QKeyEvent>
-#include <QMessageBox>
 #include <QPainter>
 #include <QPushButton>
 #include <QScreen>
@@ -258,15 +258,24 @@ bool CDlgUserSymPanel::LoadFile(const QString& path) {
     return true;
 }
 
+QString CDlgUserSymPanel::ChooseGlyphFile(bool save, const QString& suggested) {
+    if (chooseFile) return chooseFile(save, suggested);
+    // The folder of the last glyph file is kept as site 4.
+    QString path;
+    if (!PickFileWithLastFolder(QStringLiteral("Toliva Glyphs (*.gph)|*.gph|"), this, path,
+                                QString::fromLatin1(kLastFolderKey), save, QStringLiteral("gph"), 4, suggested))
+        return {};
+    return path;
+}
+
 void CDlgUserSymPanel::OnLoad() {
-    if (!chooseFile) return;
-    const QString path = chooseFile(false, QString());
+    const QString path = ChooseGlyphFile(false, QString());
     if (!path.isEmpty()) LoadFile(path);
 }
 
 void CDlgUserSymPanel::OnSaveAs() {
-    if (m_symbols.empty() || !chooseFile) return;
-    const QString path = chooseFile(true, QStringLiteral("Untitled.gph"));
+    if (m_symbols.empty()) return;
+    const QString path = ChooseGlyphFile(true, QStringLiteral("Untitled.gph"));
     if (!path.isEmpty()) WriteGlyphListFile(m_symbols, path);
 }
 
@@ -276,7 +285,7 @@ void CDlgUserSymPanel::OnClear() {
     const QString text = LoadLangString(texts, QStringLiteral("gMSG_1"), 2);
     const QString title = LoadLangString(texts, QStringLiteral("gMSG_1"), 3);
     const bool yes = askYesNo ? askYesNo(text, title)
-                              : QMessageBox::question(this, title, text) == QMessageBox::Yes;
+                              : LangYesNoBox(this, texts, QStringLiteral("gMSG_1"), 3, 2) == IDYES;
     if (!yes) return;
     ClearGlyphList(m_symbols);
     changed();
@@ -306,7 +315,7 @@ void CDlgUserSymPanel::OnExtract() {
     if (showInfo)
         showInfo(report);
     else
-        QMessageBox::information(this, windowTitle(), report);
+        showMessage(report, MB_OK | MB_ICONINFORMATION);
     RefreshPanel();
 }
 

@@ -85,6 +85,8 @@ public:
     void OnClear();
     void OnExtract();
 
+    // The file dialog for ".gph" files (open, or save proposing a name); empty when cancelled.
+    QString ChooseGlyphFile(bool save, const QString& suggested);
     // Appends a file's records; false when it does not open.
     bool LoadFile(const QString& path);
     // Writes the per-user file as the destructor does; false when skipped or failed.

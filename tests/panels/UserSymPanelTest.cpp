@@ -193,6 +193,41 @@ TEST_F(UserSymPanelTest, LoadingTwiceDoublesTheListAndExtractWithAllPresentAddsN
     EXPECT_EQ(report, QStringLiteral("2 user symbols were found in the equation; 1 were added."));
 }
 
+TEST_F(UserSymPanelTest, SaveAsAndClearActOnlyOnAListAndAsTheUserAnswers) {
+    auto panel = makePanel();
+    int asked = 0;
+    const QString saved = QDir(dir.path()).filePath(QStringLiteral("out.gph"));
+    panel->chooseFile = [&](bool save, const QString& suggested) {
+        ++asked;
+        EXPECT_TRUE(save);
+        EXPECT_EQ(suggested, QStringLiteral("Untitled.gph"));
+        return saved;
+    };
+    bool answer = false;
+    panel->askYesNo = [&](const QString&, const QString& title) {
+        ++asked;
+        EXPECT_EQ(title, QStringLiteral("Clear User Symbols"));
+        return answer;
+    };
+    panel->OnSaveAs();
+    panel->OnClear();
+    EXPECT_EQ(asked, 0);  // nothing to save or clear
+
+    panel->AddGlyph(*triangle(30, 'a'));
+    panel->AddGlyph(*triangle(31, 'b'));
+    panel->OnSaveAs();
+    GlyphList back;
+    ASSERT_TRUE(ReadGlyphListFile(back, saved, true));
+    EXPECT_EQ(back.size(), 2u);
+    panel->OnClear();
+    EXPECT_EQ(panel->symbols().size(), 2u);  // No
+    answer = true;
+    panel->OnClear();
+    EXPECT_TRUE(panel->symbols().empty());
+    EXPECT_TRUE(panel->symbolPointers().empty());
+    EXPECT_EQ(asked, 3);
+}
+
 TEST_F(UserSymPanelTest, TheMenuShowsWhatFitsTheClickedCell) {
     using P = CDlgUserSymPanel;
     auto panel = makePanel();
