@@ -12,6 +12,7 @@
 #include "shell/PanelContextFromSettings.h"
 #include "shell/SheetUserSymSheet.h"
 #include "sheet/CKwEESheet.h"
+#include "sheet/editing/HotkeyTable.h"
 
 namespace toliva {
 
@@ -43,6 +44,7 @@ public:
         return out;
     }
     void SetHotkeyForUserSymbol(int code) override { m_sheet.EditHotkey(SymbolKey{14, code, 0}, true); }
+    QString HotkeyCaption(int code) override { return m_sheet.hotkeys().GetKeysText(SymbolKey{14, code, 0}, false); }
 
 private:
     CKwEESheet& m_sheet;

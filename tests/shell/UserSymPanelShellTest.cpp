@@ -14,8 +14,11 @@
 #include "shell/CTolivaDoc.h"
 #include "platform/Archive.h"
 #include "sheet/editing/CommandCodes.h"
+#include "sheet/CKwEESheet.h"
+#include "sheet/editing/HotkeyTable.h"
 
 #include <QApplication>
+#include <QMouseEvent>
 #include <QDir>
 #include <QFile>
 
@@ -84,6 +87,18 @@ TEST_F(UserSymPanelShellTest, TheCommandOpensThePanelWhoseCellsInsertIntoTheEqua
     panel->showInfo = [&](const QString& text) { report = text; };
     panel->OnExtract();
     EXPECT_EQ(report, QStringLiteral("1 user symbols were found in the equation; 0 were added."));
+
+    // The hotkey item names the symbol's keys.
+    std::vector<int> offered;
+    panel->trackMenu = [&](const std::vector<int>& items, QPoint) {
+        offered = items;
+        return 0;
+    };
+    const QPointF at = panel->gridRect().topLeft() + QPoint(cell / 2, cell / 2);
+    QMouseEvent press(QEvent::MouseButtonPress, at, panel->mapToGlobal(at), Qt::RightButton, Qt::RightButton, {});
+    QApplication::sendEvent(panel, &press);
+    EXPECT_EQ(offered.back(), int(CDlgUserSymPanel::kMenuHotkey));
+    EXPECT_FALSE(sheet().hotkeys().GetKeysText(SymbolKey{14, 1, 0}, false).isEmpty());
 
     // A change is written back when the program ends.
     panel->RunMenuCommand(CDlgUserSymPanel::kMenuCopy, 0);
