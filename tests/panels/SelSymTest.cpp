@@ -329,6 +329,14 @@ TEST_F(SelSymDialogTest, ClickingACellChoosesItsCharacterAndTheWheelScrollsEight
     QApplication::sendEvent(grid, &wheel);
     EXPECT_EQ(d.m_scroll.position, 8);
     EXPECT_EQ(d.scrollBar()->value(), 8);
+    // The bar: a line is one row, a page 8 rows, whatever the rows shown.
+    d.scrollBar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    EXPECT_EQ(d.m_scroll.position, 9);
+    d.scrollBar()->triggerAction(QAbstractSlider::SliderPageStepAdd);
+    EXPECT_EQ(d.m_scroll.position, 17);
+    d.scrollBar()->triggerAction(QAbstractSlider::SliderPageStepSub);
+    d.scrollBar()->triggerAction(QAbstractSlider::SliderSingleStepSub);
+    EXPECT_EQ(d.m_scroll.position, 8);
     // The chosen character is now off the page: the index stays.
     EXPECT_EQ(d.m_scroll.cellOfIndex(d.m_nChosen), -1);
     EXPECT_EQ(d.m_nChosen, 14);
