@@ -60,6 +60,20 @@ TEST(SelSymFontsTest, TheProgramSetsListFromTheirOwnFilesAndAnUnknownFontListsNo
     EXPECT_TRUE(ListFontCharacters(QString(), 0, programFolder()).empty());
 }
 
+TEST(SelSymFontsTest, AProgramSetWithoutItsFilesFallsBackQuietly) {
+    // A program folder without "Fonts": the name's own family stands in when
+    // there is one; either way nothing crashes and a listed character builds.
+    QTemporaryDir empty;
+    ASSERT_TRUE(empty.isValid());
+    const QString folder = empty.path() + QLatin1Char('/');
+    const std::vector<uint16_t> codes = ListFontCharacters(QStringLiteral("*Toliva + 05"), 0, folder);
+    GlyphOutline glyph;
+    if (!codes.empty())
+        EXPECT_TRUE(BuildGlyphFromCharacter(glyph, QStringLiteral("*Toliva + 05"), 0, codes.back(), folder));
+    else
+        EXPECT_FALSE(BuildGlyphFromCharacter(glyph, QStringLiteral("*Toliva + 05"), 0, 'A', folder));
+}
+
 // ---- the glyph of a character
 
 TEST(SelSymGlyphTest, TheGlyphOfACharacterIsCentredWithEqualAscentAndDescent) {
