@@ -89,7 +89,8 @@ CDlgUserSymEditor::CDlgUserSymEditor(const PanelContext& context, QWidget* paren
 }
 
 CDlgUserSymEditor::~CDlgUserSymEditor() {
-    WriteUserSymDefaults(m_model.saved);
+    // A dialog that never ran holds no values of its own: the stored ones stay.
+    if (m_initialized) WriteUserSymDefaults(m_model.saved);
     m_model.DeletePreview();
     m_model.ClearWorkingGlyph();
 }

@@ -45,7 +45,7 @@ public:
                      kPlaceholder = 1338, kCanvas = 2104 };
 
     CDlgUserSymEditor(const PanelContext& context, QWidget* parent = nullptr);
-    ~CDlgUserSymEditor() override;  // writes the saved values to the registry
+    ~CDlgUserSymEditor() override;  // writes the saved values to the registry once it ran
 
     // Set by the opener before the dialog runs.
     UserSymSheet* m_pSheet = nullptr;           // null: the preview's neighbours are "A" and "x"
