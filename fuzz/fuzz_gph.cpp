@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 using namespace toliva;
 
@@ -24,9 +25,29 @@ QByteArray store(GlyphList& list) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    Archive in(QByteArray(reinterpret_cast<const char*>(data), qsizetype(size)));
+    const QByteArray input(reinterpret_cast<const char*>(data), qsizetype(size));
+    Archive in(input);
     GlyphList list;
-    ReadGlyphList(in, list, true);
+    bool partial = false;
+    ReadGlyphList(in, list, true, &partial);
+    // A read that says it is whole got every record the count promised; the
+    // panel relies on this before it overwrites a user's file.
+    if (!partial) {
+        if (size < 4) __builtin_trap();
+        int32_t promised = 0;
+        std::memcpy(&promised, input.constData(), sizeof promised);
+        if (promised < 0 || size_t(promised) != list.size()) __builtin_trap();
+    }
+    // A user-chosen file is appended to what the list holds: the records
+    // read before any damage stay, appended after the ones already there.
+    {
+        Archive twice(input);
+        GlyphList appended;
+        appended.push_back(std::make_unique<GlyphOutline>());
+        bool partialAgain = false;
+        ReadGlyphList(twice, appended, false, &partialAgain);
+        if (partialAgain != partial || appended.size() != list.size() + 1) __builtin_trap();
+    }
 
     gp::RecordingGraphics rec;
     for (auto& g : list) {

@@ -197,11 +197,16 @@ void ClearGlyphList(GlyphList& list) {
     while (!list.empty()) list.pop_back();
 }
 
-void ReadGlyphList(Archive& ar, GlyphList& list, bool clearFirst) {
+void ReadGlyphList(Archive& ar, GlyphList& list, bool clearFirst, bool* partial) {
     if (clearFirst) ClearGlyphList(list);
+    if (partial) *partial = true;
     try {
         const int32_t n = ar.readI32();
-        if (n <= 0) return;
+        if (n < 0) return;
+        if (n == 0) {
+            if (partial) *partial = false;
+            return;
+        }
         // Every record takes at least the fixed bytes, so the bytes left bound
         // how many can follow, whatever the count claims.
         const qint64 possible = std::min<qint64>(n, ar.bytesLeft() / kFixedRecordBytes);
@@ -211,20 +216,21 @@ void ReadGlyphList(Archive& ar, GlyphList& list, bool clearFirst) {
             loadGlyph(*glyph, ar);
             list.push_back(std::move(glyph));
         }
+        if (partial) *partial = false;
     } catch (const ArchiveException&) {
         // The records read in full stay; the damaged one is dropped.
     } catch (const FileException&) {
     }
 }
 
-bool ReadGlyphListFile(GlyphList& list, const QString& path, bool clearFirst) {
+bool ReadGlyphListFile(GlyphList& list, const QString& path, bool clearFirst, bool* partial) {
     std::unique_ptr<Archive> ar;
     try {
         ar = std::make_unique<Archive>(Archive::openFile(path, Archive::Load));
     } catch (const FileException&) {
         return false;
     }
-    ReadGlyphList(*ar, list, clearFirst);
+    ReadGlyphList(*ar, list, clearFirst, partial);
     return true;
 }
 

@@ -89,10 +89,12 @@ void FlipGlyphHorizontal(GlyphOutline& glyph);
 // Deletes every record, last first.
 void ClearGlyphList(GlyphList& list);
 // Reads a count and that many records, appending each record read in full.
-// A damaged or short stream ends the reading quietly.
-void ReadGlyphList(Archive& ar, GlyphList& list, bool clearFirst);
+// A damaged or short stream ends the reading quietly; partial, when given,
+// is set when it did (fewer records than the count, or a bad count), so a
+// caller can keep from overwriting the file with what it got.
+void ReadGlyphList(Archive& ar, GlyphList& list, bool clearFirst, bool* partial = nullptr);
 // False when the file cannot be opened (the list is then left as it was).
-bool ReadGlyphListFile(GlyphList& list, const QString& path, bool clearFirst);
+bool ReadGlyphListFile(GlyphList& list, const QString& path, bool clearFirst, bool* partial = nullptr);
 // Replaces the file with the list; false when it cannot be written (the old
 // file is then left as it was).
 bool WriteGlyphListFile(const GlyphList& list, const QString& path);
