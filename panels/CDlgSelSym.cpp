@@ -9,6 +9,7 @@
 #include "platform/gdiplus/Pen.h"
 #include "uikit/LangTable.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGuiApplication>
@@ -33,6 +34,7 @@ namespace {
 const QString kRegKey = QStringLiteral("Software\\Toliva\\Dlgs\\UserSym");
 const QString kLangFile = QStringLiteral("LANG_10.xml");
 constexpr int kWheelRows = 8;
+constexpr int kPageRows = 8;
 
 // Draws one character centred in a box, in black, anti-aliased.
 void DrawCharacter(QPainter& painter, const gp::FontFamily& family, int style, float emSize, uint16_t code,
@@ -96,11 +98,7 @@ protected:
         if (cell >= 0 && cell == m_pressed) m_dialog->SelectCharacterCell(cell + 1);
         m_pressed = -1;
     }
-    void wheelEvent(QWheelEvent* e) override {
-        const int notches = e->angleDelta().y() / 120;
-        if (notches != 0) m_dialog->ScrollCharacters(-notches * kWheelRows);
-    }
-
+    void wheelEvent(QWheelEvent* e) override { QApplication::sendEvent(m_dialog, e); }
 private:
     CDlgSelSym* m_dialog;
     int m_pressed = -1;
@@ -169,6 +167,11 @@ CDlgSelSym::CDlgSelSym(const PanelContext& context, QWidget* parent) : QDialog(p
     connect(m_fontCombo, &QComboBox::activated, this, [this](int) { ApplyFontChoice(); });
     connect(m_styleCombo, &QComboBox::activated, this, [this](int) { ApplyFontChoice(); });
     connect(m_scrollBar, &QScrollBar::valueChanged, this, [this](int v) { ScrollCharactersTo(v); });
+    // The bar's thumb spans the visible rows, but a page step moves 8 rows.
+    connect(m_scrollBar, &QScrollBar::actionTriggered, this, [this](int action) {
+        if (action == QAbstractSlider::SliderPageStepAdd) m_scrollBar->setSliderPosition(m_scroll.position + kPageRows);
+        if (action == QAbstractSlider::SliderPageStepSub) m_scrollBar->setSliderPosition(m_scroll.position - kPageRows);
+    });
 }
 
 CDlgSelSym::~CDlgSelSym() = default;
@@ -249,6 +252,12 @@ void CDlgSelSym::ApplyFontChoice() {
     m_scroll.scrollTo(m_scroll.position);
     setScrollRange();
     refreshPage();
+}
+
+void CDlgSelSym::wheelEvent(QWheelEvent* event) {
+    const int notches = event->angleDelta().y() / 120;
+    if (notches != 0) ScrollCharacters(-notches * kWheelRows);
+    event->accept();
 }
 
 void CDlgSelSym::setScrollRange() {

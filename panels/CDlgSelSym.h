@@ -29,6 +29,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QScrollBar;
+class QWheelEvent;
 
 namespace toliva {
 
@@ -85,6 +86,10 @@ public:
     QWidget* grid() const;
     QPushButton* okButton() const { return m_ok; }
     QPushButton* cancelButton() const { return m_cancel; }
+
+protected:
+    // The wheel anywhere over the dialog scrolls 8 rows a notch.
+    void wheelEvent(QWheelEvent* event) override;
 
 private:
     void setScrollRange();

@@ -4,6 +4,7 @@
 #include "panels/CDialogSetString.h"
 #include "panels/CDlgSelSym.h"
 #include "panels/CDlgToolbar.h"
+#include "panels/CDlgUserSymPanel.h"
 #include "panels/CKwGECanvas.h"
 #include "panels/PanelDialog.h"
 #include "platform/MessageSink.h"
@@ -89,7 +90,8 @@ CDlgUserSymEditor::CDlgUserSymEditor(const PanelContext& context, QWidget* paren
 }
 
 CDlgUserSymEditor::~CDlgUserSymEditor() {
-    WriteUserSymDefaults(m_model.saved);
+    // A dialog that never ran holds no values of its own: the stored ones stay.
+    if (m_initialized) WriteUserSymDefaults(m_model.saved);
     m_model.DeletePreview();
     m_model.ClearWorkingGlyph();
 }
@@ -254,6 +256,17 @@ bool CDlgUserSymEditor::eventFilter(QObject* watched, QEvent* event) {
         if (m_canvas->HandleKey(key->key(), key->modifiers() & Qt::ControlModifier)) return true;
     }
     return QDialog::eventFilter(watched, event);
+}
+
+int RunUserSymEditor(const PanelContext& context, UserSymSheet* sheet, CDlgUserSymPanel& panel,
+                     GlyphOutline* source, const std::function<void(CDlgUserSymEditor&)>& prepare) {
+    CDlgUserSymEditor editor(context, &panel);
+    editor.m_pSheet = sheet;
+    editor.addGlyph = [&panel](const GlyphOutline& glyph) { panel.AddGlyph(glyph); };
+    editor.m_bEditExisting = source != nullptr;
+    editor.m_pSourceGlyph = source;
+    if (prepare) prepare(editor);
+    return editor.DoModal();
 }
 
 }  // namespace toliva

@@ -36,6 +36,7 @@ namespace toliva {
 
 class CDialogSetString;
 class CDlgToolbar;
+class CDlgUserSymPanel;
 class CKwGECanvas;
 struct GlyphOutline;
 
@@ -45,7 +46,7 @@ public:
                      kPlaceholder = 1338, kCanvas = 2104 };
 
     CDlgUserSymEditor(const PanelContext& context, QWidget* parent = nullptr);
-    ~CDlgUserSymEditor() override;  // writes the saved values to the registry
+    ~CDlgUserSymEditor() override;  // writes the saved values to the registry once it ran
 
     // Set by the opener before the dialog runs.
     UserSymSheet* m_pSheet = nullptr;           // null: the preview's neighbours are "A" and "x"
@@ -98,5 +99,11 @@ private:
     QPushButton* m_cancel = nullptr;
     bool m_initialized = false;
 };
+
+// Runs the editor for the panel, as the panel's runEditor: with no source a
+// new symbol, added to the panel; with a source the panel's record, changed
+// in place on OK. prepare (tests) sets the editor's hooks before it runs.
+int RunUserSymEditor(const PanelContext& context, UserSymSheet* sheet, CDlgUserSymPanel& panel,
+                     GlyphOutline* source, const std::function<void(CDlgUserSymEditor&)>& prepare = {});
 
 }  // namespace toliva

@@ -60,6 +60,20 @@ TEST(SelSymFontsTest, TheProgramSetsListFromTheirOwnFilesAndAnUnknownFontListsNo
     EXPECT_TRUE(ListFontCharacters(QString(), 0, programFolder()).empty());
 }
 
+TEST(SelSymFontsTest, AProgramSetWithoutItsFilesFallsBackQuietly) {
+    // A program folder without "Fonts": the name's own family stands in when
+    // there is one; either way nothing crashes and a listed character builds.
+    QTemporaryDir empty;
+    ASSERT_TRUE(empty.isValid());
+    const QString folder = empty.path() + QLatin1Char('/');
+    const std::vector<uint16_t> codes = ListFontCharacters(QStringLiteral("*Toliva + 05"), 0, folder);
+    GlyphOutline glyph;
+    if (!codes.empty())
+        EXPECT_TRUE(BuildGlyphFromCharacter(glyph, QStringLiteral("*Toliva + 05"), 0, codes.back(), folder));
+    else
+        EXPECT_FALSE(BuildGlyphFromCharacter(glyph, QStringLiteral("*Toliva + 05"), 0, 'A', folder));
+}
+
 // ---- the glyph of a character
 
 TEST(SelSymGlyphTest, TheGlyphOfACharacterIsCentredWithEqualAscentAndDescent) {
@@ -329,6 +343,14 @@ TEST_F(SelSymDialogTest, ClickingACellChoosesItsCharacterAndTheWheelScrollsEight
     QApplication::sendEvent(grid, &wheel);
     EXPECT_EQ(d.m_scroll.position, 8);
     EXPECT_EQ(d.scrollBar()->value(), 8);
+    // The bar: a line is one row, a page 8 rows, whatever the rows shown.
+    d.scrollBar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    EXPECT_EQ(d.m_scroll.position, 9);
+    d.scrollBar()->triggerAction(QAbstractSlider::SliderPageStepAdd);
+    EXPECT_EQ(d.m_scroll.position, 17);
+    d.scrollBar()->triggerAction(QAbstractSlider::SliderPageStepSub);
+    d.scrollBar()->triggerAction(QAbstractSlider::SliderSingleStepSub);
+    EXPECT_EQ(d.m_scroll.position, 8);
     // The chosen character is now off the page: the index stays.
     EXPECT_EQ(d.m_scroll.cellOfIndex(d.m_nChosen), -1);
     EXPECT_EQ(d.m_nChosen, 14);

@@ -194,7 +194,9 @@ TEST(UserSymModel, SlantsNearARightAngleAreRefusedAndLeaveTheOutline) {
         for (const gp::PointF& p : model.symbol()->points) {
             EXPECT_TRUE(std::isfinite(p.x) && std::fabs(p.x) < 10000) << c.degrees;
         }
-        if (!c.done) EXPECT_TRUE(GlyphsEqual(*model.symbol(), g)) << c.degrees;
+        if (!c.done) {
+            EXPECT_TRUE(GlyphsEqual(*model.symbol(), g)) << c.degrees;
+        }
     }
 }
 
@@ -375,21 +377,18 @@ TEST_F(UserSymEditorTest, ThePanelsNewAndEditOpenTheEditorAndKeepItsSymbols) {
     CDlgUserSymPanel panel(nullptr, scratch.path(), context.programFolder, context.languageCode, 1.0f);
     std::string codeTyped = "65";
     panel.runEditor = [&](CDlgUserSymPanel& owner, GlyphOutline* source) {
-        CDlgUserSymEditor editor(context, &owner);
-        editor.addGlyph = [&owner](const GlyphOutline& g) { owner.AddGlyph(g); };
-        editor.m_bEditExisting = source != nullptr;
-        editor.m_pSourceGlyph = source;
-        editor.pickCharacter = [](GlyphOutline& picked) {
-            MakeSquare(picked, 0x41);
-            return true;
-        };
-        editor.runModal = [&](CDlgUserSymEditor& dialog) {
-            if (!dialog.m_bEditExisting) dialog.OnToolbarCommand(2);
-            dialog.codeEdit()->setText(QString::fromStdString(codeTyped));
-            dialog.OnOK();
-            return IDOK;
-        };
-        return editor.DoModal();
+        return RunUserSymEditor(context, nullptr, owner, source, [&](CDlgUserSymEditor& editor) {
+            editor.pickCharacter = [](GlyphOutline& picked) {
+                MakeSquare(picked, 0x41);
+                return true;
+            };
+            editor.runModal = [&](CDlgUserSymEditor& dialog) {
+                if (!dialog.m_bEditExisting) dialog.OnToolbarCommand(2);
+                dialog.codeEdit()->setText(QString::fromStdString(codeTyped));
+                dialog.OnOK();
+                return IDOK;
+            };
+        });
     };
     panel.OnNewSymbol();
     ASSERT_EQ(panel.symbols().size(), 1u);
