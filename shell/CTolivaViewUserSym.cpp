@@ -64,13 +64,10 @@ void CTolivaView::OpenUserSymbolPanel() {
         m_pUserSymPanel->runEditor = [this](CDlgUserSymPanel& panel, GlyphOutline* source) {
             PanelContext context;
             FillPanelContext(context, m_app.context(), m_app.settings(), m_app.m_strProgramFolder);
-            CDlgUserSymEditor editor(context, &panel);
-            editor.m_pSheet = m_userSymEditorSheet.get();
-            editor.addGlyph = [&panel](const GlyphOutline& glyph) { panel.AddGlyph(glyph); };
-            editor.m_bEditExisting = source != nullptr;
-            editor.m_pSourceGlyph = source;
-            if (runUserSymEditor) editor.runModal = runUserSymEditor;
-            return editor.DoModal();
+            return RunUserSymEditor(context, m_userSymEditorSheet.get(), panel, source,
+                                    [this](CDlgUserSymEditor& editor) {
+                                        if (runUserSymEditor) editor.runModal = runUserSymEditor;
+                                    });
         };
         m_pUserSymPanel->OnInitDialog();
         m_sheet->userSymbols = &m_pUserSymPanel->symbolPointers();
