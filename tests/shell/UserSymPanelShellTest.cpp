@@ -163,8 +163,11 @@ TEST_F(UserSymPanelShellTest, APickedSlantedCharacterIsInsertedSavedAndReopenedU
     sheet().Refresh(0);
     QApplication::processEvents();
     ASSERT_EQ(userSymbolsIn(*sheet().equation()), 1);
-    for (const EqElement* e = sheet().equation()->lines.front(); e; e = e->next)
-        if (e->type == EqTypeUserSymbol) EXPECT_TRUE(GlyphsEqual(*e->glyph, stored));
+    for (const EqElement* e = sheet().equation()->lines.front(); e; e = e->next) {
+        if (e->type == EqTypeUserSymbol) {
+            EXPECT_TRUE(GlyphsEqual(*e->glyph, stored));
+        }
+    }
     const QImage after = sheet().grab().toImage();
     EXPECT_TRUE(after.save(screenshotFolder() + QStringLiteral("UserSymbolPath_after.png")));
     EXPECT_EQ(after, before);
