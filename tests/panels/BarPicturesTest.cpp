@@ -123,4 +123,17 @@ TEST(BarHeaderPicturesTest, EverySizeFolderHoldsTheTabsAndTheMorePicture) {
 }
 
 }  // namespace
+// The symbol editor's canvas background: a tile that loads and stays light
+// enough that a black symbol drawn over it reads clearly.
+TEST(BarPictures, CanvasBackgroundIsALightTile) {
+    const QString path = picsPath(QStringLiteral("bgd.bmp"));
+    const QImage tile(path);
+    ASSERT_FALSE(tile.isNull()) << path.toStdString();
+    for (int y = 0; y < tile.height(); ++y) {
+        for (int x = 0; x < tile.width(); ++x) {
+            EXPECT_GE(qGray(tile.pixel(x, y)), 200) << x << "," << y;
+        }
+    }
+}
+
 }  // namespace toliva

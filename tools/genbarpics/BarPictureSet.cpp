@@ -174,6 +174,18 @@ bool GenerateBarPictures(KeyPictures& pictures, const QString& output, const QSt
             writeImage(QStringLiteral("%1/T_%2.png").arg(preview, QLatin1String(size.name)), heads, "PNG", errors);
         }
     }
+    // The symbol editor's canvas is tiled with a faint grid: lines every
+    // eight pixels in a light blue-grey on white.
+    QImage grid(16, 16, QImage::Format_RGB32);
+    grid.fill(Qt::white);
+    for (int i = 0; i < 16; ++i) {
+        for (int line : {0, 8}) {
+            grid.setPixel(i, line, qRgb(226, 230, 240));
+            grid.setPixel(line, i, qRgb(226, 230, 240));
+        }
+    }
+    if (!writeImage(out.filePath(QStringLiteral("bgd.bmp")), grid, "BMP", errors)) return false;
+    ++files;
     if (count) count->files = files;
     return true;
 }
