@@ -182,20 +182,24 @@ SearchOutcome moveToNextMatch(FindReplaceTarget& target, EqModel* eq, const QStr
     return SearchOutcome::NothingMore;
 }
 
+// Every match of the pattern marked afresh, the old marks gone; with none,
+// the old highlight goes from the screen and false is returned.
+bool markAllMatches(FindReplaceTarget& target, EqModel* eq, const QString& pattern, std::vector<EqElement*>& found) {
+    const bool wasMarked = ClearFindFlags(eq, true);
+    target.setFoundPatternLength(0);
+    FindInEquation(eq, pattern, found);
+    if (!found.empty()) return true;
+    if (wasMarked) target.refresh();
+    return false;
+}
+
 }  // namespace
 
 SearchOutcome FindAllStep(FindReplaceTarget& target, const QString& pattern) {
     if (pattern.isEmpty()) return SearchOutcome::EmptyFind;
     EqModel* eq = target.equation();
-    const bool wasMarked = ClearFindFlags(eq, true);
-    target.setFoundPatternLength(0);
     std::vector<EqElement*> found;
-    FindInEquation(eq, pattern, found);
-    if (found.empty()) {
-        // The old highlight goes from the screen.
-        if (wasMarked) target.refresh();
-        return SearchOutcome::NothingFound;
-    }
+    if (!markAllMatches(target, eq, pattern, found)) return SearchOutcome::NothingFound;
     target.setFoundPatternLength(int(pattern.size()));
     InvalidateAllLineCaches(eq);
     target.refresh();
@@ -233,14 +237,8 @@ SearchOutcome ReplaceAllStep(FindReplaceTarget& target, const QString& pattern, 
     if (replacement.isEmpty()) return SearchOutcome::EmptyReplace;
     EqModel* eq = target.equation();
     if (!eq) return SearchOutcome::NothingFound;
-    const bool wasMarked = ClearFindFlags(eq, true);
-    target.setFoundPatternLength(0);
     std::vector<EqElement*> found;
-    FindInEquation(eq, pattern, found);
-    if (found.empty()) {
-        if (wasMarked) target.refresh();
-        return SearchOutcome::NothingFound;
-    }
+    if (!markAllMatches(target, eq, pattern, found)) return SearchOutcome::NothingFound;
     ClearFindFlags(eq, true);
     eq->caret = eq->lines.front();
     target.moveCaret(eq->caret);

@@ -14,7 +14,7 @@
 #include "uikit/CKwEMF.h"
 #include "uikit/LangTable.h"
 
-#include "tests/common/ScratchRegistryHome.h"
+#include "tests/panels/PanelTestSupport.h"
 #include "tests/common/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -68,23 +68,10 @@ void clickAt(QWidget* widget, QPoint at, Qt::MouseButton button = Qt::LeftButton
     QApplication::sendEvent(widget, &release);
 }
 
-class MatrixDialogFixture : public ::testing::Test {
+class MatrixDialogFixture : public PanelHomeFixture {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(m_home.isValid());
-        m_registry = std::make_unique<ScratchRegistryHome>(m_home.path());
-        context.programFolder = programFolder();
-        context.userFolder = m_home.path() + QLatin1Char('/');
-    }
-    void TearDown() override { m_registry.reset(); }
-
-    PanelContext context;
     RecordingMessageSink messages;
     ScopedMessageSink scopedMessages{&messages};
-
-private:
-    QTemporaryDir m_home;
-    std::unique_ptr<ScratchRegistryHome> m_registry;
 };
 
 // ---- typed counts

@@ -7,7 +7,7 @@
 #include "platform/MessageSink.h"
 #include "platform/RegKey.h"
 
-#include "tests/common/ScratchRegistryHome.h"
+#include "tests/panels/PanelTestSupport.h"
 #include "tests/common/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -188,16 +188,8 @@ TEST(SelSymScrollTest, RowsGrowWithResolutionButStayInTheWorkArea) {
 
 // ---- the dialog
 
-class SelSymDialogTest : public ::testing::Test {
+class SelSymDialogTest : public PanelHomeFixture {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(m_home.isValid());
-        m_registry = std::make_unique<ScratchRegistryHome>(m_home.path());
-        context.programFolder = programFolder();
-        context.userFolder = m_home.path() + QLatin1Char('/');
-    }
-    void TearDown() override { m_registry.reset(); }
-
     void store(const QString& font, int style, int pos, int chosen) {
         RegKey key;
         ASSERT_TRUE(OpenRegKey(kKey, key));
@@ -219,13 +211,8 @@ protected:
         return value;
     }
 
-    PanelContext context;
     RecordingMessageSink messages;
     ScopedMessageSink scopedMessages{&messages};
-
-private:
-    QTemporaryDir m_home;
-    std::unique_ptr<ScratchRegistryHome> m_registry;
 };
 
 TEST_F(SelSymDialogTest, OkGivesTheGlyphFillsThePendingSlotAndKeepsTheChoice) {

@@ -9,7 +9,7 @@
 #include "platform/RegKey.h"
 #include "platform/RegistryStore.h"
 #include "platform/gdiplus/GpTypes.h"
-#include "tests/common/ScratchRegistryHome.h"
+#include "tests/panels/PanelTestSupport.h"
 #include "tests/common/TestSupport.h"
 #include "uikit/CKwMenu.h"
 #include "uikit/WindowMessages.h"
@@ -29,16 +29,12 @@ namespace {
 
 constexpr int kGroups = kMainStripGroupCount;
 
-// A fresh registry for every test, and the program's data beside the tests.
-class PanelFixture : public ::testing::Test {
-protected:
-    void SetUp() override {
-        ASSERT_TRUE(m_home.isValid());
-        m_registry = std::make_unique<test::ScratchRegistryHome>(m_home.path());
-        context.userFolder = m_home.path() + QLatin1Char('/');
-    }
-    void TearDown() override { m_registry.reset(); }
+// A fresh registry for every test; the strip draws without pictures.
+class PanelFixture : public test::PanelHomeFixture {
+public:
+    PanelFixture() : PanelHomeFixture(false) {}
 
+protected:
     // The eleven groups of the main strip (no pictures), shown at a width.
     std::unique_ptr<CKwTBPanel_Scr> makeStrip(int width = 1000, bool loadOrder = false) {
         auto strip = std::make_unique<CKwTBPanel_Scr>(context);
@@ -82,12 +78,8 @@ protected:
         return values;
     }
 
-    PanelContext context;
     std::vector<CKwTBG*> built;  // the groups in the order they were built
 
-private:
-    QTemporaryDir m_home;
-    std::unique_ptr<test::ScratchRegistryHome> m_registry;
 };
 
 // ---- the plain panel
